@@ -1,0 +1,28 @@
+#include "model/DisplayPath.h"
+
+#include "platform/HomeFolder.h"
+
+namespace tolvex {
+
+namespace {
+constexpr std::string_view kDataVolume = "/System/Volumes/Data";
+}
+
+std::string foldedPath(std::string_view path) {
+  if (path == kDataVolume) return "/";
+  if (path.size() > kDataVolume.size() && path.starts_with(kDataVolume) && path[kDataVolume.size()] == '/')
+    return std::string(path.substr(kDataVolume.size()));
+  return std::string(path);
+}
+
+std::string displayPath(std::string_view path, std::string_view home) {
+  std::string folded = foldedPath(path);
+  if (folded == home) return "~";
+  if (folded.size() > home.size() && folded.starts_with(home) && folded[home.size()] == '/')
+    return "~" + folded.substr(home.size());
+  return folded;
+}
+
+std::string displayPath(std::string_view path) { return displayPath(path, homeFolder()); }
+
+}  // namespace tolvex

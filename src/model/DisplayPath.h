@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tolvex {
+
+// "/System/Volumes/Data" becomes "/" and a leading "/System/Volumes/Data/" is cut to "/";
+// any other path is unchanged (exact, case-sensitive).
+std::string foldedPath(std::string_view path);
+
+// The text that shows a path to the user: folded, with the home folder shown as "~".
+std::string displayPath(std::string_view path);
+std::string displayPath(std::string_view path, std::string_view home);
+
+}  // namespace tolvex

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "model/FileKind.h"
+#include "model/FileNode.h"
+#include "model/StorageBucket.h"
+
+namespace tolvex {
+
+// The conditions the list of large and old files applies to file nodes.
+struct FileFilter {
+  std::string query;                               // "" = no text condition
+  std::set<FileKind> kinds;                        // empty = every kind
+  std::optional<StorageBucket> bucket;             // none = every category
+  int64_t minSize = 0;                             // 0 = no limit
+  std::optional<int64_t> modifiedOlderThanDays;    // none = no age condition
+  std::optional<std::string> pathPrefix;           // folded-path prefix; none = anywhere
+  bool hideProtected = false;                      // applied by the list, not by `matches`
+
+  bool operator==(const FileFilter&) const = default;
+
+  // `now` is seconds since 1970, taken once for a whole list.
+  bool matches(const FileNode& node, double now) const;
+};
+
+// Case-insensitive containment: ASCII and, for non-ASCII UTF-8 text, Unicode simple case folding.
+// Bytes that are not valid UTF-8 only match themselves.
+bool containsIgnoringCase(std::string_view text, std::string_view query);
+
+}  // namespace tolvex

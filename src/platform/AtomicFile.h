@@ -1,0 +1,16 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tolvex {
+
+// Writes `bytes` to `path` whole and atomically: a temporary file in the same folder, fsync,
+// rename over the target, fsync of the folder. Returns 0 on success or the errno of the failure;
+// on failure the previous file is left as it was and the temporary file is removed.
+int writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// The whole content of a file, or nothing when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path);
+
+}  // namespace tolvex

@@ -1,0 +1,59 @@
+#include "platform/HomeFolder.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <pwd.h>
+
+#include "platform/Paths.h"
+
+namespace tolvex {
+
+namespace {
+
+std::string envHome() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return "/";
+}
+
+std::string xdgFolder(const char* variable, const char* fallbackBelowHome) {
+  const char* value = std::getenv(variable);
+  if (value && value[0] == '/') return value;
+  return appendPath(homeFolder(), fallbackBelowHome);
+}
+
+}  // namespace
+
+std::string homeFolder() {
+  std::string home = envHome();
+  char resolved[PATH_MAX];
+  if (realpath(home.c_str(), resolved)) home = resolved;
+  while (home.size() > 1 && home.back() == '/') home.pop_back();
+  return home;
+}
+
+std::string xdgDataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::string xdgConfigHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string ownCacheFolder() { return appendPath(xdgFolder("XDG_CACHE_HOME", ".cache"), "Tolvex"); }
+
+bool makeFolders(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (path.empty() || path == "/") return false;
+  std::string parent = parentPath(path);
+  if (parent != path && parent != ".") makeFolders(parent);
+  if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return false;
+}
+
+std::string appSupportFolder() {
+  std::string folder = appendPath(xdgDataHome(), "Tolvex");
+  makeFolders(folder);
+  return folder;
+}
+
+}  // namespace tolvex
