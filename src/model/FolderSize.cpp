@@ -1,5 +1,6 @@
 #include "model/FolderSize.h"
 
+#include <sys/stat.h>
 #include <fts.h>
 #include <unordered_set>
 #include <vector>
