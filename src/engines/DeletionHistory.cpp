@@ -223,7 +223,7 @@ void DeletionHistory::setEntries(std::vector<HistoryEntry> entries) {
 
 void DeletionHistory::record(const std::vector<HistoryEntry>& newEntries) {
   entries_.insert(entries_.begin(), newEntries.begin(), newEntries.end());
-  if (entries_.size() > kLimit) trim(entries_.size() - kLimit);
+  if (entries_.size() > kLimit) entries_.resize(kLimit);  // the oldest go; one change is published
   changed();
   save();
 }
