@@ -35,6 +35,9 @@ struct DeletionReport {
   std::vector<DeletionFailure> skippedProtected;
 };
 
+// `deletedPaths` and the failures hold each request's path as given; a history entry's `originalPath`
+// is the path acted on, the request's path in its plain form (see `pathForJudging`), which is the same
+// for every path a scan produces.
 struct DeletionOutcome {
   DeletionReport report;
   std::vector<HistoryEntry> entries;  // one per deleted path, in the same order

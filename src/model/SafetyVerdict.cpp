@@ -173,8 +173,9 @@ SafetyVerdict SafetyVerdict::forPath(const std::string& path, const SafetyContex
   if (const JunkRule* rule = ruleForPath(p, context.places)) return {rule->risk, rule->explanation};
 
   // 8. The standard folders and the personal data of the home folder.
+  const std::string homeSlash = home.ends_with("/") ? home : home + "/";
   if (!home.empty() && isInside(p, home)) {
-    const std::string_view rel = std::string_view(p).substr(home.size() + 1);
+    const std::string_view rel = std::string_view(p).substr(homeSlash.size());
     if (std::find(kStandardHomeFolders.begin(), kStandardHomeFolders.end(), rel) != kStandardHomeFolders.end())
       return {Risk::protected_, kStandardFolderReason};
     for (const auto& row : personalDataPaths()) {
@@ -199,7 +200,6 @@ SafetyVerdict SafetyVerdict::forPath(const std::string& path, const SafetyContex
   // 11 to 17.
   if (p.ends_with(".photoslibrary") || p.ends_with(".musiclibrary"))
     return {Risk::protected_, "Your photo or music library. Manage it from its app."};
-  const std::string homeSlash = home + "/";
   if (!home.empty() && beginsWith(p, homeSlash + "Library/"))
     return {Risk::review, "App data. The app may lose settings or content if it\u2019s still installed."};
   if (beginsWith(p, "/Library/") || beginsWith(p, "/private/") || beginsWith(p, "/usr/") || beginsWith(p, "/opt/"))

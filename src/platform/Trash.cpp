@@ -118,7 +118,11 @@ struct ChosenTrash {
 
 int chooseHomeTrash(const std::string& path, ChosenTrash& out) {
   const std::string trash = homeTrashFolder();
-  if (!makeFolders(trash + "/files") || !makeFolders(trash + "/info")) return errno ? errno : EACCES;
+  if (!makeFolders(trash + "/files") || !makeFolders(trash + "/info")) {
+    // "No such file" would read as if the item had gone: the Trash could not be made.
+    const int error = errno;
+    return error == 0 || error == ENOENT ? EACCES : error;
+  }
   out.files = Fd(::open((trash + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!out.files) return errno;
   out.info = Fd(::open((trash + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -415,7 +419,10 @@ TrashMove moveToTrash(const std::string& path) {
   return moveToTrash(path, static_cast<double>(::time(nullptr)));
 }
 
-TrashMove moveToTrash(const std::string& path, double deletionDate) {
+TrashMove moveToTrash(const std::string& givenPath, double deletionDate) {
+  // A trailing "/" would make the system calls follow a link: the link itself is the item.
+  std::string path = givenPath;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (path.empty() || path.front() != '/') return {EINVAL, {}};
   const std::string name = lastPathComponent(path);
   if (name == "/" || name == "." || name == "..") return {EINVAL, {}};

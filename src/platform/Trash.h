@@ -1,5 +1,5 @@
 #pragma once
-// The user's Trash, as the freedesktop.org Trash specification lays it out:
+// The user's Trash, laid out the freedesktop.org way (shared with the desktop's file managers):
 //   $XDG_DATA_HOME/Trash/{files,info}   for items on the file system of the home Trash,
 //   $topdir/.Trash/$uid or $topdir/.Trash-$uid   for items on other mounted file systems.
 // An item goes to files/NAME; info/NAME.trashinfo records where it came from and when. The info file
@@ -28,7 +28,7 @@ struct TrashMove {
 TrashMove moveToTrash(const std::string& path);
 
 // Same, with the deletion date to record (seconds since 1970) given by the caller.
-TrashMove moveToTrash(const std::string& path, double deletionDate);
+TrashMove moveToTrash(const std::string& givenPath, double deletionDate);
 
 // Percent-encoding of the Path= key: every byte other than ASCII letters, digits, "-", "_", ".", "~"
 // and "/" becomes "%XX" (upper-case hex). Decoding gives the exact bytes back; a "%" not followed by

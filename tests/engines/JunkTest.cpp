@@ -281,3 +281,14 @@ TEST_F(JunkFinderTest, FindJunkGivesNonEmptyFindingsLargestFirst) {
   EXPECT_EQ(some[0].id(), "user-logs");
   EXPECT_TRUE(findJunk({}).empty());
 }
+
+TEST_F(JunkFinderTest, OwnCacheIsRecognisedThroughALinkedCacheFolder) {
+  // XDG_CACHE_HOME spelled through a link still names ~/.cache: our cache stays out of the junk.
+  home.tree().symlink(home / ".cache", "cache-link");
+  setenv("XDG_CACHE_HOME", (home / "cache-link").c_str(), 1);  // TempHome restores it afterwards
+  EXPECT_EQ(JunkPlaces::current().ownCache, home / ".cache/Tolvex");
+  auto dotCache = scan("dot-cache");
+  ASSERT_TRUE(dotCache);
+  EXPECT_EQ(namesOf(*dotCache), (std::vector<std::string>{"pip"}));
+  EXPECT_EQ(ruleForPath(home / ".cache/Tolvex/thumbnails"), nullptr);
+}

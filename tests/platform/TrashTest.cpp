@@ -236,6 +236,14 @@ TEST(HomeTrash, FailuresLeaveEverythingInPlace) {
   TempHome home;
   TreeBuilder tree(home.home());
   EXPECT_EQ(moveToTrash(home / "missing").error, ENOENT);
+  // A link given with a trailing "/" goes to the Trash itself; what it names stays.
+  tree.file("target/inside.txt", 1);
+  tree.symlink(home / "target", "link");
+  TrashMove link = moveToTrash(home / "link/");
+  ASSERT_EQ(link.error, 0);
+  EXPECT_EQ(link.trashPath, trashFilesFolder() + "/link");
+  EXPECT_TRUE(exists(home / "target/inside.txt"));
+  EXPECT_EQ(readTrashInfo(link.trashPath)->path, home / "link");
   EXPECT_EQ(moveToTrash("relative/path").error, EINVAL);
   EXPECT_FALSE(exists(homeTrashFolder() + "/info/missing.trashinfo"));
 
