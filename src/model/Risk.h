@@ -24,11 +24,17 @@ inline std::optional<Risk> riskFromRaw(int raw) {
   return static_cast<Risk>(raw);
 }
 
+struct SafetyContext;  // model/SafetyVerdict.h
+
 // A risk level with the reason for it, given for a path.
 struct SafetyVerdict {
   Risk risk = Risk::safe;
   std::string reason;
   bool operator==(const SafetyVerdict&) const = default;
+
+  // The verdict for a path (model/SafetyVerdict.h), for the running user or in a given context.
+  static SafetyVerdict forPath(const std::string& path);
+  static SafetyVerdict forPath(const std::string& path, const SafetyContext& context);
 };
 
 }  // namespace tolvex

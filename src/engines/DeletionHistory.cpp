@@ -1,0 +1,276 @@
+#include "engines/DeletionHistory.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+
+#include "engines/Deleter.h"
+#include "platform/AtomicFile.h"
+#include "platform/HomeFolder.h"
+#include "platform/Identifiers.h"
+#include "platform/Paths.h"
+#include "platform/Trash.h"
+
+namespace tolvex {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there does not start one.
+size_t utf8SequenceLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char c = byte(at);
+  if (c < 0x80) return 1;
+  size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+  if (c >= 0xC2 && c <= 0xDF) length = 2;
+  else if (c == 0xE0) length = 3, low = 0xA0;
+  else if (c >= 0xE1 && c <= 0xEC) length = 3;
+  else if (c == 0xED) length = 3, high = 0x9F;  // no surrogates
+  else if (c >= 0xEE && c <= 0xEF) length = 3;
+  else if (c == 0xF0) length = 4, low = 0x90;
+  else if (c >= 0xF1 && c <= 0xF3) length = 4;
+  else if (c == 0xF4) length = 4, high = 0x8F;
+  else return 0;
+  if (at + length > text.size()) return 0;
+  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i)
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  return length;
+}
+
+bool isValidUTF8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    size_t length = utf8SequenceLength(text, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+// The text of a byte string, each byte that is not part of a well-formed sequence shown as U+FFFD.
+std::string displayText(std::string_view bytes) {
+  std::string out;
+  for (size_t i = 0; i < bytes.size();) {
+    size_t length = utf8SequenceLength(bytes, i);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      i += 1;
+    } else {
+      out.append(bytes.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
+}
+
+void putPath(nlohmann::ordered_json& object, const char* key, const std::string& path) {
+  if (isValidUTF8(path)) {
+    object[key] = path;
+  } else {
+    object[key] = displayText(path);
+    object[std::string(key) + "Bytes"] = percentEncodePath(path);
+  }
+}
+
+std::optional<std::string> takePath(const nlohmann::json& object, const char* key) {
+  std::optional<std::string> path;
+  auto bytes = object.find(std::string(key) + "Bytes");
+  if (bytes != object.end()) {
+    if (!bytes->is_string()) return std::nullopt;
+    path = percentDecodePath(bytes->get_ref<const std::string&>());
+  } else if (auto text = object.find(key); text != object.end() && text->is_string()) {
+    path = text->get<std::string>();
+  }
+  // A NUL byte would cut the path short at the first system call: it names another file.
+  if (path && path->find('\0') != std::string::npos) return std::nullopt;
+  return path;
+}
+
+bool isUUID(std::string_view text) {
+  if (text.size() != 36) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (c != '-') return false;
+    } else if (!std::isxdigit(static_cast<unsigned char>(c))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string uppercased(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::optional<HistoryEntry> decodeEntry(const nlohmann::json& object) {
+  if (!object.is_object()) return std::nullopt;
+  HistoryEntry entry;
+  auto id = object.find("id");
+  if (id == object.end() || !id->is_string() || !isUUID(id->get_ref<const std::string&>())) return std::nullopt;
+  entry.id = uppercased(id->get<std::string>());
+  auto date = object.find("date");
+  if (date == object.end() || !date->is_number()) return std::nullopt;
+  entry.date = fromReferenceDate(date->get<double>());
+  auto original = takePath(object, "originalPath");
+  if (!original) return std::nullopt;
+  entry.originalPath = std::move(*original);
+  if (object.contains("trashPath") || object.contains("trashPathBytes")) {
+    auto trash = takePath(object, "trashPath");
+    if (!trash) return std::nullopt;
+    entry.trashPath = std::move(*trash);
+  }
+  auto size = object.find("size");
+  if (size == object.end()) return std::nullopt;
+  if (size->is_number_unsigned()) {
+    if (size->get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return std::nullopt;
+    entry.size = static_cast<int64_t>(size->get<uint64_t>());
+  } else if (size->is_number_integer()) {
+    entry.size = size->get<int64_t>();
+  } else {
+    return std::nullopt;
+  }
+  auto restored = object.find("restored");
+  if (restored == object.end() || !restored->is_boolean()) return std::nullopt;
+  entry.restored = restored->get<bool>();
+  return entry;
+}
+
+// `a` and `b` name the same place: equal, or equal once the links among their folders are followed.
+bool sameLocation(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  auto resolved = [](const std::string& path) -> std::string {
+    char buffer[PATH_MAX];
+    if (!realpath(parentPath(path).c_str(), buffer)) return {};
+    return appendPath(buffer, lastPathComponent(path));
+  };
+  const std::string ra = resolved(a);
+  return !ra.empty() && ra == resolved(b);
+}
+
+// Creates `path` and its missing parents with the default mode (the umask applies).
+int makeFoldersForRestore(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (errno != ENOENT) return errno;
+  const std::string parent = parentPath(path);
+  if (parent != path && parent != ".") {
+    if (int error = makeFoldersForRestore(parent)) return error;
+  }
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
+
+constexpr size_t kLargestHistoryFile = 64u << 20;
+
+}  // namespace
+
+std::string encodeHistory(const std::vector<HistoryEntry>& entries) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const HistoryEntry& entry : entries) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    object["id"] = entry.id;
+    object["date"] = toReferenceDate(entry.date);
+    putPath(object, "originalPath", entry.originalPath);
+    if (entry.trashPath) putPath(object, "trashPath", *entry.trashPath);
+    object["size"] = entry.size;
+    object["restored"] = entry.restored;
+    list.push_back(std::move(object));
+  }
+  // Every string is valid UTF-8 by now; replace anything else rather than throw.
+  return list.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+std::optional<std::vector<HistoryEntry>> decodeHistory(std::string_view json) {
+  nlohmann::json list = nlohmann::json::parse(json, nullptr, false);
+  if (list.is_discarded() || !list.is_array()) return std::nullopt;
+  std::vector<HistoryEntry> entries;
+  entries.reserve(list.size());
+  for (const auto& object : list) {
+    auto entry = decodeEntry(object);
+    if (!entry) return std::nullopt;
+    entries.push_back(std::move(*entry));
+  }
+  return entries;
+}
+
+DeletionHistory::DeletionHistory() : DeletionHistory(appendPath(appSupportFolder(), "history.json")) {}
+
+DeletionHistory::DeletionHistory(std::string fileURL) : fileURL_(std::move(fileURL)) { load(); }
+
+void DeletionHistory::load() {
+  struct stat st {};
+  if (::stat(fileURL_.c_str(), &st) != 0 || static_cast<size_t>(st.st_size) > kLargestHistoryFile) return;
+  auto bytes = readWholeFile(fileURL_);
+  if (!bytes) return;
+  if (auto decoded = decodeHistory(*bytes)) entries_ = std::move(*decoded);
+}
+
+void DeletionHistory::changed() {
+  if (observer_) observer_();
+}
+
+void DeletionHistory::setEntries(std::vector<HistoryEntry> entries) {
+  entries_ = std::move(entries);
+  changed();
+}
+
+void DeletionHistory::record(const std::vector<HistoryEntry>& newEntries) {
+  entries_.insert(entries_.begin(), newEntries.begin(), newEntries.end());
+  if (entries_.size() > kLimit) entries_.resize(kLimit);  // the oldest go; one change is published
+  changed();
+  save();
+}
+
+void DeletionHistory::trim(size_t count) {
+  if (count == 0) return;
+  entries_.resize(entries_.size() > count ? entries_.size() - count : 0);
+  changed();
+}
+
+int DeletionHistory::save() const {
+  std::string json;
+  try {
+    json = encodeHistory(entries_);
+  } catch (const std::exception&) {
+    return EINVAL;
+  }
+  return writeFileAtomically(fileURL_, json);
+}
+
+std::optional<RestoreFailure> DeletionHistory::restore(const HistoryEntry& entry) {
+  if (!entry.trashPath) return std::nullopt;
+  const std::string& trashPath = *entry.trashPath;
+  struct stat st {};
+  if (::lstat(trashPath.c_str(), &st) != 0) return RestoreFailure{errno, failureReason(errno)};
+  // Only the item this entry moved to the Trash goes back: the Trash's own record of it must name the
+  // same place and the same moment.
+  auto info = readTrashInfo(trashPath);
+  if (!info || !sameLocation(info->path, entry.originalPath) ||
+      !deletionDateMatches(info->deletionDate, entry.date, 2.0))
+    return RestoreFailure{ESTALE, kRestoreNotTheSameReason};
+  if (::lstat(entry.originalPath.c_str(), &st) == 0) return RestoreFailure{EEXIST, kRestoreOccupiedReason};
+  if (int error = makeFoldersForRestore(parentPath(entry.originalPath)))
+    return RestoreFailure{error, failureReason(error)};
+  if (int error = restoreFromTrash(trashPath, entry.originalPath)) {
+    if (error == EEXIST) return RestoreFailure{EEXIST, kRestoreOccupiedReason};
+    return RestoreFailure{error, failureReason(error)};
+  }
+  for (HistoryEntry& stored : entries_) {
+    if (stored.id == entry.id) {
+      stored.restored = true;
+      changed();
+      break;
+    }
+  }
+  save();
+  return std::nullopt;
+}
+
+}  // namespace tolvex

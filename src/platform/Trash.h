@@ -1,0 +1,81 @@
+#pragma once
+// The user's Trash, laid out the freedesktop.org way (shared with the desktop's file managers):
+//   $XDG_DATA_HOME/Trash/{files,info}   for items on the file system of the home Trash,
+//   $topdir/.Trash/$uid or $topdir/.Trash-$uid   for items on other mounted file systems.
+// An item goes to files/NAME; info/NAME.trashinfo records where it came from and when. The info file
+// is created first and exclusively, so two programs trashing at once never share a name.
+// Paths are bytes throughout: names are never re-encoded, Path= is percent-encoded byte by byte.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tolvex {
+
+// $XDG_DATA_HOME/Trash (not created).
+std::string homeTrashFolder();
+
+// The Trash as the user sees it: the home Trash's files/ folder (not created).
+std::string trashFilesFolder();
+
+struct TrashMove {
+  int error = 0;           // 0 on success, else the errno of the failure
+  std::string trashPath;   // where the item now lies (files/NAME), on success
+};
+
+// Moves the item at `path` (a file, a folder or a symbolic link, never followed) to the Trash of its
+// file system. The home Trash is created when missing. Nothing is copied: an item whose file system
+// has no usable Trash stays where it is and the error says why.
+TrashMove moveToTrash(const std::string& path);
+
+// Same, with the deletion date to record (seconds since 1970) given by the caller.
+TrashMove moveToTrash(const std::string& givenPath, double deletionDate);
+
+// Percent-encoding of the Path= key: every byte other than ASCII letters, digits, "-", "_", ".", "~"
+// and "/" becomes "%XX" (upper-case hex). Decoding gives the exact bytes back; a "%" not followed by
+// two hex digits, or an encoded NUL byte, makes it fail.
+std::string percentEncodePath(std::string_view bytes);
+std::optional<std::string> percentDecodePath(std::string_view text);
+
+// "YYYY-MM-DDThh:mm:ss" of a moment (seconds since 1970) in local time.
+std::string trashDeletionDateText(double secondsSince1970);
+
+// The content of one .trashinfo file.
+struct TrashInfo {
+  std::string path;          // the original location as recorded (decoded, absolute)
+  std::string deletionDate;  // the DeletionDate= text as recorded ("" when absent)
+};
+
+// Parses the text of a .trashinfo file. A relative Path= is taken relative to `topdir`. Gives none
+// without the "[Trash Info]" group, without a Path= key, or with a malformed Path=.
+std::optional<TrashInfo> parseTrashInfo(std::string_view text, std::string_view topdir);
+
+// True when `deletionDate` ("YYYY-MM-DDThh:mm:ss", local time) names a moment within `tolerance`
+// seconds of `secondsSince1970`. Either reading of a local time that occurs twice (the hour repeated
+// when clocks go back) is accepted.
+bool deletionDateMatches(std::string_view deletionDate, double secondsSince1970, double tolerance);
+
+// For an item lying directly in a Trash's files/ folder: the path of its .trashinfo and the folder
+// relative Path= values are resolved against. None for any other path.
+struct TrashInfoLocation {
+  std::string infoPath;
+  std::string topdir;
+};
+std::optional<TrashInfoLocation> trashInfoLocation(const std::string& trashedItemPath);
+
+// Reads and parses the .trashinfo of an item in a Trash. None when the item is not in a Trash's
+// files/ folder or its info file is missing or unreadable.
+std::optional<TrashInfo> readTrashInfo(const std::string& trashedItemPath);
+
+// Puts an item of the Trash back at `originalPath`, never replacing anything there (EEXIST when
+// something exists). The folder that holds `originalPath` must exist. The item's .trashinfo is removed
+// afterwards. Returns 0 or the errno of the failure.
+int restoreFromTrash(const std::string& trashedItemPath, const std::string& originalPath);
+
+// Removes the item at `path` for good: a file or a symbolic link (never followed) is unlinked; a folder
+// is emptied depth-first through descriptors opened with O_NOFOLLOW, so a folder swapped for a link
+// during the removal cannot lead outside the tree, and mount points inside it are not entered. When
+// the item lies directly in a Trash's files/ folder, its .trashinfo goes with it. Returns 0 or the
+// errno of the first failure (the removal goes on past failures and removes what it can).
+int removePermanently(const std::string& path);
+
+}  // namespace tolvex

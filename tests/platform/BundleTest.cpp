@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "platform/Bundle.h"
+#include "platform/RunningApps.h"
+#include "support/MacHome.h"
+#include "support/TempHome.h"
+#include "support/TreeBuilder.h"
+
+using namespace tolvex;
+using namespace tolvex::test;
+
+TEST(BundleIdentifier, ReadsXmlAndBinaryInfoPlists) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::optional<std::string> identifier;
+  };
+  const std::string xmlWithNumber =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+      "<key>CFBundleIdentifier</key><integer>7</integer></dict></plist>";
+  const std::string xmlArray =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array>"
+      "<string>com.example.App</string></array></plist>";
+  const Case cases[] = {
+      {"xml", infoPlistBytes("com.example.App", false), "com.example.App"},
+      {"binary", infoPlistBytes("com.example.Binary", true), "com.example.Binary"},
+      {"non-ASCII", infoPlistBytes("com.example.caf\xC3\xA9", true), "com.example.caf\xC3\xA9"},
+      {"no identifier", infoPlistBytes(std::nullopt, false), std::nullopt},
+      {"empty identifier", infoPlistBytes("", true), std::nullopt},
+      {"identifier not a string", xmlWithNumber, std::nullopt},
+      {"root not a dictionary", xmlArray, std::nullopt},
+      {"garbage", "this is not a property list at all", std::nullopt},
+      {"truncated binary", infoPlistBytes("com.example.App", true).substr(0, 20), std::nullopt},
+      {"empty", "", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(bundleIdentifierFromPlist(c.bytes), c.identifier) << c.name;
+}
+
+TEST(BundleIdentifier, ReadsContentsInfoPlistOfABundle) {
+  TempDir dir;
+  writeAppBundle(dir / "Xml.app", "com.example.Xml");
+  writeAppBundle(dir / "Bin.app", "com.example.Bin", true);
+  TreeBuilder(dir.path()).folder("Empty.app/Contents");
+  EXPECT_EQ(bundleIdentifier(dir / "Xml.app"), "com.example.Xml");
+  EXPECT_EQ(bundleIdentifier(dir / "Bin.app"), "com.example.Bin");
+  EXPECT_EQ(bundleIdentifier(dir / "Empty.app"), std::nullopt);
+  EXPECT_EQ(bundleIdentifier(dir / "Missing.app"), std::nullopt);
+}
+
+TEST(RunningApps, BundleOfAnExecutableIsItsInnermostApp) {
+  struct Case {
+    const char* executable;
+    std::optional<std::string> bundle;
+  };
+  const Case cases[] = {
+      {"/Applications/Foo.app/Contents/MacOS/Foo", "/Applications/Foo.app"},
+      {"/Applications/Foo.app/Contents/Frameworks/Helper.app/Contents/MacOS/Helper",
+       "/Applications/Foo.app/Contents/Frameworks/Helper.app"},
+      {"/opt/Foo.app/Contents/MacOS/Foo (deleted)", "/opt/Foo.app"},
+      {"/usr/bin/bash", std::nullopt},
+      {"/opt/Foo.app", std::nullopt},  // the bundle itself is not an executable inside it
+      {"/opt/.app/bin", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(bundleOfExecutable(c.executable), c.bundle) << c.executable;
+}
+
+TEST(RunningApps, ListsIdentifiersOfProcessesRunFromBundles) {
+  TempDir dir;
+  TreeBuilder tree(dir.path());
+  writeAppBundle(dir / "Apps/One.app", "com.example.One");
+  writeAppBundle(dir / "Apps/Two.app", "com.example.Two", true);
+  writeAppBundle(dir / "Apps/NoId.app", std::nullopt);
+  // A fake /proc: PID/exe links, the way the kernel shows them.
+  tree.symlink(dir / "Apps/One.app/Contents/MacOS/One", "proc/100/exe");
+  tree.symlink(dir / "Apps/One.app/Contents/MacOS/One", "proc/101/exe");
+  tree.symlink(dir / "Apps/Two.app/Contents/MacOS/Two (deleted)", "proc/200/exe");
+  tree.symlink(dir / "Apps/NoId.app/Contents/MacOS/NoId", "proc/300/exe");
+  tree.symlink("/usr/bin/bash", "proc/400/exe");
+  tree.symlink(dir / "Apps/Two.app/Contents/MacOS/Two", "proc/self/exe");  // not a process number
+  tree.folder("proc/500");                                                // no exe to read
+  EXPECT_EQ(runningApplicationIdentifiers(dir / "proc"),
+            (std::vector<std::string>{"com.example.One", "com.example.Two"}));
+  EXPECT_TRUE(runningApplicationIdentifiers(dir / "no-proc").empty());
+  // The real /proc can be read (this test runs from no bundle).
+  EXPECT_NO_FATAL_FAILURE(runningApplicationIdentifiers());
+}
