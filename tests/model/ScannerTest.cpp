@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "model/FolderSize.h"
 #include "model/Scanner.h"
 #include "platform/Paths.h"
 #include "support/ScanFixtures.h"
@@ -378,6 +379,8 @@ TEST(Scanner, AFolderOnAnotherDeviceIsANodeWithOnlyItsOwnAllocation) {
   EXPECT_EQ(result->totalFiles, 1);
   EXPECT_EQ(result->totalDirectories, 2);
   EXPECT_EQ(result->unreadableDirectories, 0);
+  // folderSize stays on the device too.
+  EXPECT_EQ(folderSize(tree.path("top")), (FolderSize{get(result->root->size), 1}));
 }
 
 TEST(Scanner, ARootThatIsNotAFolderGivesNone) {
