@@ -7,6 +7,7 @@
 // The home folder is generated under base-folder (default $TMPDIR or /tmp) and removed afterwards.
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -97,11 +98,14 @@ class Generator {
       file(dir, std::string(names[random_() % names.size()]) + "-" + std::to_string(i) + ext(), largeEvery);
     budget -= here;
     if (budget <= 0) return;
-    const int folders = static_cast<int>(std::min<int64_t>(fanout, budget));
-    for (int f = 0; f < folders; ++f) {
+    // Each subfolder gets at least a folder's worth of files, so that no empty folders pile up.
+    const int64_t folders = std::max<int64_t>(1, std::min<int64_t>(fanout, budget / (perFolder + 1)));
+    const int64_t share = (budget - folders) / folders;
+    for (int64_t f = 0; f < folders; ++f) {
       const std::string name = std::string(names[random_() % names.size()]) + std::to_string(f);
       int sub = mkdirAt(dir, name);
-      fill(sub, path + "/" + name, budget / folders - 1, perFolder, fanout, names, largeEvery);
+      const int64_t extra = f == 0 ? (budget - folders) - share * folders : 0;
+      fill(sub, path + "/" + name, share + extra, perFolder, fanout, names, largeEvery);
       ::close(sub);
     }
   }
@@ -176,11 +180,13 @@ int64_t generateHome(const std::string& home, int64_t target, Generator& gen) {
     const std::string name = "app" + std::to_string(p);
     int project = gen.mkdirAt(projects, name);
     const std::string path = home + "/Projects/" + name;
+    // The project's share, less its own folders, links and the deep chain.
+    const int64_t share = projectBudget / projectCount - 3 - 250 - 51 - (p == 0 ? 160 : 0);
     int src = gen.mkdirAt(project, "src");
-    gen.fill(src, path + "/src", projectBudget / projectCount / 20, 20, 4, moduleNames, 0);
+    gen.fill(src, path + "/src", share / 20, 20, 4, moduleNames, 0);
     ::close(src);
     int modules = gen.mkdirAt(project, "node_modules");
-    gen.fill(modules, path + "/node_modules", projectBudget / projectCount * 19 / 20 - 600, 12, 10, moduleNames, 5000);
+    gen.fill(modules, path + "/node_modules", share - share / 20, 8, 6, moduleNames, 5000);
     for (int l = 0; l < 250; ++l)
       gen.link(storeFiles[gen.roll() % storeFiles.size()], modules, "linked" + std::to_string(l) + ".js");
     int bin = gen.mkdirAt(modules, ".bin");
@@ -251,6 +257,12 @@ int64_t residentBytes() {
   return static_cast<int64_t>(resident) * ::sysconf(_SC_PAGESIZE);
 }
 
+// Bytes of the heap in use (allocated and not freed), wherever they live.
+int64_t heapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<int64_t>(info.uordblks + info.hblkhd);
+}
+
 int64_t peakResidentBytes() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
@@ -283,11 +295,11 @@ void compare(const std::string& label, const std::string& root, int rounds) {
   const int64_t duSize = std::strtoll(duOut.c_str(), nullptr, 10);
 
   // The first walk of this process measures the memory the tree takes.
-  const int64_t before = residentBytes();
+  const int64_t residentBefore = residentBytes(), heapBefore = heapInUse();
   Scanner scanner;
   auto first = scanner.walk(root, {}, nullptr);
   if (!first) die("walk " + root);
-  const int64_t grown = residentBytes() - before;
+  const int64_t residentGrowth = residentBytes() - residentBefore, heapGrowth = heapInUse() - heapBefore;
   const int64_t nodes = static_cast<int64_t>(first->tree->nodeCount());
   const int64_t counted = countedTreeBytes(*first);
   const int64_t entries = first->totalFiles + first->totalDirectories + first->hardLinksSkipped +
@@ -323,11 +335,12 @@ void compare(const std::string& label, const std::string& root, int rounds) {
               ourMedian / duMedian);
   std::printf("entries per second: ours %.0f, du %.0f\n", static_cast<double>(entries) / ourMedian,
               static_cast<double>(entries) / duMedian);
-  std::printf("tree memory: resident growth %.1f MB = %.0f bytes/node; counted %.1f MB = %.0f bytes/node "
+  auto perNode = [&](int64_t bytes) { return static_cast<double>(bytes) / static_cast<double>(nodes); };
+  std::printf("tree memory: heap growth %.1f MB = %.0f bytes/node; resident growth %.1f MB = %.0f bytes/node "
+              "(only meaningful for the first tree of the process); counted %.1f MB = %.0f bytes/node "
               "(sizeof(FileNode) %zu)\n",
-              static_cast<double>(grown) / 1e6, static_cast<double>(grown) / static_cast<double>(nodes),
-              static_cast<double>(counted) / 1e6, static_cast<double>(counted) / static_cast<double>(nodes),
-              sizeof(FileNode));
+              static_cast<double>(heapGrowth) / 1e6, perNode(heapGrowth), static_cast<double>(residentGrowth) / 1e6,
+              perNode(residentGrowth), static_cast<double>(counted) / 1e6, perNode(counted), sizeof(FileNode));
   std::printf("peak resident memory of this process so far: %.1f MB\n",
               static_cast<double>(peakResidentBytes()) / 1e6);
 }
