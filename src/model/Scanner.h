@@ -1,0 +1,44 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "model/ScanResult.h"
+
+namespace tolvex {
+
+// Walks one folder tree and builds its classified size tree. One scanner per scan: the owner keeps
+// it while the walk runs on a background thread and may cancel it from any thread.
+class Scanner {
+ public:
+  // Called on the walking thread with the files counted so far, their allocated bytes and the
+  // folded path of the entry being visited; at most once per 1024 files and 0.08 seconds.
+  using Progress = std::function<void(int64_t files, int64_t bytes, const std::string& currentPath)>;
+
+  // `progressInterval` is the least time between two progress reports (tests shorten it).
+  explicit Scanner(std::chrono::duration<double> progressInterval = std::chrono::duration<double>(0.08))
+      : progressInterval_(progressInterval) {}
+  Scanner(const Scanner&) = delete;
+  Scanner& operator=(const Scanner&) = delete;
+
+  // Walks `root` without following links and without leaving its device. Folders whose folded path
+  // is in `excluded` are skipped whole (the root itself never is). Blocking. Returns none when the
+  // walk cannot start, `root` is not a folder, or the scan was cancelled before its last folder.
+  std::optional<ScanResult> walk(const std::string& root, const std::set<std::string>& excluded,
+                                 const Progress& progress);
+
+  // Asks a running (or future) walk to stop at its next folder.
+  void cancel();
+  bool isCancelled() const;
+
+ private:
+  mutable std::mutex lock;
+  bool _cancelled = false;  // guarded by `lock`
+  const std::chrono::duration<double> progressInterval_;
+};
+
+}  // namespace tolvex

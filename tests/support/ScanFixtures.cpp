@@ -1,0 +1,115 @@
+#include "support/ScanFixtures.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tolvex::test {
+
+std::optional<std::string> runProgram(const std::vector<std::string>& argv) {
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::nullopt;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> args;
+  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeFds[1]);
+  if (spawned != 0) {
+    ::close(pipeFds[0]);
+    return std::nullopt;
+  }
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(pipeFds[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return out;
+}
+
+int64_t duBytes(const std::string& path) {
+  auto out = runProgram({"du", "-s", "-x", "--block-size=1", path});
+  if (!out || out->empty()) return -1;
+  return std::stoll(*out);
+}
+
+void fileWithAllocation(const std::string& path, int64_t allocatedBytes, int64_t length) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error("open " + path + ": " + std::strerror(errno));
+  bool ok = ::ftruncate(fd, length) == 0 &&
+            (allocatedBytes == 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, allocatedBytes) == 0);
+  int error = errno;
+  ::close(fd);
+  if (!ok) throw std::runtime_error("allocate " + path + ": " + std::strerror(error));
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || static_cast<int64_t>(st.st_blocks) * 512 != allocatedBytes ||
+      st.st_size != length)
+    throw std::runtime_error("the file system did not allocate " + path + " as asked");
+}
+
+ScopedMount::ScopedMount(const std::string& mountPoint, const std::string& imageFolder) : mountPoint_(mountPoint) {
+  if (::geteuid() != 0) {
+    skipReason_ = "mounting needs root";
+    return;
+  }
+  const std::string image = imageFolder + "/volume.img";
+  bool imageReady = false;
+  if (int fd = ::open(image.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600); fd >= 0) {
+    imageReady = ::ftruncate(fd, 8 << 20) == 0;
+    ::close(fd);
+  }
+  if (imageReady && runProgram({"mkfs.ext4", "-q", "-F", image}) &&
+      runProgram({"mount", "-o", "loop", image, mountPoint})) {
+    mounted_ = true;
+    kind_ = "loop-mounted ext4 image";
+    return;
+  }
+  if (::mount("tolvex-test", mountPoint.c_str(), "tmpfs", 0, "size=8m") == 0) {
+    mounted_ = true;
+    kind_ = "tmpfs";
+    return;
+  }
+  skipReason_ = std::string("cannot mount a file system here (no loop device, no tmpfs): ") + std::strerror(errno);
+}
+
+ScopedMount::~ScopedMount() {
+  if (!mounted_) return;
+  // A loop mount frees its loop device when unmounted (mount sets autoclear).
+  if (::umount2(mountPoint_.c_str(), 0) != 0) ::umount2(mountPoint_.c_str(), MNT_DETACH);
+}
+
+std::optional<std::vector<std::string>> otherUserPrefix(std::string& reason) {
+  if (::geteuid() != 0) {
+    reason = "running as another user needs root";
+    return std::nullopt;
+  }
+  if (!runProgram({"setpriv", "--version"})) {
+    reason = "setpriv is not available";
+    return std::nullopt;
+  }
+  return std::vector<std::string>{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+}
+
+}  // namespace tolvex::test
