@@ -64,7 +64,8 @@ inline void copyMatch(uint8_t* dst, size_t distance, size_t length) {
     // until a multiple of at least 8 can serve as the distance of whole-word copies.
     const size_t step = distance * ((8 + distance - 1) / distance);
     const size_t head = std::min(length, step - distance);
-    for (size_t i = 0; i < head; ++i) dst[i] = dst[i - distance];
+    const uint8_t* from = dst - distance;
+    for (size_t i = 0; i < head; ++i) dst[i] = from[i];
     dst += head;
     distance = step;
     if (dst >= end) return;

@@ -32,7 +32,9 @@ struct Bucket {
 // back (match 0: literals only, distance 1). Emissions cover the input exactly, in order.
 template <typename Sink>
 void parse(const uint8_t* in, size_t n, Sink& sink) {
-  std::vector<Bucket> table(size_t{1} << kHashBits);
+  // Small inputs get a smaller table (one bucket per input byte at most): same matches, less to clear.
+  const uint32_t hashBits = std::clamp<uint32_t>(static_cast<uint32_t>(std::bit_width(n)), 6, kHashBits);
+  std::vector<Bucket> table(size_t{1} << hashBits);
   for (Bucket& b : table) b = {{kInvalidPosition, kInvalidPosition, kInvalidPosition, kInvalidPosition}, {0, 0, 0, 0}};
 
   struct Match {
@@ -66,7 +68,7 @@ void parse(const uint8_t* in, size_t n, Sink& sink) {
     }
     const int64_t here = static_cast<int64_t>(pos - base);
     const uint32_t x = load32(in + pos);
-    Bucket& bucket = table[(x * 2654435761u) >> (32 - kHashBits)];
+    Bucket& bucket = table[(x * 2654435761u) >> (32 - hashBits)];
     const Bucket old = bucket;
     bucket = {{static_cast<int32_t>(here), old.position[0], old.position[1], old.position[2]},
               {x, old.value[0], old.value[1], old.value[2]}};
