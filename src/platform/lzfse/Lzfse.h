@@ -1,0 +1,35 @@
+#pragma once
+// LZFSE: the compressed stream format of the scan archive. Our own codec, no external library.
+//
+// A stream is a sequence of blocks, each starting with a 4-byte magic, ending with "bvx$":
+//   "bvx-" uncompressed, "bvxn" LZVN, "bvx1" / "bvx2" LZFSE (entropy coded), "bvx$" end of stream.
+// The decoder reads all five; the encoder writes streams that any LZFSE decoder reads.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tolvex {
+
+inline constexpr size_t kLzfseNoLimit = SIZE_MAX;
+
+// Decodes one complete stream (all its blocks up to and including "bvx$"); bytes after "bvx$" are
+// ignored. Returns none for anything that is not a valid stream: truncated data, an unknown magic,
+// sizes that do not match what the block really holds, distances before the start of the output,
+// broken frequency tables or bit streams, or an output longer than `maxOutputSize`.
+//
+// Never reads or writes out of bounds and never trusts a declared size further than the block can
+// really produce: one block reserves at most ~23.6 MB (an LZFSE block's largest output), an LZVN
+// block at most 136 bytes per payload byte, an uncompressed block at most its own bytes.
+std::optional<std::string> lzfseDecode(std::string_view stream, size_t maxOutputSize = kLzfseNoLimit);
+
+// Encodes `data` as one stream. Never fails.
+//   0 bytes        -> "bvx$" alone
+//   1 - 7 bytes    -> one uncompressed block
+//   8 - 4095 bytes -> one LZVN block, or an uncompressed block when LZVN does not make it smaller
+//   4096 and more  -> LZFSE "bvx2" blocks (matches reach across blocks); a block that would come out
+//                     larger than its input is written uncompressed instead.
+std::string lzfseEncode(std::string_view data);
+
+}  // namespace tolvex
