@@ -1,0 +1,50 @@
+#pragma once
+#include <QString>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "model/ScanResult.h"
+#include "model/Scanner.h"
+#include "model/VolumeInfo.h"
+
+namespace tolvex {
+
+// The waits of the application, in milliseconds. Tests shorten them.
+struct AppTimings {
+  int archiveDebounceMs = 3000;
+  int toastMs = 8000;
+  int tickMs = 300000;
+  int removedAppDebounceMs = 10000;
+  int smartScanMinimumMs = 1600;
+  int smartCleanMinimumMs = 1200;
+};
+
+// Everything the application state takes from the world outside, so that tests can replace it.
+struct AppEnvironment {
+  std::string home;       // the home folder
+  std::string appFolder;  // where the history, the archive and the trend files live
+  QString settingsPath;   // the settings file
+  std::string dataVolume = "/System/Volumes/Data";
+  std::function<bool()> accessProbe;
+  std::function<double()> clock;  // seconds since 1970
+  std::function<std::optional<VolumeInfo>()> readVolume;
+  std::function<std::optional<ScanResult>(Scanner&, const std::string& root, const std::set<std::string>& excluded,
+                                          const Scanner::Progress& progress)>
+      walk;
+  std::function<void(const ScanResult&, const ScanTarget&, const std::string& path)> writeArchive;
+  std::function<std::optional<std::pair<ScanResult, ScanTarget>>(const std::string& path)> readArchive;
+  AppTimings timings;
+
+  // The real world: the user's home, data and settings folders, the file system and the clock.
+  static AppEnvironment standard();
+  // The same with the home, application folder and settings file given (tests).
+  static AppEnvironment forFolders(const std::string& home, const std::string& appFolder, const QString& settingsPath);
+
+  std::string archivePath() const { return appFolder + "/last-scan.tvxscan"; }
+  std::string historyPath() const { return appFolder + "/history.json"; }
+};
+
+}  // namespace tolvex

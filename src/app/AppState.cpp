@@ -1,0 +1,139 @@
+#include "app/AppState.h"
+
+#include <QMetaObject>
+#include <algorithm>
+
+#include "app/ScanTargetInfo.h"
+#include "system/ScanSnapshot.h"
+
+namespace tolvex {
+
+AppState::AppState(AppEnvironment environment, QObject* parent)
+    : QObject(parent), env_(std::move(environment)), settings_(env_.settingsPath) {
+  archiveTimer_.setSingleShot(true);
+  connect(&archiveTimer_, &QTimer::timeout, this, [this] {
+    if (scan_ && scannedTarget_) archiveWriter_->submit(*scan_, *scannedTarget_);
+  });
+  archiveWriter_ = std::make_unique<ArchiveWriter>([this](const ScanResult& result, const ScanTarget& target) {
+    env_.writeArchive(result, target, env_.archivePath());
+    QMetaObject::invokeMethod(this, [this] { emit scanArchived(); }, Qt::QueuedConnection);
+  });
+  startUp();
+}
+
+AppState::~AppState() {
+  if (scanner_) scanner_->cancel();
+  workPool_.clear();
+  workPool_.waitForDone();
+  archiveWriter_.reset();
+}
+
+void AppState::startUp() {
+  volume_ = env_.readVolume();
+  hasFullDiskAccess_ = env_.accessProbe();
+  for (const JunkRule& rule : JunkRule::all())
+    if (rule.inSmartClean) smartSelection_.insert(rule.id);
+  history_ = std::make_unique<DeletionHistory>(env_.historyPath());
+  trends_ = std::make_unique<TrendStore>(env_.appFolder);
+
+  if (auto raw = settings_.optionalString(keys::initialSection))
+    if (auto section = appSectionFromRaw(*raw)) section_ = *section;
+
+  const QString autoScan = settings_.stringValue(keys::autoScan);
+  if (autoScan == QLatin1String("home")) startScan(ScanTarget::home());
+  else if (autoScan == QLatin1String("disk")) startScan(ScanTarget::wholeDisk());
+  else if (autoScan.startsWith(QLatin1Char('/'))) startScan(ScanTarget::folder(autoScan.toStdString()));
+  else restoreLastScan();
+}
+
+void AppState::notify(void (AppState::*signal)()) {
+  emit(this->*signal)();
+  emit changed();
+}
+
+// ---- Settings ---------------------------------------------------------------------------------------
+
+QString AppState::excludedRaw() const { return settings_.stringValue(keys::excludedPaths); }
+void AppState::setExcludedRaw(const QString& raw) {
+  settings_.setString(keys::excludedPaths, raw);
+  emit changed();
+}
+bool AppState::permanentDelete() const { return settings_.boolValue(keys::permanentDelete, false); }
+void AppState::setPermanentDelete(bool on) {
+  settings_.setBool(keys::permanentDelete, on);
+  emit changed();
+}
+bool AppState::accessOnboardingSkipped() const { return settings_.boolValue(keys::accessOnboardingSkipped, false); }
+void AppState::setAccessOnboardingSkipped(bool on) {
+  settings_.setBool(keys::accessOnboardingSkipped, on);
+  emit changed();
+}
+
+std::vector<std::string> AppState::excludedPaths() const {
+  std::vector<std::string> paths;
+  for (const QString& line : excludedRaw().split(QLatin1Char('\n')))
+    if (!line.isEmpty()) paths.push_back(line.toStdString());
+  return paths;
+}
+
+// ---- Navigation -------------------------------------------------------------------------------------
+
+void AppState::setSection(AppSection section) {
+  if (section_ == section) return;
+  section_ = section;
+  notify(&AppState::sectionChanged);
+}
+
+void AppState::setExplorerStack(std::vector<FileNode*> stack) {
+  explorerStack_ = std::move(stack);
+  notify(&AppState::scanChanged);
+}
+
+void AppState::setLargeFilter(const FileFilter& filter) {
+  largeFilter_ = filter;
+  emit changed();
+}
+
+void AppState::setSmartSelection(std::set<std::string> selection) {
+  smartSelection_ = std::move(selection);
+  emit changed();
+}
+
+void AppState::setHasFullDiskAccess(bool granted) {
+  hasFullDiskAccess_ = granted;
+  notify(&AppState::accessChanged);
+}
+
+void AppState::setShowAccessOnboarding(bool show) {
+  showAccessOnboarding_ = show;
+  notify(&AppState::accessChanged);
+}
+
+void AppState::dismissPlan() {
+  if (!plan_) return;
+  plan_.reset();
+  notify(&AppState::planChanged);
+}
+
+void AppState::setToast(Toast toast) {
+  toast_ = std::move(toast);
+  notify(&AppState::toastChanged);
+}
+
+void AppState::clearToast(const std::string& id) {
+  if (!toast_ || toast_->id != id) return;
+  toast_.reset();
+  notify(&AppState::toastChanged);
+}
+
+void AppState::refreshVolume() {
+  volume_ = env_.readVolume();
+  notify(&AppState::volumeChanged);
+}
+
+void AppState::waitForBackgroundWork() {
+  workPool_.waitForDone();
+  archiveWriter_->waitForIdle();
+}
+
+}  // namespace tolvex

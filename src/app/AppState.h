@@ -1,0 +1,167 @@
+#pragma once
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/AppEnvironment.h"
+#include "app/AppSection.h"
+#include "app/ArchiveWriter.h"
+#include "app/DeletionPlan.h"
+#include "app/Settings.h"
+#include "engines/Deleter.h"
+#include "engines/DeletionHistory.h"
+#include "engines/JunkFinder.h"
+#include "engines/JunkRule.h"
+#include "model/FileFilter.h"
+#include "model/ScanResult.h"
+#include "model/Scanner.h"
+#include "model/VolumeInfo.h"
+#include "system/TrendStore.h"
+
+namespace tolvex {
+
+// The one store of the application: every screen reads it and every user action is one of its
+// methods. It lives on the UI thread; long work runs on its thread pools and comes back through
+// queued calls with the store as context. Every change of a published field emits `changed()` and,
+// for the fields screens watch most, a signal of its own.
+class AppState : public QObject {
+  Q_OBJECT
+ public:
+  explicit AppState(AppEnvironment environment = AppEnvironment::standard(), QObject* parent = nullptr);
+  ~AppState() override;
+
+  // ---- Published fields -----------------------------------------------------------------------
+  AppSection section() const { return section_; }
+  const ScanTarget& scanTarget() const { return scanTarget_; }
+  bool isScanning() const { return isScanning_; }
+  bool isRestoringScan() const { return isRestoringScan_; }
+  const ScanProgressSnapshot& progress() const { return progress_; }
+  const std::optional<ScanResult>& scan() const { return scan_; }
+  // The target of the scan on screen (the toolbar and Rescan use `scanTarget`).
+  const std::optional<ScanTarget>& scannedTarget() const { return scannedTarget_; }
+  int64_t revision() const { return revision_; }
+  const std::optional<VolumeInfo>& volume() const { return volume_; }
+  const std::vector<FileNode*>& explorerStack() const { return explorerStack_; }
+  const FileFilter& largeFilter() const { return largeFilter_; }
+  const std::vector<JunkFinding>& junk() const { return junk_; }
+  bool junkLoading() const { return junkLoading_; }
+  SmartPhase smartPhase() const { return smartPhase_; }
+  const std::set<std::string>& smartSelection() const { return smartSelection_; }
+  const std::optional<DeletionReport>& lastReport() const { return lastReport_; }
+  const std::optional<DeletionPlan>& plan() const { return plan_; }
+  const std::optional<Toast>& toast() const { return toast_; }
+  bool hasFullDiskAccess() const { return hasFullDiskAccess_; }
+  bool showAccessOnboarding() const { return showAccessOnboarding_; }
+  const std::vector<DeletionFailure>& failures() const { return failures_; }
+
+  // ---- Stored settings ------------------------------------------------------------------------
+  QString excludedRaw() const;
+  void setExcludedRaw(const QString& raw);
+  bool permanentDelete() const;
+  void setPermanentDelete(bool on);
+  bool accessOnboardingSkipped() const;
+  void setAccessOnboardingSkipped(bool on);
+  // The non-empty lines of "excludedPaths", in stored order.
+  std::vector<std::string> excludedPaths() const;
+
+  // ---- Owned stores -----------------------------------------------------------------------------
+  DeletionHistory& history() { return *history_; }
+  TrendStore& trends() { return *trends_; }
+  Settings& settings() { return settings_; }
+  const AppEnvironment& environment() const { return env_; }
+
+  // ---- Navigation and view-driven fields ----------------------------------------------------------
+  void setSection(AppSection section);
+  void setExplorerStack(std::vector<FileNode*> stack);
+  void setLargeFilter(const FileFilter& filter);
+  void setSmartSelection(std::set<std::string> selection);
+  void setHasFullDiskAccess(bool granted);
+  void setShowAccessOnboarding(bool show);
+  void dismissPlan();
+  // Clears the toast if it is still the one with `id`.
+  void clearToast(const std::string& id);
+
+  // ---- Scans --------------------------------------------------------------------------------------
+  void startScan(std::optional<ScanTarget> target = std::nullopt);
+  void cancelScan();
+  void restoreLastScan();
+  void scheduleArchiveSave();
+  bool isScanStale() const;
+  // Each category with at least 1 byte, largest first (equal sizes keep category order).
+  std::vector<std::pair<StorageBucket, int64_t>> bucketBreakdown() const;
+
+  // ---- Deletions ----------------------------------------------------------------------------------
+  void requestDeletion(const std::vector<PlanItem>& items, const QString& title);
+  void confirmDeletion(const DeletionPlan& plan, bool includeReview);
+  using ReportHandler = std::function<void(const DeletionReport&)>;
+  void runDeletion(std::vector<DeletionRequest> requests, bool quiet, ReportHandler done = {});
+  void pruneDeleted(const std::set<std::string>& paths);
+  void undoDeletion(const std::vector<HistoryEntry>& entries);
+
+  // Waits for every background task of the store (tests).
+  void waitForBackgroundWork();
+
+ signals:
+  void changed();
+  void sectionChanged();
+  void scanChanged();      // scan, revision, explorerStack
+  void scanningChanged();  // isScanning, isRestoringScan, progress, scanTarget
+  void planChanged();
+  void toastChanged();
+  void failuresChanged();
+  void volumeChanged();
+  void accessChanged();  // hasFullDiskAccess, showAccessOnboarding
+  void junkChanged();
+  void scanArchived();   // an archive write finished (tests)
+
+ private:
+  void startUp();
+  void publishScanResult(const std::shared_ptr<Scanner>& scanner, std::optional<ScanResult> result,
+                         std::optional<ScanSnapshot> snapshot, const ScanTarget& target);
+  void applyRestoredScan(std::optional<std::pair<ScanResult, ScanTarget>> restored);
+  void applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries, bool quiet);
+  void refreshVolume();
+  void setToast(Toast toast);
+  void writeArchiveNow(const ScanResult& result, const ScanTarget& target);
+  void notify(void (AppState::*signal)());
+
+  AppEnvironment env_;
+  Settings settings_;
+
+  AppSection section_ = AppSection::smartClean;
+  ScanTarget scanTarget_ = ScanTarget::wholeDisk();
+  bool isScanning_ = false;
+  bool isRestoringScan_ = false;
+  QTimer archiveTimer_;
+  ScanProgressSnapshot progress_;
+  std::optional<ScanResult> scan_;
+  std::optional<ScanTarget> scannedTarget_;
+  int64_t revision_ = 0;
+  std::optional<VolumeInfo> volume_;
+  std::vector<FileNode*> explorerStack_;
+  FileFilter largeFilter_;
+  std::shared_ptr<Scanner> scanner_;
+  std::vector<JunkFinding> junk_;
+  bool junkLoading_ = false;
+  SmartPhase smartPhase_ = SmartPhase::idle;
+  std::set<std::string> smartSelection_;
+  std::optional<DeletionReport> lastReport_;
+  std::optional<DeletionPlan> plan_;
+  std::optional<Toast> toast_;
+  bool hasFullDiskAccess_ = false;
+  std::unique_ptr<DeletionHistory> history_;
+  std::unique_ptr<TrendStore> trends_;
+  bool showAccessOnboarding_ = false;
+  std::vector<DeletionFailure> failures_;
+
+  QThreadPool workPool_;  // file-system work: scans, restores, deletions
+  std::unique_ptr<ArchiveWriter> archiveWriter_;
+};
+
+}  // namespace tolvex

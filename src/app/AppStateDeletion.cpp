@@ -1,0 +1,192 @@
+// Deletion plans, runs, pruning of the scan tree and undo.
+#include <QLocale>
+#include <QMetaObject>
+#include <algorithm>
+#include <unordered_set>
+#include <sys/stat.h>
+
+#include "app/AppState.h"
+#include "model/Formatting.h"
+#include "platform/Identifiers.h"
+#include "platform/Paths.h"
+
+namespace tolvex {
+
+namespace {
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// True when another path of `paths` is a folder holding `path`.
+bool isNestedInAnother(const std::string& path, const std::unordered_set<std::string>& paths) {
+  for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    if (slash > 0 && paths.contains(path.substr(0, slash))) return true;
+    if (slash + 1 < path.size() && paths.contains(path.substr(0, slash + 1))) return true;
+  }
+  return false;
+}
+
+QString countText(int64_t n) { return QLocale().toString(static_cast<qlonglong>(n)); }
+
+Toast resultToast(const DeletionReport& report, const std::vector<HistoryEntry>& entries) {
+  Toast toast;
+  toast.id = makeUUID();
+  auto bytes = [](int64_t n) { return QString::fromStdString(formatBytes(std::max<int64_t>(n, 0))); };
+  if (report.deletedPaths.empty())
+    toast.message = QObject::tr("Nothing was deleted");
+  else if (report.freed >= 1 && report.movedToTrash >= 1)
+    toast.message = QObject::tr("%1 freed · %2 in the Trash").arg(bytes(report.freed), bytes(report.movedToTrash));
+  else if (report.movedToTrash < 1)
+    toast.message = QObject::tr("%1 freed").arg(bytes(report.freed));
+  else
+    toast.message = QObject::tr("%1 moved to the Trash").arg(bytes(report.movedToTrash));
+  const auto failed = static_cast<int64_t>(report.failures.size() + report.skippedProtected.size());
+  if (failed >= 1)
+    toast.detail = QObject::tr("%1 item(s) couldn’t be deleted. Details in History.").arg(countText(failed));
+  for (const HistoryEntry& entry : entries)
+    if (entry.trashPath) toast.undoable.push_back(entry);
+  return toast;
+}
+
+}  // namespace
+
+void AppState::requestDeletion(const std::vector<PlanItem>& items, const QString& title) {
+  if (items.empty()) return;
+  std::unordered_set<std::string> paths;
+  for (const PlanItem& item : items) paths.insert(item.path);
+  DeletionPlan plan;
+  plan.id = makeUUID();
+  plan.title = title;
+  for (const PlanItem& item : items)
+    if (!isNestedInAnother(item.path, paths)) plan.items.push_back(item);
+  plan_ = std::move(plan);
+  notify(&AppState::planChanged);
+}
+
+void AppState::confirmDeletion(const DeletionPlan& plan, bool includeReview) {
+  // A sheet left over from an older plan must not delete anything.
+  if (!plan_ || plan_->id != plan.id) return;
+  const bool permanent = permanentDelete();
+  std::vector<DeletionRequest> requests;
+  for (const PlanItem& item : plan.items) {
+    const bool keep = item.verdict.risk == Risk::safe || (item.verdict.risk == Risk::review && includeReview);
+    if (!keep) continue;
+    DeletionRequest request;
+    request.id = makeUUID();
+    request.path = item.path;
+    request.size = item.size;
+    request.removal = permanent ? Removal::permanent : item.removal;
+    requests.push_back(std::move(request));
+  }
+  plan_.reset();
+  notify(&AppState::planChanged);
+  runDeletion(std::move(requests), false);
+}
+
+void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, ReportHandler done) {
+  workPool_.start([this, requests = std::move(requests), quiet, done = std::move(done)] {
+    auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests));
+    QMetaObject::invokeMethod(
+        this,
+        [this, outcome, quiet, done] {
+          applyDeletionReport(outcome->report, outcome->entries, quiet);
+          if (done) done(outcome->report);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries,
+                                   bool quiet) {
+  history_->record(entries);
+  pruneDeleted(std::set<std::string>(report.deletedPaths.begin(), report.deletedPaths.end()));
+  refreshVolume();
+  if (quiet) return;
+  setToast(resultToast(report, entries));
+  failures_ = report.failures;
+  failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
+  notify(&AppState::failuresChanged);
+}
+
+namespace {
+
+// Marks `node` deleted and takes it off its ancestors and the category totals. Each file counts off
+// its own category, each folder its own allocation and small files off the folder's category; parts
+// already deleted were taken off before and are skipped.
+void markDeleted(FileNode* node, std::map<StorageBucket, int64_t>& bucketTotals) {
+  if (get(node->deleted)) return;
+  std::map<StorageBucket, int64_t> removed;
+  std::vector<FileNode*> stack{node};
+  while (!stack.empty()) {
+    FileNode* current = stack.back();
+    stack.pop_back();
+    int64_t own = get(current->size);
+    for (FileNode* child : current->children) {
+      if (get(child->deleted)) continue;
+      own -= get(child->size);
+      stack.push_back(child);
+    }
+    removed[get(current->bucket)] += std::max<int64_t>(own, 0);
+  }
+  set(node->deleted, true);
+  const int64_t size = get(node->size), logical = get(node->logicalSize), count = get(node->fileCount);
+  for (FileNode* ancestor = node->parent; ancestor; ancestor = ancestor->parent) {
+    set(ancestor->size, std::max<int64_t>(get(ancestor->size) - size, 0));
+    set(ancestor->logicalSize, std::max<int64_t>(get(ancestor->logicalSize) - logical, 0));
+    set(ancestor->fileCount, std::max<int64_t>(get(ancestor->fileCount) - count, 0));
+  }
+  for (const auto& [bucket, bytes] : removed) {
+    auto found = bucketTotals.find(bucket);
+    if (found != bucketTotals.end()) found->second = std::max<int64_t>(found->second - bytes, 0);
+  }
+}
+
+}  // namespace
+
+void AppState::pruneDeleted(const std::set<std::string>& paths) {
+  if (paths.empty()) return;
+  if (scan_ && scan_->root) {
+    std::vector<FileNode*> stack{scan_->root};
+    while (!stack.empty()) {
+      FileNode* node = stack.back();
+      stack.pop_back();
+      if (get(node->deleted)) continue;  // already taken off once
+      const std::string path = node->path();
+      if (paths.contains(path)) {
+        markDeleted(node, scan_->bucketTotals);
+      } else if (node->isDirectory &&
+                 std::any_of(paths.begin(), paths.end(), [&](const std::string& p) { return isInside(p, path); })) {
+        stack.insert(stack.end(), node->children.begin(), node->children.end());
+      }
+    }
+    // The Explorer keeps its folders up to the first one that is gone, and never loses the root.
+    auto gone = std::find_if(explorerStack_.begin(), explorerStack_.end(), [](FileNode* n) { return n->isGone(); });
+    explorerStack_.erase(gone, explorerStack_.end());
+    if (explorerStack_.empty()) explorerStack_ = {scan_->root};
+    scheduleArchiveSave();
+  }
+  for (JunkFinding& finding : junk_) {
+    std::erase_if(finding.items, [&](const JunkItem& item) { return paths.contains(item.url); });
+  }
+  ++revision_;
+  notify(&AppState::scanChanged);
+  notify(&AppState::junkChanged);
+}
+
+void AppState::undoDeletion(const std::vector<HistoryEntry>& entries) {
+  int64_t restored = 0;
+  for (const HistoryEntry& entry : entries) {
+    if (entry.restored || !entry.trashPath || !exists(*entry.trashPath) || exists(entry.originalPath)) continue;
+    if (!history_->restore(entry)) ++restored;
+  }
+  Toast toast;
+  toast.id = makeUUID();
+  toast.message = tr("%1 item(s) restored").arg(countText(restored));
+  toast.detail = tr("Scan again to see updated sizes.");
+  setToast(std::move(toast));
+  refreshVolume();
+}
+
+}  // namespace tolvex
