@@ -1,6 +1,6 @@
 #include "app/AppState.h"
 
-#include <QMetaObject>
+#include "app/UiDispatch.h"
 #include <algorithm>
 
 #include "app/ScanTargetInfo.h"
@@ -16,7 +16,7 @@ AppState::AppState(AppEnvironment environment, QObject* parent)
   });
   archiveWriter_ = std::make_unique<ArchiveWriter>([this](const ScanResult& result, const ScanTarget& target) {
     env_.writeArchive(result, target, env_.archivePath());
-    QMetaObject::invokeMethod(this, [this] { emit scanArchived(); }, Qt::QueuedConnection);
+    ui_->post([this] { emit scanArchived(); });
   });
   startUp();
 }

@@ -12,6 +12,7 @@
 #include "app/AppEnvironment.h"
 #include "app/AppSection.h"
 #include "app/ArchiveWriter.h"
+#include "app/UiDispatch.h"
 #include "app/DeletionPlan.h"
 #include "app/Settings.h"
 #include "engines/Deleter.h"
@@ -160,6 +161,7 @@ class AppState : public QObject {
   bool showAccessOnboarding_ = false;
   std::vector<DeletionFailure> failures_;
 
+  UiTaskQueue* ui_ = new UiTaskQueue(this);  // results of background work come back through it
   QThreadPool workPool_;  // file-system work: scans, restores, deletions
   std::unique_ptr<ArchiveWriter> archiveWriter_;
 };

@@ -1,6 +1,6 @@
 // Deletion plans, runs, pruning of the scan tree and undo.
 #include <QLocale>
-#include <QMetaObject>
+#include "app/UiDispatch.h"
 #include <algorithm>
 #include <unordered_set>
 #include <sys/stat.h>
@@ -86,15 +86,12 @@ void AppState::confirmDeletion(const DeletionPlan& plan, bool includeReview) {
 }
 
 void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, ReportHandler done) {
-  workPool_.start([this, requests = std::move(requests), quiet, done = std::move(done)] {
+  startInPool(workPool_, [this, requests = std::move(requests), quiet, done = std::move(done)] {
     auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests));
-    QMetaObject::invokeMethod(
-        this,
-        [this, outcome, quiet, done] {
+    ui_->post([this, outcome, quiet, done] {
           applyDeletionReport(outcome->report, outcome->entries, quiet);
           if (done) done(outcome->report);
-        },
-        Qt::QueuedConnection);
+        });
   });
 }
 

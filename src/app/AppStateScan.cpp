@@ -1,5 +1,5 @@
 // The life of a scan: start behind the access gate, progress, cancel, publish, restore, archive.
-#include <QMetaObject>
+#include "app/UiDispatch.h"
 #include <algorithm>
 
 #include "app/AppState.h"
@@ -33,26 +33,20 @@ void AppState::startScan(std::optional<ScanTarget> target) {
   const std::vector<std::string> excludedList = excludedPaths();
   const std::set<std::string> excluded(excludedList.begin(), excludedList.end());
   const ScanTarget scanned = scanTarget_;
-  workPool_.start([this, scanner, root, excluded, scanned] {
+  startInPool(workPool_, [this, scanner, root, excluded, scanned] {
     auto report = [this, scanner](int64_t files, int64_t bytes, const std::string& path) {
-      QMetaObject::invokeMethod(
-          this,
-          [this, scanner, snapshot = ScanProgressSnapshot{files, bytes, path}] {
+      ui_->post([this, scanner, snapshot = ScanProgressSnapshot{files, bytes, path}] {
             if (scanner_ != scanner) return;  // a superseded or cancelled scan
             progress_ = snapshot;
             notify(&AppState::scanningChanged);
-          },
-          Qt::QueuedConnection);
+          });
     };
     auto result = std::make_shared<std::optional<ScanResult>>(env_.walk(*scanner, root, excluded, report));
     auto snapshot = std::make_shared<std::optional<ScanSnapshot>>();
     if (*result) *snapshot = ScanSnapshot::fromScan(**result, env_.clock());
-    QMetaObject::invokeMethod(
-        this,
-        [this, scanner, result, snapshot, scanned] {
+    ui_->post([this, scanner, result, snapshot, scanned] {
           publishScanResult(scanner, std::move(*result), std::move(*snapshot), scanned);
-        },
-        Qt::QueuedConnection);
+        });
   });
 }
 
@@ -88,11 +82,10 @@ void AppState::cancelScan() {
 void AppState::restoreLastScan() {
   isRestoringScan_ = true;
   notify(&AppState::scanningChanged);
-  workPool_.start([this] {
+  startInPool(workPool_, [this] {
     auto restored = std::make_shared<std::optional<std::pair<ScanResult, ScanTarget>>>(
         env_.readArchive(env_.archivePath()));
-    QMetaObject::invokeMethod(
-        this, [this, restored] { applyRestoredScan(std::move(*restored)); }, Qt::QueuedConnection);
+    ui_->post([this, restored] { applyRestoredScan(std::move(*restored)); });
   });
 }
 

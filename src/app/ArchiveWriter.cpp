@@ -1,5 +1,7 @@
 #include "app/ArchiveWriter.h"
 
+#include "app/UiDispatch.h"
+
 namespace tolvex {
 
 ArchiveWriter::ArchiveWriter(Write write) : write_(std::move(write)) {
@@ -14,7 +16,7 @@ void ArchiveWriter::submit(ScanResult result, ScanTarget target) {
   pending_.emplace(std::move(result), std::move(target));
   if (running_) return;
   running_ = true;
-  pool_.start([this] { drain(); });
+  startInPool(pool_, [this] { drain(); });
 }
 
 void ArchiveWriter::drain() {
