@@ -258,6 +258,47 @@ TEST(SegmentedBar, AZeroTotalDrawsOnlyTheTrack) {
   EXPECT_TRUE(near(img.pixelColor(20, 6), over(host.window(), Theme::primary(palette), 0.06), 2));
 }
 
+// Animations are off in tests; these cases turn them on to check the animated paths end where the
+// instant ones do.
+class WithAnimations {
+ public:
+  WithAnimations() : saved_(qgetenv("TOLVEX_NO_ANIMATIONS")) { qunsetenv("TOLVEX_NO_ANIMATIONS"); }
+  ~WithAnimations() { qputenv("TOLVEX_NO_ANIMATIONS", saved_); }
+
+ private:
+  QByteArray saved_;
+};
+
+TEST(SegmentedBar, HoverFadesTheOthersAndBackWhenAnimated) {
+  WithAnimations animations;
+  const QPalette palette = Appearance::lightPalette();
+  Host host(palette, QSize(402, 20));
+  auto* bar = host.add(new SegmentedBar({{"a", "A", 100, Theme::blue()}, {"b", "B", 100, Theme::orange()}}, 400, 20));
+  host.grab(bar);
+  const QColor track = over(host.window(), Theme::primary(palette), 0.06);
+  auto sample = [&](int x) { return bar->grab().toImage().convertToFormat(QImage::Format_ARGB32).pixelColor(x, 10); };
+  bar->setHovered(QStringLiteral("a"));
+  // No event has run since: the fade has not begun.
+  EXPECT_TRUE(near(sample(150), Theme::orange(), 24)) << "not dimmed at once";
+  QTRY_VERIFY_WITH_TIMEOUT(near(sample(150), over(track, Theme::orange(), 0.45), 24), 2000);
+  EXPECT_TRUE(near(sample(50), Theme::blue(), 24)) << "the hovered one stays bright throughout";
+  bar->setHovered(std::nullopt);
+  QTRY_VERIFY_WITH_TIMEOUT(near(sample(150), Theme::orange(), 24), 2000);
+  EXPECT_TRUE(near(sample(50), Theme::blue(), 24));
+}
+
+TEST(DiskRing, TheArcGrowsFromNothingWhenShownAnimated) {
+  WithAnimations animations;
+  const QPalette palette = Appearance::lightPalette();
+  Host host(palette, QSize(100, 100));
+  auto* ring = host.add(new DiskRing(75, 100));
+  const QColor track = over(host.window(), Theme::primary(palette), 0.06);
+  auto atNine = [&] { return ring->grab().toImage().convertToFormat(QImage::Format_ARGB32).pixelColor(6, 50); };
+  host.grab(ring);
+  EXPECT_TRUE(near(atNine(), track, 2)) << "three quarters are not reached at once";
+  QTRY_VERIFY_WITH_TIMEOUT(distance(atNine(), track) > 60, 3000);
+}
+
 // ---- LegendDot, StatTile, PageHeader, labels ----
 
 TEST(LegendDot, IsANineByNineDotOfItsColour) {
@@ -547,6 +588,36 @@ TEST(AmbientBackground, GlowsIndigoTopLeftAndAccentBottomRight) {
   // Glow centres: the middle moved by (−260, −220) and (300, 240).
   EXPECT_TRUE(near(img.pixelColor(520 - 260, 340 - 220), over(window, Theme::indigo(), 0.155), 4));
   EXPECT_TRUE(near(img.pixelColor(520 + 300, 340 + 240), over(window, Theme::accent(), 0.135), 4));
+}
+
+// ---- Symbols on widgets ----
+
+TEST(SymbolView, FillsWithAColourItsGradientOrTheBrandGradient) {
+  Host host(Appearance::lightPalette());
+  auto* plain = host.add(new SymbolView(QStringLiteral("stop.fill"), Theme::danger(), 40));
+  auto* brand = host.add(new SymbolView(QStringLiteral("stop.fill"), 40));
+  brand->setBrandGradient(true);
+  host.grab(plain);
+  const QImage p = plain->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  EXPECT_TRUE(near(p.pixelColor(20, 20), Theme::danger(Appearance::lightPalette()), 1));
+  const QImage b = brand->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  // stop.fill covers 5…19 of 24: sample just inside its top-left and bottom-right corners.
+  const QColor topLeft = b.pixelColor(11, 11);
+  const QColor bottomRight = b.pixelColor(29, 29);
+  EXPECT_LT(distance(topLeft, Theme::indigo()), distance(topLeft, Theme::accent()));
+  EXPECT_LT(distance(bottomRight, Theme::accent()), distance(bottomRight, Theme::indigo()));
+  plain->setGradientFill(true);
+  const QImage g = plain->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  EXPECT_TRUE(near(g.pixelColor(20, 20), Theme::danger(Appearance::lightPalette()), 24));
+  EXPECT_GT(g.pixelColor(20, 10).lightness(), g.pixelColor(20, 30).lightness()) << "lighter at the top";
+}
+
+TEST(SymbolView, ButtonsGetTheTitleTheSymbolAndItsName) {
+  QPushButton button;
+  labelWithSymbol(&button, QStringLiteral("Scan Again"), QStringLiteral("arrow.clockwise"));
+  EXPECT_EQ(button.text(), QStringLiteral("Scan Again"));
+  EXPECT_FALSE(button.icon().isNull());
+  EXPECT_EQ(button.property("sfSymbol").toString(), QStringLiteral("arrow.clockwise"));
 }
 
 // ---- ElidedLabel ----

@@ -418,3 +418,30 @@ TEST(Symbols, ThemeNamesAreSymbolicFreedesktopIcons) {
     }
   }
 }
+
+TEST(Symbols, UseASymbolicThemeIconWhereTheThemeHasOne) {
+  const QString savedTheme = QIcon::themeName();
+  const QStringList savedPaths = QIcon::themeSearchPaths();
+  QIcon::setThemeSearchPaths(savedPaths + QStringList{QStringLiteral("/usr/share/icons")});
+  QIcon::setThemeName(QStringLiteral("Adwaita"));
+  if (!QIcon::hasThemeIcon(QStringLiteral("view-refresh-symbolic"))) {
+    QIcon::setThemeName(savedTheme);
+    QIcon::setThemeSearchPaths(savedPaths);
+    GTEST_SKIP() << "no Adwaita icon theme on this machine";
+  }
+  // A size no other test asks for, so no glyph drawn earlier is reused.
+  const QImage themed = Symbols::pixmap(QStringLiteral("arrow.clockwise"), Qt::red, 37).toImage();
+  Symbols::setThemeIconsEnabled(false);
+  const QImage own = Symbols::pixmap(QStringLiteral("arrow.clockwise"), Qt::red, 37).toImage();
+  Symbols::setThemeIconsEnabled(true);
+  QIcon::setThemeName(savedTheme);
+  QIcon::setThemeSearchPaths(savedPaths);
+  Symbols::setThemeIconsEnabled(false);  // drop the themed drawings from the caches
+  Symbols::setThemeIconsEnabled(true);
+
+  const Coverage c = coverage(themed, Qt::red);
+  EXPECT_GT(c.opaque, 12);
+  EXPECT_TRUE(c.allInColor) << "theme icons are recoloured like our glyphs";
+  EXPECT_NE(themed, own) << "the theme's drawing was used";
+}
+

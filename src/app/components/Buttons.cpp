@@ -67,7 +67,6 @@ void paintCapsuleButton(QPainter* painter, const QPushButton* button, const QRec
 PrimaryButton::PrimaryButton(const QString& text, bool large, QWidget* parent)
     : QPushButton(text, parent), large_(large), glow_(new QGraphicsDropShadowEffect(this)) {
   setAutoDefault(false);
-  setCursor(Qt::PointingHandCursor);
   setAttribute(Qt::WA_TranslucentBackground);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   setFont(Theme::font(large ? TextStyle::title3 : TextStyle::body, QFont::DemiBold));

@@ -10,7 +10,6 @@ namespace tolvex {
 
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QFrame(parent), text_(text) {
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  setToolTip(QString());
 }
 
 void ElidedLabel::setText(const QString& text) {

@@ -64,8 +64,8 @@ void PageHeader::changeEvent(QEvent* event) {
 }
 
 void PageHeader::alignTrailing() {
-  // Centre the trailing controls on the title's line (close to a shared first baseline for the
-  // usual single-line controls, which SwiftUI would align to).
+  // Centre the trailing controls on the title's line: for the usual single-line controls this is
+  // within a pixel or two of sharing the title's baseline.
   const int titleLine = title_->sizeHint().height();
   const int controls = trailingBox_->sizeHint().height() - trailing_->contentsMargins().top();
   const int top = std::max(0, (titleLine - controls) / 2);

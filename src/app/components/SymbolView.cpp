@@ -32,6 +32,11 @@ void SymbolView::setColor(const ThemeColor& color) {
   update();
 }
 
+void SymbolView::setGradientFill(bool on) {
+  gradient_ = on;
+  update();
+}
+
 void SymbolView::setBrandGradient(bool on) {
   brand_ = on;
   update();
@@ -45,16 +50,17 @@ void SymbolView::setPixelSize(int px) {
 
 void SymbolView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  if (!isEnabled()) painter.setOpacity(0.4);
   const QRectF r = rect();
+  const qreal side = std::min(r.width(), r.height());
+  const QRectF square(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
   if (brand_) {
-    const qreal side = std::min(r.width(), r.height());
-    const QRectF square(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
     Symbols::paint(&painter, r, symbol_, QBrush(Theme::brandGradient(square, layoutDirection())));
-    return;
+  } else if (gradient_) {
+    Symbols::paint(&painter, r, symbol_, QBrush(Theme::gradient(color_.resolve(palette()), square)));
+  } else {
+    Symbols::paint(&painter, r, symbol_, color_.resolve(palette()));
   }
-  QColor color = color_.resolve(palette());
-  if (!isEnabled()) color = Theme::withOpacity(color, 0.4);
-  Symbols::paint(&painter, r, symbol_, color);
 }
 
 SymbolLabel::SymbolLabel(const QString& title, const QString& symbol, QWidget* parent)
@@ -100,6 +106,13 @@ void SymbolLabel::syncSymbolSize() {
 
 SymbolLabel* labelWithSymbol(const QString& title, const QString& symbol, QWidget* parent) {
   return new SymbolLabel(title, symbol, parent);
+}
+
+void labelWithSymbol(QAbstractButton* button, const QString& title, const QString& symbol) {
+  if (!button) return;
+  button->setText(title);
+  button->setIcon(Symbols::icon(symbol));
+  Symbols::tag(button, symbol);
 }
 
 }  // namespace tolvex

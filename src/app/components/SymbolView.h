@@ -1,5 +1,6 @@
 #pragma once
 // A symbol shown on its own, and a label made of a symbol and a title.
+#include <QAbstractButton>
 #include <QLabel>
 #include <QWidget>
 
@@ -19,7 +20,9 @@ class SymbolView : public QWidget {
   void setSymbol(const QString& symbol);
   ThemeColor color() const { return color_; }
   void setColor(const ThemeColor& color);
-  // Fills the glyph with the brand gradient in place of a colour.
+  // Fills the glyph with the gradient of its colour, or with the brand gradient, in place of the
+  // plain colour.
+  void setGradientFill(bool on);
   void setBrandGradient(bool on);
   int pixelSize() const { return px_; }
   void setPixelSize(int px);
@@ -34,6 +37,7 @@ class SymbolView : public QWidget {
   QString symbol_;
   ThemeColor color_;
   int px_;
+  bool gradient_ = false;
   bool brand_ = false;
 };
 
@@ -67,5 +71,8 @@ class SymbolLabel : public QWidget {
 
 // A label of a title and a symbol. The title is the caller's translated text.
 SymbolLabel* labelWithSymbol(const QString& title, const QString& symbol, QWidget* parent = nullptr);
+// The same on a button: its text, an icon of the symbol in the button's text colour, and the
+// "sfSymbol" property (the capsule buttons draw that symbol in white).
+void labelWithSymbol(QAbstractButton* button, const QString& title, const QString& symbol);
 
 }  // namespace tolvex

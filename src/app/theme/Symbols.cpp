@@ -34,7 +34,7 @@ void ensureResources() {
 
 QString glyphPath(const QString& name) { return QStringLiteral(":/symbols/%1.svg").arg(name); }
 
-// Symbolic icons of the freedesktop naming specification (and of common themes) that say the same
+// Symbolic icons of the freedesktop icon naming scheme (and of common themes) that say the same
 // thing as one of our names. Only monochrome "-symbolic" icons are used, since every symbol is drawn
 // in a single colour.
 const QHash<QString, QString>& themeNames() {
