@@ -343,3 +343,18 @@ TEST(LzfseDecode, OutputLimit) {
   ASSERT_TRUE(lzfseDecode(stream, 200000));
   EXPECT_EQ(lzfseDecode(stream, 200000)->size(), 200000u);
 }
+
+// A block producing more than the room made up front (32 MiB) grows its output as it goes.
+TEST(LzfseDecode, LargeBlockGrowsItsOutput) {
+  std::string payload = "\xE1" "a" "\x38\x01";  // 'a', then 10 bytes from 1 back
+  const size_t longMatches = 124000;            // 271 bytes each at the same distance
+  for (size_t i = 0; i < longMatches; ++i) payload += "\xF0\xFF";
+  payload += kEos;
+  const uint32_t size = static_cast<uint32_t>(11 + 271 * longMatches);
+  ASSERT_GT(size, 32u << 20);
+  const auto decoded = lzfseDecode(rawBlock("xy") + lzvnBlock(size, payload) + "bvx$");
+  ASSERT_TRUE(decoded.has_value());
+  ASSERT_EQ(decoded->size(), size + 2u);
+  EXPECT_EQ(decoded->find_first_not_of('a', 2), std::string::npos);
+  EXPECT_FALSE(lzfseDecode(lzvnBlock(size + 1, payload) + "bvx$"));
+}

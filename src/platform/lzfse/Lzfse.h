@@ -17,11 +17,13 @@ inline constexpr size_t kLzfseNoLimit = SIZE_MAX;
 // Decodes one complete stream (all its blocks up to and including "bvx$"); bytes after "bvx$" are
 // ignored. Returns none for anything that is not a valid stream: truncated data, an unknown magic,
 // sizes that do not match what the block really holds, distances before the start of the output,
-// broken frequency tables or bit streams, or an output longer than `maxOutputSize`.
+// broken frequency tables or bit streams, an output longer than `maxOutputSize`, or (rather than
+// throwing) not enough memory for the output.
 //
-// Never reads or writes out of bounds and never trusts a declared size further than the block can
-// really produce: one block reserves at most ~23.6 MB (an LZFSE block's largest output), an LZVN
-// block at most 136 bytes per payload byte, an uncompressed block at most its own bytes.
+// Never reads or writes out of bounds, and a declared size is never trusted further than the data
+// can back it: a block's output room is made for at most 32 MiB up front (more than an LZFSE block
+// can produce) and grows beyond that only as bytes are produced; the whole output is reserved (not
+// touched) from the sum of the block headers, trusted up to 16 times the input size.
 std::optional<std::string> lzfseDecode(std::string_view stream, size_t maxOutputSize = kLzfseNoLimit);
 
 // Encodes `data` as one stream. Never fails.

@@ -2,6 +2,7 @@
 // the block being decoded; all failures are deliberate rejections.
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/lzfse/Lzfse.h"
@@ -16,6 +17,8 @@ namespace {
 // Room kept after the current block's output, so copies may move whole 8- or 16-byte chunks and run a
 // few bytes past the end of a match; those bytes are overwritten by what comes next.
 constexpr size_t kSlack = 64;
+// Output room made at once for a block, whatever it declares: more than an LZFSE block can produce.
+constexpr size_t kTrustedBlockSize = size_t{32} << 20;
 
 // ---------------------------------------------------------------------------------------------
 // LZVN opcodes
@@ -264,6 +267,7 @@ class Decoder {
       : in_(reinterpret_cast<const uint8_t*>(input.data())), size_(input.size()), limit_(limit) {}
 
   std::optional<std::string> run() {
+    out_.reserve(expectedOutput() + kSlack);
     for (;;) {
       if (left() < 4) return std::nullopt;
       const uint32_t magic = load32(in_ + pos_);
@@ -285,21 +289,63 @@ class Decoder {
  private:
   size_t left() const { return size_ - pos_; }
 
-  // Makes room for `rawSize` more output bytes (plus slack) and returns where they go.
-  uint8_t* beginBlock(uint64_t rawSize) {
-    if (rawSize > limit_ - outLen_) return nullptr;
-    out_.resize(outLen_ + rawSize + kSlack);
-    return reinterpret_cast<uint8_t*>(out_.data()) + outLen_;
+  // The output the block headers announce, found by skipping from header to header, so the output
+  // is allocated once rather than grown (which touches and copies far more memory). Reserving does
+  // not touch the memory, and the headers are trusted only up to 16 times the input.
+  size_t expectedOutput() const {
+    uint64_t total = 0;
+    size_t at = 0;
+    while (size_ - at >= 8) {
+      const uint8_t* p = in_ + at;
+      const uint32_t magic = load32(p);
+      const uint64_t raw = load32(p + 4);
+      uint64_t blockSize;
+      if (magic == kMagicRaw) {
+        blockSize = 8 + raw;
+      } else if (magic == kMagicLzvn && size_ - at >= 12) {
+        blockSize = 12 + uint64_t{load32(p + 8)};
+      } else if (magic == kMagicV2 && size_ - at >= kV2FixedHeaderSize) {
+        blockSize = (load64(p + 24) & 0xFFFFFFFF) + ((load64(p + 8) >> 20) & 0xFFFFF) + ((load64(p + 16) >> 40) & 0xFFFFF);
+      } else if (magic == kMagicV1 && size_ - at >= kV1HeaderSize) {
+        blockSize = kV1HeaderSize + uint64_t{load32(p + 20)} + load32(p + 24);
+      } else {
+        break;
+      }
+      total += raw;
+      if (blockSize > size_ - at) break;
+      at += blockSize;
+    }
+    return static_cast<size_t>(std::min<uint64_t>({total, limit_, 16 * uint64_t{size_} + (1 << 20)}));
   }
+
   uint8_t* outBase() { return reinterpret_cast<uint8_t*>(out_.data()); }
+
+  // Output of a compressed block. Its declared size caps it; room for up to kTrustedBlockSize bytes
+  // of it is made at once (enough for any LZFSE block), anything beyond only as bytes are produced
+  // (doubling), so a header that lies about its size costs little. Decoding loops keep their
+  // pointers in locals and rebuild them from offsets after growing.
+  bool beginBlock(uint64_t rawSize) {
+    if (rawSize > limit_ - outLen_) return false;
+    blockEnd_ = outLen_ + rawSize;
+    room_ = std::min(blockEnd_, outLen_ + kTrustedBlockSize);
+    if (out_.size() < room_ + kSlack) out_.resize(room_ + kSlack);
+    return true;
+  }
+  // Makes room up to at least offset `needed` (<= blockEnd_): all the string's capacity, or more.
+  [[gnu::noinline]] uint8_t* grow(size_t needed) {
+    const size_t capacity = out_.capacity() > kSlack ? out_.capacity() - kSlack : 0;
+    room_ = std::min(std::max(needed, capacity), blockEnd_);
+    out_.resize(room_ + kSlack);
+    return outBase();
+  }
 
   bool rawBlock() {
     if (left() < 8) return false;
     const uint32_t rawSize = load32(in_ + pos_ + 4);
     if (left() - 8 < rawSize) return false;
-    uint8_t* dst = beginBlock(rawSize);
-    if (!dst) return false;
-    std::memcpy(dst, in_ + pos_ + 8, rawSize);
+    if (rawSize > limit_ - outLen_) return false;
+    out_.resize(std::max(out_.size(), outLen_ + rawSize + kSlack));
+    std::memcpy(outBase() + outLen_, in_ + pos_ + 8, rawSize);
     outLen_ += rawSize;
     pos_ += 8 + size_t{rawSize};
     return true;
@@ -312,10 +358,10 @@ class Decoder {
     if (left() - 12 < payloadSize) return false;
     // The best an instruction does is 271 bytes out of 2: a larger claim cannot be true.
     if (rawSize == 0 || rawSize > uint64_t{payloadSize} * 136) return false;
-    uint8_t* dst = beginBlock(rawSize);
-    if (!dst) return false;
-    uint8_t* const base = outBase();
-    uint8_t* const end = dst + rawSize;
+    if (!beginBlock(rawSize)) return false;
+    uint8_t* base = outBase();
+    uint8_t* dst = base + outLen_;
+    uint8_t* room = base + room_;
     const uint8_t* const payload = in_ + pos_ + 12;
     const size_t total = payloadSize;
     size_t p = 0;
@@ -331,7 +377,7 @@ class Decoder {
         case Op::eos:
           if (total - p < 8) return false;
           p += 8;
-          if (p != total || dst != end) return false;
+          if (p != total || static_cast<size_t>(dst - base) != blockEnd_) return false;
           outLen_ += rawSize;
           pos_ += 12 + total;
           return true;
@@ -367,13 +413,18 @@ class Decoder {
         case Op::longMatch: match = size_t{payload[p + 1]} + 16; break;
         default: break;
       }
-      if (literals > static_cast<size_t>(end - dst)) return false;
+      if (literals + match > static_cast<size_t>(room - dst)) {
+        const size_t at = static_cast<size_t>(dst - base);
+        if (literals + match > blockEnd_ - at) return false;
+        base = grow(at + literals + match);
+        dst = base + at;
+        room = base + room_;
+      }
       std::memcpy(dst, payload + p + n, literals);
       dst += literals;
       p += n + literals;
       if (!hasMatch) continue;
       if (distance == 0 || distance > static_cast<size_t>(dst - base)) return false;
-      if (match > static_cast<size_t>(end - dst)) return false;
       copyMatch(dst, distance, match);
       dst += match;
       previous = distance;
@@ -468,10 +519,10 @@ class Decoder {
 
     // Triples.
     if (!bits.open(lmdPayload, h.lmdPayloadSize, h.lmdAdj)) return false;
-    uint8_t* dst = beginBlock(h.rawSize);
-    if (!dst) return false;
-    uint8_t* const base = outBase();
-    uint8_t* const end = dst + h.rawSize;
+    if (!beginBlock(h.rawSize)) return false;
+    uint8_t* base = outBase();
+    uint8_t* dst = base + outLen_;
+    uint8_t* room = base + room_;
     const uint8_t* lit = t.literals;
     const uint8_t* const litEnd = t.literals + decodedLiterals;
     uint32_t l = h.lState, m = h.mState, d = h.dState;
@@ -485,7 +536,13 @@ class Decoder {
       if (dv != 0) distance = dv;
       else if (distance == 0) return false;  // "repeat" with nothing to repeat
       if (literals > static_cast<size_t>(litEnd - lit)) return false;
-      if (size_t{literals} + match > static_cast<size_t>(end - dst)) return false;
+      if (size_t{literals} + match > static_cast<size_t>(room - dst)) {
+        const size_t at = static_cast<size_t>(dst - base);
+        if (size_t{literals} + match > blockEnd_ - at) return false;
+        base = grow(at + literals + match);
+        dst = base + at;
+        room = base + room_;
+      }
       // The literal buffer and the output both have slack for whole 16-byte moves.
       for (uint32_t k = 0; k < literals; k += 16) std::memcpy(dst + k, lit + k, 16);
       dst += literals;
@@ -494,7 +551,7 @@ class Decoder {
       if (match) copyMatch(dst, distance, match);
       dst += match;
     }
-    if (dst != end) return false;
+    if (static_cast<size_t>(dst - base) != blockEnd_) return false;
     outLen_ += h.rawSize;
     pos_ += h.headerSize + h.literalPayloadSize + h.lmdPayloadSize;
     return true;
@@ -513,15 +570,21 @@ class Decoder {
   size_t size_;
   size_t pos_ = 0;
   size_t limit_;
-  std::string out_;
-  size_t outLen_ = 0;
+  std::string out_;      // output so far, followed by room and kSlack spare bytes
+  size_t outLen_ = 0;    // bytes of output of the finished blocks
+  size_t blockEnd_ = 0;  // offset where the current block's output must end
+  size_t room_ = 0;      // offset up to which out_ has room (kSlack more bytes follow)
   std::unique_ptr<Tables> tables_;
 };
 
 }  // namespace
 
 std::optional<std::string> lzfseDecode(std::string_view stream, size_t maxOutputSize) {
-  return Decoder(stream, maxOutputSize).run();
+  try {
+    return Decoder(stream, maxOutputSize).run();
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace tolvex

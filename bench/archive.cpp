@@ -1,0 +1,230 @@
+// Scan archive benchmark: a generated tree of about 1,000,000 nodes is written and read back, and
+// our LZFSE codec is timed against `gzip -6` / `gzip -d` on the same uncompressed archive stream.
+//   bench_archive [nodes]   (default 1000000)
+// Prints sizes, MB/s (of uncompressed data), ratios, and the whole read of the archive file into a
+// ScanResult. Targets: encoder >= gzip -6, decoder >= gzip -d, read < 1 s.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/ScanArchive.h"
+#include "platform/AtomicFile.h"
+#include "platform/lzfse/Lzfse.h"
+
+extern char** environ;
+
+using namespace tolvex;
+
+namespace {
+
+double seconds(const std::function<void()>& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double best(int rounds, const std::function<void()>& f) {
+  double t = 1e30;
+  for (int i = 0; i < rounds; ++i) t = std::min(t, seconds(f));
+  return t;
+}
+
+// Runs a program with stdin and stdout redirected to files; true when it exits with status 0.
+bool run(const std::vector<std::string>& argv, const std::string& in, const std::string& out) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid;
+  const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return false;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A tree shaped like a home folder or a whole disk: folders with a spread of fan-outs, names from a
+// vocabulary mixed with numbers and hashes, large files with extensions, plausible sizes and dates.
+ScanResult buildTree(size_t target) {
+  static const char* const folderWords[] = {
+      "src", "lib", "node_modules", "Library", "Caches", "cache", "share", "include", "build", "dist",
+      "Documents", "Pictures", "Music", "Projects", "objects", "pack", "tmp", "logs", "config", "data",
+      "assets", "images", "test", "tests", "vendor", "python3.11", "site-packages", "__pycache__", ".git", "bin"};
+  static const char* const fileWords[] = {"IMG_", "video-", "backup-", "archive-", "dump-", "photo-", "track-"};
+  static const char* const extensions[] = {".jpg", ".mp4", ".tar.gz", ".zip", ".iso", ".mov", ".pdf", ".pack",
+                                           ".bin", ".db"};
+  std::mt19937_64 random(42);
+  auto pick = [&](uint64_t n) { return static_cast<size_t>(random() % n); };
+
+  ScanResult result;
+  result.tree = std::make_shared<FileTree>();
+  result.rootPath = "/";
+  std::vector<FileNode*> nodes;
+  nodes.reserve(target + 64);
+  FileNode* root = result.tree->make("/", nullptr, true, false, FileKind::other, StorageBucket::other);
+  result.root = root;
+  nodes.push_back(root);
+  size_t next = 0;  // breadth first: folders get children in creation order
+  while (nodes.size() < target && next < nodes.size()) {
+    FileNode* folder = nodes[next++];
+    if (!folder->isDirectory) continue;
+    const size_t children = next < 50 ? 8 : pick(10) == 0 ? 20 + pick(60) : pick(6);
+    for (size_t i = 0; i < children && nodes.size() < target; ++i) {
+      const bool isFolder = pick(100) < 78;
+      std::string name;
+      FileKind kind = FileKind::other;
+      if (isFolder) {
+        switch (pick(4)) {
+          case 0: name = folderWords[pick(std::size(folderWords))]; break;
+          case 1: name = std::string(folderWords[pick(std::size(folderWords))]) + "-" + std::to_string(pick(1000)); break;
+          case 2: {
+            char hex[17];
+            std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random()));
+            name = std::string(hex, 2 + pick(14));
+            break;
+          }
+          default: name = "v" + std::to_string(pick(10)) + "." + std::to_string(pick(30)) + "." + std::to_string(pick(100));
+        }
+      } else {
+        const size_t e = pick(std::size(extensions));
+        name = std::string(fileWords[pick(std::size(fileWords))]) + std::to_string(pick(100000)) + extensions[e];
+        static const FileKind kinds[] = {FileKind::image, FileKind::video, FileKind::archive, FileKind::archive,
+                                         FileKind::diskImage, FileKind::video, FileKind::document, FileKind::other,
+                                         FileKind::other, FileKind::other};
+        kind = kinds[e];
+      }
+      FileNode* node = result.tree->make(std::move(name), folder, isFolder, false, kind,
+                                         isFolder ? get(folder->bucket) : kAllStorageBuckets[pick(12)]);
+      const double modified = 1.5e9 + static_cast<double>(pick(200000000));
+      set(node->modified, modified);
+      set(node->accessed, modified + static_cast<double>(pick(10000000)));
+      if (isFolder) {
+        set(node->size, 4096);
+        const int64_t small = static_cast<int64_t>(pick(40));
+        const int64_t smallBytes = small * (4096 + static_cast<int64_t>(pick(100000)));
+        set(node->smallFilesCount, small);
+        set(node->smallFilesSize, smallBytes);
+        set(node->fileCount, small);
+        set(node->logicalSize, smallBytes - small * 1000);
+        if (pick(1000) == 0) set(node->unreadable, true);
+      } else {
+        const int64_t bytes = static_cast<int64_t>(std::exp2(19.0 + static_cast<double>(pick(1100)) / 100.0));
+        set(node->logicalSize, bytes);
+        set(node->size, (bytes + 4095) / 4096 * 4096);
+        set(node->fileCount, 1);
+        result.files.push_back(node);
+      }
+      nodes.push_back(node);
+    }
+  }
+  // Folder totals, children before parents (every child was made after its parent).
+  for (size_t i = nodes.size(); i-- > 1;) {
+    FileNode* node = nodes[i];
+    add(node->parent->size, get(node->size));
+    add(node->parent->logicalSize, get(node->logicalSize));
+    add(node->parent->fileCount, get(node->fileCount));
+  }
+  for (FileNode* node : nodes) {
+    result.bucketTotals[get(node->bucket)] += get(node->size);
+    if (!node->isDirectory) {
+      result.kindTotals[node->kind] += get(node->size);
+      result.kindCounts[node->kind] += 1;
+    } else {
+      ++result.totalDirectories;
+    }
+  }
+  result.totalFiles = get(root->fileCount);
+  result.duration = 12.5;
+  result.finishedAt = 1733800000;
+  return result;
+}
+
+double mb(size_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const size_t target = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+  char folderTemplate[] = "/tmp/tolvex-bench-archive.XXXXXX";
+  if (!mkdtemp(folderTemplate)) return 1;
+  const std::string folder = folderTemplate;
+  const std::string archive = folder + "/last-scan.tvxscan";
+  const std::string raw = folder + "/stream", gz = folder + "/stream.gz";
+
+  ScanResult result;
+  const double buildTime = seconds([&] { result = buildTree(target); });
+  std::printf("tree: %zu nodes (%zu files), built in %.2f s\n", result.tree->nodeCount(), result.files.size(), buildTime);
+
+  std::string stream;
+  const double serialize = best(3, [&] { stream = scanArchiveBytes(result, ScanTarget::wholeDisk()); });
+  std::string compressed;
+  const double encode = best(3, [&] { compressed = lzfseEncode(stream); });
+  bool decodedOk = false;
+  const double decode = best(3, [&] { decodedOk = lzfseDecode(compressed) == stream; });
+  const double write = best(3, [&] { writeScanArchive(result, ScanTarget::wholeDisk(), archive); });
+  size_t readNodes = 0;
+  double readTime = 1e30, firstReadTime = 0;
+  for (int i = 0; i < 3; ++i) {
+    std::optional<std::pair<ScanResult, ScanTarget>> loaded;
+    const double t = seconds([&] { loaded = readScanArchive(archive); });
+    if (i == 0) firstReadTime = t;
+    readTime = std::min(readTime, t);
+    readNodes = loaded ? loaded->first.tree->nodeCount() : 0;
+  }
+
+  // Where the read goes: the file, the decompression, the parse into a tree.
+  double fileTime = 1e30, inflateTime = 1e30, parseTime = 1e30;
+  for (int i = 0; i < 3; ++i) {
+    std::optional<std::string> file, bytes;
+    std::optional<std::pair<ScanResult, ScanTarget>> parsed;
+    fileTime = std::min(fileTime, seconds([&] { file = readWholeFile(archive); }));
+    inflateTime = std::min(inflateTime, seconds([&] { bytes = lzfseDecode(*file); }));
+    parseTime = std::min(parseTime, seconds([&] { parsed = readScanArchiveBytes(*bytes); }));
+  }
+
+  if (writeFileAtomically(raw, stream) != 0) return 1;
+  bool gzipOk = true;
+  const double gzipEncode = best(3, [&] { gzipOk &= run({"gzip", "-6", "-c"}, raw, gz); });
+  const double gzipDecode = best(3, [&] { gzipOk &= run({"gzip", "-d", "-c"}, gz, "/dev/null"); });
+  const size_t gzSize = readWholeFile(gz).value_or("").size();
+
+  const double size = mb(stream.size());
+  std::printf("uncompressed stream: %.1f MB (%.1f bytes per node), made in %.3f s\n", size,
+              static_cast<double>(stream.size()) / static_cast<double>(result.tree->nodeCount()), serialize);
+  std::printf("%-10s %12s %8s %12s %12s\n", "", "compressed", "ratio", "encode MB/s", "decode MB/s");
+  std::printf("%-10s %12zu %7.2fx %12.1f %12.1f\n", "LZFSE", compressed.size(),
+              static_cast<double>(stream.size()) / static_cast<double>(compressed.size()), size / encode, size / decode);
+  std::printf("%-10s %12zu %7.2fx %12.1f %12.1f\n", "gzip -6/-d", gzSize,
+              static_cast<double>(stream.size()) / static_cast<double>(gzSize), size / gzipEncode, size / gzipDecode);
+  std::printf("ours vs gzip: encode %.2fx as fast, decode %.2fx as fast, output %.2fx the size\n",
+              gzipEncode / encode, gzipDecode / decode,
+              static_cast<double>(compressed.size()) / static_cast<double>(gzSize));
+  std::printf("write archive (stream + compress + atomic write): %.3f s\n", write);
+  std::printf("read archive into a ScanResult (%zu nodes): first %.3f s, best %.3f s (file %.3f, decompress %.3f, "
+              "parse %.3f)\n", readNodes, firstReadTime, readTime, fileTime, inflateTime, parseTime);
+  const bool ok = decodedOk && gzipOk && readNodes == result.tree->nodeCount();
+  std::printf("targets: encoder >= gzip -6 %s, decoder >= gzip -d %s, read < 1 s %s%s\n",
+              encode <= gzipEncode ? "met" : "MISSED", decode <= gzipDecode ? "met" : "MISSED",
+              std::max(readTime, firstReadTime) < 1.0 ? "met" : "MISSED", ok ? "" : "   (ROUND TRIP OR GZIP FAILED)");
+
+  std::remove(archive.c_str());
+  std::remove(raw.c_str());
+  std::remove(gz.c_str());
+  rmdir(folder.c_str());
+  return ok ? 0 : 1;
+}
