@@ -1,8 +1,8 @@
 #include <QApplication>
-#include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/TolvexApp.h"
 #include "app/shell/MainWindow.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Tolvex"));
   QApplication::setOrganizationName(QStringLiteral("Tolvex"));
   QApplication::setStyle(QStringLiteral("Fusion"));
-  tolvex::MainWindow window;
-  window.show();
+  tolvex::TolvexApp tolvex;
+  tolvex.window().show();
   return app.exec();
 }

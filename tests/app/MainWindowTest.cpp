@@ -1,12 +1,203 @@
 #include <gtest/gtest.h>
 
-#include "app/shell/MainWindow.h"
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
 
-TEST(MainWindow, IsTitledTolvexAndAtLeastTheMinimumSize) {
-  tolvex::MainWindow window;
+#include "app/ObjectNames.h"
+#include "app/services/UiServices.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/ScanToolbar.h"
+#include "app/shell/SectionRouter.h"
+#include "app/shell/Sidebar.h"
+#include "support/qt/AppFixture.h"
+
+using namespace tolvex;
+using namespace tolvex::test;
+
+namespace {
+
+template <typename T>
+T* find(QWidget& root, const char* name) {
+  return root.findChild<T*>(QString::fromLatin1(name));
+}
+
+QListWidgetItem* rowFor(QListWidget* list, AppSection section) {
+  for (int i = 0; i < list->count(); ++i)
+    if (list->item(i)->data(Qt::AccessibleDescriptionRole).toString() == rawValue(section)) return list->item(i);
+  return nullptr;
+}
+
+// Replaces the folder chooser for the life of the object.
+struct FakeChooser {
+  UiServices saved = UiServices::shared();
+  explicit FakeChooser(std::optional<std::string> answer) {
+    UiServices::shared().chooseFolder = [answer](QWidget*, const QString&, UiServices::PathCallback done) {
+      done(answer);
+    };
+  }
+  ~FakeChooser() { UiServices::shared() = saved; }
+};
+
+}  // namespace
+
+TEST(MainWindow, SidebarListsTheFifteenSectionsAndFollowsTheState) {
+  AppFixture f;
+  AppState state(f.environment());
+  MainWindow window(state);
   window.show();
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Tolvex"));
   EXPECT_GE(window.minimumWidth(), 1040);
   EXPECT_GE(window.minimumHeight(), 680);
-  EXPECT_GE(window.width(), 1040);
+  auto* list = find<QListWidget>(window, names::sidebarList);
+  ASSERT_TRUE(list);
+  int rows = 0;
+  for (int i = 0; i < list->count(); ++i) rows += list->item(i)->data(Qt::AccessibleDescriptionRole).isValid();
+  EXPECT_EQ(rows, 15);
+  QStringList headers;
+  for (int i = 0; i < list->count(); ++i)
+    if (!list->item(i)->data(Qt::AccessibleDescriptionRole).isValid() && !list->item(i)->text().isEmpty())
+      headers << list->item(i)->text();
+  EXPECT_EQ(headers, (QStringList{"Simple", "Analyze", "Apps", "Clean Up"}));
+
+  for (AppSection section : kAllSections) {
+    QListWidgetItem* row = rowFor(list, section);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->text(), title(section));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+    EXPECT_EQ(state.section(), section);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window.router()->currentScreen());
+    EXPECT_EQ(window.router()->currentScreen()->property("section").toString(), rawValue(section));
+  }
+  state.setSection(AppSection::junk);
+  EXPECT_EQ(list->currentItem(), rowFor(list, AppSection::junk));
+}
+
+TEST(MainWindow, ShortcutsScanAndSwitchToQuickClean) {
+  AppFixture f;
+  auto env = f.environment();
+  std::atomic<int> walks{0};
+  std::string lastRoot;
+  env.walk = [&](Scanner&, const std::string& root, const std::set<std::string>&, const Scanner::Progress&) {
+    ++walks;
+    lastRoot = root;
+    return std::optional<ScanResult>();
+  };
+  AppState state(env);
+  MainWindow window(state);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  state.setSection(AppSection::history);
+  QTest::keyClick(&window, Qt::Key_1, Qt::ControlModifier);
+  EXPECT_EQ(state.section(), AppSection::smartClean);
+  QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(state.scanTarget(), ScanTarget::home());
+  ASSERT_TRUE(waitUntil([&] { return !state.isScanning(); }));
+  QTest::keyClick(&window, Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(state.scanTarget(), ScanTarget::wholeDisk());
+  state.waitForBackgroundWork();
+  EXPECT_EQ(walks.load(), 2);
+}
+
+TEST(MainWindow, ChoosingAFolderScansItWithProgressThenShowsTheResult) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "Projects");
+  for (int i = 0; i < 3000; ++i) tree.file("many/f" + std::to_string(i), 1);
+  tree.allocatedFile("big.bin", 1024 * 1024);
+  auto env = f.environment();
+  auto gate = std::make_shared<Gate>();
+  auto walk = env.walk;
+  env.walk = [gate, walk](Scanner& s, const std::string& root, const std::set<std::string>& ex,
+                          const Scanner::Progress& progress) {
+    progress(1024, 4096, root + "/many");
+    gate->wait();
+    return walk(s, root, ex, progress);
+  };
+  AppState state(env);
+  MainWindow window(state);
+  window.show();
+  waitUntil([&] { return !state.isRestoringScan(); });
+  auto* scan = find<QToolButton>(window, names::scanButton);
+  ASSERT_TRUE(scan);
+  EXPECT_EQ(scan->text(), QStringLiteral("Scan"));
+  EXPECT_EQ(scan->toolTip(), QStringLiteral("Scan: Entire disk"));
+
+  FakeChooser chooser(tree.base());
+  QAction* choose = window.findChild<QAction*>(QString::fromLatin1(names::scanMenuFolder));
+  ASSERT_TRUE(choose);
+  choose->trigger();
+  EXPECT_TRUE(state.isScanning());
+  ASSERT_TRUE(waitUntil([&] { return state.progress().files == 1024; }));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(scan->isVisible());
+  auto* counts = find<QLabel>(window, names::scanProgressCounts);
+  ASSERT_TRUE(counts && counts->isVisible());
+  EXPECT_EQ(counts->text(), QStringLiteral("1,024 files · 4 KB"));
+  EXPECT_EQ(find<QWidget>(window, names::scanToolbar)->findChild<QWidget*>(names::scanStopButton)->isVisible(), true);
+
+  gate->open();
+  ASSERT_TRUE(waitUntil([&] { return state.scan().has_value(); }));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(scan->isVisible());
+  EXPECT_EQ(scan->text(), QStringLiteral("Rescan"));
+  EXPECT_EQ(scan->toolTip(), QStringLiteral("Scan: Projects"));
+  EXPECT_TRUE(find<QLabel>(window, names::diskFooterFree)->text().endsWith(QStringLiteral(" free")));
+  EXPECT_EQ(find<QLabel>(window, names::diskFooterName)->text(), QStringLiteral("Disk"));
+  state.waitForBackgroundWork();
+}
+
+TEST(MainWindow, StopEndsTheScanAndBringsBackTheButton) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "Projects");
+  tree.file("a.txt", 10);
+  auto env = f.environment();
+  auto gate = std::make_shared<Gate>();
+  auto walk = env.walk;
+  env.walk = [gate, walk](Scanner& s, const std::string& root, const std::set<std::string>& ex,
+                          const Scanner::Progress& progress) {
+    gate->wait();
+    return walk(s, root, ex, progress);
+  };
+  AppState state(env);
+  MainWindow window(state);
+  window.show();
+  state.startScan(ScanTarget::folder(tree.base()));
+  ASSERT_TRUE(waitUntil([&] { return gate->someoneWaiting(); }));
+  auto* stop = find<QPushButton>(window, names::scanStopButton);
+  ASSERT_TRUE(stop && stop->isVisible());
+  QTest::mouseClick(stop, Qt::LeftButton);
+  EXPECT_FALSE(state.isScanning());
+  EXPECT_TRUE(find<QToolButton>(window, names::scanButton)->isVisible());
+  gate->open();
+  state.waitForBackgroundWork();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(state.scan());
+}
+
+TEST(DiskFooter, LowSpaceAndMissingVolume) {
+  struct Case {
+    int64_t total, available;
+    bool low;
+  };
+  for (const Case& c : {Case{1000, 99, true}, Case{1000, 100, false}, Case{0, 0, true}, Case{0, -5, true},
+                        Case{1000, -1, true}})
+    EXPECT_EQ(DiskFooter::isLow(c.total, c.available), c.low) << c.total << "/" << c.available;
+
+  AppFixture f;
+  auto env = f.environment();
+  env.readVolume = [] { return std::optional<VolumeInfo>(); };
+  AppState state(env);
+  MainWindow window(state);
+  window.show();
+  EXPECT_FALSE(find<QWidget>(window, names::diskFooter)->isVisible());
+  state.waitForBackgroundWork();
+}
+
+TEST(ScanToolbar, ProgressTextClampsNegativeBytes) {
+  EXPECT_EQ(ScanToolbar::progressText(0, -5), QStringLiteral("0 files · Zero KB"));
+  EXPECT_EQ(ScanToolbar::progressText(1234567, 1500000), QStringLiteral("1,234,567 files · 1.5 MB"));
 }

@@ -1,12 +1,132 @@
 #include "app/shell/MainWindow.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+
+#include "app/AppState.h"
+#include "app/ObjectNames.h"
+#include "app/Settings.h"
+#include "app/services/UiServices.h"
+#include "app/shell/ScanToolbar.h"
+#include "app/shell/SectionRouter.h"
+#include "app/shell/SettingsWindow.h"
+#include "app/shell/Sidebar.h"
+#include "app/theme/Symbols.h"
+
 namespace tolvex {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
-  setObjectName(QStringLiteral("mainWindow"));
+MainWindow::MainWindow(AppState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), sidebar_(new Sidebar(state, this)), router_(new SectionRouter(state, this)) {
+  setObjectName(names::mainWindow);
   setWindowTitle(QStringLiteral("Tolvex"));
   setMinimumSize(1040, 680);
   resize(1200, 760);
+
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName(names::mainSplit);
+  split->setChildrenCollapsible(false);
+  split->addWidget(sidebar_);
+  split->addWidget(router_);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setSizes({230, 970});
+  setCentralWidget(split);
+
+  buildToolbar();
+  buildMenus();
+  buildTray();
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState appState) {
+    if (appState == Qt::ApplicationActive) refreshAccess();
+  });
+}
+
+void MainWindow::buildToolbar() {
+  auto* bar = addToolBar(tr("Scan"));
+  bar->setObjectName(names::mainToolbar);
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  auto* spacer = new QWidget(bar);
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  bar->addWidget(spacer);
+  scanToolbar_ = new ScanToolbar(state_, bar);
+  bar->addWidget(scanToolbar_);
+}
+
+void MainWindow::buildMenus() {
+  QMenu* app = menuBar()->addMenu(QStringLiteral("Tolvex"));
+  app->setObjectName(names::appMenu);
+  QAction* updates = app->addAction(tr("Check for Updates…"));
+  updates->setObjectName(names::checkForUpdatesAction);
+  connect(updates, &QAction::triggered, this, [this] { UiServices::shared().checkForUpdates(this); });
+  app->addSeparator();
+  QAction* settings = app->addAction(tr("Settings…"));
+  settings->setObjectName(names::settingsAction);
+  settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  connect(settings, &QAction::triggered, this, &MainWindow::showSettings);
+  app->addSeparator();
+  QAction* quit = app->addAction(tr("Quit Tolvex"));
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  connect(quit, &QAction::triggered, qApp, &QApplication::quit);
+
+  QMenu* scan = menuBar()->addMenu(tr("Scan"));
+  scan->setObjectName(names::scanMenuBar);
+  QAction* disk = scan->addAction(tr("Scan Entire Disk"));
+  disk->setObjectName(names::scanDiskAction);
+  disk->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  connect(disk, &QAction::triggered, this, [this] { state_.startScan(ScanTarget::wholeDisk()); });
+  QAction* home = scan->addAction(tr("Scan Home Folder"));
+  home->setObjectName(names::scanHomeAction);
+  home->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+  connect(home, &QAction::triggered, this, [this] { state_.startScan(ScanTarget::home()); });
+  scan->addSeparator();
+  QAction* quick = scan->addAction(tr("Quick Clean"));
+  quick->setObjectName(names::quickCleanAction);
+  quick->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+  connect(quick, &QAction::triggered, this, [this] { state_.setSection(AppSection::smartClean); });
+  for (QAction* action : {settings, quit, disk, home, quick}) addAction(action);  // shortcuts work without the menu bar
+}
+
+void MainWindow::buildTray() {
+  const bool wanted = state_.settings().boolValue(keys::menuBar, true);
+  if (!wanted || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    QApplication::setQuitOnLastWindowClosed(true);
+    return;
+  }
+  tray_ = new QSystemTrayIcon(Symbols::icon(QStringLiteral("internaldrive.fill"), 16), this);
+  tray_->setObjectName(names::trayIcon);
+  tray_->setToolTip(QStringLiteral("Tolvex"));
+  connect(tray_, &QSystemTrayIcon::activated, this, [this] {
+    show();
+    raise();
+    activateWindow();
+  });
+  tray_->show();
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void MainWindow::showSettings() {
+  if (!settings_) settings_ = new SettingsWindow(state_, this);
+  settings_->show();
+  settings_->raise();
+  settings_->activateWindow();
+}
+
+void MainWindow::refreshAccess() {
+  state_.setHasFullDiskAccess(state_.environment().accessProbe());
+  if (state_.showAccessOnboarding() && state_.hasFullDiskAccess()) {
+    state_.setShowAccessOnboarding(false);
+    state_.startScan();
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // With a tray icon the application keeps running; the icon reopens the window.
+  event->accept();
 }
 
 }  // namespace tolvex

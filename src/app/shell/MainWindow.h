@@ -1,13 +1,43 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
+
+class QSystemTrayIcon;
 
 namespace tolvex {
 
-// The one main window of the application.
+class AppState;
+class SectionRouter;
+class Sidebar;
+class ScanToolbar;
+class SettingsWindow;
+
+// The one main window: the sidebar of sections and the screen of the current one, the scan toolbar,
+// the menus with their shortcuts, and the sheets and messages the store asks for.
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  explicit MainWindow(QWidget* parent = nullptr);
+  explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+
+  SectionRouter* router() const { return router_; }
+  Sidebar* sidebar() const { return sidebar_; }
+  void showSettings();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolbar();
+  void buildTray();
+  void refreshAccess();
+
+  AppState& state_;
+  Sidebar* sidebar_;
+  SectionRouter* router_;
+  ScanToolbar* scanToolbar_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  QPointer<SettingsWindow> settings_;
 };
 
 }  // namespace tolvex

@@ -1,0 +1,49 @@
+#include "app/shell/SectionRouter.h"
+
+#include <QVBoxLayout>
+
+#include "app/AppState.h"
+#include "app/ObjectNames.h"
+#include "app/shell/PendingScreen.h"
+
+namespace tolvex {
+
+SectionRouter::SectionRouter(AppState& state, QWidget* parent)
+    : QWidget(parent), state_(state), factory_(&SectionRouter::makeScreen), layout_(new QVBoxLayout(this)),
+      section_(state.section()), revision_(state.revision()) {
+  setObjectName(names::sectionRouter);
+  layout_->setContentsMargins(0, 0, 0, 0);
+  connect(&state_, &AppState::sectionChanged, this, [this] { show(state_.section()); });
+  connect(&state_, &AppState::scanChanged, this, [this] {
+    if (state_.revision() == revision_) return;
+    revision_ = state_.revision();
+    if (section_ == AppSection::overview || section_ == AppSection::explorer) show(section_);
+  });
+  show(section_);
+}
+
+void SectionRouter::setFactory(Factory factory) {
+  factory_ = std::move(factory);
+  show(section_);
+}
+
+void SectionRouter::show(AppSection section) {
+  section_ = section;
+  if (current_) {
+    current_->hide();
+    layout_->removeWidget(current_);
+    current_->deleteLater();
+  }
+  current_ = factory_(section, state_);
+  current_->setParent(this);
+  current_->setProperty("section", rawValue(section));
+  layout_->addWidget(current_);
+  current_->show();
+}
+
+QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
+  // Every section's own screen joins here as it is built; until then its header and the scan prompt.
+  return new PendingScreen(state, section);
+}
+
+}  // namespace tolvex
