@@ -12,11 +12,16 @@
 namespace tolvex {
 
 PendingScreen::PendingScreen(AppState& state, AppSection section, QWidget* parent)
-    : Screen(state, parent), section_(section), layout_(new QVBoxLayout(this)) {
+    : Screen(state, parent), section_(section) {
   setObjectName(names::pendingScreen);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* page = new AmbientBackground(this);
+  outer->addWidget(page);
+  layout_ = new QVBoxLayout(page);
   layout_->setContentsMargins(0, 0, 0, 0);
   layout_->setSpacing(0);
-  auto* header = new PageHeader(title(section), QString(), this);
+  auto* header = new PageHeader(title(section), QString(), page);
   header->setContentsMargins(28, 22, 28, 10);
   layout_->addWidget(header);
 }
@@ -53,9 +58,9 @@ void PendingScreen::refresh() {
   if (body_) body_->deleteLater();
   showingPrompt_ = wantPrompt;
   if (wantPrompt) {
-    body_ = makeScanPrompt(state(), promptTitle(section_), promptMessage(section_), this);
+    body_ = makeScanPrompt(state(), promptTitle(section_), promptMessage(section_), layout_->parentWidget());
   } else {
-    body_ = new AmbientBackground(this);
+    body_ = new QWidget(layout_->parentWidget());
   }
   layout_->addWidget(body_, 1);
 }

@@ -22,7 +22,7 @@ class PendingScreen : public Screen {
 
  private:
   AppSection section_;
-  QVBoxLayout* layout_;
+  QVBoxLayout* layout_ = nullptr;
   QWidget* body_ = nullptr;
   bool showingPrompt_ = false;
 };

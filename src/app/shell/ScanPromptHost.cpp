@@ -3,12 +3,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/components/AmbientBackground.h"
 
 namespace tolvex {
 
 QWidget* makeScanPrompt(AppState&, const QString& title, const QString& message, QWidget* parent) {
-  auto* page = new AmbientBackground(parent);
+  auto* page = new QWidget(parent);
   auto* layout = new QVBoxLayout(page);
   layout->addStretch();
   for (const QString& text : {title, message}) {

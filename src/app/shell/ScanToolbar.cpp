@@ -31,6 +31,7 @@ ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
       counts_(new QLabel(running_)), path_(new ElidedLabel(QString(), running_)),
       stop_(new QPushButton(tr("Stop"), running_)), scan_(new QToolButton(this)) {
   setObjectName(names::scanToolbar);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(8);
@@ -58,6 +59,7 @@ ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
   runningLayout->addLayout(lines);
   stop_->setObjectName(names::scanStopButton);
   stop_->setAutoDefault(false);
+  stop_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   runningLayout->addWidget(stop_, 0, Qt::AlignVCenter);
   layout->addWidget(running_);
   connect(stop_, &QPushButton::clicked, &state_, &AppState::cancelScan);

@@ -54,8 +54,11 @@ Sidebar::Sidebar(AppState& state, QWidget* parent)
   list_->setIconSize({16, 16});
   list_->setFocusPolicy(Qt::StrongFocus);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  list_->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 8px 8px; }"
-                                      "QListWidget::item { padding: 5px 6px; border-radius: 6px; }"));
+  list_->setStyleSheet(QStringLiteral(
+      "QListWidget { background: transparent; padding: 8px 8px; outline: 0; }"
+      "QListWidget::item { padding: 5px 6px; border-radius: 6px; border: none; color: palette(window-text); }"
+      "QListWidget::item:selected { background: rgba(110, 91, 255, 0.16); color: palette(window-text); }"
+      "QListWidget::item:hover:!selected { background: rgba(127, 127, 127, 0.10); }"));
   for (const Group& group : groups()) {
     if (*group.header) {
       auto* header = new QListWidgetItem(QCoreApplication::translate("Sidebar", group.header), list_);
