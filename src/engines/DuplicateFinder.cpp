@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <fcntl.h>
 #include <limits>
 #include <openssl/evp.h>
@@ -21,6 +25,9 @@ namespace {
 constexpr int64_t kFirstPassBytes = 65536;
 constexpr size_t kReadChunk = 1 << 20;
 constexpr int64_t kProgressEvery = 20;
+// Size groups examined at once. Reading is mostly waiting (on the disk or on the memory bus), so a
+// few threads help even on two processors.
+constexpr unsigned kMaxThreads = 4;
 
 const EVP_MD* sha256() {
   // Fetched once: an implicit fetch on every digest costs more than hashing a small file.
@@ -115,6 +122,76 @@ std::vector<std::optional<std::string>> hashAll(const std::vector<const Candidat
   return keys;
 }
 
+// 4 to 7 for one size group: the first 64 KiB, then the whole content, then the files already
+// sharing their storage; the groups in the order their digests first appear.
+std::vector<DuplicateGroup> examineSizeGroup(const std::vector<const Candidate*>& sizeGroup) {
+  std::vector<DuplicateGroup> groups;
+  for (const auto& firstPass : groupByKey(sizeGroup, hashAll(sizeGroup, kFirstPassBytes))) {
+    for (auto& [digest, members] : groupByKey(firstPass.members, hashAll(firstPass.members, std::nullopt))) {
+      DuplicateGroup group;
+      group.id = std::move(digest);
+      for (const Candidate* member : members) {
+        const int64_t size = get(member->node->size);
+        if (auto own = privateSize(member->path); own && isMostlyShared(size, *own)) group.shared.insert(member->node);
+      }
+      group.size = get(members.front()->node->size);
+      for (const Candidate* member : members) group.files.push_back(member->node);
+      std::stable_sort(group.files.begin(), group.files.end(),
+                       [](const FileNode* a, const FileNode* b) { return get(a->modified) < get(b->modified); });
+      groups.push_back(std::move(group));
+    }
+  }
+  return groups;
+}
+
+// Calls takeUp(i) on this thread for i = 0, 1, … in order, each just before work(i) is handed to a
+// small pool of threads; returns when every work(i) has finished. The calling thread runs ahead of
+// the workers by a few items only, so takeUp follows the work as it goes. With one item or one
+// processor everything runs on this thread.
+void forEachInOrder(size_t count, const std::function<void(size_t)>& takeUp, const std::function<void(size_t)>& work) {
+  const unsigned threads = std::min<unsigned>(kMaxThreads, std::max(1u, std::thread::hardware_concurrency()));
+  if (threads < 2 || count < 2) {
+    for (size_t i = 0; i < count; ++i) {
+      takeUp(i);
+      work(i);
+    }
+    return;
+  }
+  std::mutex lock;
+  std::condition_variable changed;
+  size_t handedOut = 0, claimed = 0, finished = 0;
+  auto worker = [&] {
+    std::unique_lock guard(lock);
+    for (;;) {
+      changed.wait(guard, [&] { return claimed < handedOut || handedOut == count; });
+      if (claimed == handedOut) return;  // everything is handed out and claimed
+      const size_t index = claimed++;
+      guard.unlock();
+      work(index);
+      guard.lock();
+      ++finished;
+      changed.notify_all();
+    }
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(threads);
+  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+  const size_t window = 2 * static_cast<size_t>(threads);
+  for (size_t i = 0; i < count; ++i) {
+    takeUp(i);
+    std::unique_lock guard(lock);
+    changed.wait(guard, [&] { return handedOut - finished < window; });
+    ++handedOut;
+    changed.notify_all();
+  }
+  {
+    std::unique_lock guard(lock);
+    changed.notify_all();
+    changed.wait(guard, [&] { return finished == count; });
+  }
+  for (std::thread& thread : pool) thread.join();
+}
+
 }  // namespace
 
 int64_t DuplicateGroup::reclaimable() const {
@@ -167,34 +244,19 @@ std::vector<DuplicateGroup> findDuplicates(const std::vector<FileNode*>& files, 
     std::erase_if(sizeGroups, [](const auto& group) { return group.size() < 2; });
   }
 
-  std::vector<DuplicateGroup> result;
+  // 3. Progress every 20 size groups, on this thread, before the group is taken up.
   const auto total = static_cast<double>(std::max<size_t>(sizeGroups.size(), 1));
-  int64_t taken = 0;
-  for (const auto& sizeGroup : sizeGroups) {
-    // 3. Progress every 20 size groups.
-    if (++taken % kProgressEvery == 0 && progress) progress(static_cast<double>(taken) / total);
-
-    // 4, 5. The first 64 KiB, then the whole content.
-    for (const auto& firstPass : groupByKey(sizeGroup, hashAll(sizeGroup, kFirstPassBytes))) {
-      for (auto& [digest, members] : groupByKey(firstPass.members, hashAll(firstPass.members, std::nullopt))) {
-        DuplicateGroup group;
-        group.id = std::move(digest);
-        // 6. Files that already share almost all their storage.
-        for (const Candidate* member : members) {
-          const int64_t size = get(member->node->size);
-          if (auto own = privateSize(member->path); own && isMostlyShared(size, *own))
-            group.shared.insert(member->node);
-        }
-        // 7. The group, oldest first.
-        group.size = get(members.front()->node->size);
-        for (const Candidate* member : members) group.files.push_back(member->node);
-        std::stable_sort(group.files.begin(), group.files.end(), [](const FileNode* a, const FileNode* b) {
-          return get(a->modified) < get(b->modified);
-        });
-        result.push_back(std::move(group));
-      }
-    }
-  }
+  auto takeUp = [&](size_t index) {
+    const auto taken = static_cast<int64_t>(index + 1);
+    if (taken % kProgressEvery == 0 && progress) progress(static_cast<double>(taken) / total);
+  };
+  // Each size group's files are read one after another; several size groups may be examined at
+  // once, each into its own slot, so the groups come out exactly as one after another.
+  std::vector<std::vector<DuplicateGroup>> found(sizeGroups.size());
+  forEachInOrder(sizeGroups.size(), takeUp, [&](size_t index) { found[index] = examineSizeGroup(sizeGroups[index]); });
+  std::vector<DuplicateGroup> result;
+  for (auto& groups : found)
+    for (auto& group : groups) result.push_back(std::move(group));
 
   // 8. Done; largest saving first.
   if (progress) progress(1.0);

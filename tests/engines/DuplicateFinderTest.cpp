@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <linux/fs.h>
 #include <memory>
+#include <thread>
 #include <openssl/sha.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -269,8 +270,17 @@ TEST(FindDuplicates, ProgressEveryTwentySizeGroups) {
     }
   }
   std::vector<double> progress;
-  EXPECT_EQ(find(nodes.files(), 1, &progress).size(), 45u);
+  std::vector<std::thread::id> threads;
+  const auto groups = findDuplicates(nodes.files(), 1, [&](double fraction) {
+    progress.push_back(fraction);
+    threads.push_back(std::this_thread::get_id());
+  });
+  EXPECT_EQ(groups.size(), 45u);
   EXPECT_EQ(progress, (std::vector<double>{20.0 / 45.0, 40.0 / 45.0, 1.0}));
+  // Always on the caller's thread, however many size groups are examined at once.
+  EXPECT_EQ(threads, std::vector<std::thread::id>(3, std::this_thread::get_id()));
+  // Equal savings keep the order in which their sizes first appear.
+  for (size_t i = 0; i < groups.size(); ++i) EXPECT_EQ(groups[i].files.front()->name, std::to_string(i + 1) + "-1");
 }
 
 TEST(FindDuplicates, LargestSavingFirst) {
