@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <openssl/evp.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -144,12 +145,20 @@ std::vector<DuplicateGroup> examineSizeGroup(const std::vector<const Candidate*>
   return groups;
 }
 
+// The processors this process may run on (its affinity, which taskset and containers narrow).
+unsigned usableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // Calls takeUp(i) on this thread for i = 0, 1, … in order, each just before work(i) is handed to a
 // small pool of threads; returns when every work(i) has finished. The calling thread runs ahead of
 // the workers by a few items only, so takeUp follows the work as it goes. With one item or one
 // processor everything runs on this thread.
 void forEachInOrder(size_t count, const std::function<void(size_t)>& takeUp, const std::function<void(size_t)>& work) {
-  const unsigned threads = std::min<unsigned>(kMaxThreads, std::max(1u, std::thread::hardware_concurrency()));
+  const unsigned threads = std::min(kMaxThreads, usableProcessors());
   if (threads < 2 || count < 2) {
     for (size_t i = 0; i < count; ++i) {
       takeUp(i);
