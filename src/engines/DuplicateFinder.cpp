@@ -1,23 +1,23 @@
 #include "engines/DuplicateFinder.h"
 
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
-#include <fcntl.h>
-#include <limits>
-#include <openssl/evp.h>
-#include <sched.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 
 #include "engines/APFSClone.h"
 #include "platform/Fiemap.h"
-#include "platform/Identifiers.h"
 
 namespace tolvex {
 
@@ -26,8 +26,8 @@ namespace {
 constexpr int64_t kFirstPassBytes = 65536;
 constexpr size_t kReadChunk = 1 << 20;
 constexpr int64_t kProgressEvery = 20;
-// Size groups examined at once. Reading is mostly waiting (on the disk or on the memory bus), so a
-// few threads help even on two processors.
+// Size groups examined at once. SHA-256 of cached files keeps one processor busy at about 1.3 GB/s,
+// and uncached files keep a thread waiting on the disk: a few threads help in both cases.
 constexpr unsigned kMaxThreads = 4;
 
 const EVP_MD* sha256() {

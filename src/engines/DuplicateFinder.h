@@ -36,7 +36,9 @@ using DuplicateProgress = std::function<void(double fraction)>;
 // nor deleted nodes. Contents are read only where logical sizes collide: the first 64 KiB, then the
 // whole file for the files that still match. A file that cannot be read, or that is no longer a
 // regular file, joins no group. `progress` (may be empty) is called on the calling thread with the
-// fraction of size groups taken up, every 20 groups and once with 1.0 at the end. Blocking.
+// fraction of size groups taken up, every 20 groups and once with 1.0 at the end. Blocking; a few
+// size groups are read at once on helper threads that end before it returns, which changes neither
+// the groups, nor their order, nor the progress calls.
 std::vector<DuplicateGroup> findDuplicates(const std::vector<FileNode*>& files, int64_t minimumSize,
                                            const DuplicateProgress& progress);
 // The same over a scan's files; every group holds the scan's tree.
