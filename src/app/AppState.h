@@ -15,8 +15,10 @@
 #include "app/UiDispatch.h"
 #include "app/DeletionPlan.h"
 #include "app/Settings.h"
+#include "engines/CloudDrive.h"
 #include "engines/Deleter.h"
 #include "engines/DeletionHistory.h"
+#include "engines/DuplicateFinder.h"
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
 #include "model/FileFilter.h"
@@ -55,6 +57,11 @@ class AppState : public QObject {
   SmartPhase smartPhase() const { return smartPhase_; }
   const std::set<std::string>& smartSelection() const { return smartSelection_; }
   const std::optional<DeletionReport>& lastReport() const { return lastReport_; }
+  const std::vector<DuplicateGroup>& duplicates() const { return duplicates_; }
+  const std::optional<double>& duplicatesProgress() const { return duplicatesProgress_; }
+  bool isSharingSpace() const { return isSharingSpace_; }
+  const std::optional<CloudReport>& cloud() const { return cloud_; }
+  bool cloudLoading() const { return cloudLoading_; }
   const std::optional<DeletionPlan>& plan() const { return plan_; }
   const std::optional<Toast>& toast() const { return toast_; }
   bool hasFullDiskAccess() const { return hasFullDiskAccess_; }
@@ -153,6 +160,11 @@ class AppState : public QObject {
   SmartPhase smartPhase_ = SmartPhase::idle;
   std::set<std::string> smartSelection_;
   std::optional<DeletionReport> lastReport_;
+  std::vector<DuplicateGroup> duplicates_;
+  std::optional<double> duplicatesProgress_;
+  bool isSharingSpace_ = false;
+  std::optional<CloudReport> cloud_;
+  bool cloudLoading_ = false;
   std::optional<DeletionPlan> plan_;
   std::optional<Toast> toast_;
   bool hasFullDiskAccess_ = false;

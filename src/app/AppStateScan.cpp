@@ -59,6 +59,7 @@ void AppState::publishScanResult(const std::shared_ptr<Scanner>& scanner, std::o
     scan_ = std::move(result);
     scannedTarget_ = target;
     explorerStack_ = {scan_->root};
+    duplicates_.clear();
     ++revision_;
     if (snapshot) trends_->recordSnapshot(std::move(*snapshot));
   }
