@@ -286,6 +286,8 @@ TEST(LzfseDecode, LzfseBlocks) {
       {"too many literals", [](Bvx2Block& b) { b.literalCount = 40004; }, std::nullopt},
       {"too many triples", [](Bvx2Block& b) { b.matchCount = 10001; }, std::nullopt},
       {"header size below 32", [](Bvx2Block& b) { b.noTables = true, b.headerSizeChange = -1; }, std::nullopt},
+      {"header size zero and nothing else", [](Bvx2Block& b) {
+         b.noTables = true, b.headerSizeChange = -32, b.lmdPayload.clear(); }, std::nullopt},
       {"header size beyond the data", [](Bvx2Block& b) { b.headerSizeChange = 1 << 20; }, std::nullopt},
       {"a whole unused byte after the tables", [](Bvx2Block& b) { b.unusedTableBytes = 1; }, std::nullopt},
       {"tables cut short", [](Bvx2Block& b) { b.headerSizeChange = -1; }, std::nullopt},

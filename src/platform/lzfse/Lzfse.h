@@ -21,9 +21,9 @@ inline constexpr size_t kLzfseNoLimit = SIZE_MAX;
 // throwing) not enough memory for the output.
 //
 // Never reads or writes out of bounds, and a declared size is never trusted further than the data
-// can back it: a block's output room is made for at most 32 MiB up front (more than an LZFSE block
-// can produce) and grows beyond that only as bytes are produced; the whole output is reserved (not
-// touched) from the sum of the block headers, trusted up to 16 times the input size.
+// can back it: an LZFSE block that declares more than its bytes can produce is refused; an LZVN
+// block's output room is made for at most 1 MiB up front and grows only as bytes are produced; the
+// whole output is reserved (not touched) from the block headers, trusted up to 16 times the input.
 std::optional<std::string> lzfseDecode(std::string_view stream, size_t maxOutputSize = kLzfseNoLimit);
 
 // Encodes `data` as one stream. Never fails.

@@ -1,6 +1,10 @@
 // LZFSE decoder. Every read of the input and every write of the output is bounds-checked against
 // the block being decoded; all failures are deliberate rejections.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <vector>
@@ -17,8 +21,22 @@ namespace {
 // Room kept after the current block's output, so copies may move whole 8- or 16-byte chunks and run a
 // few bytes past the end of a match; those bytes are overwritten by what comes next.
 constexpr size_t kSlack = 64;
-// Output room made at once for a block, whatever it declares: more than an LZFSE block can produce.
-constexpr size_t kTrustedBlockSize = size_t{32} << 20;
+// Output room made at once for a block, whatever it declares: more than an LZFSE block can produce
+// (their declared sizes are checked against what their bytes can produce); LZVN blocks, which can
+// claim 136 bytes per payload byte, get less and grow as they produce.
+constexpr size_t kTrustedLzfseBlock = size_t{32} << 20;
+constexpr size_t kTrustedLzvnBlock = size_t{1} << 20;
+
+// A large output is written once, front to back: huge pages make its first touch several times
+// cheaper (and spare TLB misses when it is parsed). Only a hint; ignored where unsupported.
+void adviseHugePages(char* data, size_t size) {
+  constexpr size_t kWorthIt = size_t{8} << 20;
+  if (size < kWorthIt) return;
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 
 // ---------------------------------------------------------------------------------------------
 // LZVN opcodes
@@ -267,7 +285,9 @@ class Decoder {
       : in_(reinterpret_cast<const uint8_t*>(input.data())), size_(input.size()), limit_(limit) {}
 
   std::optional<std::string> run() {
-    out_.reserve(expectedOutput() + kSlack);
+    const size_t expected = expectedOutput() + kSlack;
+    out_.reserve(expected);
+    adviseHugePages(out_.data(), expected);
     for (;;) {
       if (left() < 4) return std::nullopt;
       const uint32_t magic = load32(in_ + pos_);
@@ -312,22 +332,22 @@ class Decoder {
         break;
       }
       total += raw;
-      if (blockSize > size_ - at) break;
+      if (blockSize < 8 || blockSize > size_ - at) break;  // (a bvx2 header may claim size 0)
       at += blockSize;
     }
-    return static_cast<size_t>(std::min<uint64_t>({total, limit_, 16 * uint64_t{size_} + (1 << 20)}));
+    return static_cast<size_t>(std::min<uint64_t>({total, limit_, 16 * uint64_t{size_} + (1 << 16)}));
   }
 
   uint8_t* outBase() { return reinterpret_cast<uint8_t*>(out_.data()); }
 
-  // Output of a compressed block. Its declared size caps it; room for up to kTrustedBlockSize bytes
-  // of it is made at once (enough for any LZFSE block), anything beyond only as bytes are produced
-  // (doubling), so a header that lies about its size costs little. Decoding loops keep their
-  // pointers in locals and rebuild them from offsets after growing.
-  bool beginBlock(uint64_t rawSize) {
+  // Output of a compressed block. Its declared size caps it; room for up to `trusted` bytes of it is
+  // made at once, anything beyond only as bytes are produced (doubling), so a header that lies about
+  // its size costs little. Decoding loops keep their pointers in locals and rebuild them from
+  // offsets after growing.
+  bool beginBlock(uint64_t rawSize, size_t trusted) {
     if (rawSize > limit_ - outLen_) return false;
     blockEnd_ = outLen_ + rawSize;
-    room_ = std::min(blockEnd_, outLen_ + kTrustedBlockSize);
+    room_ = std::min(blockEnd_, outLen_ + trusted);
     if (out_.size() < room_ + kSlack) out_.resize(room_ + kSlack);
     return true;
   }
@@ -358,7 +378,7 @@ class Decoder {
     if (left() - 12 < payloadSize) return false;
     // The best an instruction does is 271 bytes out of 2: a larger claim cannot be true.
     if (rawSize == 0 || rawSize > uint64_t{payloadSize} * 136) return false;
-    if (!beginBlock(rawSize)) return false;
+    if (!beginBlock(rawSize, kTrustedLzvnBlock)) return false;
     uint8_t* base = outBase();
     uint8_t* dst = base + outLen_;
     uint8_t* room = base + room_;
@@ -496,8 +516,11 @@ class Decoder {
 
     // Whole groups of four literals are decoded, so a count that is not a multiple of 4 still works.
     const uint32_t decodedLiterals = (h.literalCount + 3) & ~3u;
-    // No block produces more than its literals and its longest matches.
-    if (h.rawSize > uint64_t{decodedLiterals} + uint64_t{h.matchCount} * kMaxM) return false;
+    // No block produces more than its literals and its matches, and its bits limit the matches: a
+    // match length above 15 needs extra bits, at most 2359 bytes for 11 bits (< 215 bytes a bit).
+    const uint64_t matchBytes = std::min<uint64_t>(uint64_t{h.matchCount} * kMaxM,
+                                                   15 * uint64_t{h.matchCount} + 215 * 8 * h.lmdPayloadSize);
+    if (h.rawSize > uint64_t{decodedLiterals} + matchBytes) return false;
 
     const uint8_t* literalPayload = in_ + pos_ + h.headerSize;
     const uint8_t* lmdPayload = literalPayload + h.literalPayloadSize;
@@ -519,7 +542,7 @@ class Decoder {
 
     // Triples.
     if (!bits.open(lmdPayload, h.lmdPayloadSize, h.lmdAdj)) return false;
-    if (!beginBlock(h.rawSize)) return false;
+    if (!beginBlock(h.rawSize, kTrustedLzfseBlock)) return false;
     uint8_t* base = outBase();
     uint8_t* dst = base + outLen_;
     uint8_t* room = base + room_;
