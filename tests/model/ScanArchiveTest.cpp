@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "model/ScanArchive.h"
+#include "model/Scanner.h"
+#include "support/TreeBuilder.h"
 #include "platform/AtomicFile.h"
 #include "platform/lzfse/Lzfse.h"
 #include "support/TempHome.h"
@@ -220,6 +222,27 @@ TEST(ScanArchive, RoundTripKeepsEveryField) {
   EXPECT_EQ(loaded->first.tree->nodeCount(), 8u);
   EXPECT_EQ(get(loaded->first.root->size), 9000);
   EXPECT_EQ(loaded->first.root->children[0]->children[1]->path(), "/home/u\xff/Documents/bad\xC3\x28name\x80.mov");
+}
+
+// A real scan of a fixture tree (large and small files, a package, a hard link, an odd name) survives
+// the round trip field for field.
+TEST(ScanArchive, RoundTripOfAScannedTree) {
+  TempDir dir;
+  TreeBuilder tree(dir / "root");
+  tree.allocatedFile("Movies/clip.mov", 2 * 1024 * 1024);
+  tree.allocatedFile("Movies/small.txt", 4096);
+  tree.allocatedFile("Apps/Tool.app/Contents/MacOS/tool", 1024 * 1024);
+  tree.allocatedFile("odd/na\xffme.bin", 1024 * 1024);
+  tree.hardLink("Movies/clip.mov", "odd/again.mov");
+  tree.symlink("/etc", "odd/link");
+  Scanner scanner;
+  const auto scanned = scanner.walk(tree.base(), {}, [](int64_t, int64_t, const std::string&) {});
+  ASSERT_TRUE(scanned);
+  writeScanArchive(*scanned, ScanTarget::folder(tree.base()), dir / "last-scan.tvxscan");
+  const auto loaded = readScanArchive(dir / "last-scan.tvxscan");
+  ASSERT_TRUE(loaded);
+  expectSameResult(*scanned, loaded->first);
+  EXPECT_EQ(loaded->second, ScanTarget::folder(tree.base()));
 }
 
 // A chain 100,000 folders deep: writing, reading, comparing and freeing all work without recursion.
