@@ -76,6 +76,7 @@ ToastView::ToastView(AppState& state, QWidget* parent) : QWidget(parent), state_
   row->addWidget(close_, 0, Qt::AlignVCenter);
 
   dismissTimer_.setSingleShot(true);
+  dismissTimer_.setTimerType(Qt::PreciseTimer);  // a coarse timer may end up to 5 % early
   connect(&dismissTimer_, &QTimer::timeout, this, [this] {
     const std::string id = timerFor_;
     timerFor_.clear();
