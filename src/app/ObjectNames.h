@@ -55,5 +55,37 @@ inline constexpr const char* scanMenu = "scanMenu";
 inline constexpr const char* scanMenuDisk = "scanMenuDisk";
 inline constexpr const char* scanMenuHome = "scanMenuHome";
 inline constexpr const char* scanMenuFolder = "scanMenuFolder";
+// Confirmation sheet, toast, scan prompt and their parts.
+inline constexpr const char* confirmDeletionDialog = "confirmDeletionDialog";
+inline constexpr const char* confirmTitle = "confirmTitle";
+inline constexpr const char* confirmSubtitle = "confirmSubtitle";
+inline constexpr const char* confirmList = "confirmList";
+inline constexpr const char* confirmReviewToggle = "confirmReviewToggle";
+inline constexpr const char* confirmReviewText = "confirmReviewText";
+inline constexpr const char* confirmProtectedNote = "confirmProtectedNote";
+inline constexpr const char* confirmTotal = "confirmTotal";
+inline constexpr const char* confirmCancel = "confirmCancel";
+inline constexpr const char* confirmDelete = "confirmDelete";
+inline constexpr const char* toastView = "toastView";
+inline constexpr const char* toastSymbol = "toastSymbol";
+inline constexpr const char* toastMessage = "toastMessage";
+inline constexpr const char* toastDetail = "toastDetail";
+inline constexpr const char* toastUndo = "toastUndo";
+inline constexpr const char* toastClose = "toastClose";
+inline constexpr const char* scanPrompt = "scanPrompt";
+inline constexpr const char* scanPromptRestoring = "scanPromptRestoring";
+inline constexpr const char* scanPromptRestoringText = "scanPromptRestoringText";
+inline constexpr const char* scanPromptScanning = "scanPromptScanning";
+inline constexpr const char* scanPromptCurrentPath = "scanPromptCurrentPath";
+inline constexpr const char* scanPromptIdle = "scanPromptIdle";
+inline constexpr const char* scanPromptIcon = "scanPromptIcon";
+inline constexpr const char* scanPromptTitle = "scanPromptTitle";
+inline constexpr const char* scanPromptMessage = "scanPromptMessage";
+inline constexpr const char* scanPromptScanDisk = "scanPromptScanDisk";
+inline constexpr const char* scanPromptScanHome = "scanPromptScanHome";
+inline constexpr const char* scanningRing = "scanningRing";
+inline constexpr const char* fullDiskAccessBanner = "fullDiskAccessBanner";
+inline constexpr const char* fullDiskAccessOpenSettings = "fullDiskAccessOpenSettings";
+inline constexpr const char* fullDiskAccessDone = "fullDiskAccessDone";
 
 }  // namespace tolvex::names

@@ -33,6 +33,11 @@ AmbientBackground::AmbientBackground(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(false);
 }
 
+void AmbientBackground::setPainted(bool painted) {
+  painted_ = painted;
+  update();
+}
+
 void AmbientBackground::paint(QPainter* painter, const QRectF& rect, const QPalette& palette) {
   painter->save();
   painter->setClipRect(rect);
@@ -45,6 +50,7 @@ void AmbientBackground::paint(QPainter* painter, const QRectF& rect, const QPale
 }
 
 void AmbientBackground::paintEvent(QPaintEvent*) {
+  if (!painted_) return;
   QPainter painter(this);
   paint(&painter, QRectF(rect()), palette());
 }

@@ -11,6 +11,13 @@ class AmbientBackground : public QWidget {
   explicit AmbientBackground(QWidget* parent = nullptr);
 
   static void paint(QPainter* painter, const QRectF& rect, const QPalette& palette);
+  // Off: the widget paints nothing and lets the background of a page it is placed on show through.
+  void setPainted(bool painted);
+
+ private:
+  bool painted_ = true;
+
+ public:
 
  protected:
   void paintEvent(QPaintEvent* event) override;

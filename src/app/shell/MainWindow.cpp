@@ -12,10 +12,12 @@
 #include "app/ObjectNames.h"
 #include "app/Settings.h"
 #include "app/services/UiServices.h"
+#include "app/shell/ConfirmDeletionDialog.h"
 #include "app/shell/ScanToolbar.h"
 #include "app/shell/SectionRouter.h"
 #include "app/shell/SettingsWindow.h"
 #include "app/shell/Sidebar.h"
+#include "app/shell/ToastView.h"
 #include "app/theme/Symbols.h"
 
 namespace tolvex {
@@ -40,6 +42,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   buildToolbar();
   buildMenus();
   buildTray();
+
+  // The toast floats over the bottom of the detail area, above whichever screen is shown.
+  toast_ = new ToastView(state_, router_);
+  router_->installEventFilter(this);
+  toast_->placeIn(router_->rect());
+  connect(&state_, &AppState::planChanged, this, &MainWindow::presentPlan);
+  presentPlan();
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState appState) {
     if (appState == Qt::ApplicationActive) refreshAccess();
   });
@@ -122,6 +131,23 @@ void MainWindow::refreshAccess() {
     state_.setShowAccessOnboarding(false);
     state_.startScan();
   }
+}
+
+void MainWindow::presentPlan() {
+  // One sheet per plan: a new plan gets a fresh sheet with its review box off; the old sheet closes
+  // itself once its plan is no longer the pending one.
+  const auto& plan = state_.plan();
+  if (!plan || (planDialog_ && planDialog_->planId() == plan->id)) return;
+  planDialog_ = new ConfirmDeletionDialog(state_, *plan, this);
+  planDialog_->open();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == router_ && toast_) {
+    if (event->type() == QEvent::Resize) toast_->placeIn(router_->rect());
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::LayoutRequest) toast_->raise();
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -7,7 +7,9 @@ class QSystemTrayIcon;
 namespace tolvex {
 
 class AppState;
+class ConfirmDeletionDialog;
 class SectionRouter;
+class ToastView;
 class Sidebar;
 class ScanToolbar;
 class SettingsWindow;
@@ -31,6 +33,8 @@ class MainWindow : public QMainWindow {
   void buildToolbar();
   void buildTray();
   void refreshAccess();
+  void presentPlan();
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   AppState& state_;
   Sidebar* sidebar_;
@@ -38,6 +42,8 @@ class MainWindow : public QMainWindow {
   ScanToolbar* scanToolbar_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   QPointer<SettingsWindow> settings_;
+  QPointer<ConfirmDeletionDialog> planDialog_;
+  ToastView* toast_ = nullptr;
 };
 
 }  // namespace tolvex

@@ -7,7 +7,7 @@
 #include "app/ObjectNames.h"
 #include "app/components/AmbientBackground.h"
 #include "app/components/PageHeader.h"
-#include "app/shell/ScanPromptHost.h"
+#include "app/shell/ScanPrompt.h"
 
 namespace tolvex {
 
@@ -58,7 +58,9 @@ void PendingScreen::refresh() {
   if (body_) body_->deleteLater();
   showingPrompt_ = wantPrompt;
   if (wantPrompt) {
-    body_ = makeScanPrompt(state(), promptTitle(section_), promptMessage(section_), layout_->parentWidget());
+    auto* prompt = new ScanPrompt(state(), promptTitle(section_), promptMessage(section_), layout_->parentWidget());
+    prompt->setPainted(false);  // the page behind it already paints the glows
+    body_ = prompt;
   } else {
     body_ = new QWidget(layout_->parentWidget());
   }

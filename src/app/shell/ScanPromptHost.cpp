@@ -1,23 +1,11 @@
 #include "app/shell/ScanPromptHost.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
+#include "app/shell/ScanPrompt.h"
 
 namespace tolvex {
 
-QWidget* makeScanPrompt(AppState&, const QString& title, const QString& message, QWidget* parent) {
-  auto* page = new QWidget(parent);
-  auto* layout = new QVBoxLayout(page);
-  layout->addStretch();
-  for (const QString& text : {title, message}) {
-    auto* label = new QLabel(text, page);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    layout->addWidget(label);
-  }
-  layout->addStretch();
-  return page;
+QWidget* makeScanPrompt(AppState& state, const QString& title, const QString& message, QWidget* parent) {
+  return new ScanPrompt(state, title, message, parent);
 }
 
 }  // namespace tolvex
