@@ -1,5 +1,6 @@
 #include "app/TolvexApp.h"
 
+#include <QApplication>
 #include <QLocale>
 #include <QTimer>
 
@@ -16,6 +17,12 @@ void TolvexApp::applyAppearance(const Settings& settings) {
   Appearance::apply(appAppearanceOrSystem(settings.stringValue(keys::appearance)));
 }
 
+void TolvexApp::applyFont() {
+  QFont font = QApplication::font();
+  font.setPixelSize(13);
+  QApplication::setFont(font);
+}
+
 void TolvexApp::applyLocale() {
   const QLocale locale;
   NumberFormat format;
@@ -25,6 +32,7 @@ void TolvexApp::applyLocale() {
 }
 
 TolvexApp::TolvexApp() {
+  applyFont();
   applyLocale();
   state_ = std::make_unique<AppState>();
   applyAppearance(state_->settings());

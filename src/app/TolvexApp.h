@@ -19,6 +19,8 @@ class TolvexApp {
 
   // Applies the stored "appearance" (an unknown value is the system's).
   static void applyAppearance(const class Settings& settings);
+  // The application font in pixels (13 px body text), so that controls keep their designed sizes.
+  static void applyFont();
   // The byte and percent texts take the locale's separators.
   static void applyLocale();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -9,7 +10,11 @@
 
 #include "app/ObjectNames.h"
 #include "app/services/UiServices.h"
+#include "app/shell/ConfirmDeletionDialog.h"
 #include "app/shell/MainWindow.h"
+#include "app/shell/ToastView.h"
+#include "model/SafetyVerdict.h"
+#include "platform/Paths.h"
 #include "app/shell/ScanToolbar.h"
 #include "app/shell/SectionRouter.h"
 #include "app/shell/Sidebar.h"
@@ -200,4 +205,47 @@ TEST(DiskFooter, LowSpaceAndMissingVolume) {
 TEST(ScanToolbar, ProgressTextClampsNegativeBytes) {
   EXPECT_EQ(ScanToolbar::progressText(0, -5), QStringLiteral("0 files · Zero KB"));
   EXPECT_EQ(ScanToolbar::progressText(1234567, 1500000), QStringLiteral("1,234,567 files · 1.5 MB"));
+}
+
+TEST(MainWindow, PlansOpenOneSheetEachAndEndInAToastThatTimesOut) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "files");
+  const std::string safe = tree.file("safe.txt", 10), review = tree.file("review.txt", 10),
+                    kept = tree.file("kept.txt", 10);
+  auto env = f.environment();
+  env.timings.toastMs = 300;
+  AppState state(env);
+  MainWindow window(state);
+  window.show();
+  state.waitForBackgroundWork();
+  auto item = [](const std::string& path, Risk risk) {
+    return PlanItem{path, lastPathComponent(path), 1000, Removal::trash, SafetyVerdict{risk, "why"}};
+  };
+  state.requestDeletion({item(safe, Risk::safe), item(review, Risk::review), item(kept, Risk::protected_)},
+                        QStringLiteral("Delete Items"));
+  auto sheets = window.findChildren<ConfirmDeletionDialog*>();
+  ASSERT_EQ(sheets.size(), 1);
+  ConfirmDeletionDialog* sheet = sheets[0];
+  EXPECT_TRUE(sheet->isVisible());
+  // A second plan replaces the sheet; its tick starts off.
+  state.requestDeletion({item(safe, Risk::safe), item(review, Risk::review), item(kept, Risk::protected_)},
+                        QStringLiteral("Delete Items"));
+  QCoreApplication::processEvents();
+  ConfirmDeletionDialog* second = nullptr;
+  for (auto* s : window.findChildren<ConfirmDeletionDialog*>())
+    if (s->isVisible()) second = s;
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->planId(), state.plan()->id);
+  EXPECT_FALSE(second->acceptedReview());
+  QTest::keyClick(second, Qt::Key_Return);  // confirms without the review items
+  ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(safe)));
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(review)));
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(kept)));
+  auto* toast = window.findChild<ToastView*>();
+  ASSERT_TRUE(toast);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(toast->isVisible());
+  EXPECT_TRUE(state.toast()->message.endsWith(QStringLiteral(" moved to the Trash")));
+  EXPECT_TRUE(waitUntil([&] { return !state.toast().has_value(); }, 3000));  // the scaled timeout
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include "app/TolvexApp.h"
 #include "support/TempHome.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
+  tolvex::TolvexApp::applyFont();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
