@@ -183,6 +183,8 @@ ScanPrompt::ScanPrompt(AppState& state, const QString& title, const QString& mes
     Theme::setForeground(messageLabel, Tone::secondary);
     // As wide as the text needs, at most 420; longer messages wrap.
     messageLabel->setFixedWidth(std::min(kTextWidth, messageLabel->fontMetrics().horizontalAdvance(message) + 4));
+    // A centred item gets no height-for-width from its layout: keep the height of all its lines.
+    messageLabel->setMinimumHeight(messageLabel->heightForWidth(messageLabel->width()));
     column->addWidget(titleLabel, 0, Qt::AlignHCenter);
     column->addWidget(messageLabel, 0, Qt::AlignHCenter);
 
