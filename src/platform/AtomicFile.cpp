@@ -10,8 +10,6 @@
 
 namespace tolvex {
 
-namespace {
-
 int writeAll(int fd, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -24,8 +22,6 @@ int writeAll(int fd, std::string_view bytes) {
   }
   return 0;
 }
-
-}  // namespace
 
 int writeFileAtomically(const std::string& path, std::string_view bytes) {
   std::string folder = parentPath(path);

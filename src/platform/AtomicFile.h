@@ -10,6 +10,9 @@ namespace tolvex {
 // on failure the previous file is left as it was and the temporary file is removed.
 int writeFileAtomically(const std::string& path, std::string_view bytes);
 
+// Writes all of `bytes` to `fd`, retrying short writes and interruptions. 0 or the errno.
+int writeAll(int fd, std::string_view bytes);
+
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> readWholeFile(const std::string& path);
 

@@ -71,19 +71,6 @@ dev_t deviceOfNearest(std::string path) {
   }
 }
 
-int writeAll(int fd, std::string_view bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return 0;
-}
-
 // Opens (creating when missing, mode 0700) the folder `name` inside `dirfd`, never through a link.
 // With `mustOwn`, a folder that belongs to someone else is refused.
 Fd openTrashSubfolder(int dirfd, const char* name, bool mustOwn, int& error) {

@@ -14,11 +14,6 @@ using namespace tolvex::test;
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
-}
-
 PlanItem item(const std::string& path, Risk risk = Risk::safe, int64_t size = 1000, Removal removal = Removal::trash) {
   return PlanItem{path, lastPathComponent(path), size, removal, SafetyVerdict{risk, "because"}};
 }
@@ -102,9 +97,9 @@ TEST(AppStateDeletion, ConfirmKeepsSafeReviewOnlyWhenTickedAndNeverProtected) {
     state.confirmDeletion(*state.plan(), tick);
     EXPECT_FALSE(state.plan());
     ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
-    EXPECT_FALSE(exists(safe));
-    EXPECT_EQ(exists(review), !tick);
-    EXPECT_TRUE(exists(kept));
+    EXPECT_FALSE(pathExists(safe));
+    EXPECT_EQ(pathExists(review), !tick);
+    EXPECT_TRUE(pathExists(kept));
     EXPECT_EQ(state.history().entries().size(), tick ? 2u : 1u);
   }
 }
@@ -121,7 +116,7 @@ TEST(AppStateDeletion, AStalePlanDeletesNothing) {
   state.confirmDeletion(first, true);
   state.waitForBackgroundWork();
   QCoreApplication::processEvents();
-  EXPECT_TRUE(exists(a));
+  EXPECT_TRUE(pathExists(a));
   EXPECT_TRUE(state.plan());  // the second plan is still pending
   EXPECT_EQ(state.plan()->title, QStringLiteral("Second"));
 }
@@ -175,7 +170,7 @@ TEST(AppStateDeletion, TrashingPrunesTheTreeTotalsAndArchiveAndOffersUndo) {
 
   // Undo puts it back.
   s.state.undoDeletion(s.state.toast()->undoable);
-  EXPECT_TRUE(exists(tree.path("docs/old/archive.zip")));
+  EXPECT_TRUE(pathExists(tree.path("docs/old/archive.zip")));
   EXPECT_EQ(s.state.toast()->message, QStringLiteral("1 item(s) restored"));
   EXPECT_EQ(s.state.toast()->detail, QStringLiteral("Scan again to see updated sizes."));
   EXPECT_TRUE(s.state.toast()->undoable.empty());
@@ -192,7 +187,7 @@ TEST(AppStateDeletion, PermanentDeletionToastAndFailures) {
                         QStringLiteral("Delete Items"));
   state.confirmDeletion(*state.plan(), false);
   ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
-  EXPECT_FALSE(exists(a));
+  EXPECT_FALSE(pathExists(a));
   EXPECT_EQ(state.toast()->message, QStringLiteral("1.5 MB freed"));
   EXPECT_EQ(state.toast()->detail, QStringLiteral("1 item(s) couldn’t be deleted. Details in History."));
   EXPECT_TRUE(state.toast()->undoable.empty());
@@ -243,8 +238,8 @@ TEST(AppStateDeletion, UndoSkipsItemsWhosePlaceIsTaken) {
   state.undoDeletion(state.toast()->undoable);
   EXPECT_EQ(state.toast()->message, QStringLiteral("2 item(s) restored"));
   EXPECT_EQ(*readWholeFile(tree.path("b.txt")), "xxx");  // never overwritten
-  EXPECT_TRUE(exists(tree.path("a.txt")));
-  EXPECT_TRUE(exists(tree.path("c.txt")));
+  EXPECT_TRUE(pathExists(tree.path("a.txt")));
+  EXPECT_TRUE(pathExists(tree.path("c.txt")));
 }
 
 TEST(AppStateDeletion, ATreeRootedAtSlashIsPruned) {

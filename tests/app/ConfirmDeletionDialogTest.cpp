@@ -23,11 +23,6 @@ using namespace tolvex::test;
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
-}
-
 PlanItem item(const std::string& path, Risk risk, int64_t size = 1000, const std::string& reason = "because") {
   return PlanItem{path, lastPathComponent(path), size, Removal::trash, SafetyVerdict{risk, reason}};
 }
@@ -204,7 +199,7 @@ TEST(ConfirmDeletionDialog, OnlyProtectedItemsShowTheNoteAndNothingCanBeDeleted)
   EXPECT_TRUE(!d || !d->isVisible());
   s.state->waitForBackgroundWork();
   QApplication::processEvents();
-  EXPECT_TRUE(exists(a) && exists(b));
+  EXPECT_TRUE(pathExists(a) && pathExists(b));
   EXPECT_FALSE(s.state->toast());  // nothing ran
 }
 
@@ -261,10 +256,10 @@ TEST(ConfirmDeletionDialog, ConfirmDeletesSafeAndReviewOnlyWhenTickedNeverProtec
     EXPECT_TRUE(!d || !d->isVisible());
     EXPECT_EQ(d ? d->result() : QDialog::Accepted, QDialog::Accepted);
     s.waitForToast();
-    EXPECT_FALSE(exists(safe));
-    EXPECT_FALSE(exists(safe2));
-    EXPECT_EQ(exists(review), !tick);
-    EXPECT_TRUE(exists(kept));
+    EXPECT_FALSE(pathExists(safe));
+    EXPECT_FALSE(pathExists(safe2));
+    EXPECT_EQ(pathExists(review), !tick);
+    EXPECT_TRUE(pathExists(kept));
     EXPECT_EQ(s.state->history().entries().size(), tick ? 3u : 2u);
   }
 }
@@ -319,7 +314,7 @@ TEST(ConfirmDeletionDialog, CancelEscapeAndClosingDismissThePlanAndDeleteNothing
     EXPECT_TRUE(!d || d->result() == QDialog::Rejected);
     s.state->waitForBackgroundWork();
     QApplication::processEvents();
-    EXPECT_TRUE(exists(a));
+    EXPECT_TRUE(pathExists(a));
     EXPECT_EQ(s.state->history().entries().size(), 0u);
   }
 }
@@ -351,7 +346,7 @@ TEST(ConfirmDeletionDialog, ANewPlanNeverInheritsTheTickOrTheOldSheet) {
   s.state->confirmDeletion(stale, true);
   s.state->waitForBackgroundWork();
   QApplication::processEvents();
-  EXPECT_TRUE(exists(first));
+  EXPECT_TRUE(pathExists(first));
   EXPECT_TRUE(s.state->plan());
   EXPECT_TRUE(fresh && fresh->isVisible());
   // Closing a sheet whose plan is gone does not dismiss the current one.

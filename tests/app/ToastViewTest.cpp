@@ -22,11 +22,6 @@ using namespace tolvex::test;
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
-}
-
 struct ToastFixture {
   AppFixture f;
   TreeBuilder tree{f.home / "files"};
@@ -130,11 +125,11 @@ TEST(ToastView, UndoRestoresAndReplacesTheToastWithTheResult) {
   ToastFixture t;
   const std::string a = t.newFile(), b = t.newFile();
   t.run({DeletionRequest::make(a, 10, Removal::trash), DeletionRequest::make(b, 10, Removal::trash)});
-  ASSERT_FALSE(exists(a));
+  ASSERT_FALSE(pathExists(a));
   const std::string first = t.state->toast()->id;
   QTest::mouseClick(t.child<QPushButton>(names::toastUndo), Qt::LeftButton);
-  EXPECT_TRUE(exists(a));
-  EXPECT_TRUE(exists(b));
+  EXPECT_TRUE(pathExists(a));
+  EXPECT_TRUE(pathExists(b));
   ASSERT_TRUE(t.state->toast());
   EXPECT_NE(t.state->toast()->id, first);
   EXPECT_TRUE(t.shown());

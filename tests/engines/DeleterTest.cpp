@@ -21,11 +21,6 @@ using namespace tolvex::test;
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
 const char* const kNoPermission = "No permission. It may need Full Disk Access, or it belongs to another user.";
 const char* const kGone = "No longer exists.";
 const char* const kInUse = "Protected by macOS or in use.";
@@ -107,18 +102,18 @@ TEST(Deleter, TrashesAndRemovesAndAccountsForEach) {
   EXPECT_EQ(outcome.entries[3].trashPath, std::nullopt);
   EXPECT_EQ(outcome.entries[0].size, 1000);
 
-  EXPECT_TRUE(exists(home.trashFiles() + "/Project/notes.txt"));
-  EXPECT_FALSE(exists(home / "Library/Caches/com.example"));
-  EXPECT_TRUE(exists(home / "Library/Caches"));
-  EXPECT_FALSE(exists(home / "Documents/report.txt"));
+  EXPECT_TRUE(pathExists(home.trashFiles() + "/Project/notes.txt"));
+  EXPECT_FALSE(pathExists(home / "Library/Caches/com.example"));
+  EXPECT_TRUE(pathExists(home / "Library/Caches"));
+  EXPECT_FALSE(pathExists(home / "Documents/report.txt"));
 
   // Both trashed items come back where they were, and the history says so.
   DeletionHistory history(home / "history.json");
   history.record(outcome.entries);
   for (int i : {0, 1}) EXPECT_EQ(history.restore(outcome.entries[i]), std::nullopt);
-  EXPECT_TRUE(exists(home / "Downloads/setup.dmg"));
-  EXPECT_TRUE(exists(home / "Documents/Project/notes.txt"));
-  EXPECT_FALSE(exists(home.trashInfo() + "/Project.trashinfo"));
+  EXPECT_TRUE(pathExists(home / "Downloads/setup.dmg"));
+  EXPECT_TRUE(pathExists(home / "Documents/Project/notes.txt"));
+  EXPECT_FALSE(pathExists(home.trashInfo() + "/Project.trashinfo"));
   EXPECT_TRUE(history.entries()[0].restored);
   EXPECT_TRUE(history.entries()[1].restored);
   EXPECT_FALSE(history.entries()[2].restored);
@@ -156,15 +151,15 @@ TEST(Deleter, ProtectedRequestsAreRefusedAndLeftAlone) {
                                       "Standard folder in your user account. You can delete its contents, but not the folder.",
                                       kUnplainPathReason, keychains,
                                       "Root folder of the system or your user account.", kOperatingSystemReason}));
-  EXPECT_TRUE(exists(home / "Library/Keychains/login.keychain-db"));
-  EXPECT_TRUE(exists(home / "Documents/x.txt"));
+  EXPECT_TRUE(pathExists(home / "Library/Keychains/login.keychain-db"));
+  EXPECT_TRUE(pathExists(home / "Documents/x.txt"));
 
   // "/." after a link would lead into its target: the item acted on is the link itself.
   const DeletionOutcome link = performDeletion({DeletionRequest::make(home / "Downloads/link/.", 1, Removal::permanent)});
   EXPECT_EQ(link.report.deletedPaths.size(), 1u);
   EXPECT_EQ(link.entries.at(0).originalPath, home / "Downloads/link");
-  EXPECT_FALSE(exists(home / "Downloads/link"));
-  EXPECT_TRUE(exists(home / "outside/precious.txt"));
+  EXPECT_FALSE(pathExists(home / "Downloads/link"));
+  EXPECT_TRUE(pathExists(home / "outside/precious.txt"));
 }
 
 TEST(Deleter, PermanentRemovalOfATreeNeverLeavesIt) {
@@ -177,8 +172,8 @@ TEST(Deleter, PermanentRemovalOfATreeNeverLeavesIt) {
   const DeletionOutcome outcome =
       performDeletion({DeletionRequest::make(home / "Library/Caches/com.example", 10, Removal::permanent)});
   EXPECT_EQ(outcome.report.freed, 10);
-  EXPECT_FALSE(exists(home / "Library/Caches/com.example"));
-  EXPECT_TRUE(exists(home / "outside/keep/deep.txt"));
+  EXPECT_FALSE(pathExists(home / "Library/Caches/com.example"));
+  EXPECT_TRUE(pathExists(home / "outside/keep/deep.txt"));
 }
 
 TEST(Deleter, EmptyingTheTrashRemovesEachItemWithItsInfo) {
@@ -186,12 +181,12 @@ TEST(Deleter, EmptyingTheTrashRemovesEachItemWithItsInfo) {
   home.tree().file("Downloads/a.txt", 10);
   const auto trashed = performDeletion({DeletionRequest::make(home / "Downloads/a.txt", 1, Removal::trash)});
   const std::string inTrash = trashed.entries.at(0).trashPath.value();
-  ASSERT_TRUE(exists(home.trashInfo() + "/a.txt.trashinfo"));
+  ASSERT_TRUE(pathExists(home.trashInfo() + "/a.txt.trashinfo"));
   const auto emptied = performDeletion({DeletionRequest::make(inTrash, 1, Removal::permanent)});
   EXPECT_EQ(emptied.report.freed, 1);
-  EXPECT_FALSE(exists(inTrash));
-  EXPECT_FALSE(exists(home.trashInfo() + "/a.txt.trashinfo"));
-  EXPECT_TRUE(exists(home.trashFiles()));
+  EXPECT_FALSE(pathExists(inTrash));
+  EXPECT_FALSE(pathExists(home.trashInfo() + "/a.txt.trashinfo"));
+  EXPECT_TRUE(pathExists(home.trashFiles()));
 }
 
 // Runs `work` in a child process as nobody (uid and gid 65534, no groups) and returns what it printed.
@@ -245,6 +240,6 @@ TEST(Deleter, AnotherUsersFilesAreReportedNotRemoved) {
     return text;
   });
   EXPECT_EQ(out, std::string(kNoPermission) + "\n" + kInUse + "\n" + kNoPermission + "\n0");
-  EXPECT_TRUE(exists(home / "Documents/readonly/file.txt"));
-  EXPECT_TRUE(exists(home / "Documents/sticky/file.txt"));
+  EXPECT_TRUE(pathExists(home / "Documents/readonly/file.txt"));
+  EXPECT_TRUE(pathExists(home / "Documents/sticky/file.txt"));
 }

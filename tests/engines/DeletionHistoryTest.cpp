@@ -16,11 +16,6 @@ using namespace tolvex::test;
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
 std::string contentOf(const std::string& path) { return readWholeFile(path).value_or("<unreadable>"); }
 
 HistoryEntry entry(std::string path, std::optional<std::string> trashPath = std::nullopt, int64_t size = 1) {
@@ -116,7 +111,7 @@ TEST(DeletionHistory, LoadsFromTheAppFolderAndIgnoresAnUnreadableFile) {
   DeletionHistory fresh;
   EXPECT_EQ(fresh.fileURL(), home.dataHome() + "/Tolvex/history.json");
   EXPECT_TRUE(fresh.entries().empty());
-  EXPECT_FALSE(exists(fresh.fileURL()));  // loading writes nothing
+  EXPECT_FALSE(pathExists(fresh.fileURL()));  // loading writes nothing
 
   const std::string corrupt = "[{\"id\":\"3F2504E0-4F89-41D3-9A0C-0305E82C3301\",\"date\":1}]";
   ASSERT_EQ(writeFileAtomically(fresh.fileURL(), corrupt), 0);
@@ -232,13 +227,13 @@ TEST(DeletionHistory, RestoresOnlyTheItemThatWasDeletedAndNeverOverwrites) {
   for (const auto& c : cases) EXPECT_EQ(history.restore(c.entry), c.failure) << c.name;
 
   // Nothing moved, nothing was marked, the file was not rewritten.
-  EXPECT_FALSE(exists(home / "Downloads/a.dmg"));
+  EXPECT_FALSE(pathExists(home / "Downloads/a.dmg"));
   EXPECT_EQ(contentOf(*second.trashPath).size(), 2u);
-  EXPECT_FALSE(exists(home / "Documents/b.txt"));
+  EXPECT_FALSE(pathExists(home / "Documents/b.txt"));
   EXPECT_EQ(contentOf(home / "Documents/c.txt").size(), 7u);
   EXPECT_EQ(contentOf(*occupied.trashPath).size(), 3u);
-  EXPECT_TRUE(exists(home.trashInfo() + "/c.txt.trashinfo"));
-  EXPECT_FALSE(exists(home / "Documents/e.txt"));
+  EXPECT_TRUE(pathExists(home.trashInfo() + "/c.txt.trashinfo"));
+  EXPECT_FALSE(pathExists(home / "Documents/e.txt"));
   for (const auto& e : history.entries()) EXPECT_FALSE(e.restored);
   EXPECT_EQ(contentOf(home / "history.json"), savedBefore);
 

@@ -20,11 +20,6 @@ using namespace tolvex::test;
 
 namespace {
 
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
 std::string contentOf(const std::string& path) { return readWholeFile(path).value_or("<unreadable>"); }
 
 // A small tmpfs mounted on a temporary folder for the life of the object: another file system.
@@ -132,7 +127,7 @@ TEST(TrashInfoParsing, DeletionDateIsLocalTimeWithinTolerance) {
 }
 
 TEST(TrashInfoParsing, AmbiguousLocalTimeMatchesEitherMoment) {
-  if (!exists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no time zone data for Europe/Berlin";
+  if (!pathExists("/usr/share/zoneinfo/Europe/Berlin")) GTEST_SKIP() << "no time zone data for Europe/Berlin";
   TimeZone zone("Europe/Berlin");
   // 29 October 2023: clocks went back from 03:00 CEST to 02:00 CET, so 02:30 happened twice.
   const double firstTime = 1698539400;   // 00:30 UTC = 02:30 CEST
@@ -149,7 +144,7 @@ TEST(HomeTrash, MovesFileAndFolderWithTheirInfoAndPutsThemBack) {
   TreeBuilder tree(home.home());
   tree.file("Documents/a file.txt", 10);
   tree.file("Documents/folder/inside.txt", 20);
-  ASSERT_FALSE(exists(home.dataHome() + "/Trash"));  // created on first use
+  ASSERT_FALSE(pathExists(home.dataHome() + "/Trash"));  // created on first use
   EXPECT_EQ(homeTrashFolder(), home.dataHome() + "/Trash");
   EXPECT_EQ(trashFilesFolder(), home.dataHome() + "/Trash/files");
 
@@ -159,8 +154,8 @@ TEST(HomeTrash, MovesFileAndFolderWithTheirInfoAndPutsThemBack) {
     TrashMove moved = moveToTrash(original, when);
     ASSERT_EQ(moved.error, 0) << name;
     EXPECT_EQ(moved.trashPath, trashFilesFolder() + "/" + name);
-    EXPECT_FALSE(exists(original));
-    EXPECT_TRUE(exists(moved.trashPath));
+    EXPECT_FALSE(pathExists(original));
+    EXPECT_TRUE(pathExists(moved.trashPath));
     const std::string infoPath = homeTrashFolder() + "/info/" + name + ".trashinfo";
     EXPECT_EQ(contentOf(infoPath), "[Trash Info]\nPath=" + percentEncodePath(original) +
                                        "\nDeletionDate=" + trashDeletionDateText(when) + "\n");
@@ -170,9 +165,9 @@ TEST(HomeTrash, MovesFileAndFolderWithTheirInfoAndPutsThemBack) {
     EXPECT_TRUE(deletionDateMatches(info->deletionDate, when, 2));
 
     EXPECT_EQ(restoreFromTrash(moved.trashPath, original), 0);
-    EXPECT_TRUE(exists(original));
-    EXPECT_FALSE(exists(moved.trashPath));
-    EXPECT_FALSE(exists(infoPath));
+    EXPECT_TRUE(pathExists(original));
+    EXPECT_FALSE(pathExists(moved.trashPath));
+    EXPECT_FALSE(pathExists(infoPath));
   }
   EXPECT_EQ(contentOf(home / "Documents/folder/inside.txt").size(), 20u);
 }
@@ -201,7 +196,7 @@ TEST(HomeTrash, ClashingNamesGetUniqueNamesAndKeepTheirOrigins) {
   EXPECT_EQ(trashed, (std::vector<std::string>{files + "report.txt", files + "report.2.txt", files + "report.3.txt"}));
   EXPECT_EQ(orphanClash.trashPath, files + "Makefile.2");
   EXPECT_EQ(hidden.trashPath, files + ".hidden.2");
-  EXPECT_FALSE(exists(homeTrashFolder() + "/info/Makefile.trashinfo"));  // the failed try left nothing
+  EXPECT_FALSE(pathExists(homeTrashFolder() + "/info/Makefile.trashinfo"));  // the failed try left nothing
   EXPECT_EQ(readTrashInfo(trashed[1])->path, home / "two/report.txt");
   EXPECT_EQ(readTrashInfo(orphanClash.trashPath)->path, home / "four/Makefile");
 }
@@ -242,10 +237,10 @@ TEST(HomeTrash, FailuresLeaveEverythingInPlace) {
   TrashMove link = moveToTrash(home / "link/");
   ASSERT_EQ(link.error, 0);
   EXPECT_EQ(link.trashPath, trashFilesFolder() + "/link");
-  EXPECT_TRUE(exists(home / "target/inside.txt"));
+  EXPECT_TRUE(pathExists(home / "target/inside.txt"));
   EXPECT_EQ(readTrashInfo(link.trashPath)->path, home / "link");
   EXPECT_EQ(moveToTrash("relative/path").error, EINVAL);
-  EXPECT_FALSE(exists(homeTrashFolder() + "/info/missing.trashinfo"));
+  EXPECT_FALSE(pathExists(homeTrashFolder() + "/info/missing.trashinfo"));
 
   // Restoring never replaces what is at the original path.
   tree.file("kept.txt", 3);
@@ -254,7 +249,7 @@ TEST(HomeTrash, FailuresLeaveEverythingInPlace) {
   tree.file("kept.txt", 7);
   EXPECT_EQ(restoreFromTrash(moved.trashPath, home / "kept.txt"), EEXIST);
   EXPECT_EQ(contentOf(home / "kept.txt").size(), 7u);
-  EXPECT_TRUE(exists(moved.trashPath));
+  EXPECT_TRUE(pathExists(moved.trashPath));
   EXPECT_TRUE(readTrashInfo(moved.trashPath));
 }
 
@@ -269,10 +264,10 @@ TEST(PermanentRemoval, NeverFollowsLinksOutOfTheTree) {
   tree.symlink(dir / "outside", "top-link");
 
   EXPECT_EQ(removePermanently(dir / "victim"), 0);
-  EXPECT_FALSE(exists(dir / "victim"));
+  EXPECT_FALSE(pathExists(dir / "victim"));
   // A link given as the item itself goes, not what it names.
   EXPECT_EQ(removePermanently(dir / "top-link"), 0);
-  EXPECT_FALSE(exists(dir / "top-link"));
+  EXPECT_FALSE(pathExists(dir / "top-link"));
   EXPECT_EQ(contentOf(dir / "outside/precious.txt").size(), 5u);
 
   EXPECT_EQ(removePermanently(dir / "victim"), ENOENT);
@@ -288,14 +283,14 @@ TEST(PermanentRemoval, EmptyingTheTrashTakesTheInfoFileAlong) {
     TrashMove moved = moveToTrash(home / (std::string("Downloads/") + name));
     ASSERT_EQ(moved.error, 0);
     EXPECT_EQ(removePermanently(moved.trashPath), 0);
-    EXPECT_FALSE(exists(moved.trashPath));
-    EXPECT_FALSE(exists(homeTrashFolder() + "/info/" + name + ".trashinfo")) << name;
+    EXPECT_FALSE(pathExists(moved.trashPath));
+    EXPECT_FALSE(pathExists(homeTrashFolder() + "/info/" + name + ".trashinfo")) << name;
   }
   // Outside a Trash nothing else is touched.
   tree.file("files/x", 1);
   tree.file("info/x.trashinfo", 1);
   EXPECT_EQ(removePermanently(home / "files/x"), 0);
-  EXPECT_TRUE(exists(home / "info/x.trashinfo"));
+  EXPECT_TRUE(pathExists(home / "info/x.trashinfo"));
 }
 
 TEST(OtherFileSystems, UseTheirOwnTrashWithRelativePaths) {
@@ -315,9 +310,9 @@ TEST(OtherFileSystems, UseTheirOwnTrashWithRelativePaths) {
   ASSERT_EQ(::lstat(trash.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0700u);
   EXPECT_EQ(readTrashInfo(moved.trashPath)->path, mount.path() + "/dir/file.txt");
-  EXPECT_FALSE(exists(homeTrashFolder() + "/info/file.txt.trashinfo"));
+  EXPECT_FALSE(pathExists(homeTrashFolder() + "/info/file.txt.trashinfo"));
   EXPECT_EQ(restoreFromTrash(moved.trashPath, mount.path() + "/dir/file.txt"), 0);
-  EXPECT_TRUE(exists(mount.path() + "/dir/file.txt"));
+  EXPECT_TRUE(pathExists(mount.path() + "/dir/file.txt"));
 
   // An administrator's shared .Trash (sticky) holds a folder per user.
   tree.folder(".Trash");
@@ -337,8 +332,8 @@ TEST(OtherFileSystems, RefuseATrashFolderThatIsALink) {
   tree.folder("elsewhere");
   tree.symlink(mount.path() + "/elsewhere", ".Trash-" + std::to_string(::getuid()));
   EXPECT_EQ(moveToTrash(mount.path() + "/file.txt").error, ENOTDIR);
-  EXPECT_TRUE(exists(mount.path() + "/file.txt"));
-  EXPECT_FALSE(exists(mount.path() + "/elsewhere/files"));
+  EXPECT_TRUE(pathExists(mount.path() + "/file.txt"));
+  EXPECT_FALSE(pathExists(mount.path() + "/elsewhere/files"));
 
   // A Trash folder that belongs to someone else is not ours to fill.
   const std::string trash = mount.path() + "/.Trash-" + std::to_string(::getuid());
@@ -346,7 +341,7 @@ TEST(OtherFileSystems, RefuseATrashFolderThatIsALink) {
   ASSERT_EQ(::mkdir(trash.c_str(), 0700), 0);
   ASSERT_EQ(::chown(trash.c_str(), ::getuid() + 1, ::getgid()), 0);
   EXPECT_EQ(moveToTrash(mount.path() + "/file.txt").error, EACCES);
-  EXPECT_TRUE(exists(mount.path() + "/file.txt"));
+  EXPECT_TRUE(pathExists(mount.path() + "/file.txt"));
 }
 
 TEST(PermanentRemoval, StopsAtAMountPointInsideTheTree) {
@@ -357,9 +352,9 @@ TEST(PermanentRemoval, StopsAtAMountPointInsideTheTree) {
   TreeBuilder(mount.path()).file("on-the-other-fs.txt", 3);
   TreeBuilder(tree).file("plain.txt", 3);
   EXPECT_EQ(removePermanently(tree), EBUSY);
-  EXPECT_TRUE(exists(mount.path() + "/on-the-other-fs.txt"));
-  EXPECT_FALSE(exists(tree + "/plain.txt"));
+  EXPECT_TRUE(pathExists(mount.path() + "/on-the-other-fs.txt"));
+  EXPECT_FALSE(pathExists(tree + "/plain.txt"));
   // The mount point itself is refused as a whole.
   EXPECT_EQ(removePermanently(mount.path()), EBUSY);
-  EXPECT_TRUE(exists(mount.path() + "/on-the-other-fs.txt"));
+  EXPECT_TRUE(pathExists(mount.path() + "/on-the-other-fs.txt"));
 }

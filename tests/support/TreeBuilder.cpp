@@ -89,6 +89,11 @@ void TreeBuilder::times(const std::string& relative, double modified, double acc
   if (::utimensat(AT_FDCWD, p.c_str(), both, AT_SYMLINK_NOFOLLOW) != 0) fail("utimensat", p);
 }
 
+bool pathExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 int64_t allocatedSize(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return -1;

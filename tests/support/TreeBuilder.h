@@ -31,6 +31,9 @@ class TreeBuilder {
   std::string base_;
 };
 
+// True when something (a link included, not followed) is at `path`.
+bool pathExists(const std::string& path);
+
 // The allocated bytes of a path (st_blocks × 512), without following links.
 int64_t allocatedSize(const std::string& path);
 
