@@ -134,9 +134,13 @@ void Breadcrumbs::refresh() {
   if (serials == shown_ && rowLayout_->count() > 1) return;
   shown_ = std::move(serials);
 
+  // A crumb may be the one whose click led here: old crumbs go once the click is over.
   while (rowLayout_->count() > 1) {
     QLayoutItem* item = rowLayout_->takeAt(0);
-    delete item->widget();
+    if (QWidget* widget = item->widget()) {
+      widget->hide();
+      widget->deleteLater();
+    }
     delete item;
   }
   for (size_t i = 0; i < stack.size(); ++i) {

@@ -90,7 +90,7 @@ void SunburstView::setRoot(FileNode* root) {
   update();
 }
 
-sunburst::Geometry SunburstView::geometry() const { return sunburst::Geometry::of(width(), height(), maxDepth_); }
+sunburst::Geometry SunburstView::mapGeometry() const { return sunburst::Geometry::of(width(), height(), maxDepth_); }
 
 QPointF SunburstView::pointIn(const sunburst::Arc& arc, const sunburst::Geometry& g) {
   const double angle = (arc.start + arc.end) / 2;
@@ -159,7 +159,7 @@ void SunburstView::paint(QPainter* painter, const QSizeF& size, const std::vecto
 
 void SunburstView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  paint(&painter, size(), arcs_, geometry(), root_, hovered_, fadeFrom_, progress_, palette());
+  paint(&painter, size(), arcs_, mapGeometry(), root_, hovered_, fadeFrom_, progress_, palette());
 }
 
 void SunburstView::setHovered(FileNode* node, bool always) {
@@ -182,7 +182,7 @@ void SunburstView::setHovered(FileNode* node, bool always) {
 }
 
 void SunburstView::hoverAt(const QPointF& pos) {
-  const auto hit = sunburst::hitTest(arcs_, geometry(), pos);
+  const auto hit = sunburst::hitTest(arcs_, mapGeometry(), pos);
   setHovered(hit ? arcs_[*hit].node : nullptr, false);
 }
 
@@ -208,7 +208,7 @@ void SunburstView::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   if (!wasPressed || !rect().contains(event->position().toPoint())) return;
-  const sunburst::Tap tap = sunburst::tap(arcs_, geometry(), event->position());
+  const sunburst::Tap tap = sunburst::tap(arcs_, mapGeometry(), event->position());
   if (tap.kind == sunburst::Tap::Kind::up) emit upRequested();
   else if (tap.kind == sunburst::Tap::Kind::open) emit openRequested(tap.node);
 }

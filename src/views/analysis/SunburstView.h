@@ -25,7 +25,7 @@ class SunburstView : public QWidget {
   int maxDepth() const { return maxDepth_; }
   FileNode* hovered() const { return hovered_; }
   const std::vector<sunburst::Arc>& arcs() const { return arcs_; }
-  sunburst::Geometry geometry() const;
+  sunburst::Geometry mapGeometry() const;
 
   // A point well inside an arc (its middle angle, halfway through its ring), for tests and tools.
   static QPointF pointIn(const sunburst::Arc& arc, const sunburst::Geometry& geometry);
