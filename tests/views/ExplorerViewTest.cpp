@@ -531,3 +531,58 @@ TEST(ExplorerView, TheRouterBuildsItForTheSectionAndAfreshForEachRevision) {
   EXPECT_NE(first, second);
   EXPECT_EQ(rowNames(second->table()), (std::vector<std::string>{"media", "docs"}));
 }
+
+TEST(ExplorerView, AFolderOfAHundredThousandEntriesOpensSortsAndSelects) {
+  constexpr int kEntries = 100'000;
+  AppFixture f;
+  auto env = f.environment();
+  env.walk = [](Scanner&, const std::string& root, const std::set<std::string>&, const Scanner::Progress&) {
+    ScanResult r;
+    r.tree = std::make_shared<FileTree>();
+    r.root = r.tree->make(root, nullptr, true, false, FileKind::other, StorageBucket::other);
+    r.rootPath = root;
+    FileNode* many = r.tree->make("many", r.root, true, false, FileKind::other, StorageBucket::other);
+    for (int i = 0; i < kEntries; ++i) {
+      FileNode* file = r.tree->make("file" + std::to_string(i), many, false, false, FileKind::other, StorageBucket::other);
+      const int64_t size = int64_t(524288) + (i * 7919) % 100'000 * 4096;
+      set(file->size, size);
+      set(file->fileCount, 1);
+      add(many->size, size);
+      add(many->fileCount, 1);
+      r.files.push_back(file);
+    }
+    set(r.root->size, get(many->size));
+    set(r.root->fileCount, kEntries);
+    return std::optional<ScanResult>(std::move(r));
+  };
+  AppState state(env);
+  waitUntil([&] { return !state.isRestoringScan(); });
+  state.startScan(ScanTarget::folder(f.home / "many-root"));
+  ASSERT_TRUE(waitUntil([&] { return state.scan().has_value(); }, 20000));
+  ExplorerView view(state);
+  view.resize(1100, 760);
+  view.show();
+  settle();
+  view.open(state.scan()->root->children[0]);
+  settle();
+  NodeTable* table = view.table();
+  ASSERT_EQ(table->model()->rowCount(), kEntries);
+  for (int i = 1; i < 200; ++i) ASSERT_GE(get(table->rows()[i - 1]->size), get(table->rows()[i]->size));
+  table->scrollToBottom();
+  settle();
+  EXPECT_EQ(table->rowAt(table->viewport()->height() - 2), kEntries - 1);
+  EXPECT_LT(table->findChildren<QWidget*>().size(), 40);  // rows are painted, not widgets
+
+  table->selectAll();
+  settle();
+  EXPECT_EQ(view.selectionBar()->findChild<QLabel*>(QLatin1String(names::selectionBarCount))->text(),
+            QStringLiteral("100,000 selected"));
+  table->clickHeader(0);
+  EXPECT_EQ(table->rows()[9]->name, "file9");
+  EXPECT_EQ(table->rows()[10]->name, "file10");
+  EXPECT_EQ(table->selectionModel()->selectedRows().size(), kEntries);
+  view.setMode(ExplorerMode::map);
+  settle();
+  EXPECT_TRUE(view.map()->arcs().empty());  // every entry is far below the cut-off
+  state.waitForBackgroundWork();
+}
