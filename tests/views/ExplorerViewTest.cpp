@@ -86,6 +86,7 @@ struct Shown {
   }
   NodeTable* table() { return view.table(); }
   QString label(const char* name) { return view.findChild<QLabel*>(QLatin1String(name))->text(); }
+  QString title() { return view.findChild<ElidedLabel*>(QLatin1String(names::explorerTitle))->text(); }
   std::vector<FileNode*> stack() { return s.state->explorerStack(); }
 };
 
@@ -113,7 +114,7 @@ TEST(ExplorerView, WithoutAScanShowsOnlyThePrompt) {
 TEST(ExplorerView, ListsTheFolderLargestFirstUnderItsHeader) {
   Shown x;
   FileNode* root = x.s.state->scan()->root;
-  EXPECT_EQ(x.label(names::explorerTitle), QStringLiteral("scan"));  // the scan target's title at the root
+  EXPECT_EQ(x.title(), QStringLiteral("scan"));  // the scan target's title at the root
   EXPECT_EQ(x.label(names::explorerSize), SizeCell::text(get(root->size)));
   EXPECT_EQ(x.label(names::explorerFiles), QStringLiteral("%1 files").arg(get(root->fileCount)));
   EXPECT_EQ(rowNames(x.table()), (std::vector<std::string>{"media", "big.bin", "docs"}));
@@ -148,7 +149,7 @@ TEST(ExplorerView, ListsTheFolderLargestFirstUnderItsHeader) {
   // Inside a folder: its name, no small-files line.
   x.view.open(x.s.node("docs"));
   settle();
-  EXPECT_EQ(x.label(names::explorerTitle), QStringLiteral("docs"));
+  EXPECT_EQ(x.title(), QStringLiteral("docs"));
   EXPECT_EQ(rowNames(x.table()), (std::vector<std::string>{"old", "report.pdf"}));
   EXPECT_FALSE(small->isVisible());
 }
@@ -450,7 +451,7 @@ TEST(ExplorerView, MapHoverDimsAndDescribesClicksOpenAndTheCentreGoesUp) {
   EXPECT_EQ(x.stack(), (std::vector<FileNode*>{root, docs}));
   EXPECT_EQ(x.view.mapFocus(), nullptr);
   EXPECT_EQ(map->root(), docs);
-  EXPECT_EQ(x.label(names::explorerTitle), QStringLiteral("docs"));
+  EXPECT_EQ(x.title(), QStringLiteral("docs"));
   QTest::mouseClick(map, Qt::LeftButton, {}, map->mapGeometry().centre.toPoint());
   settle();
   EXPECT_EQ(x.stack(), std::vector<FileNode*>{root});

@@ -80,16 +80,16 @@ Breadcrumbs::Breadcrumbs(AppState& state, QWidget* parent) : QWidget(parent), st
   scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll_->setWidgetResizable(true);
   scroll_->setFocusPolicy(Qt::NoFocus);
-  scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
   scroll_->viewport()->setAutoFillBackground(false);
   row_ = new QWidget;
-  row_->setAutoFillBackground(false);
   rowLayout_ = new QHBoxLayout(row_);
   rowLayout_->setContentsMargins(0, 0, 0, 0);
   rowLayout_->setSpacing(2);
   rowLayout_->addStretch(1);
   scroll_->setWidget(row_);
+  row_->setAutoFillBackground(false);  // the scroll area turns it on; the bar shows what lies behind
   scroll_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  scroll_->setFixedHeight(CrumbButton(QStringLiteral("X"), true).sizeHint().height());
   layout->addWidget(scroll_, 1);
 
   reveal_ = symbolButton(QStringLiteral("arrow.up.forward.app"), names::breadcrumbReveal, this);
@@ -150,13 +150,14 @@ void Breadcrumbs::refresh() {
       separator->setObjectName(QLatin1String(names::breadcrumbSeparator));
       Theme::setForeground(separator, Tone::tertiary);
       rowLayout_->insertWidget(at, separator, 0, Qt::AlignVCenter);
+      separator->show();
     }
     auto* crumb = new CrumbButton(crumbLabel(*stack[i], i), i + 1 == stack.size(), row_);
     crumb->setProperty("crumbIndex", static_cast<int>(i));
     connect(crumb, &CrumbButton::clicked, this, [this, i] { jumpTo(i); });
     rowLayout_->insertWidget(rowLayout_->count() - 1, crumb, 0, Qt::AlignVCenter);
+    crumb->show();
   }
-  scroll_->setFixedHeight(row_->sizeHint().height());
   // Keep the current folder in view once the row has its new width.
   QTimer::singleShot(0, scroll_, [bar = QPointer<QScrollBar>(scroll_->horizontalScrollBar())] {
     if (bar) bar->setValue(bar->maximum());

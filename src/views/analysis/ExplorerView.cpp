@@ -12,6 +12,7 @@
 #include "app/ObjectNames.h"
 #include "app/ScanTargetInfo.h"
 #include "app/components/AmbientBackground.h"
+#include "app/components/ElidedLabel.h"
 #include "app/components/SegmentedBar.h"
 #include "app/services/UiServices.h"
 #include "app/shell/PendingScreen.h"
@@ -171,12 +172,10 @@ void ExplorerView::buildContent() {
   auto* titleRow = new QHBoxLayout;
   titleRow->setSpacing(10);
   const QFont titleFont = Theme::systemFont(24, QFont::Bold);
-  title_ = new QLabel(header);
+  title_ = new ElidedLabel(QString(), header);  // a long folder name is cut, never pushes the row
   title_->setObjectName(QLatin1String(names::explorerTitle));
-  title_->setTextFormat(Qt::PlainText);
   title_->setFont(titleFont);
-  title_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  title_->setMinimumWidth(80);
+  title_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   size_ = new QLabel(header);
   size_->setObjectName(QLatin1String(names::explorerSize));
   size_->setFont(Theme::monospacedDigitFont(TextStyle::title3));

@@ -17,6 +17,7 @@ class QVBoxLayout;
 namespace tolvex {
 
 class Breadcrumbs;
+class ElidedLabel;
 class MapSidePanel;
 class NodeTable;
 class QuickLookBinding;
@@ -95,7 +96,7 @@ class ExplorerView : public Screen {
   Breadcrumbs* breadcrumbs_ = nullptr;
   PickerSegment* listButton_ = nullptr;
   PickerSegment* mapButton_ = nullptr;
-  QLabel* title_ = nullptr;
+  ElidedLabel* title_ = nullptr;
   QLabel* size_ = nullptr;
   QLabel* files_ = nullptr;
   SegmentedBar* segments_ = nullptr;

@@ -60,7 +60,15 @@ void paintText(QPainter* painter, const QRect& rect, const QString& text, const 
 // ---- Model --------------------------------------------------------------------------------------
 
 NodeTableModel::NodeTableModel(std::vector<NodeColumnSpec> columns, QObject* parent)
-    : QAbstractTableModel(parent), columns_(std::move(columns)) {}
+    : QAbstractTableModel(parent), columns_(std::move(columns)) {
+  // The widest badge ("Protected") must fit its column.
+  const int badge = RiskBadge::sizeFor(Risk::protected_, false).width() + 10;
+  for (NodeColumnSpec& spec : columns_) {
+    if (spec.column != NodeColumn::risk) continue;
+    spec.minWidth = std::max(spec.minWidth, badge);
+    spec.idealWidth = std::max(spec.idealWidth, badge);
+  }
+}
 
 void NodeTableModel::resetRows(std::vector<FileNode*> rows) {
   beginResetModel();
@@ -170,19 +178,12 @@ QSize NodeTableDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 }
 
 void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  QStyleOptionViewItem opt(option);
-  initStyleOption(&opt, index);
-  opt.text.clear();
-  opt.features &= ~QStyleOptionViewItem::HasDisplay;
-  const QWidget* widget = option.widget;
-  QStyle* style = widget ? widget->style() : QApplication::style();
-  style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+  // The row's background (and its selection tint) is drawn by the view before the cell.
 
   const FileNode* node = model_->node(index.row());
   if (!node || index.column() >= model_->columnCount()) return;
   const NodeColumn column = model_->columns()[static_cast<size_t>(index.column())].column;
-  QPalette palette = option.palette;
-  if (opt.state & QStyle::State_Selected) palette.setColor(QPalette::WindowText, palette.color(QPalette::HighlightedText));
+  const QPalette& palette = option.palette;
   const QColor primary = Theme::primary(palette);
   const QColor secondary = Theme::secondary(palette);
   const QRect r = option.rect.adjusted(8, 0, -8, 0);
@@ -223,8 +224,9 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
       break;
     case NodeColumn::percent:
     case NodeColumn::files:
-      paintText(painter, r, model_->text(index.row(), column), Theme::monospacedDigitFont(TextStyle::callout), secondary,
-                Qt::AlignRight);
+      // Narrow columns: less room kept at the sides ("<0.1%" must fit in 50).
+      paintText(painter, option.rect.adjusted(2, 0, -6, 0), model_->text(index.row(), column),
+                Theme::monospacedDigitFont(TextStyle::callout), secondary, Qt::AlignRight);
       break;
     case NodeColumn::category:
     case NodeColumn::kind: {
@@ -241,7 +243,8 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
       paintText(painter, r, model_->text(index.row(), column), Theme::font(TextStyle::callout), secondary);
       break;
     case NodeColumn::risk:
-      RiskBadge::paint(painter, r, model_->verdict(index.row()).risk, false, palette, option.direction);
+      RiskBadge::paint(painter, option.rect.adjusted(6, 0, -4, 0), model_->verdict(index.row()).risk, false, palette,
+                       option.direction);
       break;
   }
   painter->restore();
@@ -294,6 +297,26 @@ NodeTable::NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget
     onContextMenu(nodesForClick(index.isValid() ? index.row() : -1), viewport()->mapToGlobal(pos));
   });
   syncIndicator();
+  applySelectionColors();
+}
+
+void NodeTable::applySelectionColors() {
+  // Selected rows are tinted with the highlight colour and keep their own text colours, so the
+  // coloured bars, dots and badges stay readable on them.
+  const QPalette app = QApplication::palette(this);
+  QColor tint = app.color(QPalette::Highlight);
+  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
+  QPalette own = palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    own.setColor(group, QPalette::Highlight, tint);
+    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
+  }
+  setPalette(own);
+}
+
+void NodeTable::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
 }
 
 void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation) {

@@ -127,9 +127,11 @@ class NodeTable : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void applySort();
+  void applySelectionColors();
   void restoreSelection();
   void syncIndicator();
   void fitColumns();
