@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     const auto t1 = Clock::now();
     {
       QPainter painter(&image);
-      SunburstView::paint(&painter, QSizeF(mapSize), arcs, geometry, g.root, nullptr, nullptr, 1.0, palette);
+      SunburstView::paint(&painter, arcs, geometry, g.root, nullptr, nullptr, 1.0, palette);
     }
     const auto t2 = Clock::now();
     arcCount = arcs.size();
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
       const auto t0 = Clock::now();
       const auto again = sunburst::layout(g.root, 5);
       QPainter painter(&image);
-      SunburstView::paint(&painter, QSizeF(mapSize), again, geometry, g.root, hovered, nullptr, 1.0, palette);
+      SunburstView::paint(&painter, again, geometry, g.root, hovered, nullptr, 1.0, palette);
       painter.end();
       hoverTimes.push_back(ms(Clock::now() - t0));
     }

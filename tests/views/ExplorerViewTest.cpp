@@ -92,6 +92,13 @@ struct Shown {
 
 }  // namespace
 
+TEST(ExplorerView, ModeIsReadStrictly) {
+  EXPECT_EQ(explorerModeFromRaw(QStringLiteral("map")), ExplorerMode::map);
+  EXPECT_EQ(explorerModeFromRaw(QStringLiteral("list")), ExplorerMode::list);
+  for (const char* other : {"", "Map", "map ", "pie"}) EXPECT_EQ(explorerModeFromRaw(QString::fromLatin1(other)), ExplorerMode::list) << other;
+  EXPECT_EQ(rawValue(ExplorerMode::map), QStringLiteral("map"));
+}
+
 TEST(ExplorerView, WithoutAScanShowsOnlyThePrompt) {
   AppFixture f;
   AppState state(f.environment());

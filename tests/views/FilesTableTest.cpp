@@ -111,6 +111,13 @@ TEST(FilesTable, SortsOnlyWhenItsNodesOrOrderChangeAndCutsTheSelection) {
   EXPECT_EQ(barText(table.selectionBar(), names::selectionBarCount), QStringLiteral("1 selected"));
   EXPECT_EQ(rowNames(table.table()), (std::vector<std::string>{"b.bin", "a.bin"}));  // re-sorted: b is 999 now
 
+  // A node inside a deleted folder is gone although its own flag is clear.
+  FileNode* folder = t.folder(t.root, "folder");
+  FileNode* inside = t.file(folder, "inside.bin", 50);
+  set(folder->deleted, true);
+  table.setNodes({a, b, inside});
+  EXPECT_EQ(rowNames(table.table()), (std::vector<std::string>{"b.bin", "a.bin"}));
+
   // All sizes 0: empty bars, no division by zero.
   set(a->size, 0);
   set(b->size, 0);

@@ -63,7 +63,12 @@ FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the sam
   updateBar();
 }
 
-void FilesTable::setNodes(const std::vector<FileNode*>& nodes) {
+void FilesTable::setNodes(const std::vector<FileNode*>& given) {
+  // A file inside a deleted folder is gone too, even while its own flag is clear.
+  std::vector<FileNode*> nodes;
+  nodes.reserve(given.size());
+  for (FileNode* n : given)
+    if (!n->isGone()) nodes.push_back(n);
   int64_t largest = 0;
   for (const FileNode* n : nodes) largest = std::max<int64_t>(largest, get(n->size));
   largest_ = nodes.empty() ? 1 : std::max<int64_t>(largest, 1);

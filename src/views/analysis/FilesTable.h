@@ -20,8 +20,9 @@ class FilesTable : public QWidget {
  public:
   FilesTable(AppState& state, bool showKind, QWidget* parent = nullptr);
 
-  // The host's list. The rows are sorted again only when the list differs (by identity, in order)
-  // from the last one; the selection then keeps only the nodes still in it.
+  // The host's list. Nodes that are gone (deleted, or inside a deleted folder) are left out. The rows
+  // are sorted again only when the list differs (by identity, in order) from the last one; the
+  // selection then keeps only the nodes still in it.
   void setNodes(const std::vector<FileNode*>& nodes);
 
   NodeTable* table() const { return table_; }

@@ -173,10 +173,6 @@ int NodeTableDelegate::sizeTextWidth() {
   return SizeCell::textWidthFor(999'990'000'000);
 }
 
-QSize NodeTableDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  return QStyledItemDelegate::sizeHint(option, index);
-}
-
 void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   // The row's background (and its selection tint) is drawn by the view before the cell.
 
@@ -360,9 +356,8 @@ void NodeTable::clickHeader(int column) {
 }
 
 void NodeTable::syncIndicator() {
-  static thread_local bool syncing = false;
-  if (syncing || sortOrder_.empty()) return;
-  syncing = true;
+  if (syncingIndicator_ || sortOrder_.empty()) return;
+  syncingIndicator_ = true;
   const auto& columns = model_->columns();
   const NodeKey first = sortOrder_.front().key;
   if (indicatorColumn_ < 0 || static_cast<size_t>(indicatorColumn_) >= columns.size() ||
@@ -376,7 +371,7 @@ void NodeTable::syncIndicator() {
   }
   horizontalHeader()->setSortIndicator(indicatorColumn_,
                                        sortOrder_.front().ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-  syncing = false;
+  syncingIndicator_ = false;
 }
 
 void NodeTable::applySort() {

@@ -73,7 +73,6 @@ class NodeTableDelegate : public QStyledItemDelegate {
  public:
   explicit NodeTableDelegate(NodeTableModel* model, QObject* parent = nullptr);
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
   // The width kept for the size text so that every bar starts at the same place.
   static int sizeTextWidth();
@@ -140,6 +139,7 @@ class NodeTable : public QTableView {
   NodeTableModel* model_;
   SortOrder sortOrder_;
   int indicatorColumn_ = -1;
+  bool syncingIndicator_ = false;
   std::vector<FileNode*> given_;
   std::vector<uint64_t> givenSerials_;
   int64_t generation_ = 0;

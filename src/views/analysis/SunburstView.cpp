@@ -102,10 +102,9 @@ QPointF SunburstView::pointIn(const sunburst::Arc& arc, const sunburst::Geometry
   return {g.centre.x() + radius * std::sin(angle), g.centre.y() - radius * std::cos(angle)};
 }
 
-void SunburstView::paint(QPainter* painter, const QSizeF& size, const std::vector<sunburst::Arc>& arcs,
+void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& arcs,
                          const sunburst::Geometry& g, const FileNode* root, const FileNode* hovered,
                          const FileNode* fadeFrom, qreal progress, const QPalette& palette) {
-  Q_UNUSED(size);
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);
   // Each arc is filled, then outlined with a one-point line in the window colour, in list order.
@@ -170,7 +169,7 @@ void SunburstView::paint(QPainter* painter, const QSizeF& size, const std::vecto
 
 void SunburstView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  paint(&painter, size(), arcs_, mapGeometry(), root_, hovered_, fadeFrom_, progress_, palette());
+  paint(&painter, arcs_, mapGeometry(), root_, hovered_, fadeFrom_, progress_, palette());
 }
 
 void SunburstView::setHovered(FileNode* node, bool always) {

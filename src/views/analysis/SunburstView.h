@@ -30,9 +30,9 @@ class SunburstView : public QWidget {
   // A point well inside an arc (its middle angle, halfway through its ring), for tests and tools.
   static QPointF pointIn(const sunburst::Arc& arc, const sunburst::Geometry& geometry);
 
-  // Draws the map and its centre label in a surface of `size`. Arcs dimmed by the hover blend from
+  // Draws the map and its centre label. Arcs dimmed by the hover blend from
   // their opacity under `fadeFrom` to that under `hovered` by `progress` (0…1).
-  static void paint(QPainter* painter, const QSizeF& size, const std::vector<sunburst::Arc>& arcs,
+  static void paint(QPainter* painter, const std::vector<sunburst::Arc>& arcs,
                     const sunburst::Geometry& geometry, const FileNode* root, const FileNode* hovered,
                     const FileNode* fadeFrom, qreal progress, const QPalette& palette);
 
