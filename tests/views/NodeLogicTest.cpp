@@ -187,3 +187,34 @@ TEST(NodeLists, ColumnsFitTheirRoom) {
   EXPECT_EQ(sum, 580);
   EXPECT_EQ(squeezed[2], 50);
 }
+
+TEST(NodeSort, NumericKeysSortTheSameWithTiesAndOddDates) {
+  MemTree t;
+  std::vector<FileNode*> nodes;
+  for (int i = 0; i < 40; ++i) {
+    FileNode* n = t.file(t.root, "f" + std::to_string(i % 7), 100 * (i % 5));
+    set(n->modified, i % 3 == 0 ? std::nan("") : 1000.0 * (i % 4));
+    nodes.push_back(n);
+  }
+  for (const SortOrder& order : {SortOrder{{NodeKey::size, false}, {NodeKey::name, true}},
+                                 SortOrder{{NodeKey::modified, true}, {NodeKey::size, false}},
+                                 SortOrder{{NodeKey::size, true}}}) {
+    std::vector<FileNode*> sorted = nodes;
+    sortNodes(sorted, order);
+    // Each neighbour pair is in order under the comparators, and full ties keep their given order.
+    for (size_t i = 1; i < sorted.size(); ++i) {
+      int decided = 0;
+      for (const NodeComparator& c : order) {
+        const int r = compareNodes(*sorted[i - 1], *sorted[i], c.key);
+        if (r != 0) {
+          decided = c.ascending ? r : -r;
+          break;
+        }
+      }
+      EXPECT_LE(decided, 0) << i;
+      if (decided == 0) {
+        EXPECT_LT(std::find(nodes.begin(), nodes.end(), sorted[i - 1]), std::find(nodes.begin(), nodes.end(), sorted[i]));
+      }
+    }
+  }
+}
