@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/shell/PendingScreen.h"
+#include "views/analysis/ExplorerView.h"
 
 namespace tolvex {
 
@@ -43,7 +44,10 @@ void SectionRouter::show(AppSection section) {
 
 QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
   // Every section's own screen joins here as it is built; until then its header and the scan prompt.
-  return new PendingScreen(state, section);
+  switch (section) {
+    case AppSection::explorer: return new ExplorerView(state);
+    default: return new PendingScreen(state, section);
+  }
 }
 
 }  // namespace tolvex

@@ -1,0 +1,44 @@
+#pragma once
+// The table of scanned files under the Large & Old and By Type filter bars: the host hands it the
+// nodes it filtered; the table sorts its own copy, lets the user select several rows, previews the
+// first selected file with the space bar, reveals a row on double-click or Return, offers the node
+// context menu, and deletes the selection through the reviewed deletion.
+#include <QWidget>
+#include <vector>
+
+#include "model/FileNode.h"
+
+namespace tolvex {
+
+class AppState;
+class NodeTable;
+class QuickLookBinding;
+class SelectionBar;
+
+class FilesTable : public QWidget {
+  Q_OBJECT
+ public:
+  FilesTable(AppState& state, bool showKind, QWidget* parent = nullptr);
+
+  // The host's list. Nodes that are gone (deleted, or inside a deleted folder) are left out. The rows
+  // are sorted again only when the list differs (by identity, in order) from the last one; the
+  // selection then keeps only the nodes still in it.
+  void setNodes(const std::vector<FileNode*>& nodes);
+
+  NodeTable* table() const { return table_; }
+  SelectionBar* selectionBar() const { return bar_; }
+  QuickLookBinding* quickLook() const { return quickLook_; }
+  // The greatest size among the nodes, 1 without nodes.
+  int64_t largestSize() const { return largest_; }
+
+ private:
+  void updateBar();
+
+  AppState& state_;
+  NodeTable* table_;
+  SelectionBar* bar_;
+  QuickLookBinding* quickLook_;
+  int64_t largest_ = 1;
+};
+
+}  // namespace tolvex

@@ -1,0 +1,495 @@
+#include "views/analysis/NodeTable.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "app/components/FileIcon.h"
+#include "app/components/RiskBadge.h"
+#include "app/components/SizeCell.h"
+#include "app/theme/Symbols.h"
+#include "app/theme/Theme.h"
+#include "model/DisplayPath.h"
+#include "model/Formatting.h"
+#include "model/SafetyVerdict.h"
+#include "platform/Paths.h"
+#include "views/analysis/logic/NodeLists.h"
+
+namespace tolvex {
+namespace {
+
+QString unreadableHelp() {
+  return QCoreApplication::translate("ExplorerView", "No permission to read. Grant Full Disk Access.");
+}
+
+QString bucketTitle(const FileNode& node) {
+  return QCoreApplication::translate("StorageBucket", title(get(node.bucket)));
+}
+
+// The path whose icon a row shows: a plain folder asks with a trailing "/", so a folder whose name
+// has a dot in it still gets the folder icon.
+std::string iconPath(const FileNode& node) {
+  std::string path = node.path();
+  if (node.isDirectory && !node.isPackage && (path.empty() || path.back() != '/')) path += '/';
+  return path;
+}
+
+void paintDot(QPainter* painter, const QRect& rect, const QColor& color) {
+  painter->save();
+  painter->setRenderHint(QPainter::Antialiasing);
+  painter->setPen(Qt::NoPen);
+  painter->setBrush(color);
+  painter->drawEllipse(QRectF(rect.left(), rect.center().y() - 3.0, 7, 7));
+  painter->restore();
+}
+
+void paintText(QPainter* painter, const QRect& rect, const QString& text, const QFont& font, const QColor& color,
+               Qt::Alignment alignment = Qt::AlignLeft, Qt::TextElideMode elide = Qt::ElideRight) {
+  painter->setFont(font);
+  painter->setPen(color);
+  const QString shown = QFontMetrics(font).elidedText(text, elide, rect.width());
+  painter->drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
+}
+
+}  // namespace
+
+// ---- Model --------------------------------------------------------------------------------------
+
+NodeTableModel::NodeTableModel(std::vector<NodeColumnSpec> columns, QObject* parent)
+    : QAbstractTableModel(parent), columns_(std::move(columns)) {
+  // The widest badge ("Protected") must fit its column.
+  const int badge = RiskBadge::sizeFor(Risk::protected_, false).width() + 10;
+  for (NodeColumnSpec& spec : columns_) {
+    if (spec.column != NodeColumn::risk) continue;
+    spec.minWidth = std::max(spec.minWidth, badge);
+    spec.idealWidth = std::max(spec.idealWidth, badge);
+  }
+}
+
+void NodeTableModel::resetRows(std::vector<FileNode*> rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  rowBySerial_.clear();
+  verdicts_.clear();
+  endResetModel();
+}
+
+FileNode* NodeTableModel::node(int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return nullptr;
+  return rows_[static_cast<size_t>(row)];
+}
+
+int NodeTableModel::rowOf(uint64_t serial) const {
+  if (rowBySerial_.empty() && !rows_.empty()) {
+    rowBySerial_.reserve(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) rowBySerial_.emplace(rows_[i]->serial, static_cast<int>(i));
+  }
+  auto it = rowBySerial_.find(serial);
+  return it == rowBySerial_.end() ? -1 : it->second;
+}
+
+void NodeTableModel::setScale(int64_t fractionTotal, int64_t percentTotal) {
+  if (fractionTotal == fractionTotal_ && percentTotal == percentTotal_) return;
+  fractionTotal_ = fractionTotal;
+  percentTotal_ = percentTotal;
+  if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+const SafetyVerdict& NodeTableModel::verdict(int row) const {
+  static const SafetyVerdict none;
+  const FileNode* n = node(row);
+  if (!n) return none;
+  auto it = verdicts_.find(n->serial);
+  if (it == verdicts_.end()) it = verdicts_.emplace(n->serial, SafetyVerdict::forPath(n->path())).first;
+  return it->second;
+}
+
+int NodeTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int NodeTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QString NodeTableModel::text(int row, NodeColumn column) const {
+  const FileNode* n = node(row);
+  if (!n) return {};
+  switch (column) {
+    case NodeColumn::name:
+    case NodeColumn::nameAndFolder: return QString::fromUtf8(n->name);
+    case NodeColumn::size: return bytesText(get(n->size));
+    case NodeColumn::percent: return QString::fromStdString(percentText(get(n->size), percentTotal_));
+    case NodeColumn::files: return filesText(*n);
+    case NodeColumn::category: return bucketTitle(*n);
+    case NodeColumn::kind: return kindText(*n);
+    case NodeColumn::modified: return shortDateText(get(n->modified));
+    case NodeColumn::lastOpened:
+      return QString::fromStdString(relativeDateText(std::max(get(n->accessed), get(n->modified))));
+    case NodeColumn::risk: return QCoreApplication::translate("Risk", label(verdict(row).risk));
+  }
+  return {};
+}
+
+QVariant NodeTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.column() >= columnCount()) return {};
+  const FileNode* n = node(index.row());
+  if (!n) return {};
+  const NodeColumn column = columns_[static_cast<size_t>(index.column())].column;
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: return text(index.row(), column);
+    case SerialRole: return QVariant::fromValue<qulonglong>(n->serial);
+    case Qt::ToolTipRole:
+      if (column == NodeColumn::name && get(n->unreadable)) return unreadableHelp();
+      if (column == NodeColumn::nameAndFolder) return QString::fromUtf8(foldedPath(n->path()));
+      if (column == NodeColumn::risk) return QString::fromStdString(verdict(index.row()).reason);
+      return {};
+    default: return {};
+  }
+}
+
+QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  const NodeColumnSpec& spec = columns_[static_cast<size_t>(section)];
+  if (role == Qt::DisplayRole) return spec.header;
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(Qt::Alignment(
+        (spec.column == NodeColumn::percent || spec.column == NodeColumn::files ? Qt::AlignRight : Qt::AlignLeft) |
+        Qt::AlignVCenter));
+  return {};
+}
+
+// ---- Delegate -----------------------------------------------------------------------------------
+
+NodeTableDelegate::NodeTableDelegate(NodeTableModel* model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+
+int NodeTableDelegate::sizeTextWidth() {
+  // The widest text a size usually takes ("999.99 GB").
+  return SizeCell::textWidthFor(999'990'000'000);
+}
+
+void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  // The row's background (and its selection tint) is drawn by the view before the cell.
+
+  const FileNode* node = model_->node(index.row());
+  if (!node || index.column() >= model_->columnCount()) return;
+  const NodeColumn column = model_->columns()[static_cast<size_t>(index.column())].column;
+  const QPalette& palette = option.palette;
+  const QColor primary = Theme::primary(palette);
+  const QColor secondary = Theme::secondary(palette);
+  const QRect r = option.rect.adjusted(8, 0, -8, 0);
+
+  painter->save();
+  switch (column) {
+    case NodeColumn::name:
+    case NodeColumn::nameAndFolder: {
+      const QRect icon(r.left(), r.center().y() - 9, 20, 20);
+      FileIcon::paint(painter, icon, iconPath(*node));
+      QRect text = r.adjusted(28, 0, 0, 0);
+      const bool lock = column == NodeColumn::name && get(node->unreadable);
+      if (lock) text.setRight(text.right() - 20);
+      const QString name = QString::fromUtf8(node->name);
+      if (column == NodeColumn::name) {
+        const QFont font = Theme::font(TextStyle::body);
+        paintText(painter, text, name, font, primary);
+        if (lock) {
+          const int used = std::min(QFontMetrics(font).horizontalAdvance(name), text.width());
+          const QRectF symbol(text.left() + used + 6, r.center().y() - 6, 12, 12);
+          Symbols::paint(painter, symbol, QStringLiteral("lock.fill"), Theme::warning(palette));
+        }
+      } else {
+        const QFont nameFont = Theme::font(TextStyle::body);
+        const QFont folderFont = Theme::font(TextStyle::caption);
+        const int h1 = QFontMetrics(nameFont).height(), h2 = QFontMetrics(folderFont).height();
+        const int top = r.center().y() - (h1 + 1 + h2) / 2;
+        paintText(painter, QRect(text.left(), top, text.width(), h1), name, nameFont, primary);
+        const QString folder = QString::fromUtf8(displayPath(parentPath(node->path())));
+        paintText(painter, QRect(text.left(), top + h1 + 1, text.width(), h2), folder, folderFont, secondary,
+                  Qt::AlignLeft, Qt::ElideMiddle);
+      }
+      break;
+    }
+    case NodeColumn::size:
+      SizeCell::paint(painter, r, get(node->size), shareOf(get(node->size), model_->fractionTotal()),
+                      Theme::colorFor(get(node->bucket)), palette, sizeTextWidth(), option.direction);
+      break;
+    case NodeColumn::percent:
+    case NodeColumn::files:
+      // Narrow columns: less room kept at the sides ("<0.1%" must fit in 50).
+      paintText(painter, option.rect.adjusted(2, 0, -6, 0), model_->text(index.row(), column),
+                Theme::monospacedDigitFont(TextStyle::callout), secondary, Qt::AlignRight);
+      break;
+    case NodeColumn::category:
+    case NodeColumn::kind: {
+      const QColor dot = column == NodeColumn::category ? Theme::colorFor(get(node->bucket)) : Theme::colorFor(node->kind);
+      paintDot(painter, r, dot);
+      paintText(painter, r.adjusted(12, 0, 0, 0), model_->text(index.row(), column), Theme::font(TextStyle::callout),
+                secondary);
+      break;
+    }
+    case NodeColumn::modified:
+      paintText(painter, r, model_->text(index.row(), column), Theme::monospacedDigitFont(TextStyle::callout), secondary);
+      break;
+    case NodeColumn::lastOpened:
+      paintText(painter, r, model_->text(index.row(), column), Theme::font(TextStyle::callout), secondary);
+      break;
+    case NodeColumn::risk:
+      RiskBadge::paint(painter, option.rect.adjusted(6, 0, -4, 0), model_->verdict(index.row()).risk, false, palette,
+                       option.direction);
+      break;
+  }
+  painter->restore();
+}
+
+// ---- View ---------------------------------------------------------------------------------------
+
+NodeTable::NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget* parent)
+    : QTableView(parent), model_(new NodeTableModel(std::move(columns), this)), sortOrder_(defaultSortOrder()) {
+  setModel(model_);
+  setItemDelegate(new NodeTableDelegate(model_, this));
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setShowGrid(false);
+  setWordWrap(false);
+  setFrameShape(QFrame::NoFrame);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(rowHeight);
+  verticalHeader()->setMinimumSectionSize(rowHeight);
+  QHeaderView* header = horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setSortIndicatorShown(true);
+  header->setHighlightSections(false);
+  header->setStretchLastSection(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->setMinimumSectionSize(40);
+  header->setFont(Theme::font(TextStyle::callout));
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  for (size_t i = 0; i < model_->columns().size(); ++i)
+    header->resizeSection(static_cast<int>(i), model_->columns()[i].idealWidth);
+
+  connect(header, &QHeaderView::sectionClicked, this, &NodeTable::clickHeader);
+  // The header turns its own indicator round on every click; ours is the only order that counts.
+  connect(header, &QHeaderView::sortIndicatorChanged, this, [this] { syncIndicator(); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &NodeTable::viewSelectionChanged);
+  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (onPrimary && index.isValid()) {
+      const auto nodes = nodesForClick(index.row());
+      if (!nodes.empty()) onPrimary(nodes);
+    }
+  });
+  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    if (!onContextMenu) return;
+    const QModelIndex index = indexAt(pos);
+    onContextMenu(nodesForClick(index.isValid() ? index.row() : -1), viewport()->mapToGlobal(pos));
+  });
+  syncIndicator();
+  applySelectionColors();
+}
+
+void NodeTable::applySelectionColors() {
+  // Selected rows are tinted with the highlight colour and keep their own text colours, so the
+  // coloured bars, dots and badges stay readable on them.
+  const QPalette app = QApplication::palette(this);
+  QColor tint = app.color(QPalette::Highlight);
+  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
+  QPalette own = palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    own.setColor(group, QPalette::Highlight, tint);
+    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
+  }
+  setPalette(own);
+}
+
+void NodeTable::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
+}
+
+void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation) {
+  std::vector<uint64_t> serials;
+  serials.reserve(nodes.size());
+  for (const FileNode* n : nodes) serials.push_back(n->serial);
+  if (hasNodes_ && generation == generation_ && serials == givenSerials_) {
+    viewport()->update();
+    return;
+  }
+  const bool sameNodes = hasNodes_ && serials == givenSerials_;
+  hasNodes_ = true;
+  generation_ = generation;
+  given_ = nodes;
+  givenSerials_ = std::move(serials);
+  applySort();
+  if (!sameNodes) scrollToTop();
+}
+
+void NodeTable::setSortOrder(SortOrder order) {
+  if (order.empty()) order = defaultSortOrder();
+  sortOrder_ = std::move(order);
+  indicatorColumn_ = -1;
+  applySort();
+  syncIndicator();
+  emit sortOrderChanged();
+}
+
+void NodeTable::clickHeader(int column) {
+  if (column < 0 || static_cast<size_t>(column) >= model_->columns().size()) return;
+  const auto& key = model_->columns()[static_cast<size_t>(column)].sortKey;
+  if (!key) {
+    syncIndicator();
+    return;
+  }
+  sortOrder_ = clickedHeader(sortOrder_, *key);
+  indicatorColumn_ = column;
+  applySort();
+  syncIndicator();
+  emit sortOrderChanged();
+}
+
+void NodeTable::syncIndicator() {
+  if (syncingIndicator_ || sortOrder_.empty()) return;
+  syncingIndicator_ = true;
+  const auto& columns = model_->columns();
+  const NodeKey first = sortOrder_.front().key;
+  if (indicatorColumn_ < 0 || static_cast<size_t>(indicatorColumn_) >= columns.size() ||
+      columns[static_cast<size_t>(indicatorColumn_)].sortKey != first) {
+    indicatorColumn_ = -1;
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].sortKey == first) {
+        indicatorColumn_ = static_cast<int>(i);
+        break;
+      }
+  }
+  horizontalHeader()->setSortIndicator(indicatorColumn_,
+                                       sortOrder_.front().ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+  syncingIndicator_ = false;
+}
+
+void NodeTable::applySort() {
+  std::vector<FileNode*> rows = given_;
+  sortNodes(rows, sortOrder_);
+  restoring_ = true;
+  model_->resetRows(std::move(rows));
+  restoring_ = false;
+  restoreSelection();
+}
+
+void NodeTable::setSelection(std::unordered_set<uint64_t> serials) {
+  selection_ = std::move(serials);
+  restoreSelection();
+  emit nodeSelectionChanged();
+}
+
+void NodeTable::clearNodeSelection() { setSelection({}); }
+
+void NodeTable::restrictSelection(const std::vector<FileNode*>& nodes) {
+  std::unordered_set<uint64_t> kept;
+  for (const FileNode* n : nodes)
+    if (selection_.contains(n->serial)) kept.insert(n->serial);
+  if (kept.size() == selection_.size()) return;
+  setSelection(std::move(kept));
+}
+
+std::vector<FileNode*> NodeTable::nodesOf(const std::unordered_set<uint64_t>& serials) const {
+  std::vector<FileNode*> out;
+  if (serials.empty()) return out;
+  for (FileNode* n : model_->rows())
+    if (serials.contains(n->serial)) out.push_back(n);
+  return out;
+}
+
+std::vector<FileNode*> NodeTable::nodesForClick(int row) const {
+  FileNode* n = model_->node(row);
+  if (!n) return {};
+  if (selection_.contains(n->serial)) return selectedNodes();
+  return {n};
+}
+
+void NodeTable::restoreSelection() {
+  restoring_ = true;
+  QItemSelection selection;
+  const auto& rows = model_->rows();
+  const int last = model_->columnCount() - 1;
+  int runStart = -1;
+  for (size_t i = 0; i <= rows.size(); ++i) {
+    const bool selected = i < rows.size() && selection_.contains(rows[i]->serial);
+    if (selected && runStart < 0) runStart = static_cast<int>(i);
+    if (!selected && runStart >= 0) {
+      selection.select(model_->index(runStart, 0), model_->index(static_cast<int>(i) - 1, std::max(last, 0)));
+      runStart = -1;
+    }
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (!selection.isEmpty() && !currentIndex().isValid())
+    selectionModel()->setCurrentIndex(selection.first().topLeft(), QItemSelectionModel::NoUpdate);
+  restoring_ = false;
+}
+
+void NodeTable::viewSelectionChanged() {
+  if (restoring_) return;
+  std::unordered_set<uint64_t> serials;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    for (int row = range.top(); row <= range.bottom(); ++row)
+      if (const FileNode* n = model_->node(row)) serials.insert(n->serial);
+  selection_ = std::move(serials);
+  emit nodeSelectionChanged();
+}
+
+void NodeTable::keyPressEvent(QKeyEvent* event) {
+  const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+  if (event->key() == Qt::Key_Space && mods == Qt::NoModifier) {
+    if (onSpace && onSpace()) {
+      event->accept();
+    } else {
+      event->ignore();  // travels on to the window
+    }
+    return;
+  }
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
+    const auto nodes = selectedNodes();
+    if (onPrimary && !nodes.empty()) onPrimary(nodes);
+    event->accept();
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}
+
+void NodeTable::mousePressEvent(QMouseEvent* event) {
+  // A right-click leaves the selection as it is: the menu acts on the selection when the row is in
+  // it and on the clicked row alone otherwise.
+  if (event->button() == Qt::RightButton) {
+    setFocus(Qt::MouseFocusReason);
+    event->accept();
+    return;
+  }
+  QTableView::mousePressEvent(event);
+}
+
+void NodeTable::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  fitColumns();
+}
+
+void NodeTable::fitColumns() {
+  const auto& columns = model_->columns();
+  std::vector<int> minimum, ideal;
+  size_t stretch = 0;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    minimum.push_back(columns[i].minWidth);
+    ideal.push_back(columns[i].idealWidth);
+    if (columns[i].column == NodeColumn::name || columns[i].column == NodeColumn::nameAndFolder) stretch = i;
+  }
+  const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, stretch);
+  for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
+}
+
+}  // namespace tolvex

@@ -1,0 +1,65 @@
+// Grabs of the Explorer after a real scan, for looking at it (not run by default):
+//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*ExplorerGallery*'
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTest>
+
+#include "app/shell/MainWindow.h"
+#include "app/shell/SectionRouter.h"
+#include "app/theme/Appearance.h"
+#include "support/qt/AppFixture.h"
+#include "views/analysis/ExplorerView.h"
+#include "views/analysis/NodeTable.h"
+#include "views/analysis/SunburstView.h"
+
+using namespace tolvex;
+using namespace tolvex::test;
+
+TEST(ExplorerGallery, DISABLED_GrabsTheListAndTheMapInLightAndDark) {
+  const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-explorer"));
+  QDir().mkpath(dir);
+  const std::string root = qEnvironmentVariable("TOLVEX_GALLERY_ROOT", QStringLiteral("/usr")).toStdString();
+  AppFixture f;
+  AppState state(f.environment());
+  MainWindow window(state);
+  window.resize(1400, 900);
+  window.show();
+  waitUntil([&] { return !state.isRestoringScan(); });
+  state.startScan(ScanTarget::folder(root));
+  ASSERT_TRUE(waitUntil([&] { return state.scan().has_value(); }, 300000));
+  state.setSection(AppSection::explorer);
+  auto explorer = [&] { return qobject_cast<ExplorerView*>(window.router()->currentScreen()); };
+  ASSERT_TRUE(waitUntil([&] { return explorer() != nullptr; }));
+
+  auto grab = [&](const QString& name) {
+    for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+      Appearance::apply(look);
+      waitUntil([] { return false; }, 80);
+      window.grab().save(dir + "/" + name + "-" + rawValue(look) + ".png");
+    }
+  };
+  explorer()->setMode(ExplorerMode::list);
+  waitUntil([] { return false; }, 80);
+  explorer()->table()->setSelection({explorer()->table()->rows()[1]->serial, explorer()->table()->rows()[2]->serial});
+  grab(QStringLiteral("list-root"));
+  explorer()->table()->clearNodeSelection();
+  explorer()->open(explorer()->table()->rows()[0]);
+  waitUntil([] { return false; }, 80);
+  grab(QStringLiteral("list-child"));
+  explorer()->goUp();
+  explorer()->setMode(ExplorerMode::map);
+  waitUntil([] { return false; }, 80);
+  grab(QStringLiteral("map"));
+  SunburstView* map = explorer()->map();
+  ASSERT_FALSE(map->arcs().empty());
+  // Hover a second-ring arc.
+  for (const auto& arc : map->arcs()) {
+    if (arc.depth != 2) continue;
+    QTest::mouseMove(map, SunburstView::pointIn(arc, map->mapGeometry()).toPoint());
+    break;
+  }
+  grab(QStringLiteral("map-hover"));
+  Appearance::apply(AppAppearance::light);
+  state.waitForBackgroundWork();
+}
