@@ -79,13 +79,13 @@ std::string TreeBuilder::symlink(const std::string& target, const std::string& r
 
 void TreeBuilder::times(const std::string& relative, double modified, double accessed) {
   std::string p = path(relative);
-  auto spec = [](double t) {
+  auto toTimespec = [](double t) {
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(t);
     ts.tv_nsec = static_cast<long>((t - static_cast<double>(ts.tv_sec)) * 1e9);
     return ts;
   };
-  timespec both[2] = {spec(accessed), spec(modified)};
+  timespec both[2] = {toTimespec(accessed), toTimespec(modified)};
   if (::utimensat(AT_FDCWD, p.c_str(), both, AT_SYMLINK_NOFOLLOW) != 0) fail("utimensat", p);
 }
 

@@ -51,8 +51,15 @@ QStringList ElidedLabel::layoutLines(int width) const {
   text.replace(QLatin1Char('\n'), QLatin1Char(' '));
   if (maxLines_ == 1) return {fm.elidedText(text, mode_, width)};
 
+  QStringList lines = wrapLines(text, font(), width, maxLines_);
+  if (lines.isEmpty()) lines << QString();
+  return lines;
+}
+
+QStringList ElidedLabel::wrapLines(const QString& text, const QFont& font, int width, int maxLines) {
   QStringList lines;
-  QTextLayout layout(text, font());
+  if (text.isEmpty() || width <= 0) return lines;
+  QTextLayout layout(text, font);
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   layout.setTextOption(option);
@@ -61,14 +68,13 @@ QStringList ElidedLabel::layoutLines(int width) const {
     QTextLine line = layout.createLine();
     if (!line.isValid()) break;
     line.setLineWidth(width);
-    if (lines.size() == maxLines_ - 1) {
-      lines << fm.elidedText(text.mid(line.textStart()), Qt::ElideRight, width);
+    if (lines.size() == maxLines - 1) {
+      lines << QFontMetrics(font).elidedText(text.mid(line.textStart()).simplified(), Qt::ElideRight, width);
       break;
     }
     lines << text.mid(line.textStart(), line.textLength()).trimmed();
   }
   layout.endLayout();
-  if (lines.isEmpty()) lines << QString();
   return lines;
 }
 

@@ -20,6 +20,9 @@ class ElidedLabel : public QFrame {
   void setReserveLines(bool reserve);
   // Text alignment within the label (leading by default).
   void setAlignment(Qt::Alignment alignment);
+  // `text` wrapped at words into at most `maxLines` lines of `width` pixels in `font`; the last line
+  // is cut at its end when text remains. No lines for an empty text or no width.
+  static QStringList wrapLines(const QString& text, const QFont& font, int width, int maxLines);
   // The text as drawn at the current width (lines joined with "\n").
   QString displayedText() const;
 

@@ -1,5 +1,7 @@
 #include "app/shell/ConfirmDeletionDialog.h"
 
+#include "app/components/ElidedLabel.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -159,31 +161,6 @@ constexpr int kHeaderTop = 10;
 constexpr int kHeaderBottom = 4;
 constexpr int kMaxReasonLines = 2;
 
-// `text` wrapped at words into at most `maxLines` lines of `width`; the last line is cut at its end
-// when text remains.
-QStringList wrapLines(const QString& text, const QFont& font, int width, int maxLines) {
-  QStringList lines;
-  if (text.isEmpty() || width <= 0) return lines;
-  QTextLayout layout(text, font);
-  QTextOption option;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  layout.setTextOption(option);
-  layout.beginLayout();
-  while (true) {
-    QTextLine line = layout.createLine();
-    if (!line.isValid()) break;
-    line.setLineWidth(width);
-    if (lines.size() == maxLines - 1) {
-      const QString rest = text.mid(line.textStart()).simplified();
-      lines << QFontMetrics(font).elidedText(rest, Qt::ElideRight, width);
-      break;
-    }
-    lines << text.mid(line.textStart(), line.textLength()).trimmed();
-  }
-  layout.endLayout();
-  return lines;
-}
-
 }  // namespace
 
 ConfirmDeletionDelegate::ConfirmDeletionDelegate(QListView* view) : QStyledItemDelegate(view), view_(view) {}
@@ -203,7 +180,7 @@ QSize ConfirmDeletionDelegate::sizeHint(const QStyleOptionViewItem&, const QMode
     return {width, top + std::max(badge, text) + kHeaderBottom};
   }
   const QString reason = index.data(ConfirmDeletionModel::ReasonRole).toString();
-  const int reasonLines = static_cast<int>(wrapLines(reason, reasonFont(), textWidth(index), kMaxReasonLines).size());
+  const int reasonLines = static_cast<int>(ElidedLabel::wrapLines(reason, reasonFont(), textWidth(index), kMaxReasonLines).size());
   int height = QFontMetrics(nameFont()).height();
   if (reasonLines > 0) height += kLineSpacing + reasonLines * QFontMetrics(reasonFont()).height();
   height += kLineSpacing + QFontMetrics(pathFont()).height();
@@ -257,7 +234,7 @@ void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewIte
   const int x = content.left() + kIconSize + kSpacing;
   const int width = std::max(0, textWidth(index));
   const QFontMetrics nameMetrics(nameFont()), reasonMetrics(reasonFont()), pathMetrics(pathFont());
-  const QStringList reason = wrapLines(index.data(ConfirmDeletionModel::ReasonRole).toString(), reasonFont(), width, kMaxReasonLines);
+  const QStringList reason = ElidedLabel::wrapLines(index.data(ConfirmDeletionModel::ReasonRole).toString(), reasonFont(), width, kMaxReasonLines);
   int height = nameMetrics.height() + kLineSpacing + pathMetrics.height();
   if (!reason.isEmpty()) height += kLineSpacing + static_cast<int>(reason.size()) * reasonMetrics.height();
   int y = content.top() + (content.height() - height) / 2;

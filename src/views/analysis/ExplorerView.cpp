@@ -376,14 +376,7 @@ void ExplorerView::setMapFocus(FileNode* node) {
 }
 
 void ExplorerView::updateSelectionBar() {
-  const auto nodes = selectedNodes();
-  int64_t size = 0;
-  for (const FileNode* n : nodes) size += get(n->size);
-  SelectionBar::Values values;
-  values.count = static_cast<int>(nodes.size());
-  values.size = size;
-  values.actionTitle = tr("Delete…");
-  selectionBar_->setValues(values);
+  selectionBar_->setValues(SelectionBar::deletionValues(selectedNodes()));
 }
 
 }  // namespace tolvex

@@ -79,14 +79,7 @@ void FilesTable::setNodes(const std::vector<FileNode*>& given) {
 }
 
 void FilesTable::updateBar() {
-  const auto nodes = table_->selectedNodes();
-  int64_t size = 0;
-  for (const FileNode* n : nodes) size += get(n->size);
-  SelectionBar::Values values;
-  values.count = static_cast<int>(nodes.size());
-  values.size = size;
-  values.actionTitle = tr("Delete…");
-  bar_->setValues(values);
+  bar_->setValues(SelectionBar::deletionValues(table_->selectedNodes()));
 }
 
 }  // namespace tolvex

@@ -63,10 +63,10 @@ NodeTableModel::NodeTableModel(std::vector<NodeColumnSpec> columns, QObject* par
     : QAbstractTableModel(parent), columns_(std::move(columns)) {
   // The widest badge ("Protected") must fit its column.
   const int badge = RiskBadge::sizeFor(Risk::protected_, false).width() + 10;
-  for (NodeColumnSpec& spec : columns_) {
-    if (spec.column != NodeColumn::risk) continue;
-    spec.minWidth = std::max(spec.minWidth, badge);
-    spec.idealWidth = std::max(spec.idealWidth, badge);
+  for (NodeColumnSpec& def : columns_) {
+    if (def.column != NodeColumn::risk) continue;
+    def.minWidth = std::max(def.minWidth, badge);
+    def.idealWidth = std::max(def.idealWidth, badge);
   }
 }
 
@@ -155,11 +155,11 @@ QVariant NodeTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-  const NodeColumnSpec& spec = columns_[static_cast<size_t>(section)];
-  if (role == Qt::DisplayRole) return spec.header;
+  const NodeColumnSpec& def = columns_[static_cast<size_t>(section)];
+  if (role == Qt::DisplayRole) return def.header;
   if (role == Qt::TextAlignmentRole)
     return QVariant::fromValue(Qt::Alignment(
-        (spec.column == NodeColumn::percent || spec.column == NodeColumn::files ? Qt::AlignRight : Qt::AlignLeft) |
+        (def.column == NodeColumn::percent || def.column == NodeColumn::files ? Qt::AlignRight : Qt::AlignLeft) |
         Qt::AlignVCenter));
   return {};
 }

@@ -8,6 +8,7 @@
 #include "app/ObjectNames.h"
 #include "app/components/Buttons.h"
 #include "app/theme/Theme.h"
+#include "model/FileNode.h"
 #include "views/analysis/logic/NodeLists.h"
 
 namespace tolvex {
@@ -56,6 +57,14 @@ SelectionBar::SelectionBar(QWidget* parent) : QWidget(parent) {
   connect(secondary_, &QPushButton::clicked, this, &SelectionBar::secondaryRequested);
   connect(action_, &QPushButton::clicked, this, &SelectionBar::actionRequested);
   setValues(values_);
+}
+
+SelectionBar::Values SelectionBar::deletionValues(const std::vector<FileNode*>& nodes) {
+  Values values;
+  values.count = static_cast<int>(nodes.size());
+  for (const FileNode* n : nodes) values.size += get(n->size);
+  values.actionTitle = tr("Delete…");
+  return values;
 }
 
 void SelectionBar::setValues(const Values& values) {

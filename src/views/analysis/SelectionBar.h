@@ -6,11 +6,14 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
 
 namespace tolvex {
+
+class FileNode;
 
 class PrimaryButton;
 
@@ -27,6 +30,8 @@ class SelectionBar : public QWidget {
     QString secondaryHelp;
   };
   void setValues(const Values& values);
+  // The values for deleting `nodes`: their count, their summed size and "Delete…".
+  static Values deletionValues(const std::vector<FileNode*>& nodes);
   const Values& values() const { return values_; }
 
  signals:
