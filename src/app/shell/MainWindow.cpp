@@ -1,7 +1,6 @@
 #include "app/shell/MainWindow.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QSplitter>
@@ -148,11 +147,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ChildAdded || event->type() == QEvent::LayoutRequest) toast_->raise();
   }
   return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-  // With a tray icon the application keeps running; the icon reopens the window.
-  event->accept();
 }
 
 }  // namespace tolvex

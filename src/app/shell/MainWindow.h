@@ -25,9 +25,6 @@ class MainWindow : public QMainWindow {
   Sidebar* sidebar() const { return sidebar_; }
   void showSettings();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void buildMenus();
   void buildToolbar();
