@@ -29,9 +29,9 @@
 #include <vector>
 
 #include "engines/DuplicateFinder.h"
+#include "platform/Process.h"
 #include "model/Scanner.h"
 
-extern char** environ;
 
 using namespace tolvex;
 using Clock = std::chrono::steady_clock;
@@ -172,38 +172,9 @@ Tree generate(const std::string& root, int64_t fileCount) {
 
 // Runs a program with an argument vector (no shell); its standard output, or none on failure.
 std::optional<std::string> run(const std::vector<std::string>& argv) {
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::nullopt;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> args;
-  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(pipeFds[1]);
-  if (spawned != 0) {
-    ::close(pipeFds[0]);
-    return std::nullopt;
-  }
-  std::string out;
-  char buffer[65536];
-  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    out.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return out;
+  auto result = runProcess(argv);
+  if (!result || result->exitStatus != 0) return std::nullopt;
+  return std::move(result->output);
 }
 
 bool have(const std::string& program) { return run({program, "--version"}) || run({program, "-v"}); }

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "model/Scanner.h"
+#include "platform/Process.h"
 
-extern char** environ;
 
 using namespace tolvex;
 using Clock = std::chrono::steady_clock;
@@ -217,26 +217,10 @@ int64_t generateHome(const std::string& home, int64_t target, Generator& gen) {
 // Measuring
 
 int runQuiet(const std::vector<std::string>& argv, std::string* out = nullptr) {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) die("pipe");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid;
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) die("spawn " + argv[0]);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(fds[1]);
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-    if (out) out->append(buffer, static_cast<size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  auto result = runProcess(argv);
+  if (!result) die("spawn " + argv[0]);
+  if (out) out->append(result->output);
+  return result->exitStatus;
 }
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
