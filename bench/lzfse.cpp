@@ -1,5 +1,5 @@
-// LZFSE codec round trip on the shared test inputs: ratio and MB/s of our encoder and decoder.
-//   bench_lzfse [vector-folder]   (default: ../shared/vectors/lzfse beside the source tree)
+// LZFSE codec round trip on the test vectors: ratio and MB/s of our encoder and decoder.
+//   bench_lzfse [vector-folder]   (default: the repository's tests/data/lzfse)
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -25,10 +25,7 @@ double bestSeconds(int rounds, F f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The shared folder sits beside the source tree: <source>/../shared.
-  const std::string source = __FILE__;
-  const std::string folder =
-      argc > 1 ? argv[1] : source.substr(0, source.rfind("/bench/")) + "/../shared/vectors/lzfse";
+  const std::string folder = argc > 1 ? argv[1] : TOLVEX_TEST_DATA_DIR "/lzfse";
   std::printf("%-16s %10s %10s %10s %7s %10s %10s\n", "input", "bytes", "ours", "usual", "ratio", "enc MB/s",
               "dec MB/s");
   for (const char* name : {"text-200k", "records-2m", "repetitive-1.6m", "random-300k", "small-text"}) {

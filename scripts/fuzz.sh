@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build="$root/build-fuzz"
-vectors="$root/../shared/vectors/lzfse"
+vectors="$root/tests/data/lzfse"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DTOLVEX_FUZZ=ON >/dev/null
 cmake --build "$build" -j "${TOLVEX_JOBS:-$(nproc)}"
@@ -20,16 +20,12 @@ for target in lzfse_decode lzfse_roundtrip scan_archive_read; do
   mkdir -p "$seeds/$target" "$build/corpus/$target"
   if [ -d "$root/fuzz/seeds/$target" ]; then cp "$root/fuzz/seeds/$target/"* "$seeds/$target/" 2>/dev/null || true; fi
 done
-if [ -d "$vectors" ]; then
-  for name in one short-text small-text text-200k repetitive-1.6m; do
-    cp "$vectors/$name.lzfse" "$seeds/lzfse_decode/"
-  done
-  for name in one short-text small-text; do
-    cp "$vectors/$name.bin" "$seeds/lzfse_roundtrip/"
-  done
-else
-  echo "note: $vectors not found, fuzzing from the repository's seeds only" >&2
-fi
+for name in one short-text small-text text-200k repetitive-1.6m; do
+  cp "$vectors/$name.lzfse" "$seeds/lzfse_decode/"
+done
+for name in one short-text small-text; do
+  cp "$vectors/$name.bin" "$seeds/lzfse_roundtrip/"
+done
 
 mkdir -p "$build/findings"
 status=0

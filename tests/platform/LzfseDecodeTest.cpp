@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/AtomicFile.h"
 #include "platform/lzfse/Lzfse.h"
+#include "support/TestData.h"
 
 using namespace tolvex;
 
 namespace {
 
-std::string vector(const std::string& name) {
-  auto bytes = readWholeFile(std::string(TOLVEX_SHARED_DIR "/vectors/lzfse/") + name);
-  if (!bytes) ADD_FAILURE() << "missing test vector " << name;
-  return bytes.value_or("");
-}
+std::string vector(const std::string& name) { return test::testData("lzfse/" + name); }
 
 const char* const kVectors[] = {"one", "short-text", "small-text", "text-200k",
                                 "random-300k", "repetitive-1.6m", "records-2m"};

@@ -4,18 +4,14 @@
 #include <random>
 #include <string>
 
-#include "platform/AtomicFile.h"
 #include "platform/lzfse/Lzfse.h"
+#include "support/TestData.h"
 
 using namespace tolvex;
 
 namespace {
 
-std::string vectorFile(const std::string& name) {
-  auto bytes = readWholeFile(std::string(TOLVEX_SHARED_DIR "/vectors/lzfse/") + name);
-  if (!bytes) ADD_FAILURE() << "missing test vector " << name;
-  return bytes.value_or("");
-}
+std::string vectorFile(const std::string& name) { return test::testData("lzfse/" + name); }
 
 std::string randomBytes(size_t n, uint32_t seed) {
   std::mt19937 random(seed);
