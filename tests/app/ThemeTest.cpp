@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -185,6 +186,25 @@ TEST(Theme, FiguresThatChangeUseFixedPitchAndColumnsUseEqualDigits) {
   const QFontMetricsF fm(digits);
   for (char d = '1'; d <= '9'; ++d) {
     EXPECT_DOUBLE_EQ(fm.horizontalAdvance(QLatin1Char(d)), fm.horizontalAdvance(QLatin1Char('0'))) << d;
+  }
+}
+
+// A "monospace" alias that resolves to a proportional face (as with some desktop font sets) must not
+// become the fixed font: the next candidate that really is fixed pitch is taken.
+TEST(Theme, FixedPitchPickSkipsProportionalFaces) {
+  const QFont proportional(QStringLiteral("DejaVu Sans"));
+  const QFont mono(QStringLiteral("DejaVu Sans Mono"));
+  ASSERT_FALSE(QFontInfo(proportional).fixedPitch());
+  ASSERT_TRUE(QFontInfo(mono).fixedPitch()) << "DejaVu Sans Mono is installed by scripts/install-deps.sh";
+  EXPECT_EQ(Theme::firstFixedPitch({proportional, mono}).family(), mono.family());
+  EXPECT_EQ(Theme::firstFixedPitch({mono, proportional}).family(), mono.family());
+  EXPECT_EQ(Theme::firstFixedPitch({proportional}).family(), proportional.family()) << "no fixed face: the first";
+  EXPECT_TRUE(QFontInfo(Theme::fixedFont(TextStyle::body)).fixedPitch());
+  EXPECT_TRUE(QFontInfo(Theme::fixedFont(TextStyle::headline)).fixedPitch()) << "bold too";
+  // Run once more with a font configuration whose "monospace" is proportional: the system's fixed
+  // font is then not fixed pitch, and ours still is.
+  if (qEnvironmentVariableIsSet("TOLVEX_EXPECT_PROPORTIONAL_MONOSPACE")) {
+    EXPECT_FALSE(QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).fixedPitch());
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPointer>
@@ -184,8 +185,29 @@ QFont systemFont(int px, QFont::Weight w) {
 QFont font(TextStyle style) { return systemFont(pixelSize(style), weight(style)); }
 QFont font(TextStyle style, QFont::Weight w) { return systemFont(pixelSize(style), w); }
 
+QFont firstFixedPitch(const QList<QFont>& candidates) {
+  for (const QFont& candidate : candidates)
+    if (QFontInfo(candidate).fixedPitch()) return candidate;
+  return candidates.isEmpty() ? QFont() : candidates.front();
+}
+
+namespace {
+// Chosen once: the font database does not change while we run. Main thread only, as all fonts.
+const QFont& fixedPitchFamily() {
+  static const QFont chosen = [] {
+    QFont hinted(QStringLiteral("monospace"));
+    hinted.setStyleHint(QFont::Monospace);
+    hinted.setFixedPitch(true);
+    return firstFixedPitch({QFontDatabase::systemFont(QFontDatabase::FixedFont),
+                            QFont(QStringLiteral("DejaVu Sans Mono")), QFont(QStringLiteral("Liberation Mono")),
+                            hinted});
+  }();
+  return chosen;
+}
+}  // namespace
+
 QFont fixedFont(TextStyle style, QFont::Weight w) {
-  QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  QFont f = fixedPitchFamily();
   f.setPixelSize(pixelSize(style));
   f.setWeight(w);
   return f;
@@ -212,7 +234,7 @@ bool hasTabularDigits(const QFont& f) {
 
 QFont monospacedDigitFont(const QFont& f) {
   if (hasTabularDigits(f)) return f;
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  QFont fixed = fixedPitchFamily();
   fixed.setPixelSize(f.pixelSize() > 0 ? f.pixelSize() : 13);
   fixed.setWeight(f.weight());
   return fixed;

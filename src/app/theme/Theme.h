@@ -115,6 +115,9 @@ QFont font(TextStyle style, QFont::Weight weight);
 // The default family at an explicit pixel size (for the few sizes outside the table).
 QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 // The fixed-pitch family at a text style's size, for figures that change while they are watched.
+// The family is the system's fixed font when Qt resolves it to a fixed-pitch face, else the first
+// fixed-pitch one of DejaVu Sans Mono (which scripts/install-deps.sh installs), Liberation Mono and
+// the "monospace" style hint: a "monospace" alias that lands on a proportional face is not trusted.
 QFont fixedFont(TextStyle style);
 QFont fixedFont(TextStyle style, QFont::Weight weight);
 // Digits of equal width for static figures in columns: the style's font when its family already has
@@ -122,6 +125,8 @@ QFont fixedFont(TextStyle style, QFont::Weight weight);
 QFont monospacedDigitFont(TextStyle style, QFont::Weight weight);
 QFont monospacedDigitFont(TextStyle style);
 QFont monospacedDigitFont(const QFont& font);
+// The first of `candidates` that resolves to a fixed-pitch face; the first candidate when none does.
+QFont firstFixedPitch(const QList<QFont>& candidates);
 
 // Keeps a widget's text colour (window, text and button text roles) in step with the palette it
 // inherits: recomputed whenever that palette changes, so an appearance switch recolours it.
