@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
-#include <cstdlib>
 
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
@@ -44,23 +42,10 @@ const char* title(JunkGroup group) {
 
 namespace {
 
-// `path` with the links among its existing folders resolved, the way the home folder is (so that
-// paths found under the home folder compare equal to it); missing folders are kept as written.
-std::string canonicalFolder(const std::string& path) {
-  std::string existing = path, rest;
-  char resolved[PATH_MAX];
-  while (!realpath(existing.c_str(), resolved)) {
-    if (existing == "/" || existing.empty() || existing == ".") return path;
-    rest = rest.empty() ? lastPathComponent(existing) : appendPath(lastPathComponent(existing), rest);
-    existing = parentPath(existing);
-  }
-  return rest.empty() ? std::string(resolved) : appendPath(resolved, rest);
-}
-
 }  // namespace
 
 JunkPlaces JunkPlaces::current() {
-  return JunkPlaces{homeFolder(), canonicalFolder(trashFilesFolder()), canonicalFolder(ownCacheFolder())};
+  return JunkPlaces{homeFolder(), appendPath(resolvedHomeTrashFolder(), "files"), resolvedFolder(ownCacheFolder())};
 }
 
 std::string JunkRule::folder(const JunkPlaces& places) const {

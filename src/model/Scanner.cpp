@@ -14,6 +14,7 @@
 #include "model/FolderSize.h"
 #include "model/StorageBucket.h"
 #include "platform/HomeFolder.h"
+#include "platform/Trash.h"
 #include "model/DisplayPath.h"
 
 namespace tolvex {
@@ -125,7 +126,7 @@ std::optional<ScanResult> Scanner::walk(const std::string& root, const std::set<
   std::unique_ptr<FTS, WalkerCloser> walker(fts_open(roots, FTS_NOCHDIR | FTS_PHYSICAL | FTS_XDEV, nullptr));
   if (!walker) return std::nullopt;
 
-  const PathClassifier classifier(foldedPath(homeFolder()), foldedPath(xdgDataHome() + "/Trash"));
+  const PathClassifier classifier(foldedPath(homeFolder()), foldedPath(resolvedHomeTrashFolder()));
   // Views into the caller's set, which outlives the walk: lookups need no string of their own.
   const std::unordered_set<std::string_view> excludedPaths(excluded.begin(), excluded.end());
 

@@ -32,13 +32,23 @@ std::string homeFolder() {
   std::string home = envHome();
   char resolved[PATH_MAX];
   if (realpath(home.c_str(), resolved)) home = resolved;
-  while (home.size() > 1 && home.back() == '/') home.pop_back();
-  return home;
+  return withoutTrailingSlashes(home);
 }
 
 std::string xdgDataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
 std::string xdgConfigHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
 std::string ownCacheFolder() { return appendPath(xdgFolder("XDG_CACHE_HOME", ".cache"), "Tolvex"); }
+
+std::string resolvedFolder(const std::string& path) {
+  std::string existing = path, rest;
+  char resolved[PATH_MAX];
+  while (!realpath(existing.c_str(), resolved)) {
+    if (existing == "/" || existing.empty() || existing == ".") return withoutTrailingSlashes(path);
+    rest = rest.empty() ? lastPathComponent(existing) : appendPath(lastPathComponent(existing), rest);
+    existing = parentPath(existing);
+  }
+  return rest.empty() ? std::string(resolved) : appendPath(resolved, rest);
+}
 
 bool makeFolders(const std::string& path) {
   struct stat st {};

@@ -20,6 +20,11 @@ std::string xdgConfigHome();
 // Our own cache folder, $XDG_CACHE_HOME/Tolvex (default ~/.cache/Tolvex). Not created.
 std::string ownCacheFolder();
 
+// `path` with the links among its existing folders resolved and no trailing "/", the way the home
+// folder is, so that it compares equal to the paths a walk from a resolved root produces; a missing
+// tail is kept as written.
+std::string resolvedFolder(const std::string& path);
+
 // Creates `path` and any missing parents (mode 0700 for new folders). True when it exists afterwards.
 bool makeFolders(const std::string& path);
 

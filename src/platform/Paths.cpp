@@ -34,6 +34,11 @@ std::string appendPath(std::string_view folder, std::string_view name) {
   return out;
 }
 
+std::string withoutTrailingSlashes(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  return std::string(path);
+}
+
 std::vector<std::string_view> pathComponents(std::string_view path) {
   std::vector<std::string_view> parts;
   size_t start = 0;

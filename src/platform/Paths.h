@@ -22,6 +22,9 @@ std::string parentPath(std::string_view path);
 // `folder` + "/" + `name`, without doubling a trailing "/".
 std::string appendPath(std::string_view folder, std::string_view name);
 
+// `path` without its trailing "/"s; "/" (or "//") stays "/".
+std::string withoutTrailingSlashes(std::string_view path);
+
 // Components of a path split on "/", empty pieces dropped.
 std::vector<std::string_view> pathComponents(std::string_view path);
 

@@ -254,6 +254,8 @@ std::optional<DateFields> parseDateText(std::string_view text) {
 
 std::string homeTrashFolder() { return appendPath(xdgDataHome(), "Trash"); }
 
+std::string resolvedHomeTrashFolder() { return resolvedFolder(homeTrashFolder()); }
+
 std::string trashFilesFolder() { return homeTrashFolder() + "/files"; }
 
 std::string percentEncodePath(std::string_view bytes) {

@@ -14,6 +14,10 @@ namespace tolvex {
 // $XDG_DATA_HOME/Trash (not created).
 std::string homeTrashFolder();
 
+// The home Trash as a walk from a resolved root spells it: links resolved, no trailing "/". The
+// scanner's category, the Trash junk rule and the safety verdicts all judge paths against this one.
+std::string resolvedHomeTrashFolder();
+
 // The Trash as the user sees it: the home Trash's files/ folder (not created).
 std::string trashFilesFolder();
 

@@ -10,7 +10,9 @@
 #include <sstream>
 
 #include "model/FolderSize.h"
+#include "model/SafetyVerdict.h"
 #include "model/Scanner.h"
+#include "engines/JunkRule.h"
 #include "platform/Paths.h"
 #include "support/ScanFixtures.h"
 #include "support/TempHome.h"
@@ -567,4 +569,35 @@ TEST(Scanner, FoldersOfAHomeAreClassifiedByTheirPlace) {
   EXPECT_EQ(result->bucketTotals.at(StorageBucket::trash),
             256 * kBlock + allocatedSize(tree.path(".local/share/Trash")) +
                 allocatedSize(tree.path(".local/share/Trash/files")));
+}
+
+// The Trash is one folder however $XDG_DATA_HOME is written: the scan's category, the Trash junk rule
+// and the safety verdicts all see the resolved folder the walk reaches.
+TEST(Scanner, TheTrashIsTrashHoweverTheDataFolderIsSpelled) {
+  TempHome home;
+  TreeBuilder tree(home.home());
+  const std::string item = tree.allocatedFile(".local/share/Trash/files/old.iso", 256 * kBlock);
+  tree.symlink(home.dataHome(), "data-link");
+  const std::string spellings[] = {home.dataHome(), home.dataHome() + "/", home.dataHome() + "//",
+                                   home.home() + "/./.local/share", home.home() + "/data-link",
+                                   home.home() + "/data-link/"};
+  const std::string files = home.dataHome() + "/Trash/files";
+  const SafetyVerdict inTrash = SafetyVerdict::forPath(item), trashFolder = SafetyVerdict::forPath(files);
+  EXPECT_EQ(inTrash.risk, Risk::safe);
+  EXPECT_EQ(trashFolder.risk, Risk::protected_);
+  for (const std::string& spelling : spellings) {
+    SCOPED_TRACE(spelling);
+    ::setenv("XDG_DATA_HOME", spelling.c_str(), 1);
+    auto result = scan(home.home());
+    ASSERT_TRUE(result);
+    const FileNode* trash = child(child(child(result->root, ".local"), "share"), "Trash");
+    ASSERT_NE(trash, nullptr);
+    EXPECT_EQ(get(trash->bucket), StorageBucket::trash);
+    const FileNode* old = child(child(trash, "files"), "old.iso");
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(get(old->bucket), StorageBucket::trash);
+    EXPECT_EQ(JunkPlaces::current().trashFiles, files);
+    EXPECT_EQ(SafetyVerdict::forPath(item), inTrash);
+    EXPECT_EQ(SafetyVerdict::forPath(files), trashFolder);
+  }
 }
