@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/ScanTargetInfo.h"
+#include "platform/Paths.h"
 #include "system/ScanSnapshot.h"
 
 namespace tolvex {
@@ -42,7 +43,8 @@ void AppState::startUp() {
   const QString autoScan = settings_.stringValue(keys::autoScan);
   if (autoScan == QLatin1String("home")) startScan(ScanTarget::home());
   else if (autoScan == QLatin1String("disk")) startScan(ScanTarget::wholeDisk());
-  else if (autoScan.startsWith(QLatin1Char('/'))) startScan(ScanTarget::folder(autoScan.toStdString()));
+  // The folder as a path names it: "/x/proj/" is the folder "/x/proj".
+  else if (autoScan.startsWith(QLatin1Char('/'))) startScan(ScanTarget::folder(withoutTrailingSlashes(autoScan.toStdString())));
   else restoreLastScan();
 }
 

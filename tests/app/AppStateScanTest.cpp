@@ -56,11 +56,15 @@ TEST(AppState, AutoScanFormsStartAScanOrRestore) {
     QString value;
     bool scans;
     ScanTarget::Kind kind;
+    std::string folder = {};
   };
   const Case cases[] = {
       {QStringLiteral("home"), true, ScanTarget::Kind::home},
       {QStringLiteral("disk"), true, ScanTarget::Kind::wholeDisk},
-      {QString::fromStdString(tree.base()), true, ScanTarget::Kind::folder},
+      {QString::fromStdString(tree.base()), true, ScanTarget::Kind::folder, tree.base()},
+      {QString::fromStdString(tree.base() + "/"), true, ScanTarget::Kind::folder, tree.base()},
+      {QString::fromStdString(tree.base() + "//"), true, ScanTarget::Kind::folder, tree.base()},
+      {QStringLiteral("/"), true, ScanTarget::Kind::folder, "/"},
       {QStringLiteral("Documents"), false, ScanTarget::Kind::wholeDisk},
   };
   for (const Case& c : cases) {
@@ -75,6 +79,7 @@ TEST(AppState, AutoScanFormsStartAScanOrRestore) {
     EXPECT_EQ(state.isScanning(), c.scans) << c.value.toStdString();
     EXPECT_EQ(state.isRestoringScan(), !c.scans) << c.value.toStdString();
     EXPECT_EQ(state.scanTarget().kind, c.kind) << c.value.toStdString();
+    EXPECT_EQ(state.scanTarget().folderPath, c.folder) << c.value.toStdString();
     state.waitForBackgroundWork();
     EXPECT_EQ(walks.load(), c.scans ? 1 : 0);
     // The start-up keys are read, never written.
