@@ -44,7 +44,7 @@ Toast resultToast(const DeletionReport& report, const std::vector<HistoryEntry>&
     toast.message = QObject::tr("%1 moved to the Trash").arg(bytes(report.movedToTrash));
   const auto failed = static_cast<int64_t>(report.failures.size() + report.skippedProtected.size());
   if (failed >= 1)
-    toast.detail = QObject::tr("%1 item(s) couldn’t be deleted. Details in History.").arg(countText(failed));
+    toast.detail = QObject::tr("%1 item(s) couldn't be deleted. Details in History.").arg(countText(failed));
   for (const HistoryEntry& entry : entries)
     if (entry.trashPath) toast.undoable.push_back(entry);
   return toast;

@@ -189,7 +189,7 @@ TEST(AppStateDeletion, PermanentDeletionToastAndFailures) {
   ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
   EXPECT_FALSE(pathExists(a));
   EXPECT_EQ(state.toast()->message, QStringLiteral("1.5 MB freed"));
-  EXPECT_EQ(state.toast()->detail, QStringLiteral("1 item(s) couldn’t be deleted. Details in History."));
+  EXPECT_EQ(state.toast()->detail, QStringLiteral("1 item(s) couldn't be deleted. Details in History."));
   EXPECT_TRUE(state.toast()->undoable.empty());
   ASSERT_EQ(state.failures().size(), 1u);
   EXPECT_EQ(state.failures()[0].reason, "No longer exists.");

@@ -77,7 +77,7 @@ TEST(ToastView, ShowsMessageDetailAndUndoOnlyWhenTheToastHasThem) {
     std::optional<QString> detail;
     bool undo;
   };
-  const QString failed = QStringLiteral("1 item(s) couldn’t be deleted. Details in History.");
+  const QString failed = QStringLiteral("1 item(s) couldn't be deleted. Details in History.");
   const Case cases[] = {
       {"trashed: Undo, no detail",
        [](ToastFixture& t) { return std::vector{DeletionRequest::make(t.newFile(), 2'000'000'000, Removal::trash)}; },
