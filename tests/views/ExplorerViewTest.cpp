@@ -2,9 +2,13 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOption>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -12,8 +16,12 @@
 #include "app/ObjectNames.h"
 #include "app/components/ElidedLabel.h"
 #include "app/components/SegmentedBar.h"
+#include "app/components/RiskBadge.h"
 #include "app/components/SizeCell.h"
+#include "app/shell/MainWindow.h"
+#include "app/theme/Theme.h"
 #include "model/Formatting.h"
+#include "platform/AtomicFile.h"
 #include "app/shell/SectionRouter.h"
 #include "model/SafetyVerdict.h"
 #include "views/ExplorerFixture.h"
@@ -25,6 +33,7 @@
 #include "views/analysis/QuickLook.h"
 #include "views/analysis/SelectionBar.h"
 #include "views/analysis/SunburstView.h"
+#include "views/analysis/logic/NodeLists.h"
 
 using namespace tolvex;
 using namespace tolvex::test;
@@ -394,6 +403,136 @@ TEST(ExplorerView, ContextMenuCommandsActOnTheFirstRowOrOnAll) {
   x.view.quickLook()->setPreview(std::nullopt);
 }
 
+// In the smallest window and a large one: dates show whole, the badges keep clear of the table's
+// edge, and every header label has its own room inside its column.
+TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
+  ScannedTree s;
+  s.state->setSection(AppSection::explorer);
+  MainWindow window(*s.state);
+  window.show();
+  const QFontMetrics dateMetrics(Theme::monospacedDigitFont(TextStyle::callout));
+  const QString widestMonth = shortDateText(static_cast<double>(QDateTime(QDate(2000, 9, 28), QTime(12, 0)).toSecsSinceEpoch()));
+  for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+    SCOPED_TRACE(size.width());
+    window.resize(size);
+    settle();
+    auto* view = qobject_cast<ExplorerView*>(window.router()->currentScreen());
+    ASSERT_TRUE(view);
+    NodeTable* table = view->table();
+    QHeaderView* header = table->horizontalHeader();
+    EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
+    const int modified = 5, risk = 6;
+    ASSERT_EQ(table->model()->headerData(modified, Qt::Horizontal).toString(), QStringLiteral("Modified"));
+    EXPECT_LE(dateMetrics.horizontalAdvance(widestMonth) + 14, header->sectionSize(modified));
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+      EXPECT_LE(dateMetrics.horizontalAdvance(table->nodeModel()->text(row, NodeColumn::modified)) + 14,
+                header->sectionSize(modified));
+    const int badgeRight = header->sectionViewportPosition(risk) + 6 + RiskBadge::sizeFor(Risk::protected_, false).width();
+    EXPECT_LE(badgeRight + 8, table->viewport()->width());
+    const QFontMetrics headerMetrics(header->font());
+    for (int i = 0; i < header->count(); ++i) {
+      QStyleOptionHeader option;
+      option.initFrom(header);
+      option.rect = QRect(header->sectionViewportPosition(i), 0, header->sectionSize(i), header->height());
+      option.section = i;
+      option.sortIndicator = header->sortIndicatorSection() == i ? QStyleOptionHeader::SortDown : QStyleOptionHeader::None;
+      const QRect label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+      const QString text = table->model()->headerData(i, Qt::Horizontal).toString();
+      EXPECT_GE(label.left(), option.rect.left() + 8) << text.toStdString();
+      EXPECT_LE(label.right(), option.rect.right() - 6) << text.toStdString();
+      EXPECT_LE(headerMetrics.horizontalAdvance(text), label.width()) << text.toStdString();
+    }
+  }
+  s.state->waitForBackgroundWork();
+}
+
+// Tab and Shift+Tab go from control to control (the table is one stop, its rows are the arrows'
+// business), and the control with the keyboard focus looks different from the others.
+TEST(ExplorerView, TabWalksTheControlsAndTheFocusedOneShows) {
+  Shown x;
+  QApplication::setActiveWindow(&x.view);
+  x.view.open(x.s.node("docs"));
+  settle();
+  Breadcrumbs* crumbs = x.view.breadcrumbs();
+  ASSERT_EQ(crumbs->crumbs().size(), 2u);
+  QWidget* list = x.view.findChild<QWidget*>(QLatin1String(names::explorerModeList));
+  QWidget* map = x.view.findChild<QWidget*>(QLatin1String(names::explorerModeMap));
+  // The mode picker is one stop, on its chosen segment (the arrows switch segments).
+  const std::vector<QWidget*> chain{crumbs->backButton(), crumbs->crumbs()[0], crumbs->crumbs()[1],
+                                    crumbs->revealButton(), list, x.table()};
+  crumbs->backButton()->setFocus(Qt::TabFocusReason);
+  std::vector<QWidget*> visited{QApplication::focusWidget()};
+  for (size_t i = 1; i < chain.size() + 1; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    visited.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(std::vector<QWidget*>(visited.begin(), visited.begin() + static_cast<long>(chain.size())), chain);
+  EXPECT_NE(visited.back(), x.table()) << "Tab leaves the table";
+  x.table()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(x.table(), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), list);
+
+  // Arrows move within the table.
+  x.table()->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(x.table()->currentIndex().isValid());
+  const int row = x.table()->currentIndex().row();
+  QTest::keyClick(x.table(), Qt::Key_Down);
+  EXPECT_EQ(x.table()->currentIndex().row(), row + 1);
+  EXPECT_EQ(QApplication::focusWidget(), x.table());
+
+  // Each control is drawn differently while it has the keyboard focus.
+  std::vector<QWidget*> controls = chain;
+  controls.push_back(map);
+  for (QWidget* control : controls) {
+    SCOPED_TRACE(control->objectName().toStdString());
+    QWidget* other = control == list ? map : list;
+    other->setFocus(Qt::TabFocusReason);
+    QWidget* surface = control == x.table() ? x.table()->viewport() : control;
+    const QImage before = surface->grab().toImage();
+    control->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(surface->grab().toImage(), before);
+  }
+
+  // A crumb takes Space like a click.
+  crumbs->crumbs()[0]->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(crumbs->crumbs()[0], Qt::Key_Space);
+  settle();
+  EXPECT_EQ(x.stack(), std::vector<FileNode*>{x.s.state->scan()->root});
+}
+
+// Opened from the menu the preview takes the keyboard, so Escape or Space close it there.
+TEST(ExplorerView, QuickLookFromTheMenuTakesTheKeyboardAndClosesOnEscapeOrSpace) {
+  Shown x;
+  QApplication::setActiveWindow(&x.view);
+  for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Space}) {
+    SCOPED_TRACE(key);
+    x.table()->clearNodeSelection();
+    NodeContextMenu* menu = rightClick(x.table(), rowPoint(x.table(), x.s.node("big.bin")));
+    ASSERT_TRUE(menu);
+    action(menu, names::nodeMenuQuickLook)->trigger();
+    menu->close();
+    QuickLookPanel* panel = x.view.quickLook()->panel();
+    ASSERT_TRUE(panel && panel->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return panel->isActiveWindow(); }));
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_TRUE(focus && (focus == panel || panel->isAncestorOf(focus)));
+    QTest::keyClick(focus, key);
+    EXPECT_FALSE(x.view.quickLook()->preview());
+    EXPECT_FALSE(panel->isVisible());
+  }
+  // Showing text, the keys reach the read-only text first (which would take Space as "page down").
+  const std::string notes = x.s.tree.file("notes.txt", 0);
+  ASSERT_EQ(writeFileAtomically(notes, "first line\nsecond line\n"), 0);
+  x.view.quickLook()->present(PreviewTarget{notes, false});
+  QuickLookPanel* panel = x.view.quickLook()->panel();
+  ASSERT_TRUE(waitUntil([&] { return panel->isLoaded(); }));
+  auto* text = panel->findChild<QWidget*>(QLatin1String(names::quickLookText));
+  ASSERT_TRUE(text && text->isVisible());
+  text->setFocus();
+  QTest::keyClick(text, Qt::Key_Space);
+  EXPECT_FALSE(x.view.quickLook()->preview());
+}
+
 TEST(ExplorerView, MapHoverDimsAndDescribesClicksOpenAndTheCentreGoesUp) {
   Shown x;
   FileNode* root = x.s.state->scan()->root;
@@ -517,27 +656,66 @@ TEST(ExplorerView, TheSelectionBarStaysInMapModeAndDeletesThroughThePlan) {
   EXPECT_TRUE(old->isGone());
 }
 
-TEST(ExplorerView, TheRouterBuildsItForTheSectionAndAfreshForEachRevision) {
+// A deletion rebuilds what the Explorer shows, not the screen: the sort order, the rows still there
+// in the selection, the preview and the map focus stay. The Overview is rebuilt whole.
+TEST(ExplorerView, ADeletionKeepsTheScreenWithItsOrderSelectionPreviewAndMapFocus) {
   ScannedTree s;
+  FakeServices services;
   s.state->setSection(AppSection::explorer);
   SectionRouter router(*s.state);
-  router.resize(1000, 700);
+  router.resize(1100, 760);
   router.QWidget::show();
   settle();
-  auto* first = qobject_cast<ExplorerView*>(router.currentScreen());
-  ASSERT_TRUE(first);
+  auto* view = qobject_cast<ExplorerView*>(router.currentScreen());
+  ASSERT_TRUE(view);
   FileNode* big = s.node("big.bin");
-  s.state->requestDeletion({PlanItem{big->path(), "big.bin", get(big->size), Removal::trash,
-                                     SafetyVerdict::forPath(big->path())}},
-                           QStringLiteral("Delete Items"));
-  const int64_t revision = s.state->revision();
-  s.state->confirmDeletion(*s.state->plan(), true);
-  ASSERT_TRUE(waitUntil([&] { return s.state->revision() > revision; }));
+  FileNode* docs = s.node("docs");
+  FileNode* media = s.node("media");
+  auto remove = [&](FileNode* node) {
+    s.state->requestDeletion({PlanItem{node->path(), node->name, get(node->size), Removal::trash,
+                                       SafetyVerdict::forPath(node->path())}},
+                             QStringLiteral("Delete Items"));
+    const int64_t revision = s.state->revision();
+    s.state->confirmDeletion(*s.state->plan(), true);
+    ASSERT_TRUE(waitUntil([&] { return s.state->revision() > revision; }));
+    settle();
+  };
+
+  view->table()->clickHeader(0);  // by name
+  const SortOrder byName = view->table()->sortOrder();
+  view->table()->setSelection({big->serial, media->serial});
+  view->quickLook()->setPreview(PreviewTarget{big->path(), false});
+  view->setMode(ExplorerMode::map);
+  emit view->map()->hoverChanged(media);
   settle();
-  auto* second = qobject_cast<ExplorerView*>(router.currentScreen());
-  ASSERT_TRUE(second);
-  EXPECT_NE(first, second);
-  EXPECT_EQ(rowNames(second->table()), (std::vector<std::string>{"media", "docs"}));
+  remove(docs);
+  EXPECT_EQ(router.currentScreen(), view);
+  EXPECT_EQ(view->table()->sortOrder(), byName);
+  EXPECT_EQ(view->selectedNodes(), (std::vector<FileNode*>{big, media}));
+  ASSERT_TRUE(view->quickLook()->preview());
+  EXPECT_EQ(view->quickLook()->preview()->path, big->path());
+  EXPECT_TRUE(view->quickLook()->panel()->isVisible());
+  EXPECT_EQ(view->mapFocus(), media);
+  view->setMode(ExplorerMode::list);
+  settle();
+  EXPECT_EQ(rowNames(view->table()), (std::vector<std::string>{"big.bin", "media"}));
+  EXPECT_EQ(view->table()->selectionModel()->selectedRows().size(), 2);
+
+  // Deleting the focused node takes the focus with it; the selection keeps the row that is left.
+  view->setMode(ExplorerMode::map);
+  emit view->map()->hoverChanged(media);
+  remove(media);
+  EXPECT_EQ(router.currentScreen(), view);
+  EXPECT_EQ(view->mapFocus(), nullptr);
+  EXPECT_EQ(view->selectedNodes(), std::vector<FileNode*>{big});
+  view->quickLook()->setPreview(std::nullopt);
+
+  s.state->setSection(AppSection::overview);
+  settle();
+  QPointer<QWidget> overview = router.currentScreen();
+  remove(big);
+  ASSERT_TRUE(router.currentScreen());
+  EXPECT_NE(router.currentScreen(), overview.data());
 }
 
 TEST(ExplorerView, AFolderOfAHundredThousandEntriesOpensSortsAndSelects) {

@@ -18,7 +18,7 @@ SectionRouter::SectionRouter(AppState& state, QWidget* parent)
   connect(&state_, &AppState::scanChanged, this, [this] {
     if (state_.revision() == revision_) return;
     revision_ = state_.revision();
-    if (section_ == AppSection::overview || section_ == AppSection::explorer) show(section_);
+    if (section_ == AppSection::overview) show(section_);
   });
   show(section_);
 }

@@ -13,8 +13,9 @@ class AppState;
 
 // The detail area of the main window: the screen of `AppState.section`. A screen is built afresh on
 // every visit (its local state starts over) and the old one is removed with deleteLater(), since a
-// button may change the section from inside its own click. The Overview and the Explorer are also
-// rebuilt when the scan tree changes (`AppState.revision`).
+// button may change the section from inside its own click. The Overview is also rebuilt whole when
+// the scan tree changes (`AppState.revision`); the Explorer stays and rebuilds only its content, so
+// its sort order, selection, preview and map focus outlive a deletion.
 class SectionRouter : public QWidget {
   Q_OBJECT
  public:

@@ -13,6 +13,7 @@
 #include "app/ScanTargetInfo.h"
 #include "app/components/AmbientBackground.h"
 #include "app/components/ElidedLabel.h"
+#include "app/components/FocusRing.h"
 #include "app/components/SegmentedBar.h"
 #include "app/services/UiServices.h"
 #include "app/shell/PendingScreen.h"
@@ -112,6 +113,7 @@ void PickerSegment::paintEvent(QPaintEvent*) {
   painter.setFont(font());
   painter.setPen(color);
   painter.drawText(QRect(x + 20, 0, width() - x - 20, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+  if (showsFocusRing(this)) paintFocusRing(&painter, QRectF(rect()), 5, pal);
 }
 
 // ---- Screen -------------------------------------------------------------------------------------
@@ -272,7 +274,11 @@ void ExplorerView::refresh() {
   FileNode* current = stack.back();
   const int64_t revision = state().revision();
   if (revision != shownRevision_) {
-    mapFocus_ = nullptr;  // a node of another tree, or one the deletion took away
+    // The screen's fields outlive a deletion; the map focus goes only with its node or its tree (a
+    // replaced tree is told by its root's serial, never by touching the old node).
+    const uint64_t root = state().scan() ? state().scan()->root->serial : 0;
+    if (root != shownRoot_ || (mapFocus_ && mapFocus_->isGone())) mapFocus_ = nullptr;
+    shownRoot_ = root;
     shownRevision_ = revision;
   }
   const ScanTarget target = state().scannedTarget() ? *state().scannedTarget() : state().scanTarget();
@@ -364,7 +370,7 @@ void ExplorerView::primaryAction(const std::vector<FileNode*>& nodes) {
 
 void ExplorerView::contextMenu(const std::vector<FileNode*>& nodes, const QPoint& globalPos) {
   if (nodes.empty()) return;
-  auto* menu = new NodeContextMenu(state(), nodes, [this](const PreviewTarget& t) { quickLook_->setPreview(t); }, table_);
+  auto* menu = new NodeContextMenu(state(), nodes, [this](const PreviewTarget& t) { quickLook_->present(t); }, table_);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(globalPos);
 }

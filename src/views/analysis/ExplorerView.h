@@ -112,6 +112,7 @@ class ExplorerView : public Screen {
 
   FileNode* mapFocus_ = nullptr;
   int64_t shownRevision_ = -1;
+  uint64_t shownRoot_ = 0;  // serial of the scan root the fields above belong to
   bool focusedOnce_ = false;
 };
 

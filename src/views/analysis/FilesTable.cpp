@@ -52,7 +52,7 @@ FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the sam
   };
   table_->onContextMenu = [this](const std::vector<FileNode*>& nodes, const QPoint& pos) {
     if (nodes.empty()) return;
-    auto* menu = new NodeContextMenu(state_, nodes, [this](const PreviewTarget& t) { quickLook_->setPreview(t); }, table_);
+    auto* menu = new NodeContextMenu(state_, nodes, [this](const PreviewTarget& t) { quickLook_->present(t); }, table_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(pos);
   };

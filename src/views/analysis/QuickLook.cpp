@@ -132,6 +132,7 @@ QuickLookPanel::QuickLookPanel(QWidget* parent) : QDialog(parent) {
   text_->setReadOnly(true);
   text_->setFont(Theme::fixedFont(TextStyle::callout));
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->installEventFilter(this);  // a read-only text takes Space as "page down"
   facts_ = new QLabel(pages_);
   facts_->setObjectName(QLatin1String(names::quickLookFacts));
   facts_->setAlignment(Qt::AlignCenter);
@@ -185,12 +186,27 @@ void QuickLookPanel::present(const PreviewContent& content) {
   emit loaded();
 }
 
+namespace {
+bool closesPreview(const QKeyEvent* event) {
+  const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+  return (event->key() == Qt::Key_Space || event->key() == Qt::Key_Escape) && mods == Qt::NoModifier;
+}
+}  // namespace
+
 void QuickLookPanel::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Escape) {
+  if (closesPreview(event)) {
     close();
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool QuickLookPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && closesPreview(static_cast<QKeyEvent*>(event))) {
+    close();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 // ---- Binding ------------------------------------------------------------------------------------
@@ -219,6 +235,14 @@ void QuickLookBinding::setPreview(std::optional<PreviewTarget> target) {
     panel_->close();
   }
   emit previewChanged();
+}
+
+void QuickLookBinding::present(const PreviewTarget& target) {
+  setPreview(target);
+  if (!panel_) return;
+  panel_->raise();
+  panel_->activateWindow();
+  panel_->setFocus(Qt::OtherFocusReason);
 }
 
 void QuickLookBinding::toggle(const PreviewTarget& target) {

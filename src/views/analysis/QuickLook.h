@@ -1,8 +1,9 @@
 #pragma once
 // Quick Look: a preview window for one item, bound to a host's optional preview target. It shows an
 // image, the beginning of a text file, or the item's facts, and never blocks: the file is read on a
-// worker thread and the window opens without taking the keyboard, so the space bar in the host's
-// table closes it again.
+// worker thread. Opened by the space bar, the window leaves the keyboard with the host's table, whose
+// space bar closes it again; opened from a menu, it takes the keyboard. Either way, Space and Escape
+// pressed in the window close it.
 #include <QDialog>
 #include <QImage>
 #include <QObject>
@@ -58,6 +59,7 @@ class QuickLookPanel : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void present(const PreviewContent& content);
@@ -81,6 +83,9 @@ class QuickLookBinding : public QObject {
 
   const std::optional<PreviewTarget>& preview() const { return preview_; }
   void setPreview(std::optional<PreviewTarget> target);
+  // Previews `target` in a window that takes the keyboard (asked for from a menu, where nothing else
+  // would let the keys reach it).
+  void present(const PreviewTarget& target);
   // The space bar's rule: with no preview, preview `target`; with one, close it.
   void toggle(const PreviewTarget& target);
   QuickLookPanel* panel() const { return panel_; }
