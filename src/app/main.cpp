@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvex"));
   QApplication::setOrganizationName(QStringLiteral("Tolvex"));
+  QApplication::setApplicationVersion(QStringLiteral(TOLVEX_VERSION));
   QApplication::setStyle(QStringLiteral("Fusion"));
   tolvex::TolvexApp tolvex;
   tolvex.window().show();

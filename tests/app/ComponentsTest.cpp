@@ -341,7 +341,7 @@ TEST(StatTile, KeepsRoomForTwoCaptionLinesAndCutsTheRest) {
                                      QStringLiteral("internaldrive"), Theme::accent()));
   host.grab(tile);
   auto* caption = tile->findChild<ElidedLabel*>(QLatin1String(names::statTileCaption));
-  const int twoLines = 2 * QFontMetrics(caption->font()).lineSpacing();
+  const int twoLines = 2 * QFontMetrics(caption->font()).lineSpacing() + ElidedLabel::inkBelowLines(caption->font());
   EXPECT_EQ(caption->height(), twoLines) << "space for two lines even for one";
   tile->setCaption(QStringLiteral("a caption long enough to need more than two lines in a narrow tile of the overview"));
   host.grab(tile);
@@ -631,6 +631,28 @@ TEST(ElidedLabel, CutsOneLineInTheMiddle) {
   EXPECT_TRUE(shown.startsWith(QStringLiteral("/h")));
   EXPECT_TRUE(shown.endsWith(QStringLiteral("txt")));
   EXPECT_EQ(label.text(), QStringLiteral("/home/user/a/very/long/path/to/some/folder/deep/inside/file.txt"));
+}
+
+// An underscore lies below the line box of small DejaVu text: the label keeps room for it, at every
+// text size it is used with, so names like "LC_MESSAGES" never lose it.
+TEST(ElidedLabel, KeepsTheInkOfUnderscoresBelowTheLine) {
+  for (TextStyle style : {TextStyle::caption, TextStyle::caption2, TextStyle::callout, TextStyle::body,
+                          TextStyle::title3, TextStyle::title2}) {
+    SCOPED_TRACE(Theme::pixelSize(style));
+    ElidedLabel label(QStringLiteral("___"));
+    label.setFont(Theme::font(style));
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label.setPalette(palette);
+    label.setAutoFillBackground(true);
+    label.resize(label.sizeHint());
+    const QImage image = label.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) inked += image.pixelColor(x, y).lightness() < 160;
+    EXPECT_GT(inked, 0) << "the underscores were cut off";
+  }
 }
 
 // ---- Gallery (run by hand: --gtest_also_run_disabled_tests --gtest_filter=*Gallery*) ----

@@ -4,11 +4,14 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/ObjectNames.h"
+#include "app/components/ActivitySpinner.h"
+#include "app/components/ElidedLabel.h"
 #include "app/services/UiServices.h"
 #include "app/shell/ConfirmDeletionDialog.h"
 #include "app/shell/MainWindow.h"
@@ -129,6 +132,8 @@ TEST(MainWindow, ChoosingAFolderScansItWithProgressThenShowsTheResult) {
   auto* scan = find<QToolButton>(window, names::scanButton);
   ASSERT_TRUE(scan);
   EXPECT_EQ(scan->text(), QStringLiteral("Scan"));
+  auto* toolbar = find<QWidget>(window, names::mainToolbar);
+  const int toolbarHeight = toolbar->height();
   EXPECT_EQ(scan->toolTip(), QStringLiteral("Scan: Entire disk"));
 
   FakeChooser chooser(tree.base());
@@ -143,11 +148,20 @@ TEST(MainWindow, ChoosingAFolderScansItWithProgressThenShowsTheResult) {
   ASSERT_TRUE(counts && counts->isVisible());
   EXPECT_EQ(counts->text(), QStringLiteral("1,024 files · 4 KB"));
   EXPECT_EQ(find<QWidget>(window, names::scanToolbar)->findChild<QWidget*>(names::scanStopButton)->isVisible(), true);
+  // Starting a scan keeps the toolbar's height; the path line gets all the height it asks for; the
+  // busy indicator is a small spinner, not a bar.
+  EXPECT_EQ(toolbar->height(), toolbarHeight);
+  auto* path = find<ElidedLabel>(window, names::scanProgressPath);
+  EXPECT_GE(path->height(), path->sizeHint().height());
+  auto* spinner = find<ActivitySpinner>(window, names::scanSpinner);
+  ASSERT_TRUE(spinner && spinner->isVisible());
+  EXPECT_EQ(spinner->width(), spinner->height());
 
   gate->open();
   ASSERT_TRUE(waitUntil([&] { return state.scan().has_value(); }));
   QCoreApplication::processEvents();
   EXPECT_TRUE(scan->isVisible());
+  EXPECT_EQ(toolbar->height(), toolbarHeight);
   EXPECT_EQ(scan->text(), QStringLiteral("Rescan"));
   EXPECT_EQ(scan->toolTip(), QStringLiteral("Scan: Projects"));
   EXPECT_TRUE(find<QLabel>(window, names::diskFooterFree)->text().endsWith(QStringLiteral(" free")));
@@ -202,6 +216,22 @@ TEST(DiskFooter, LowSpaceAndMissingVolume) {
   state.waitForBackgroundWork();
 }
 
+// The footer paints its bar inside its margins: the text row above starts and ends where the bar does.
+TEST(DiskFooter, TextRowLinesUpWithTheBar) {
+  AppFixture f;
+  AppState state(f.environment());
+  MainWindow window(state);
+  window.resize(1040, 680);
+  window.show();
+  QCoreApplication::processEvents();
+  auto* footer = find<QWidget>(window, names::diskFooter);
+  ASSERT_TRUE(footer && footer->isVisible());
+  const QMargins m = footer->contentsMargins();
+  EXPECT_EQ(find<QWidget>(window, names::diskFooterIcon)->geometry().left(), m.left());
+  EXPECT_EQ(find<QWidget>(window, names::diskFooterFree)->geometry().right() + 1, footer->width() - m.right());
+  state.waitForBackgroundWork();
+}
+
 TEST(ScanToolbar, ProgressTextClampsNegativeBytes) {
   EXPECT_EQ(ScanToolbar::progressText(0, -5), QStringLiteral("0 files · Zero KB"));
   EXPECT_EQ(ScanToolbar::progressText(1234567, 1500000), QStringLiteral("1,234,567 files · 1.5 MB"));
@@ -248,4 +278,82 @@ TEST(MainWindow, PlansOpenOneSheetEachAndEndInAToastThatTimesOut) {
   EXPECT_TRUE(toast->isVisible());
   EXPECT_TRUE(state.toast()->message.endsWith(QStringLiteral(" moved to the Trash")));
   EXPECT_TRUE(waitUntil([&] { return !state.toast().has_value(); }, 3000));  // the scaled timeout
+}
+
+// However a sheet ends (Cancel, Escape, a newer plan, Delete), it is gone afterwards: asking for
+// many deletions leaves no windows behind.
+TEST(MainWindow, ConfirmationSheetsAreDeletedWhenTheyEnd) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "files");
+  AppState state(f.environment());
+  MainWindow window(state);
+  window.show();
+  state.waitForBackgroundWork();
+  auto plan = [&](const std::string& path) {
+    state.requestDeletion({PlanItem{path, lastPathComponent(path), 10, Removal::trash, SafetyVerdict{Risk::safe, "ok"}}},
+                          QStringLiteral("Delete Items"));
+    QCoreApplication::processEvents();
+  };
+  auto open = [&] {
+    ConfirmDeletionDialog* shown = nullptr;
+    for (auto* sheet : window.findChildren<ConfirmDeletionDialog*>())
+      if (sheet->isVisible()) shown = sheet;
+    return shown;
+  };
+  auto live = [&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return window.findChildren<ConfirmDeletionDialog*>().size();
+  };
+  struct Case {
+    const char* how;
+    std::function<void(ConfirmDeletionDialog*)> end;
+  };
+  const Case cases[] = {
+      {"Cancel", [](ConfirmDeletionDialog* d) { QTest::mouseClick(d->findChild<QPushButton*>(names::confirmCancel), Qt::LeftButton); }},
+      {"Escape", [](ConfirmDeletionDialog* d) { QTest::keyClick(d, Qt::Key_Escape); }},
+      {"a newer plan", [&](ConfirmDeletionDialog*) { plan(tree.file("newer.txt", 10)); state.dismissPlan(); }},
+      {"Delete", [](ConfirmDeletionDialog* d) { QTest::mouseClick(d->findChild<QPushButton*>(names::confirmDelete), Qt::LeftButton); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    plan(tree.file(std::string(c.how) + ".txt", 10));
+    ConfirmDeletionDialog* sheet = open();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(live(), 1);
+    c.end(sheet);
+    state.waitForBackgroundWork();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(live(), 0);
+  }
+  state.waitForBackgroundWork();
+}
+
+TEST(MainWindow, TheApplicationMenuOpensWithAboutThenCheckForUpdates) {
+  AppFixture f;
+  AppState state(f.environment());
+  MainWindow window(state);
+  window.show();
+  auto* menu = find<QMenu>(window, names::appMenu);
+  ASSERT_TRUE(menu);
+  QStringList texts;
+  for (QAction* a : menu->actions()) texts << (a->isSeparator() ? QStringLiteral("—") : a->text());
+  EXPECT_EQ(texts.mid(0, 2), (QStringList{"About Tolvex", "Check for Updates…"}));
+
+  QAction* about = window.findChild<QAction*>(QString::fromLatin1(names::aboutAction));
+  ASSERT_TRUE(about);
+  about->trigger();
+  about->trigger();  // a second time brings the same box forward
+  QCoreApplication::processEvents();
+  const auto boxes = window.findChildren<QMessageBox*>(QString::fromLatin1(names::aboutDialog));
+  ASSERT_EQ(boxes.size(), 1);
+  QMessageBox* box = boxes.front();
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->windowTitle(), QStringLiteral("About Tolvex"));
+  EXPECT_EQ(box->text(), QStringLiteral("Tolvex"));
+  EXPECT_TRUE(box->informativeText().startsWith(QStringLiteral("Version " TOLVEX_VERSION "\n")));
+  EXPECT_TRUE(box->informativeText().contains(QStringLiteral("disk")));
+  QTest::keyClick(box, Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.findChildren<QMessageBox*>(QString::fromLatin1(names::aboutDialog)).isEmpty());
+  state.waitForBackgroundWork();
 }

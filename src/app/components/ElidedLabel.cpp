@@ -78,6 +78,14 @@ QStringList ElidedLabel::wrapLines(const QString& text, const QFont& font, int w
   return lines;
 }
 
+int ElidedLabel::inkBelowLines(const QFont& font) {
+  const QFontMetrics fm(font);
+  int lowest = 0;
+  for (QChar c : QStringLiteral("_gjpqy,;"))
+    lowest = std::max(lowest, fm.boundingRect(c).bottom() + 1);  // rows below the baseline
+  return std::max(0, lowest - fm.descent());
+}
+
 QString ElidedLabel::displayedText() const { return layoutLines(contentsRect().width()).join(QLatin1Char('\n')); }
 
 QSize ElidedLabel::sizeHint() const {
@@ -85,14 +93,15 @@ QSize ElidedLabel::sizeHint() const {
   const int lines = reserve_ ? maxLines_ : std::max<int>(1, static_cast<int>(layoutLines(std::max(width(), 1)).size()));
   const int w = maxLines_ == 1 ? fm.horizontalAdvance(text_) : std::min(fm.horizontalAdvance(text_), 320);
   const QMargins m = contentsMargins();
-  return {w + m.left() + m.right() + 1, lines * fm.lineSpacing() + m.top() + m.bottom()};
+  return {w + m.left() + m.right() + 1, lines * fm.lineSpacing() + inkBelowLines(font()) + m.top() + m.bottom()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const {
   const QFontMetrics fm(font());
   const QMargins m = contentsMargins();
   const int lines = reserve_ ? maxLines_ : 1;
-  return {fm.horizontalAdvance(QStringLiteral("…")) + m.left() + m.right(), lines * fm.lineSpacing() + m.top() + m.bottom()};
+  return {fm.horizontalAdvance(QStringLiteral("…")) + m.left() + m.right(),
+          lines * fm.lineSpacing() + inkBelowLines(font()) + m.top() + m.bottom()};
 }
 
 int ElidedLabel::heightForWidth(int width) const {
@@ -100,7 +109,7 @@ int ElidedLabel::heightForWidth(int width) const {
   const QMargins m = contentsMargins();
   const int used = static_cast<int>(layoutLines(width - m.left() - m.right()).size());
   const int lines = reserve_ ? maxLines_ : std::max(used, 1);
-  return lines * fm.lineSpacing() + m.top() + m.bottom();
+  return lines * fm.lineSpacing() + inkBelowLines(font()) + m.top() + m.bottom();
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* event) {
@@ -110,7 +119,7 @@ void ElidedLabel::paintEvent(QPaintEvent* event) {
   const QRect r = contentsRect();
   const QFontMetrics fm(font());
   const QStringList lines = layoutLines(r.width());
-  const int block = static_cast<int>(lines.size()) * fm.lineSpacing();
+  const int block = static_cast<int>(lines.size()) * fm.lineSpacing() + inkBelowLines(font());
   int y = r.top();
   if (alignment_ & Qt::AlignVCenter) y = r.top() + (r.height() - block) / 2;
   if (alignment_ & Qt::AlignBottom) y = r.bottom() - block + 1;

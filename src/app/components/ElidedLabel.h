@@ -25,6 +25,9 @@ class ElidedLabel : public QFrame {
   static QStringList wrapLines(const QString& text, const QFont& font, int width, int maxLines);
   // The text as drawn at the current width (lines joined with "\n").
   QString displayedText() const;
+  // How far descenders reach below a font's line box (DejaVu Sans draws "_" a pixel below it at
+  // 10 px): the label keeps that much room under its last line, so "LC_MESSAGES" keeps its "_".
+  static int inkBelowLines(const QFont& font);
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;

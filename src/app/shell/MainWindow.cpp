@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QToolBar>
@@ -68,6 +69,10 @@ void MainWindow::buildToolbar() {
 void MainWindow::buildMenus() {
   QMenu* app = menuBar()->addMenu(QStringLiteral("Tolvex"));
   app->setObjectName(names::appMenu);
+  QAction* about = app->addAction(tr("About Tolvex"));
+  about->setObjectName(names::aboutAction);
+  about->setMenuRole(QAction::AboutRole);
+  connect(about, &QAction::triggered, this, &MainWindow::showAbout);
   QAction* updates = app->addAction(tr("Check for Updates…"));
   updates->setObjectName(names::checkForUpdatesAction);
   connect(updates, &QAction::triggered, this, [this] { UiServices::shared().checkForUpdates(this); });
@@ -124,6 +129,25 @@ void MainWindow::showSettings() {
   settings_->activateWindow();
 }
 
+void MainWindow::showAbout() {
+  if (!about_) {
+    auto* box = new QMessageBox(this);
+    box->setObjectName(names::aboutDialog);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(tr("About Tolvex"));
+    box->setIconPixmap(Symbols::pixmap(QStringLiteral("internaldrive.fill"), Theme::indigo(), 48, devicePixelRatioF()));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(QStringLiteral("Tolvex"));
+    box->setInformativeText(tr("Version %1").arg(QStringLiteral(TOLVEX_VERSION)) + QLatin1Char('\n') +
+                            tr("Measures where the space on your disk goes and helps you get it back safely."));
+    box->setStandardButtons(QMessageBox::Ok);
+    about_ = box;
+  }
+  about_->open();
+  about_->raise();
+  about_->activateWindow();
+}
+
 void MainWindow::refreshAccess() {
   state_.setHasFullDiskAccess(state_.environment().accessProbe());
   if (state_.showAccessOnboarding() && state_.hasFullDiskAccess()) {
@@ -138,6 +162,7 @@ void MainWindow::presentPlan() {
   const auto& plan = state_.plan();
   if (!plan || (planDialog_ && planDialog_->planId() == plan->id)) return;
   planDialog_ = new ConfirmDeletionDialog(state_, *plan, this);
+  planDialog_->setAttribute(Qt::WA_DeleteOnClose);  // a closed sheet is never shown again
   planDialog_->open();
 }
 

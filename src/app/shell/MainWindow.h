@@ -2,6 +2,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QDialog;
 class QSystemTrayIcon;
 
 namespace tolvex {
@@ -24,6 +25,8 @@ class MainWindow : public QMainWindow {
   SectionRouter* router() const { return router_; }
   Sidebar* sidebar() const { return sidebar_; }
   void showSettings();
+  // "About Tolvex": the name, the version and what the application does, in a window-modal box.
+  void showAbout();
 
  private:
   void buildMenus();
@@ -40,6 +43,7 @@ class MainWindow : public QMainWindow {
   QSystemTrayIcon* tray_ = nullptr;
   QPointer<SettingsWindow> settings_;
   QPointer<ConfirmDeletionDialog> planDialog_;
+  QPointer<QDialog> about_;
   ToastView* toast_ = nullptr;
 };
 

@@ -4,14 +4,15 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/ScanTargetInfo.h"
+#include "app/components/ActivitySpinner.h"
 #include "app/components/ElidedLabel.h"
 #include "app/services/UiServices.h"
 #include "app/theme/Symbols.h"
@@ -26,8 +27,16 @@ QString ScanToolbar::progressText(int64_t files, int64_t bytes) {
            QString::fromStdString(formatBytes(std::max<int64_t>(bytes, 0))));
 }
 
+namespace {
+// The split button's look while the scan is older than a day.
+QString prominentStyle() {
+  return QStringLiteral("QToolButton { background: %1; color: white; border-radius: 6px; padding: 3px 8px; }")
+      .arg(Theme::indigo().name());
+}
+}  // namespace
+
 ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
-    : QWidget(parent), state_(state), running_(new QWidget(this)), spinner_(new QProgressBar(running_)),
+    : QWidget(parent), state_(state), running_(new QWidget(this)), spinner_(new ActivitySpinner(16, running_)),
       counts_(new QLabel(running_)), path_(new ElidedLabel(QString(), running_)),
       stop_(new QPushButton(tr("Stop"), running_)), scan_(new QToolButton(this)) {
   setObjectName(names::scanToolbar);
@@ -41,9 +50,6 @@ ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
   runningLayout->setContentsMargins(0, 0, 0, 0);
   runningLayout->setSpacing(8);
   spinner_->setObjectName(names::scanSpinner);
-  spinner_->setRange(0, 0);  // busy
-  spinner_->setTextVisible(false);
-  spinner_->setFixedSize(48, 6);
   runningLayout->addWidget(spinner_, 0, Qt::AlignVCenter);
   auto* lines = new QVBoxLayout;
   lines->setSpacing(0);
@@ -85,6 +91,15 @@ ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
   connect(home, &QAction::triggered, this, [this] { state_.startScan(ScanTarget::home()); });
   connect(folder, &QAction::triggered, this, &ScanToolbar::chooseFolder);
 
+  // One height for both faces (the stale look of the split button included), each centred in it.
+  layout->setAlignment(running_, Qt::AlignVCenter);
+  layout->setAlignment(scan_, Qt::AlignVCenter);
+  const int idle = scan_->sizeHint().height();
+  scan_->setProperty("prominent", true);
+  scan_->setStyleSheet(prominentStyle());
+  setFixedHeight(std::max({running_->sizeHint().height(), idle, scan_->sizeHint().height()}));
+  scan_->setStyleSheet(QString());
+
   connect(&state_, &AppState::scanningChanged, this, &ScanToolbar::refresh);
   connect(&state_, &AppState::scanChanged, this, &ScanToolbar::refresh);
   connect(&state_, &AppState::changed, this, &ScanToolbar::refresh);
@@ -107,10 +122,7 @@ void ScanToolbar::refresh() {
   scan_->setText(state_.scan() ? tr("Rescan") : tr("Scan"));
   const bool stale = state_.isScanStale();
   scan_->setProperty("prominent", stale);
-  scan_->setStyleSheet(stale ? QStringLiteral("QToolButton { background: %1; color: white; border-radius: 6px;"
-                                              " padding: 3px 8px; }")
-                                   .arg(Theme::indigo().name())
-                             : QString());
+  scan_->setStyleSheet(stale ? prominentStyle() : QString());
 }
 
 void ScanToolbar::chooseFolder() {

@@ -2,19 +2,20 @@
 #include <QWidget>
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class QToolButton;
 
 namespace tolvex {
 
+class ActivitySpinner;
 class AppState;
 class ElidedLabel;
 
 // The toolbar's scan controls. While a scan runs: a spinner, "N files · size" over the current path,
 // and "Stop". Otherwise one split button: its body rescans the current target ("Scan" before the
 // first scan, "Rescan" after), its menu offers "Entire Disk", "Home Folder" and "Choose Folder…". A
-// scan older than a day turns the button prominent.
+// scan older than a day turns the button prominent. Both faces share one height, so the window's
+// toolbar keeps its height when a scan starts or ends.
 class ScanToolbar : public QWidget {
   Q_OBJECT
  public:
@@ -29,7 +30,7 @@ class ScanToolbar : public QWidget {
 
   AppState& state_;
   QWidget* running_;
-  QProgressBar* spinner_;
+  ActivitySpinner* spinner_;
   QLabel* counts_;
   ElidedLabel* path_;
   QPushButton* stop_;

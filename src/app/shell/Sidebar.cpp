@@ -111,10 +111,12 @@ DiskFooter::DiskFooter(AppState& state, QWidget* parent)
     : QWidget(parent), state_(state), name_(new QLabel(this)), free_(new QLabel(this)) {
   setObjectName(names::diskFooter);
   auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);  // the footer's own margins place the row and the bar alike
   layout->setSpacing(6);
   auto* row = new QHBoxLayout;
   row->setSpacing(6);
   auto* drive = new SymbolView(QStringLiteral("internaldrive.fill"), 13, this);
+  drive->setObjectName(names::diskFooterIcon);
   Theme::setForeground(drive, Tone::secondary);
   row->addWidget(drive);
   name_->setObjectName(names::diskFooterName);
