@@ -35,8 +35,11 @@ TEST(ExplorerGallery, DISABLED_GrabsTheListAndTheMapInLightAndDark) {
   auto grab = [&](const QString& name) {
     for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
       Appearance::apply(look);
-      waitUntil([] { return false; }, 80);
-      window.grab().save(dir + "/" + name + "-" + rawValue(look) + ".png");
+      for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+        window.resize(size);
+        waitUntil([] { return false; }, 80);
+        window.grab().save(dir + "/" + name + "-" + rawValue(look) + "-" + QString::number(size.width()) + ".png");
+      }
     }
   };
   explorer()->setMode(ExplorerMode::list);

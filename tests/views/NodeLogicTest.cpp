@@ -177,15 +177,22 @@ TEST(NodeLists, ColumnsFitTheirRoom) {
   EXPECT_EQ(fitColumns(670, minimum, ideal, 0), ideal);
   EXPECT_EQ(fitColumns(870, minimum, ideal, 0), (std::vector<int>{540, 200, 50, 80}));
   EXPECT_EQ(fitColumns(100, minimum, ideal, 0), minimum);
-  const auto squeezed = fitColumns(580, minimum, ideal, 0);
+  // The name gives up its room first, so the figures and dates beside it keep theirs.
+  EXPECT_EQ(fitColumns(580, minimum, ideal, 0), (std::vector<int>{250, 200, 50, 80}));
+  EXPECT_EQ(fitColumns(550, minimum, ideal, 0), (std::vector<int>{220, 200, 50, 80}));
+  const auto squeezed = fitColumns(500, minimum, ideal, 0);
   int sum = 0;
   for (size_t i = 0; i < squeezed.size(); ++i) {
     EXPECT_GE(squeezed[i], minimum[i]);
     EXPECT_LE(squeezed[i], ideal[i]);
     sum += squeezed[i];
   }
-  EXPECT_EQ(sum, 580);
+  EXPECT_EQ(sum, 500);
+  EXPECT_EQ(squeezed[0], 220);
   EXPECT_EQ(squeezed[2], 50);
+  // The stretch column in the middle is the first to give, too.
+  EXPECT_EQ(fitColumns(560, {60, 220, 50}, {80, 340, 50}, 1), (std::vector<int>{80, 430, 50}));
+  EXPECT_EQ(fitColumns(400, {60, 220, 50}, {80, 340, 50}, 1), (std::vector<int>{80, 270, 50}));
 }
 
 TEST(NodeSort, NumericKeysSortTheSameWithTiesAndOddDates) {

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 
+#include "app/components/FocusRing.h"
 #include "app/theme/Anim.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
@@ -22,12 +23,6 @@ QSize capsuleSize(const QPushButton* button, int padH, int padV) {
   return {w + 2 * padH, fm.height() + 2 * padV};
 }
 
-bool showsFocusRing(const QPushButton* button) {
-  if (!button->hasFocus()) return false;
-  const QWidget* window = button->window();
-  return window && window->testAttribute(Qt::WA_KeyboardFocusChange);
-}
-
 }  // namespace
 
 void paintCapsuleButton(QPainter* painter, const QPushButton* button, const QRectF& rect, const QBrush& fill) {
@@ -36,13 +31,7 @@ void paintCapsuleButton(QPainter* painter, const QPushButton* button, const QRec
   QPainterPath capsule;
   capsule.addRoundedRect(rect, radius, radius);
   painter->fillPath(capsule, fill);
-  if (showsFocusRing(button)) {
-    QColor ring = button->palette().color(QPalette::Highlight);
-    ring.setAlphaF(0.6f);
-    painter->setPen(QPen(ring, 2.0));
-    painter->setBrush(Qt::NoBrush);
-    painter->drawRoundedRect(rect.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
-  }
+  if (showsFocusRing(button)) paintFocusRing(painter, rect, radius, button->palette());
   const QFontMetrics fm(button->font());
   const QString text = button->text();
   const int iconSide = button->icon().isNull() ? 0 : fm.height();

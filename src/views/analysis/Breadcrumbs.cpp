@@ -13,6 +13,7 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/services/UiServices.h"
+#include "app/components/FocusRing.h"
 #include "app/components/SymbolView.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
@@ -27,7 +28,7 @@ QToolButton* symbolButton(const QString& symbol, const char* name, QWidget* pare
   button->setIcon(Symbols::icon(symbol, ThemeColor(), 16));
   button->setIconSize(QSize(16, 16));
   button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
+  button->setFocusPolicy(Qt::TabFocus);
   Symbols::tag(button, symbol);
   return button;
 }
@@ -39,7 +40,7 @@ CrumbButton::CrumbButton(const QString& text, bool current, QWidget* parent) : Q
   setObjectName(QLatin1String(names::breadcrumbCrumb));
   setFont(Theme::font(TextStyle::callout, current ? QFont::DemiBold : QFont::Normal));
   setCursor(Qt::PointingHandCursor);
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::TabFocus);  // Tab reaches every crumb; Space jumps there
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -59,6 +60,7 @@ void CrumbButton::paintEvent(QPaintEvent*) {
   painter.setFont(font());
   painter.setPen(current_ ? Theme::primary(palette()) : Theme::secondary(palette()));
   painter.drawText(rect().adjusted(6, 3, -6, -3), Qt::AlignCenter | Qt::TextSingleLine, text());
+  if (showsFocusRing(this)) paintFocusRing(&painter, QRectF(rect()), 6, palette());
 }
 
 Breadcrumbs::Breadcrumbs(AppState& state, QWidget* parent) : QWidget(parent), state_(state) {
@@ -158,6 +160,13 @@ void Breadcrumbs::refresh() {
     rowLayout_->insertWidget(rowLayout_->count() - 1, crumb, 0, Qt::AlignVCenter);
     crumb->show();
   }
+  // Tab goes back button, crumbs from the root, then the reveal button, whenever the crumbs were made.
+  QWidget* previous = back_;
+  for (CrumbButton* crumb : crumbs()) {
+    setTabOrder(previous, crumb);
+    previous = crumb;
+  }
+  setTabOrder(previous, reveal_);
   // Keep the current folder in view once the row has its new width.
   QTimer::singleShot(0, scroll_, [bar = QPointer<QScrollBar>(scroll_->horizontalScrollBar())] {
     if (bar) bar->setValue(bar->maximum());

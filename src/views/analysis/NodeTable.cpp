@@ -1,14 +1,17 @@
 #include "views/analysis/NodeTable.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <algorithm>
 
 #include "app/components/FileIcon.h"
+#include "app/components/FocusRing.h"
 #include "app/components/RiskBadge.h"
 #include "app/components/SizeCell.h"
 #include "app/theme/Symbols.h"
@@ -53,6 +56,46 @@ void paintText(QPainter* painter, const QRect& rect, const QString& text, const 
   painter->setPen(color);
   const QString shown = QFontMetrics(font).elidedText(text, elide, rect.width());
   painter->drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
+}
+
+// Cells keep this much room at their sides (numbers, aligned right, a little less at the right).
+constexpr int kCellLeading = 8;
+constexpr int kCellTrailing = 6;
+
+// Header labels sit where the cells' text does, so a right-aligned header ("Files") keeps clear of
+// the left-aligned one after it ("Category").
+class HeaderStyle : public QProxyStyle {
+ public:
+  QRect subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const override {
+    QRect r = QProxyStyle::subElementRect(element, option, widget);
+    if (element == SE_HeaderLabel) {
+      r.setLeft(std::max(r.left(), option->rect.left() + kCellLeading));
+      r.setRight(std::min(r.right(), option->rect.right() - kCellTrailing));
+    }
+    return r;
+  }
+};
+
+// The narrowest a column may become and still show its header and its usual cells whole: a date of
+// the widest month, the widest risk badge, and room for the header's label and sort arrow.
+int contentMinimum(const NodeColumnSpec& spec, const QFont& headerFont) {
+  int content = 0;
+  if (spec.column == NodeColumn::modified) {
+    const QFontMetrics fm(Theme::monospacedDigitFont(TextStyle::callout));
+    for (int month = 1; month <= 12; ++month) {
+      const QDateTime day(QDate(2000, month, 28), QTime(12, 0));
+      content = std::max(content, fm.horizontalAdvance(shortDateText(static_cast<double>(day.toSecsSinceEpoch()))));
+    }
+    content += kCellLeading + kCellTrailing;
+  } else if (spec.column == NodeColumn::risk) {
+    for (Risk risk : {Risk::safe, Risk::review, Risk::protected_})
+      content = std::max(content, RiskBadge::sizeFor(risk, false).width());
+    content += 6 + 12;  // the badge's inset, and clear room before the table's edge
+  }
+  const QFontMetrics header(headerFont);
+  const int arrow = spec.sortKey ? header.height() : 0;
+  const int label = header.horizontalAdvance(spec.header) + kCellLeading + kCellTrailing + arrow;
+  return std::max(content, label);
 }
 
 }  // namespace
@@ -261,6 +304,8 @@ NodeTable::NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget
   setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  // Tab leaves the table for the next control; the arrows move within it.
+  setTabKeyNavigation(false);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -273,6 +318,9 @@ NodeTable::NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setMinimumSectionSize(40);
   header->setFont(Theme::font(TextStyle::callout));
+  auto* headerStyle = new HeaderStyle;
+  headerStyle->setParent(header);
+  header->setStyle(headerStyle);
   header->setSectionResizeMode(QHeaderView::Interactive);
   for (size_t i = 0; i < model_->columns().size(); ++i)
     header->resizeSection(static_cast<int>(i), model_->columns()[i].idealWidth);
@@ -460,10 +508,35 @@ void NodeTable::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  movedByKeys_ = true;
   QTableView::keyPressEvent(event);
+  viewport()->update();
+}
+
+void NodeTable::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  // Where the keys act: a ring round the current row while the table has the keyboard.
+  const QModelIndex current = currentIndex();
+  if (!current.isValid() || !hasFocus() || !(movedByKeys_ || showsFocusRing(this))) return;
+  const QRect cell = visualRect(current);
+  const QRect row(0, cell.top(), viewport()->width(), cell.height());
+  if (!row.intersects(event->rect())) return;
+  QPainter painter(viewport());
+  paintFocusRing(&painter, QRectF(row).adjusted(1, 0, -1, 0), 5, palette());
+}
+
+void NodeTable::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  viewport()->update();  // the ring spans the whole row
+}
+
+void NodeTable::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  viewport()->update();
 }
 
 void NodeTable::mousePressEvent(QMouseEvent* event) {
+  movedByKeys_ = false;
   // A right-click leaves the selection as it is: the menu acts on the selection when the row is in
   // it and on the clicked row alone otherwise.
   if (event->button() == Qt::RightButton) {
@@ -484,8 +557,8 @@ void NodeTable::fitColumns() {
   std::vector<int> minimum, ideal;
   size_t stretch = 0;
   for (size_t i = 0; i < columns.size(); ++i) {
-    minimum.push_back(columns[i].minWidth);
-    ideal.push_back(columns[i].idealWidth);
+    minimum.push_back(std::max(columns[i].minWidth, contentMinimum(columns[i], horizontalHeader()->font())));
+    ideal.push_back(std::max(columns[i].idealWidth, minimum.back()));
     if (columns[i].column == NodeColumn::name || columns[i].column == NodeColumn::nameAndFolder) stretch = i;
   }
   const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, stretch);

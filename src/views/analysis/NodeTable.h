@@ -125,6 +125,9 @@ class NodeTable : public QTableView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -146,6 +149,7 @@ class NodeTable : public QTableView {
   bool hasNodes_ = false;
   std::unordered_set<uint64_t> selection_;
   bool restoring_ = false;
+  bool movedByKeys_ = false;  // the current row was last moved from the keyboard
 };
 
 }  // namespace tolvex

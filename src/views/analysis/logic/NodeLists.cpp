@@ -156,13 +156,20 @@ std::vector<int> fitColumns(int available, const std::vector<int>& minimum, cons
     idealSum += ideal[i];
     slack += std::max(ideal[i] - minimum[i], 0);
   }
+  if (idealSum > available && stretch < n) {
+    // The stretch column first.
+    const long give = std::min<long>(idealSum - available, std::max(ideal[stretch] - minimum[stretch], 0));
+    widths[stretch] -= static_cast<int>(give);
+    idealSum -= give;
+    slack -= give;
+  }
   if (idealSum > available && slack > 0) {
     const long shortfall = std::min<long>(idealSum - available, slack);
     long taken = 0;
     for (size_t i = 0; i < n; ++i) {
-      const long room = std::max(ideal[i] - minimum[i], 0);
+      const long room = std::max(widths[i] - minimum[i], 0);
       const long cut = shortfall * room / slack;
-      widths[i] = static_cast<int>(ideal[i] - cut);
+      widths[i] -= static_cast<int>(cut);
       taken += cut;
     }
     // Rounding leftovers come off the columns that still have room, one pixel each, first to last.

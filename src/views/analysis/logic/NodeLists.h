@@ -54,8 +54,9 @@ QString selectedText(int count);                  // "N selected"
 QString bytesText(int64_t bytes);                 // the byte text of max(bytes, 0)
 
 // Column widths for `available` pixels: each column gets its ideal width while they all fit; when
-// they do not, the shortfall is taken from every column in proportion to what it has above its
-// minimum. The column `stretch` takes whatever room is left over.
+// they do not, the column `stretch` (the one that elides best, the name) gives up room first, down to
+// its minimum, and what is still missing is taken from the other columns in proportion to what they
+// have above their minimums. The column `stretch` also takes whatever room is left over.
 std::vector<int> fitColumns(int available, const std::vector<int>& minimum, const std::vector<int>& ideal,
                             size_t stretch);
 
