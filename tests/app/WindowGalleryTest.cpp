@@ -48,5 +48,12 @@ TEST(WindowGallery, DISABLED_GrabsTheWindowBeforeDuringAndAfterAScan) {
   gate->open();
   waitUntil([&] { return state.scan().has_value(); }, 60000);
   grab(QStringLiteral("after"));
+  window.showAbout();
+  for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+    Appearance::apply(look);
+    waitUntil([] { return false; }, 60);
+    if (auto* about = window.findChild<QWidget*>(QString::fromLatin1(names::aboutDialog)))
+      about->grab().save(dir + "/about-" + rawValue(look) + ".png");
+  }
   Appearance::apply(AppAppearance::light);
 }

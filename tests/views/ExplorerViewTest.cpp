@@ -411,7 +411,7 @@ TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
   MainWindow window(*s.state);
   window.show();
   const QFontMetrics dateMetrics(Theme::monospacedDigitFont(TextStyle::callout));
-  const QString widestMonth = shortDateText(static_cast<double>(QDateTime(QDate(2000, 9, 28), QTime(12, 0)).toSecsSinceEpoch()));
+  const QString widestMonth = shortDateText(static_cast<double>(QDateTime(QDate(2000, 5, 28), QTime(12, 0)).toSecsSinceEpoch()));
   for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
     SCOPED_TRACE(size.width());
     window.resize(size);
@@ -423,9 +423,9 @@ TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
     EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
     const int modified = 5, risk = 6;
     ASSERT_EQ(table->model()->headerData(modified, Qt::Horizontal).toString(), QStringLiteral("Modified"));
-    EXPECT_LE(dateMetrics.horizontalAdvance(widestMonth) + 14, header->sectionSize(modified));
+    EXPECT_LE(dateMetrics.horizontalAdvance(widestMonth) + 16, header->sectionSize(modified));
     for (int row = 0; row < table->model()->rowCount(); ++row)
-      EXPECT_LE(dateMetrics.horizontalAdvance(table->nodeModel()->text(row, NodeColumn::modified)) + 14,
+      EXPECT_LE(dateMetrics.horizontalAdvance(table->nodeModel()->text(row, NodeColumn::modified)) + 16,
                 header->sectionSize(modified));
     const int badgeRight = header->sectionViewportPosition(risk) + 6 + RiskBadge::sizeFor(Risk::protected_, false).width();
     EXPECT_LE(badgeRight + 8, table->viewport()->width());
@@ -480,9 +480,15 @@ TEST(ExplorerView, TabWalksTheControlsAndTheFocusedOneShows) {
   EXPECT_EQ(x.table()->currentIndex().row(), row + 1);
   EXPECT_EQ(QApplication::focusWidget(), x.table());
 
-  // Each control is drawn differently while it has the keyboard focus.
+  // Each control is drawn differently while it has the keyboard focus (the selection bar's buttons too).
   std::vector<QWidget*> controls = chain;
   controls.push_back(map);
+  x.table()->setSelection({x.table()->rows().front()->serial});
+  settle();
+  SelectionBar* bar = x.view.selectionBar();
+  ASSERT_TRUE(bar->isVisible());
+  controls.push_back(bar->findChild<QWidget*>(QLatin1String(names::selectionBarDeselect)));
+  controls.push_back(bar->findChild<QWidget*>(QLatin1String(names::selectionBarAction)));
   for (QWidget* control : controls) {
     SCOPED_TRACE(control->objectName().toStdString());
     QWidget* other = control == list ? map : list;

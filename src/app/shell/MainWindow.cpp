@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QToolBar>
@@ -12,6 +11,7 @@
 #include "app/ObjectNames.h"
 #include "app/Settings.h"
 #include "app/services/UiServices.h"
+#include "app/shell/AboutDialog.h"
 #include "app/shell/ConfirmDeletionDialog.h"
 #include "app/shell/ScanToolbar.h"
 #include "app/shell/SectionRouter.h"
@@ -131,17 +131,8 @@ void MainWindow::showSettings() {
 
 void MainWindow::showAbout() {
   if (!about_) {
-    auto* box = new QMessageBox(this);
-    box->setObjectName(names::aboutDialog);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(tr("About Tolvex"));
-    box->setIconPixmap(Symbols::pixmap(QStringLiteral("internaldrive.fill"), Theme::indigo(), 48, devicePixelRatioF()));
-    box->setTextFormat(Qt::PlainText);
-    box->setText(QStringLiteral("Tolvex"));
-    box->setInformativeText(tr("Version %1").arg(QStringLiteral(TOLVEX_VERSION)) + QLatin1Char('\n') +
-                            tr("Measures where the space on your disk goes and helps you get it back safely."));
-    box->setStandardButtons(QMessageBox::Ok);
-    about_ = box;
+    about_ = new AboutDialog(this);
+    about_->setAttribute(Qt::WA_DeleteOnClose);
   }
   about_->open();
   about_->raise();

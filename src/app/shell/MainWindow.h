@@ -25,7 +25,7 @@ class MainWindow : public QMainWindow {
   SectionRouter* router() const { return router_; }
   Sidebar* sidebar() const { return sidebar_; }
   void showSettings();
-  // "About Tolvex": the name, the version and what the application does, in a window-modal box.
+  // "About Tolvex" (one box at a time).
   void showAbout();
 
  private:

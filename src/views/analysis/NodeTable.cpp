@@ -86,7 +86,7 @@ int contentMinimum(const NodeColumnSpec& spec, const QFont& headerFont) {
       const QDateTime day(QDate(2000, month, 28), QTime(12, 0));
       content = std::max(content, fm.horizontalAdvance(shortDateText(static_cast<double>(day.toSecsSinceEpoch()))));
     }
-    content += kCellLeading + kCellTrailing;
+    content += 2 * kCellLeading;  // a date is drawn 8 in from both sides
   } else if (spec.column == NodeColumn::risk) {
     for (Risk risk : {Risk::safe, Risk::review, Risk::protected_})
       content = std::max(content, RiskBadge::sizeFor(risk, false).width());
