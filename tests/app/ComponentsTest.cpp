@@ -19,6 +19,7 @@
 #include "app/components/Buttons.h"
 #include "app/components/Card.h"
 #include "app/components/DiskRing.h"
+#include "app/components/ActivitySpinner.h"
 #include "app/components/ElidedLabel.h"
 #include "app/components/FileIcon.h"
 #include "app/components/LegendDot.h"
@@ -285,6 +286,27 @@ TEST(SegmentedBar, HoverFadesTheOthersAndBackWhenAnimated) {
   bar->setHovered(std::nullopt);
   QTRY_VERIFY_WITH_TIMEOUT(near(sample(150), Theme::orange(), 24), 2000);
   EXPECT_TRUE(near(sample(50), Theme::blue(), 24));
+}
+
+// The toolbar's busy indicator: it turns while shown, rests while hidden, and stands still (a short
+// arc, never a full ring or bar) without animations.
+TEST(ActivitySpinner, TurnsWhileShownAndStandsStillWithoutAnimations) {
+  {
+    ActivitySpinner still;
+    still.show();
+    EXPECT_FALSE(still.isSpinning());
+    EXPECT_EQ(still.size(), QSize(16, 16));
+  }
+  WithAnimations animations;
+  ActivitySpinner spinner;
+  EXPECT_FALSE(spinner.isSpinning());
+  spinner.show();
+  EXPECT_TRUE(spinner.isSpinning());
+  QTRY_VERIFY_WITH_TIMEOUT(spinner.angle() > 0, 2000);
+  spinner.hide();
+  EXPECT_FALSE(spinner.isSpinning());
+  spinner.show();
+  EXPECT_TRUE(spinner.isSpinning());
 }
 
 TEST(DiskRing, TheArcGrowsFromNothingWhenShownAnimated) {

@@ -10,14 +10,7 @@ namespace tolvex {
 ActivitySpinner::ActivitySpinner(int side, QWidget* parent) : QWidget(parent), side_(side) {
   setAttribute(Qt::WA_TranslucentBackground);
   setFixedSize(side, side);
-  spin_.setStartValue(0.0);
-  spin_.setEndValue(360.0);
-  spin_.setEasingCurve(QEasingCurve::Linear);
-  spin_.setLoopCount(-1);
-  connect(&spin_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-    angle_ = value.toReal();
-    update();
-  });
+  Anim::makeTurn(spin_, this, [this](qreal angle) { angle_ = angle; });
 }
 
 void ActivitySpinner::showEvent(QShowEvent* event) {

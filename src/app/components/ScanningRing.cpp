@@ -19,14 +19,7 @@ ScanningRing::ScanningRing(const QString& progressText, const QString& detail, Q
   setAttribute(Qt::WA_TranslucentBackground);
   setFixedSize(kSide, kSide);
   // One turn per period at constant speed, forever, always clockwise.
-  spin_.setStartValue(0.0);
-  spin_.setEndValue(360.0);
-  spin_.setEasingCurve(QEasingCurve::Linear);
-  spin_.setLoopCount(-1);
-  connect(&spin_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-    angle_ = value.toReal();
-    update();
-  });
+  Anim::makeTurn(spin_, this, [this](qreal angle) { angle_ = angle; });
   setAccessibleName(progressText_);
   setAccessibleDescription(detail_);
 }
