@@ -55,10 +55,13 @@ FolderOpen makeFoldersWithoutLinks(const std::string& path) { return walk(path, 
 
 namespace {
 
-// The name under which the folder `parent` holds the file (`device`, `inode`); none when it holds no
-// such entry. A mount point's entry names another inode than the mounted folder's root, so each
-// candidate is looked at itself.
-std::optional<std::string> nameOfEntry(int parent, dev_t device, ino_t inode) {
+// The name under which the folder `parent` holds the folder `child`; none when it holds no such entry.
+// A mount point's entry names another inode than the mounted folder's root, so each candidate is
+// looked at itself; and a bind mount shows the same inode under two names, told apart by the mount.
+std::optional<std::string> nameOfEntry(int parent, int child) {
+  struct stat self {};
+  if (::fstat(child, &self) != 0) return std::nullopt;
+  const auto mount = mountIdAt(child, "");
   const int copy = ::dup(parent);
   if (copy < 0) return std::nullopt;
   DIR* dir = ::fdopendir(copy);
@@ -71,8 +74,8 @@ std::optional<std::string> nameOfEntry(int parent, dev_t device, ino_t inode) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     struct stat st {};
-    if (::fstatat(parent, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device &&
-        st.st_ino == inode) {
+    if (::fstatat(parent, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == self.st_dev &&
+        st.st_ino == self.st_ino && mountIdAt(parent, entry->d_name) == mount) {
       found = std::string(name);
       break;
     }
@@ -92,7 +95,7 @@ std::optional<std::string> folderPathByGoingUp(int fd) {
     if (self.st_dev == up.st_dev && self.st_ino == up.st_ino) break;  // the root folder
     Fd parent(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent) return std::nullopt;
-    auto name = nameOfEntry(parent.get(), self.st_dev, self.st_ino);
+    auto name = nameOfEntry(parent.get(), current.get());
     if (!name) return std::nullopt;
     names.push_back(std::move(*name));
     current = std::move(parent);

@@ -10,6 +10,7 @@
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/Trash.h"
+#include "support/FileState.h"
 #include "support/MacHome.h"
 
 using namespace tolvex;
@@ -294,4 +295,23 @@ TEST(DeletionHistory, RestoresOnlyTheItemThatWasDeletedAndNeverOverwrites) {
   ::unlink((home / "Documents/c.txt").c_str());
   EXPECT_EQ(history.restore(occupied), std::nullopt);
   EXPECT_EQ(contentOf(home / "Documents/c.txt").size(), 3u);
+}
+
+// Undo puts the item back only into the very folder it came from: after that folder became a link
+// (here to the autostart folder), nothing is written through it and the item stays in the Trash.
+TEST(DeletionHistory, RestoreRefusesAnOriginalFolderThatBecameALink) {
+  MacHome home;
+  auto& t = home.tree();
+  t.file("Downloads/tools/start.desktop", 4);
+  t.folder(".config/autostart");
+  const HistoryEntry trashed = trashThroughDeleter(home / "Downloads/tools/start.desktop");
+  DeletionHistory history(home / "history.json");
+  history.record({trashed});
+  removeTree(home / "Downloads/tools");
+  t.symlink(home / ".config/autostart", "Downloads/tools");
+
+  EXPECT_EQ(history.restore(trashed), (RestoreFailure{ELOOP, kRestoreFolderChangedReason}));
+  EXPECT_TRUE(folderNames(home / ".config/autostart").empty());
+  EXPECT_TRUE(pathExists(*trashed.trashPath));
+  EXPECT_FALSE(history.entries()[0].restored);
 }
