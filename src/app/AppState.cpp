@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "app/ScanTargetInfo.h"
+#include "app/StoreNotice.h"
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 #include "system/ScanSnapshot.h"
 
@@ -34,8 +36,14 @@ void AppState::startUp() {
   hasFullDiskAccess_ = env_.accessProbe();
   for (const JunkRule& rule : JunkRule::all())
     if (rule.inSmartClean) smartSelection_.insert(rule.id);
+  // A write cut short by a kill leaves its temporary file behind: ours are swept before anything loads.
+  sweepTemporaryFiles(env_.appFolder,
+                      {lastPathComponent(env_.archivePath()), lastPathComponent(env_.historyPath()),
+                       TrendStore::kScansFileName, TrendStore::kSpaceFileName},
+                      env_.clock(), kStaleTemporarySeconds);
   history_ = std::make_unique<DeletionHistory>(env_.historyPath());
   trends_ = std::make_unique<TrendStore>(env_.appFolder);
+  tellOfSetAsideFiles();
 
   if (auto raw = settings_.optionalString(keys::initialSection))
     if (auto section = appSectionFromRaw(*raw)) section_ = *section;
@@ -46,6 +54,13 @@ void AppState::startUp() {
   // The folder as a path names it: "/x/proj/" is the folder "/x/proj".
   else if (autoScan.startsWith(QLatin1Char('/'))) startScan(ScanTarget::folder(withoutTrailingSlashes(autoScan.toStdString())));
   else restoreLastScan();
+}
+
+void AppState::tellOfSetAsideFiles() {
+  std::vector<std::string> paths = trends_->setAsidePaths();
+  if (history_->setAsidePath()) paths.insert(paths.begin(), *history_->setAsidePath());
+  if (settings_.setAsidePath()) paths.push_back(*settings_.setAsidePath());
+  if (auto toast = setAsideToast(paths)) setToast(std::move(*toast));
 }
 
 void AppState::notify(void (AppState::*signal)()) {

@@ -36,6 +36,9 @@ namespace tolvex {
 class AppState : public QObject {
   Q_OBJECT
  public:
+  // A temporary file of ours older than this is left over from a write that never finished.
+  static constexpr double kStaleTemporarySeconds = 15 * 60;
+
   explicit AppState(AppEnvironment environment = AppEnvironment::standard(), QObject* parent = nullptr);
   ~AppState() override;
 
@@ -130,6 +133,8 @@ class AppState : public QObject {
 
  private:
   void startUp();
+  // Tells the user once about stored files that could not be read and were moved aside.
+  void tellOfSetAsideFiles();
   void publishScanResult(const std::shared_ptr<Scanner>& scanner, std::optional<ScanResult> result,
                          std::optional<ScanSnapshot> snapshot, const ScanTarget& target);
   void applyRestoredScan(std::optional<std::pair<ScanResult, ScanTarget>> restored);

@@ -7,6 +7,7 @@
 
 #include "app/AppState.h"
 #include "model/Formatting.h"
+#include "model/SafetyVerdict.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
 
@@ -86,8 +87,13 @@ void AppState::confirmDeletion(const DeletionPlan& plan, bool includeReview) {
 }
 
 void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, ReportHandler done) {
-  startInPool(workPool_, [this, requests = std::move(requests), quiet, done = std::move(done)] {
-    auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests));
+  // Links at or above the scan's root were the user's choice; below it the scanner saw none.
+  std::vector<std::string> chosen;
+  if (scan_) chosen.push_back(scan_->rootPath);
+  startInPool(workPool_, [this, requests = std::move(requests), chosen = std::move(chosen), quiet,
+                          done = std::move(done)] {
+    auto outcome =
+        std::make_shared<DeletionOutcome>(performDeletion(requests, SafetyContext::current(), chosen));
     ui_->post([this, outcome, quiet, done] {
           applyDeletionReport(outcome->report, outcome->entries, quiet);
           if (done) done(outcome->report);

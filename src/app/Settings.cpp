@@ -1,10 +1,34 @@
 #include "app/Settings.h"
 
 #include <QDir>
+#include <QFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/HomeFolder.h"
+#include "platform/Identifiers.h"
+#include "platform/StoreFile.h"
 
 namespace tolvex {
+
+namespace {
+
+// A settings file that is not a regular file is moved aside before QSettings reads it: reading a FIFO
+// would wait forever, and a folder could never be written. The check opens without waiting
+// (O_NONBLOCK). A link to a regular file is read as usual, since QSettings also writes through it.
+std::optional<std::string> setAsideIfNotAFile(const QString& path) {
+  const std::string bytes = QFile::encodeName(path).toStdString();
+  const int fd = ::open(bytes.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;  // nothing there, or nothing QSettings could read and wait on
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  ::close(fd);
+  if (regular) return std::nullopt;
+  return setAsideUnreadable(bytes, nowSince1970());
+}
+
+}  // namespace
 
 QString Settings::defaultPath() {
   return QString::fromStdString(xdgConfigHome()) + QStringLiteral("/Tolvex/Tolvex.conf");
@@ -12,6 +36,7 @@ QString Settings::defaultPath() {
 
 Settings::Settings(const QString& path)
     : path_(path.isEmpty() ? defaultPath() : path),
+      setAsidePath_(setAsideIfNotAFile(path_)),
       settings_(std::make_unique<QSettings>(path_, QSettings::IniFormat)) {}
 
 std::optional<QString> Settings::optionalString(const QString& key) const {

@@ -4,12 +4,15 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tolvex {
 
 // The one typed reader and writer of the user's settings ($XDG_CONFIG_HOME/Tolvex/Tolvex.conf, INI).
 // Values are read strictly: a bool is "true" or "false", an int is decimal, a date is ISO-8601 UTC;
-// anything else reads as the key's default. Every write is synced at once.
+// anything else reads as the key's default. Every write is synced at once. Something other than a
+// regular file in the settings file's place (a FIFO, a folder) is moved aside first, so start-up never
+// waits on it; the settings then start from their defaults.
 class Settings {
  public:
   // The default file, or `path` when given (tests).
@@ -17,6 +20,8 @@ class Settings {
 
   static QString defaultPath();
   const QString& path() const { return path_; }
+  // Where something that was not a settings file was moved, when it was.
+  const std::optional<std::string>& setAsidePath() const { return setAsidePath_; }
 
   bool boolValue(const QString& key, bool fallback) const;
   int intValue(const QString& key, int fallback) const;
@@ -33,6 +38,7 @@ class Settings {
 
  private:
   QString path_;
+  std::optional<std::string> setAsidePath_;
   std::unique_ptr<QSettings> settings_;
 };
 

@@ -142,33 +142,6 @@ std::optional<HistoryEntry> decodeEntry(const nlohmann::json& object) {
   return entry;
 }
 
-// `a` and `b` name the same place: equal, or equal once the links among their folders are followed.
-bool sameLocation(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  auto resolved = [](const std::string& path) -> std::string {
-    char buffer[PATH_MAX];
-    if (!realpath(parentPath(path).c_str(), buffer)) return {};
-    return appendPath(buffer, lastPathComponent(path));
-  };
-  const std::string ra = resolved(a);
-  return !ra.empty() && ra == resolved(b);
-}
-
-// Creates `path` and its missing parents with the default mode (the umask applies).
-int makeFoldersForRestore(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  if (errno != ENOENT) return errno;
-  const std::string parent = parentPath(path);
-  if (parent != path && parent != ".") {
-    if (int error = makeFoldersForRestore(parent)) return error;
-  }
-  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
-  return 0;
-}
-
-constexpr size_t kLargestHistoryFile = 64u << 20;
-
 }  // namespace
 
 std::string encodeHistory(const std::vector<HistoryEntry>& entries) {
@@ -202,14 +175,13 @@ std::optional<std::vector<HistoryEntry>> decodeHistory(std::string_view json) {
 
 DeletionHistory::DeletionHistory() : DeletionHistory(appendPath(appSupportFolder(), "history.json")) {}
 
-DeletionHistory::DeletionHistory(std::string fileURL) : fileURL_(std::move(fileURL)) { load(); }
+DeletionHistory::DeletionHistory(std::string fileURL) : file_(std::move(fileURL)) { load(); }
 
 void DeletionHistory::load() {
-  struct stat st {};
-  if (::stat(fileURL_.c_str(), &st) != 0 || static_cast<size_t>(st.st_size) > kLargestHistoryFile) return;
-  auto bytes = readWholeFile(fileURL_);
+  auto bytes = file_.read();
   if (!bytes) return;
   if (auto decoded = decodeHistory(*bytes)) entries_ = std::move(*decoded);
+  else file_.reject();
 }
 
 void DeletionHistory::changed() {
@@ -241,7 +213,7 @@ int DeletionHistory::save() const {
   } catch (const std::exception&) {
     return EINVAL;
   }
-  return writeFileAtomically(fileURL_, json);
+  return file_.write(json);
 }
 
 std::optional<RestoreFailure> DeletionHistory::restore(const HistoryEntry& entry) {
@@ -252,14 +224,12 @@ std::optional<RestoreFailure> DeletionHistory::restore(const HistoryEntry& entry
   // Only the item this entry moved to the Trash goes back: the Trash's own record of it must name the
   // same place and the same moment.
   auto info = readTrashInfo(trashPath);
-  if (!info || !sameLocation(info->path, entry.originalPath) ||
-      !deletionDateMatches(info->deletionDate, entry.date, 2.0))
+  if (!info || info->path != entry.originalPath || !deletionDateMatches(info->deletionDate, entry.date, 2.0))
     return RestoreFailure{ESTALE, kRestoreNotTheSameReason};
   if (::lstat(entry.originalPath.c_str(), &st) == 0) return RestoreFailure{EEXIST, kRestoreOccupiedReason};
-  if (int error = makeFoldersForRestore(parentPath(entry.originalPath)))
-    return RestoreFailure{error, failureReason(error)};
   if (int error = restoreFromTrash(trashPath, entry.originalPath)) {
     if (error == EEXIST) return RestoreFailure{EEXIST, kRestoreOccupiedReason};
+    if (error == ELOOP) return RestoreFailure{ELOOP, kRestoreFolderChangedReason};
     return RestoreFailure{error, failureReason(error)};
   }
   for (HistoryEntry& stored : entries_) {

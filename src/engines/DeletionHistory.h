@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/StoreFile.h"
+
 namespace tolvex {
 
 struct HistoryEntry {
@@ -46,6 +48,8 @@ inline constexpr const char* kRestoreOccupiedReason =
     "Something with the same name is already at the original location. Nothing was changed.";
 inline constexpr const char* kRestoreNotTheSameReason =
     "The item in the Trash is not the one that was deleted. Nothing was changed.";
+inline constexpr const char* kRestoreFolderChangedReason =
+    "The original folder is no longer where it was. The item stays in the Trash.";
 
 // The deletion history, newest first, at most `kLimit` entries after each record. Used from one
 // thread; `setObserver` is told after every change of the entries.
@@ -55,11 +59,14 @@ class DeletionHistory {
 
   // The history of "history.json" in the application's data folder, loaded.
   DeletionHistory();
-  // The history kept in the file at `fileURL`, loaded.
+  // The history kept in the file at `fileURL`, loaded. A file that is there but cannot be read as a
+  // history is set aside (see `StoreFile`) and the history starts empty.
   explicit DeletionHistory(std::string fileURL);
 
   const std::vector<HistoryEntry>& entries() const { return entries_; }
-  const std::string& fileURL() const { return fileURL_; }
+  const std::string& fileURL() const { return file_.path(); }
+  // Where an unreadable history file was moved at load, when one was.
+  const std::optional<std::string>& setAsidePath() const { return file_.setAsidePath(); }
 
   // Replaces the entries (the History screen empties them this way); call `save` to keep the change.
   void setEntries(std::vector<HistoryEntry> entries);
@@ -69,11 +76,13 @@ class DeletionHistory {
 
   // Puts a trashed item back where it was and marks its entry restored. Only the very item that was
   // deleted is put back (its .trashinfo names the entry's original path and a deletion date within
-  // 2 seconds of the entry's date), and nothing at the original path is ever replaced. An entry
+  // 2 seconds of the entry's date), only into the very folder it came from (opened without following
+  // links, missing folders made anew), and nothing at the original path is ever replaced. An entry
   // without a Trash location is nothing to do. None on success (or nothing to do), else why not.
   std::optional<RestoreFailure> restore(const HistoryEntry& entry);
 
-  // Writes the entries to `fileURL` atomically. Returns 0 or the errno of the failure.
+  // Writes the entries to `fileURL` atomically. Returns 0 or the errno of the failure (EEXIST while an
+  // unreadable file that could not be set aside is in the way).
   int save() const;
 
   // Removes the `count` oldest entries.
@@ -85,7 +94,7 @@ class DeletionHistory {
   void load();
   void changed();
 
-  std::string fileURL_;
+  StoreFile file_;
   std::vector<HistoryEntry> entries_;
   std::function<void()> observer_;
 };

@@ -112,7 +112,8 @@ SafetyVerdict applicationVerdict(const std::string& bundlePath, const SafetyCont
 }  // namespace
 
 std::optional<std::string> pathForJudging(std::string_view path) {
-  if (path.empty() || path.front() != '/') return std::nullopt;
+  // A NUL byte ends the path for every system call: what is judged must be what is acted on.
+  if (path.empty() || path.front() != '/' || path.find('\0') != std::string_view::npos) return std::nullopt;
   std::string out;
   for (std::string_view component : pathComponents(path)) {
     if (component == "..") return std::nullopt;

@@ -26,7 +26,8 @@ struct SafetyContext {
 };
 
 // The path that verdicts judge: "." components and repeated or trailing "/" dropped. None for a
-// path that is not absolute or that has a ".." component: such a path is never judged, it is protected.
+// path that is not absolute, that has a ".." component or that holds a NUL byte: such a path is never
+// judged, it is protected.
 std::optional<std::string> pathForJudging(std::string_view path);
 
 // The reason given to a path that `pathForJudging` refuses.

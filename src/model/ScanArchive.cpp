@@ -117,6 +117,15 @@ std::optional<std::string_view> readStr(Cursor& c) {
   return std::string_view(reinterpret_cast<const char*>(bytes), n);
 }
 
+// A stored path holds no NUL byte: the system calls would act on the part before it.
+bool isPlainPathText(std::string_view text) { return text.find('\0') == std::string_view::npos; }
+
+// A node's name is one entry of its folder.
+bool isPlainEntryName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         isPlainPathText(name);
+}
+
 using Pairs = std::vector<std::pair<uint8_t, int64_t>>;
 
 std::optional<Pairs> readTable(Cursor& c) {
@@ -212,7 +221,7 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
   if (!head || load32(head) != kMagic || head[4] != kVersion) return std::nullopt;
   const uint8_t targetRaw = head[5];
   const auto folderPath = readStr(c);
-  if (!folderPath) return std::nullopt;
+  if (!folderPath || !isPlainPathText(*folderPath)) return std::nullopt;
   ScanTarget target;
   switch (targetRaw) {
     case 0: target = ScanTarget::wholeDisk(); break;
@@ -223,7 +232,7 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
 
   ScanResult result;
   const auto rootPath = readStr(c);
-  if (!rootPath) return std::nullopt;
+  if (!rootPath || !isPlainPathText(*rootPath)) return std::nullopt;
   result.rootPath = std::string(*rootPath);
   auto bucketPairs = readTable(c);
   if (!bucketPairs) return std::nullopt;
@@ -253,6 +262,9 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
   for (;;) {
     const auto name = readStr(c);
     if (!name) return std::nullopt;
+    // A name is one entry of its folder (the root's is its full path): anything else would make a
+    // node's path name another file than the one scanned.
+    if (stack.empty() ? !isPlainPathText(*name) : !isPlainEntryName(*name)) return std::nullopt;
     const uint8_t* r = c.take(kRecordTail);
     if (!r) return std::nullopt;
     const uint8_t flags = r[0];
@@ -296,7 +308,8 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
 
 std::optional<std::pair<ScanResult, ScanTarget>> readScanArchive(const std::string& path) {
   try {
-    const auto compressed = readWholeFile(path);
+    // Never through a link, and never waiting on a FIFO put in the archive's place.
+    const auto compressed = readWholeFile(path, FileLinks::refuse);
     if (!compressed) return std::nullopt;
     const auto bytes = lzfseDecode(*compressed, kMaxStreamSize);
     if (!bytes) return std::nullopt;

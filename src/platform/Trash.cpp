@@ -14,39 +14,14 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/Fd.h"
+#include "platform/FolderHandle.h"
 #include "platform/HomeFolder.h"
 #include "platform/Paths.h"
 
 namespace tolvex {
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  Fd& operator=(Fd&& other) noexcept {
-    if (this != &other) {
-      reset();
-      fd_ = other.fd_;
-      other.fd_ = -1;
-    }
-    return *this;
-  }
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 bool isDigits(std::string_view text) {
   if (text.empty()) return false;
@@ -61,12 +36,33 @@ std::string realFolder(const std::string& path) {
   return resolved;
 }
 
-// The device of `path`, or of its nearest existing ancestor.
-dev_t deviceOfNearest(std::string path) {
+// Which mount (or, where the system does not tell mounts apart, which device) a file lies on. Two
+// places share a Trash only when they are on the same mount: a rename never crosses mounts, not even
+// two mounts of one file system (a bind mount).
+struct MountOf {
+  dev_t device = 0;
+  std::optional<uint64_t> mount;
+
+  bool operator==(const MountOf& other) const {
+    if (mount && other.mount) return *mount == *other.mount;
+    return device == other.device;
+  }
+};
+
+std::optional<MountOf> mountOf(int dirfd, const char* name) {
   struct stat st {};
+  const int flags = AT_SYMLINK_NOFOLLOW | (name[0] == '\0' ? AT_EMPTY_PATH : 0);
+  if (::fstatat(dirfd, name, &st, flags) != 0) return std::nullopt;
+  return MountOf{st.st_dev, mountIdAt(dirfd, name)};
+}
+
+// The mount of `path`, or of its nearest existing ancestor (links followed: the home Trash is
+// wherever the user's data folder leads).
+std::optional<MountOf> mountOfNearest(std::string path) {
   for (;;) {
-    if (::stat(path.c_str(), &st) == 0) return st.st_dev;
-    if (path == "/" || path.empty() || path == ".") return 0;
+    Fd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (fd) return mountOf(fd.get(), "");
+    if (path == "/" || path.empty() || path == ".") return std::nullopt;
     path = parentPath(path);
   }
 }
@@ -97,46 +93,55 @@ Fd openTrashSubfolder(int dirfd, const char* name, bool mustOwn, int& error) {
 
 // A Trash chosen for one item: its folder, open files/ and info/ folders, and how Path= is written.
 struct ChosenTrash {
-  std::string folder;
+  std::string folder;  // where it really is (no links)
   Fd files;
   Fd info;
   std::string pathValue;  // the Path= value before encoding
 };
 
-int chooseHomeTrash(const std::string& path, ChosenTrash& out) {
+int chooseHomeTrash(const std::string& realPath, ChosenTrash& out) {
   const std::string trash = homeTrashFolder();
   if (!makeFolders(trash + "/files") || !makeFolders(trash + "/info")) {
     // "No such file" would read as if the item had gone: the Trash could not be made.
     const int error = errno;
     return error == 0 || error == ENOENT ? EACCES : error;
   }
-  out.files = Fd(::open((trash + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!out.files) return errno;
-  out.info = Fd(::open((trash + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!out.info) return errno;
-  out.folder = trash;
-  out.pathValue = path;
+  Fd trashFd(::open(trash.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!trashFd) return errno;
+  auto folder = descriptorPath(trashFd.get());
+  if (!folder) return ENOENT;
+  int error = 0;
+  out.files = openTrashSubfolder(trashFd.get(), "files", false, error);
+  if (!out.files) return error;
+  out.info = openTrashSubfolder(trashFd.get(), "info", false, error);
+  if (!out.info) return error;
+  out.folder = *folder;
+  out.pathValue = realPath;
   return 0;
 }
 
-// The top folder of the mount that holds `realPath` (whose device is `device`).
-std::string mountTop(const std::string& realPath, dev_t device) {
-  std::string dir = parentPath(realPath);
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0 || st.st_dev != device) return {};  // the item is a mount point
-  while (dir != "/") {
-    std::string up = parentPath(dir);
-    if (::stat(up.c_str(), &st) != 0 || st.st_dev != device) break;
-    dir = up;
+// The top folder of the mount that holds the folder `parent` (on `mount`), found by going up
+// through ".." until the next step would leave the mount.
+Fd mountTopAt(int parent, const MountOf& mount) {
+  Fd dir(::openat(parent, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  while (dir) {
+    struct stat self {}, up {};
+    if (::fstat(dir.get(), &self) != 0 || ::fstatat(dir.get(), "..", &up, 0) != 0) return Fd();
+    if (self.st_dev == up.st_dev && self.st_ino == up.st_ino) break;  // the root folder
+    auto upMount = mountOf(dir.get(), "..");
+    if (!upMount || !(*upMount == mount)) break;
+    dir = Fd(::openat(dir.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
   }
   return dir;
 }
 
-int chooseTopdirTrash(const std::string& realPath, dev_t device, ChosenTrash& out) {
-  const std::string topdir = mountTop(realPath, device);
-  if (topdir.empty()) return EXDEV;
-  Fd top(::open(topdir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!top) return errno;
+int chooseTopdirTrash(int parent, const std::string& realPath, const MountOf& mount, ChosenTrash& out) {
+  auto parentMount = mountOf(parent, "");
+  if (!parentMount || !(*parentMount == mount)) return EXDEV;  // the item is a mount point
+  Fd top = mountTopAt(parent, mount);
+  if (!top) return errno ? errno : ENOENT;
+  const auto topdir = descriptorPath(top.get());
+  if (!topdir || !isInside(realPath, *topdir)) return EXDEV;
   const std::string uid = std::to_string(::getuid());
   int error = 0;
   Fd trash;
@@ -148,7 +153,7 @@ int chooseTopdirTrash(const std::string& realPath, dev_t device, ChosenTrash& ou
     Fd sharedFd(::openat(top.get(), ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (sharedFd) {
       trash = openTrashSubfolder(sharedFd.get(), uid.c_str(), true, error);
-      folder = appendPath(appendPath(topdir, ".Trash"), uid);
+      folder = appendPath(appendPath(*topdir, ".Trash"), uid);
     }
   }
   if (!trash) {
@@ -156,7 +161,7 @@ int chooseTopdirTrash(const std::string& realPath, dev_t device, ChosenTrash& ou
     const std::string name = ".Trash-" + uid;
     trash = openTrashSubfolder(top.get(), name.c_str(), true, error);
     if (!trash) return error;
-    folder = appendPath(topdir, name);
+    folder = appendPath(*topdir, name);
   }
   out.files = openTrashSubfolder(trash.get(), "files", true, error);
   if (!out.files) return error;
@@ -164,7 +169,7 @@ int chooseTopdirTrash(const std::string& realPath, dev_t device, ChosenTrash& ou
   if (!out.info) return error;
   out.folder = folder;
   // Relative to the top folder, so the item can be put back wherever the file system is mounted.
-  out.pathValue = topdir == "/" ? realPath.substr(1) : realPath.substr(topdir.size() + 1);
+  out.pathValue = *topdir == "/" ? realPath.substr(1) : realPath.substr(topdir->size() + 1);
   return 0;
 }
 
@@ -206,25 +211,6 @@ class NameSequence {
   std::string extension_;
   int attempt_ = 0;
 };
-
-int renameNoReplace(int fromDir, const char* from, int toDir, const char* to) {
-  if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // A file system without RENAME_NOREPLACE: a file is linked (which never replaces) and then
-  // unlinked; a folder is moved only when nothing is in the way.
-  struct stat st {};
-  if (::fstatat(fromDir, from, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (!S_ISDIR(st.st_mode)) {
-    if (::linkat(fromDir, from, toDir, to, 0) == 0) {
-      ::unlinkat(fromDir, from, 0);
-      return 0;
-    }
-    if (errno == EEXIST) return EEXIST;
-  }
-  if (::fstatat(toDir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
-  if (errno != ENOENT) return errno;
-  return ::renameat(fromDir, from, toDir, to) == 0 ? 0 : errno;
-}
 
 struct DateFields {
   int year, month, day, hour, minute, second;
@@ -396,39 +382,22 @@ std::optional<TrashInfoLocation> trashInfoLocation(const std::string& trashedIte
 std::optional<TrashInfo> readTrashInfo(const std::string& trashedItemPath) {
   auto location = trashInfoLocation(trashedItemPath);
   if (!location) return std::nullopt;
-  struct stat st {};
-  if (::lstat(location->infoPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (1 << 20))
-    return std::nullopt;
-  auto text = readWholeFile(location->infoPath);
+  auto text = readWholeFile(location->infoPath, FileLinks::refuse, 1 << 20);
   if (!text) return std::nullopt;
   return parseTrashInfo(*text, location->topdir);
 }
 
-TrashMove moveToTrash(const std::string& path) {
-  return moveToTrash(path, static_cast<double>(::time(nullptr)));
+namespace {
+
+// One component naming an entry of a folder.
+bool isPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
 }
 
-TrashMove moveToTrash(const std::string& givenPath, double deletionDate) {
-  // A trailing "/" would make the system calls follow a link: the link itself is the item.
-  std::string path = givenPath;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  if (path.empty() || path.front() != '/') return {EINVAL, {}};
-  const std::string name = lastPathComponent(path);
-  if (name == "/" || name == "." || name == "..") return {EINVAL, {}};
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return {errno, {}};
-
-  ChosenTrash trash;
-  int error = 0;
-  if (st.st_dev == deviceOfNearest(homeTrashFolder() + "/files")) {
-    error = chooseHomeTrash(path, trash);
-  } else {
-    std::string parent = realFolder(parentPath(path));
-    if (parent.empty()) return {errno, {}};
-    error = chooseTopdirTrash(appendPath(parent, name), st.st_dev, trash);
-  }
-  if (error) return {error, {}};
-
+// Writes the item's .trashinfo into `trash` and moves the item into its files/ folder under the first
+// free name.
+TrashMove trashInto(const ChosenTrash& trash, int parent, const std::string& name, double deletionDate) {
   const std::string info = "[Trash Info]\nPath=" + percentEncodePath(trash.pathValue) +
                            "\nDeletionDate=" + trashDeletionDateText(deletionDate) + "\n";
   NameSequence names(name);
@@ -440,14 +409,14 @@ TrashMove moveToTrash(const std::string& givenPath, double deletionDate) {
       if (errno == EEXIST) continue;
       return {errno, {}};
     }
-    error = writeAll(infoFd.get(), info);
+    int error = writeAll(infoFd.get(), info);
     if (!error && ::fsync(infoFd.get()) != 0) error = errno;
     infoFd.reset();
     if (error) {
       ::unlinkat(trash.info.get(), infoName.c_str(), 0);
       return {error, {}};
     }
-    error = renameNoReplace(AT_FDCWD, path.c_str(), trash.files.get(), candidate->c_str());
+    error = renameNoReplace(parent, name.c_str(), trash.files.get(), candidate->c_str());
     if (error == 0) return {0, trash.folder + "/files/" + *candidate};
     ::unlinkat(trash.info.get(), infoName.c_str(), 0);
     if (error != EEXIST) return {error, {}};
@@ -456,10 +425,75 @@ TrashMove moveToTrash(const std::string& givenPath, double deletionDate) {
   return {EEXIST, {}};
 }
 
+// Removes the .trashinfo that goes with an item of a Trash's files/ folder (nothing for other items).
+void removeTrashInfoOf(const std::string& trashedItemPath) {
+  auto location = trashInfoLocation(trashedItemPath);
+  if (!location) return;
+  FolderOpen info = openFolderWithoutLinks(parentPath(location->infoPath));
+  if (!info.error) ::unlinkat(info.fd.get(), lastPathComponent(location->infoPath).c_str(), 0);
+}
+
+// Splits an absolute path into its folder, opened without following any link, and its last name.
+// A trailing "/" is dropped: the item named is a link itself, never what it points to.
+int openParentOf(const std::string& givenPath, FolderOpen& parent, std::string& name) {
+  std::string path = givenPath;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty() || path.front() != '/') return EINVAL;
+  name = lastPathComponent(path);
+  if (!isPlainName(name)) return EINVAL;
+  parent = openFolderWithoutLinks(parentPath(path));
+  return parent.error;
+}
+
+}  // namespace
+
+TrashMove moveToTrash(const std::string& path) {
+  return moveToTrash(path, static_cast<double>(::time(nullptr)));
+}
+
+TrashMove moveToTrash(const std::string& path, double deletionDate) {
+  FolderOpen parent;
+  std::string name;
+  if (int error = openParentOf(path, parent, name)) return {error, {}};
+  return moveToTrashAt(parent.fd.get(), name, deletionDate);
+}
+
+TrashMove moveToTrashAt(int parent, const std::string& name, double deletionDate) {
+  if (!isPlainName(name)) return {EINVAL, {}};
+  const auto item = mountOf(parent, name.c_str());
+  if (!item) return {errno, {}};
+  const auto realParent = descriptorPath(parent);
+  if (!realParent) return {ENOENT, {}};
+  const std::string realPath = appendPath(*realParent, name);
+
+  const auto home = mountOfNearest(homeTrashFolder() + "/files");
+  if (home && *home == *item) {
+    ChosenTrash trash;
+    if (int error = chooseHomeTrash(realPath, trash)) return {error, {}};
+    TrashMove moved = trashInto(trash, parent, name, deletionDate);
+    // Where mounts cannot be told apart, a bind mount of the home's file system looks like the home
+    // Trash's own mount until the rename refuses: then the item's own mount has the Trash to use.
+    if (moved.error != EXDEV) return moved;
+  }
+  ChosenTrash trash;
+  if (int error = chooseTopdirTrash(parent, realPath, *item, trash)) return {error, {}};
+  return trashInto(trash, parent, name, deletionDate);
+}
+
 int restoreFromTrash(const std::string& trashedItemPath, const std::string& originalPath) {
-  int error = renameNoReplace(AT_FDCWD, trashedItemPath.c_str(), AT_FDCWD, originalPath.c_str());
-  if (error) return error;
-  if (auto location = trashInfoLocation(trashedItemPath)) ::unlink(location->infoPath.c_str());
+  const std::string name = lastPathComponent(trashedItemPath);
+  const std::string originalName = lastPathComponent(originalPath);
+  if (!isPlainName(name) || !isPlainName(originalName) || originalPath.front() != '/') return EINVAL;
+  FolderOpen files = openFolderWithoutLinks(parentPath(trashedItemPath));
+  if (files.error) return files.error;
+  const std::string originalFolder = parentPath(originalPath);
+  FolderOpen target = makeFoldersWithoutLinks(originalFolder);
+  if (target.error) return target.error;
+  // The folder opened must really be the recorded one, not a place that now goes by its name.
+  if (descriptorPath(target.fd.get()) != originalFolder) return ELOOP;
+  if (int error = renameNoReplace(files.fd.get(), name.c_str(), target.fd.get(), originalName.c_str()))
+    return error;
+  removeTrashInfoOf(trashedItemPath);
   return 0;
 }
 
@@ -470,10 +504,12 @@ struct Entry {
   unsigned char type;
 };
 
-// One open folder being emptied, with its entries read in advance.
-struct Frame {
-  Fd fd;
-  std::string name;  // its name in the folder below it on the stack
+// One folder on the way down while a tree is emptied: the entries it had, and how to recognise it
+// when coming back up to it.
+struct Level {
+  std::string name;  // its name in the folder above
+  dev_t device = 0;
+  ino_t inode = 0;
   std::vector<Entry> entries;
   size_t next = 0;
 };
@@ -503,42 +539,61 @@ int readEntries(int fd, std::vector<Entry>& entries) {
   return error;
 }
 
-// Empties the folder open at `rootFd` (on `device`), without following links or leaving the device.
-int emptyFolder(Fd rootFd, dev_t device) {
+// Empties the folder open at `folder` (on `device`), depth first, without following links or leaving
+// the device. Only the folder being emptied is open: going back up opens its ".." and checks that it
+// is still the folder the walk came down from. So a tree of any depth needs two descriptors, and a
+// folder moved elsewhere during the removal stops the walk instead of leading it outside the tree.
+int emptyFolder(Fd folder, dev_t device) {
   int firstError = 0;
   auto note = [&](int error) {
     if (error && !firstError) firstError = error;
   };
-  std::vector<Frame> stack;
-  stack.push_back(Frame{std::move(rootFd), {}, {}, 0});
-  note(readEntries(stack.back().fd.get(), stack.back().entries));
-  while (!stack.empty()) {
-    Frame& top = stack.back();
-    if (top.next == top.entries.size()) {
-      std::string name = std::move(top.name);
-      stack.pop_back();
-      if (!stack.empty() && ::unlinkat(stack.back().fd.get(), name.c_str(), AT_REMOVEDIR) != 0) note(errno);
+  std::vector<Level> levels;
+  Fd current = std::move(folder);
+  auto enter = [&](std::string name) {
+    struct stat st {};
+    if (::fstat(current.get(), &st) != 0) return errno;
+    levels.push_back(Level{std::move(name), st.st_dev, st.st_ino, {}, 0});
+    note(readEntries(current.get(), levels.back().entries));
+    return 0;
+  };
+  if (int error = enter({})) return error;
+  for (;;) {
+    if (levels.back().next == levels.back().entries.size()) {
+      if (levels.size() == 1) break;
+      const Level& below = levels[levels.size() - 2];
+      Fd up(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      struct stat st {};
+      if (!up || ::fstat(up.get(), &st) != 0 || st.st_dev != below.device || st.st_ino != below.inode) {
+        note(EBUSY);  // the tree moved under the removal: what is left stays
+        return firstError;
+      }
+      const std::string name = std::move(levels.back().name);
+      levels.pop_back();
+      current = std::move(up);
+      if (::unlinkat(current.get(), name.c_str(), AT_REMOVEDIR) != 0) note(errno);
       continue;
     }
-    const Entry& entry = top.entries[top.next++];
+    Level& top = levels.back();
+    const Entry entry = top.entries[top.next++];
     unsigned char type = entry.type;
     if (type == DT_UNKNOWN) {
       struct stat st {};
-      if (::fstatat(top.fd.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (::fstatat(current.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT) note(errno);
         continue;
       }
       type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
     }
     if (type != DT_DIR) {
-      if (::unlinkat(top.fd.get(), entry.name.c_str(), 0) != 0 && errno != ENOENT) note(errno);
+      if (::unlinkat(current.get(), entry.name.c_str(), 0) != 0 && errno != ENOENT) note(errno);
       continue;
     }
-    Fd child(::openat(top.fd.get(), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Fd child(::openat(current.get(), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!child) {
       if (errno == ELOOP || errno == ENOTDIR) {
         // No longer a folder (swapped for a link or a file): remove the entry itself.
-        if (::unlinkat(top.fd.get(), entry.name.c_str(), 0) != 0 && errno != ENOENT) note(errno);
+        if (::unlinkat(current.get(), entry.name.c_str(), 0) != 0 && errno != ENOENT) note(errno);
       } else if (errno != ENOENT) {
         note(errno);
       }
@@ -553,9 +608,8 @@ int emptyFolder(Fd rootFd, dev_t device) {
       note(EBUSY);
       continue;
     }
-    Frame frame{std::move(child), entry.name, {}, 0};
-    note(readEntries(frame.fd.get(), frame.entries));
-    stack.push_back(std::move(frame));
+    current = std::move(child);
+    if (int error = enter(entry.name)) return error;
   }
   return firstError;
 }
@@ -563,32 +617,36 @@ int emptyFolder(Fd rootFd, dev_t device) {
 }  // namespace
 
 int removePermanently(const std::string& path) {
-  if (path.empty() || path.front() != '/') return EINVAL;
-  const std::string name = lastPathComponent(path);
-  if (name == "/" || name == "." || name == "..") return EINVAL;
-  Fd parent(::open(parentPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!parent) return errno;
+  FolderOpen parent;
+  std::string name;
+  if (int error = openParentOf(path, parent, name)) return error;
+  return removePermanentlyAt(parent.fd.get(), name);
+}
+
+int removePermanentlyAt(int parent, const std::string& name) {
+  if (!isPlainName(name)) return EINVAL;
   struct stat st {};
-  if (::fstatat(parent.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  const auto realParent = descriptorPath(parent);
   int error = 0;
   if (!S_ISDIR(st.st_mode)) {
-    if (::unlinkat(parent.get(), name.c_str(), 0) != 0) error = errno;
+    if (::unlinkat(parent, name.c_str(), 0) != 0) error = errno;
   } else {
     struct stat parentStat {};
-    if (::fstat(parent.get(), &parentStat) != 0) return errno;
+    if (::fstat(parent, &parentStat) != 0) return errno;
     if (parentStat.st_dev != st.st_dev) return EBUSY;  // a mount point
-    Fd folder(::openat(parent.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Fd folder(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!folder) {
       if (errno != ELOOP && errno != ENOTDIR) return errno;
       // Swapped for a link or a file since it was looked at: remove that entry, not what it names.
-      if (::unlinkat(parent.get(), name.c_str(), 0) != 0) return errno;
+      if (::unlinkat(parent, name.c_str(), 0) != 0) return errno;
     } else {
       error = emptyFolder(std::move(folder), st.st_dev);
-      if (::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR) != 0 && !error) error = errno;
+      if (::unlinkat(parent, name.c_str(), AT_REMOVEDIR) != 0 && !error) error = errno;
     }
   }
   if (error) return error;
-  if (auto location = trashInfoLocation(path)) ::unlink(location->infoPath.c_str());
+  if (realParent) removeTrashInfoOf(appendPath(*realParent, name));
   return 0;
 }
 

@@ -27,12 +27,18 @@ struct TrashMove {
 };
 
 // Moves the item at `path` (a file, a folder or a symbolic link, never followed) to the Trash of its
-// file system. The home Trash is created when missing. Nothing is copied: an item whose file system
-// has no usable Trash stays where it is and the error says why.
+// mount: the home Trash when the item is on the home Trash's mount (created when missing), else
+// $topdir/.Trash/$uid or $topdir/.Trash-$uid of the item's own mount. Nothing is copied: an item whose
+// mount has no usable Trash stays where it is and the error says why. The folder holding the item is
+// opened without following any link on its path (ELOOP when a link is on the way).
 TrashMove moveToTrash(const std::string& path);
 
 // Same, with the deletion date to record (seconds since 1970) given by the caller.
-TrashMove moveToTrash(const std::string& givenPath, double deletionDate);
+TrashMove moveToTrash(const std::string& path, double deletionDate);
+
+// Same for the entry `name` of the folder open at `parent`: what is moved is that very entry, wherever
+// the folder is now. Path= records where the item really was (the folder's present location).
+TrashMove moveToTrashAt(int parent, const std::string& name, double deletionDate);
 
 // Percent-encoding of the Path= key: every byte other than ASCII letters, digits, "-", "_", ".", "~"
 // and "/" becomes "%XX" (upper-case hex). Decoding gives the exact bytes back; a "%" not followed by
@@ -71,15 +77,22 @@ std::optional<TrashInfoLocation> trashInfoLocation(const std::string& trashedIte
 std::optional<TrashInfo> readTrashInfo(const std::string& trashedItemPath);
 
 // Puts an item of the Trash back at `originalPath`, never replacing anything there (EEXIST when
-// something exists). The folder that holds `originalPath` must exist. The item's .trashinfo is removed
-// afterwards. Returns 0 or the errno of the failure.
+// something exists). The folders of both paths are opened without following links (ELOOP when a link
+// is on the way); missing folders of `originalPath` are created, and the folder opened must really be
+// the recorded one (ELOOP otherwise). The item's .trashinfo is removed afterwards. Returns 0 or the
+// errno of the failure.
 int restoreFromTrash(const std::string& trashedItemPath, const std::string& originalPath);
 
 // Removes the item at `path` for good: a file or a symbolic link (never followed) is unlinked; a folder
 // is emptied depth-first through descriptors opened with O_NOFOLLOW, so a folder swapped for a link
-// during the removal cannot lead outside the tree, and mount points inside it are not entered. When
-// the item lies directly in a Trash's files/ folder, its .trashinfo goes with it. Returns 0 or the
-// errno of the first failure (the removal goes on past failures and removes what it can).
+// during the removal cannot lead outside the tree, and mount points inside it are not entered. Only
+// two descriptors are open at any depth. When the item lies directly in a Trash's files/ folder, its
+// .trashinfo goes with it. The folder holding the item is opened without following any link on its
+// path. Returns 0 or the errno of the first failure (the removal goes on past failures and removes
+// what it can).
 int removePermanently(const std::string& path);
+
+// Same for the entry `name` of the folder open at `parent`.
+int removePermanentlyAt(int parent, const std::string& name);
 
 }  // namespace tolvex

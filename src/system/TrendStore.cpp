@@ -125,12 +125,17 @@ std::optional<std::string> dump(const json& document) {
   }
 }
 
+// Reads a store file; a file that is there but does not decode is set aside.
 template <typename T>
-std::optional<std::vector<T>> load(const std::string& path,
-                                   std::optional<std::vector<T>> (*decode)(std::string_view)) {
-  auto bytes = readWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return decode(*bytes);
+std::vector<T> load(StoreFile& file, std::optional<std::vector<T>> (*decode)(std::string_view)) {
+  auto bytes = file.read();
+  if (!bytes) return {};
+  auto decoded = decode(*bytes);
+  if (!decoded) {
+    file.reject();
+    return {};
+  }
+  return std::move(*decoded);
 }
 
 }  // namespace
@@ -260,14 +265,24 @@ std::optional<std::vector<SpaceSample>> decodeSamples(std::string_view text) {
 
 TrendStore::TrendStore() : TrendStore(appSupportFolder()) {}
 
-TrendStore::TrendStore(std::string directory) : directory_(std::move(directory)) {
+TrendStore::TrendStore(std::string directory)
+    : directory_(std::move(directory)),
+      scansFile_(appendPath(directory_, kScansFileName)),
+      spaceFile_(appendPath(directory_, kSpaceFileName)) {
   makeFolders(directory_);
-  snapshots_ = load<ScanSnapshot>(scansFilePath(), decodeSnapshots).value_or(std::vector<ScanSnapshot>{});
-  samples_ = load<SpaceSample>(spaceFilePath(), decodeSamples).value_or(std::vector<SpaceSample>{});
+  snapshots_ = load<ScanSnapshot>(scansFile_, decodeSnapshots);
+  samples_ = load<SpaceSample>(spaceFile_, decodeSamples);
 }
 
-std::string TrendStore::scansFilePath() const { return appendPath(directory_, kScansFileName); }
-std::string TrendStore::spaceFilePath() const { return appendPath(directory_, kSpaceFileName); }
+std::string TrendStore::scansFilePath() const { return scansFile_.path(); }
+std::string TrendStore::spaceFilePath() const { return spaceFile_.path(); }
+
+std::vector<std::string> TrendStore::setAsidePaths() const {
+  std::vector<std::string> paths;
+  for (const StoreFile* file : {&scansFile_, &spaceFile_})
+    if (file->setAsidePath()) paths.push_back(*file->setAsidePath());
+  return paths;
+}
 
 void TrendStore::recordSnapshot(ScanSnapshot snapshot) {
   if (!std::isfinite(snapshot.date)) return;
@@ -355,11 +370,11 @@ void TrendStore::publish(Change change) {
 // Failures to encode or write are ignored: the lists in memory stay as they are and the file keeps
 // its previous content (the write is atomic).
 void TrendStore::writeSnapshots() const {
-  if (auto bytes = encodeSnapshots(snapshots_)) writeFileAtomically(scansFilePath(), *bytes);
+  if (auto bytes = encodeSnapshots(snapshots_)) scansFile_.write(*bytes);
 }
 
 void TrendStore::writeSamples() const {
-  if (auto bytes = encodeSamples(samples_)) writeFileAtomically(spaceFilePath(), *bytes);
+  if (auto bytes = encodeSamples(samples_)) spaceFile_.write(*bytes);
 }
 
 }  // namespace tolvex

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/VolumeInfo.h"
+#include "platform/StoreFile.h"
 #include "system/ScanSnapshot.h"
 
 namespace tolvex {
@@ -34,8 +35,8 @@ class TrendStore {
   // Keeps its files in the application data folder.
   TrendStore();
   // Keeps its files in `directory`, created with any missing parents (a failure is ignored). Each file
-  // is loaded on its own; a missing or defective file gives an empty list and is left as it is until
-  // the next change of that list rewrites it.
+  // is loaded on its own; a missing file gives an empty list, and so does a defective one, which is
+  // first set aside (see `StoreFile`) so that the next change of that list does not overwrite it.
   explicit TrendStore(std::string directory);
   TrendStore(const TrendStore&) = delete;
   TrendStore& operator=(const TrendStore&) = delete;
@@ -47,6 +48,8 @@ class TrendStore {
   const std::string& directory() const { return directory_; }
   std::string scansFilePath() const;
   std::string spaceFilePath() const;
+  // Where defective files were moved at load, if any were.
+  std::vector<std::string> setAsidePaths() const;
 
   // Appends `snapshot`; it replaces its root's latest snapshot when dated less than an hour after it
   // (or before it), and the root keeps only its 30 newest. Rewrites "scans.json".
@@ -72,6 +75,8 @@ class TrendStore {
   void writeSamples() const;
 
   std::string directory_;
+  StoreFile scansFile_;
+  StoreFile spaceFile_;
   std::vector<ScanSnapshot> snapshots_;
   std::vector<SpaceSample> samples_;
   std::vector<std::pair<int, Observer>> observers_;

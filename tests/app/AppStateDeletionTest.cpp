@@ -298,3 +298,28 @@ TEST(AppStateDeletion, PruningWhileArchiveWritesRun) {
   archived = readScanArchive(f.appFolder + "/last-scan.tvxscan");
   EXPECT_EQ(archived->first.files.size(), 120u);
 }
+
+// The scan's root is where the user chose to look: when a link now stands at the root itself, its
+// items are still reached through it; a folder below the root that became a link is a changed tree,
+// and its items are left alone.
+TEST(AppStateDeletion, LinksAtTheScansRootAreFollowedAndBelowItRefused) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "scan");
+  tree.allocatedFile("docs/report.pdf", 1024 * 1024);
+  tree.allocatedFile("sub/inner/file.bin", 1024 * 1024);
+  ScannedState s(f, tree.base());
+  // The root moves elsewhere and a link takes its place; a folder under it becomes a link home.
+  ASSERT_EQ(::rename(tree.base().c_str(), (f.home / "moved").c_str()), 0);
+  TreeBuilder(f.home.home()).symlink(f.home / "moved", "scan");
+  removeTree(f.home / "moved/sub");
+  TreeBuilder(f.home.home()).symlink(f.home.home(), "moved/sub");
+  TreeBuilder(f.home.home()).file("inner/file.bin", 5);  // what "sub/inner/file.bin" now leads to
+
+  s.deleteAndWait({item(tree.path("docs/report.pdf")), item(tree.path("sub/inner/file.bin"))});
+  EXPECT_FALSE(pathExists(f.home / "moved/docs/report.pdf"));
+  EXPECT_TRUE(pathExists(f.home / "inner/file.bin"));
+  ASSERT_EQ(s.state.failures().size(), 1u);
+  EXPECT_EQ(s.state.failures()[0].reason, kFolderChangedReason);
+  ASSERT_EQ(s.state.history().entries().size(), 1u);
+  EXPECT_EQ(s.state.history().entries()[0].originalPath, f.home / "moved/docs/report.pdf");
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
@@ -9,6 +10,7 @@
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/Trash.h"
+#include "support/FileState.h"
 #include "support/MacHome.h"
 
 using namespace tolvex;
@@ -106,21 +108,71 @@ TEST(HistoryFile, AnythingButAListOfCompleteEntriesIsRefused) {
                                           std::nullopt, 5, true}));
 }
 
-TEST(DeletionHistory, LoadsFromTheAppFolderAndIgnoresAnUnreadableFile) {
+TEST(DeletionHistory, LoadsFromTheAppFolderAndWritesNothingWhenThereIsNoFile) {
   TempHome home;
   DeletionHistory fresh;
   EXPECT_EQ(fresh.fileURL(), home.dataHome() + "/Tolvex/history.json");
   EXPECT_TRUE(fresh.entries().empty());
   EXPECT_FALSE(pathExists(fresh.fileURL()));  // loading writes nothing
+  EXPECT_EQ(fresh.setAsidePath(), std::nullopt);
+}
 
-  const std::string corrupt = "[{\"id\":\"3F2504E0-4F89-41D3-9A0C-0305E82C3301\",\"date\":1}]";
-  ASSERT_EQ(writeFileAtomically(fresh.fileURL(), corrupt), 0);
-  DeletionHistory loaded;
-  EXPECT_TRUE(loaded.entries().empty());
-  EXPECT_EQ(contentOf(fresh.fileURL()), corrupt);  // not rewritten until the next save
+// One unreadable entry empties the history, but the file still lists items in the Trash: it is moved
+// aside whole before anything is written, so the next deletion never overwrites it. Nothing in the
+// file's place is waited on (a FIFO) or followed (a link).
+TEST(DeletionHistory, AnUnreadableFileIsSetAsideAndTheNextDeletionStartsAFreshOne) {
+  MacHome home;
+  const std::string folder = home / "app";
+  const std::string path = folder + "/history.json";
+  const std::string valid = encodeHistory({entry("/kept/elsewhere")});
+  ASSERT_EQ(writeFileAtomically(home / "elsewhere.json", valid), 0);
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    std::optional<std::string> bytes;  // what the file held, when it was a file
+  };
+  const std::string good = encodeHistory({entry("/a")});
+  const std::string oneBad = good.substr(0, good.size() - 1) + ",{\"id\":\"3F2504E0-4F89-41D3-9A0C-0305E82C3301\"}]";
+  const Case cases[] = {
+      {"one entry lacks keys", [&] { writeFileAtomically(path, oneBad); }, oneBad},
+      {"not JSON", [&] { writeFileAtomically(path, "{garbage"); }, "{garbage"},
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, std::nullopt},
+      {"a folder", [&] { ASSERT_EQ(::mkdir(path.c_str(), 0700), 0); }, std::nullopt},
+      {"a link to a good history", [&] { ASSERT_EQ(::symlink((home / "elsewhere.json").c_str(), path.c_str()), 0); },
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    removeTree(folder);
+    ASSERT_TRUE(makeFolders(folder));
+    c.make();
+    DeletionHistory history(path);
+    EXPECT_TRUE(history.entries().empty());
+    ASSERT_TRUE(history.setAsidePath());
+    const std::string aside = *history.setAsidePath();
+    EXPECT_TRUE(aside.starts_with(path + ".unreadable-")) << aside;
+    EXPECT_EQ(c.bytes ? contentOf(aside) : "", c.bytes.value_or(""));
 
-  ASSERT_EQ(::mkdir((home.dataHome() + "/Tolvex/folder.json").c_str(), 0700), 0);
-  EXPECT_TRUE(DeletionHistory(home.dataHome() + "/Tolvex/folder.json").entries().empty());
+    home.tree().file("Downloads/new.zip", 1);
+    const HistoryEntry deleted = trashThroughDeleter(home / "Downloads/new.zip");
+    history.record({deleted});
+    EXPECT_EQ(DeletionHistory(path).entries(), std::vector<HistoryEntry>{deleted});
+    EXPECT_EQ(c.bytes ? contentOf(aside) : "", c.bytes.value_or("")) << "the old file is kept as it was";
+    struct stat st {};
+    EXPECT_EQ(::lstat(aside.c_str(), &st), 0);
+  }
+  EXPECT_EQ(contentOf(home / "elsewhere.json"), valid);  // a link's target is never touched
+
+  // A second set-aside the same day takes the next free name.
+  removeTree(folder);
+  ASSERT_TRUE(makeFolders(folder));
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(writeFileAtomically(path, "broken " + std::to_string(i)), 0);
+    DeletionHistory history(path);
+    ASSERT_TRUE(history.setAsidePath());
+    EXPECT_EQ(contentOf(*history.setAsidePath()), "broken " + std::to_string(i));
+    EXPECT_EQ(history.setAsidePath()->ends_with("-2"), i == 1);
+  }
 }
 
 TEST(DeletionHistory, RecordPutsNewEntriesFirstAndKeepsAtMost5000) {
@@ -243,4 +295,23 @@ TEST(DeletionHistory, RestoresOnlyTheItemThatWasDeletedAndNeverOverwrites) {
   ::unlink((home / "Documents/c.txt").c_str());
   EXPECT_EQ(history.restore(occupied), std::nullopt);
   EXPECT_EQ(contentOf(home / "Documents/c.txt").size(), 3u);
+}
+
+// Undo puts the item back only into the very folder it came from: after that folder became a link
+// (here to the autostart folder), nothing is written through it and the item stays in the Trash.
+TEST(DeletionHistory, RestoreRefusesAnOriginalFolderThatBecameALink) {
+  MacHome home;
+  auto& t = home.tree();
+  t.file("Downloads/tools/start.desktop", 4);
+  t.folder(".config/autostart");
+  const HistoryEntry trashed = trashThroughDeleter(home / "Downloads/tools/start.desktop");
+  DeletionHistory history(home / "history.json");
+  history.record({trashed});
+  removeTree(home / "Downloads/tools");
+  t.symlink(home / ".config/autostart", "Downloads/tools");
+
+  EXPECT_EQ(history.restore(trashed), (RestoreFailure{ELOOP, kRestoreFolderChangedReason}));
+  EXPECT_TRUE(folderNames(home / ".config/autostart").empty());
+  EXPECT_TRUE(pathExists(*trashed.trashPath));
+  EXPECT_FALSE(history.entries()[0].restored);
 }

@@ -174,6 +174,9 @@ TEST(SafetyVerdict, PathsAreJudgedInTheirPlainForm) {
           {"/tmp/x/../../etc", P, kUnplainPathReason},
           {"relative/path", P, kUnplainPathReason},
           {"", P, kUnplainPathReason},
+          // A NUL byte ends the path for every system call: the text after it is never what is acted on.
+          {std::string("~/Documents\0junk.iso", 20), P, kUnplainPathReason},
+          {std::string("~/Downloads/a.zip\0", 18), P, kUnplainPathReason},
           {"~/a..b/file", R, kPersonal},  // ".." inside a name is just a name
       },
       fake.context);

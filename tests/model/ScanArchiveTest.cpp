@@ -75,7 +75,7 @@ ScanResult sampleResult() {
   FileNode* goneFile = add(r, root, "big.iso", false, {1 << 30, 1 << 30, 1, 0, 0, 2, 2}, false,
                            FileKind::diskImage, StorageBucket::other);
   set(goneFile->deleted, true);
-  add(r, root, "", false, {INT64_MAX, INT64_MIN, -1, 0, 0, 1e300, -0.5});  // extremes survive too
+  add(r, root, "extremes", false, {INT64_MAX, INT64_MIN, -1, 0, 0, 1e300, -0.5});  // extremes survive too
 
   r.bucketTotals = {{StorageBucket::documents, 5000}, {StorageBucket::junk, -3}, {StorageBucket::other, 9}};
   r.kindTotals = {{FileKind::document, 4096}, {FileKind::video, 1 << 20}};
@@ -348,6 +348,15 @@ TEST(ScanArchive, RefusesCorruptStreams) {
          return b.s;
        }()},
       {"name longer than the data", head().record("/r", 1, 0, 0, 1).u32(0x7FFFFFFF).s},
+      // A name must be one entry of its folder: the system calls would stop at a NUL byte, "/" would
+      // reach into another folder, and "", "." or ".." would name a folder above the node.
+      {"a NUL byte in a name", head().record("/r", 1, 0, 0, 1).record(std::string("a\0b", 3), 0, 0, 0, 0).s},
+      {"a \"/\" in a name", head().record("/r", 1, 0, 0, 1).record("a/b", 0, 0, 0, 0).s},
+      {"an empty name", head().record("/r", 1, 0, 0, 1).record("", 0, 0, 0, 0).s},
+      {"a name \".\"", head().record("/r", 1, 0, 0, 1).record(".", 0, 0, 0, 0).s},
+      {"a name \"..\"", head().record("/r", 1, 0, 0, 1).record("..", 0, 0, 0, 0).s},
+      {"a NUL byte in the root's name", head().record(std::string("/r\0x", 4), 1, 0, 0, 0).s},
+      {"a NUL byte in the folder path", head(2, std::string("/mnt\0x", 6)).record("/r", 1, 0, 0, 0).s},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -365,6 +374,13 @@ TEST(ScanArchive, RefusesBadFiles) {
   EXPECT_FALSE(readScanArchive(dir / "plain"));  // not compressed
   ASSERT_EQ(writeFileAtomically(dir / "garbage", lzfseEncode(std::string(5000, 'x'))), 0);
   EXPECT_FALSE(readScanArchive(dir / "garbage"));
+  // Never waited on, never followed: a FIFO or a link in the archive's place reads as no archive.
+  writeScanArchive(sampleResult(), ScanTarget::home(), dir / "real.tvxscan");
+  ASSERT_TRUE(readScanArchive(dir / "real.tvxscan"));
+  ASSERT_EQ(::symlink((dir / "real.tvxscan").c_str(), (dir / "link.tvxscan").c_str()), 0);
+  EXPECT_FALSE(readScanArchive(dir / "link.tvxscan"));
+  ASSERT_EQ(::mkfifo((dir / "fifo.tvxscan").c_str(), 0600), 0);
+  EXPECT_FALSE(readScanArchive(dir / "fifo.tvxscan"));
   ScanResult noTree;
   EXPECT_THROW(writeScanArchive(noTree, ScanTarget::home(), dir / "none"), std::runtime_error);
   EXPECT_FALSE(readWholeFile(dir / "none"));

@@ -4,14 +4,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <functional>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/AtomicFile.h"
+#include "platform/Fd.h"
+#include "platform/FolderHandle.h"
 #include "platform/HomeFolder.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "support/FileState.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
@@ -357,4 +363,119 @@ TEST(PermanentRemoval, StopsAtAMountPointInsideTheTree) {
   // The mount point itself is refused as a whole.
   EXPECT_EQ(removePermanently(mount.path()), EBUSY);
   EXPECT_TRUE(pathExists(mount.path() + "/on-the-other-fs.txt"));
+}
+
+// A tree deeper than the descriptors a process may hold open is removed all the same: the removal
+// keeps only the folder it is emptying open, whatever the depth.
+TEST(PermanentRemoval, RemovesATreeDeeperThanTheOpenFileLimit) {
+  // On a tmpfs where one can be mounted: removing folders is slow on some disks.
+  TmpfsMount mount;
+  TempDir plain;
+  const std::string base = mount.mounted() ? mount.path() : plain.path();
+  constexpr int kDepth = 2000;
+  {
+    Fd folder(::open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (int level = 0; level < kDepth; ++level) {
+      ASSERT_EQ(::mkdirat(folder.get(), "d", 0700), 0) << level;
+      if (level % 100 == 0) ::close(::openat(folder.get(), "file", O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+      folder = Fd(::openat(folder.get(), "d", O_PATH | O_DIRECTORY | O_CLOEXEC));
+      ASSERT_TRUE(folder) << level;
+    }
+  }
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  struct rlimit low = saved;
+  low.rlim_cur = 256;  // far fewer than the tree has levels
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  const int error = removePermanently(base + "/d");
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(error, 0) << std::strerror(error);
+  EXPECT_FALSE(pathExists(base + "/d"));
+}
+
+// Putting back opens the original folder without following links and checks it is really the
+// recorded one: a folder that became a link (here to an autostart folder) receives nothing.
+TEST(HomeTrash, RestoreNeverFollowsALinkInTheOriginalFolder) {
+  TempHome home;
+  TreeBuilder tree(home.home());
+  tree.file("work/app/launcher.desktop", 5);
+  tree.folder(".config/autostart");
+  TrashMove moved = moveToTrash(home / "work/app/launcher.desktop");
+  ASSERT_EQ(moved.error, 0);
+
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+  };
+  const Case cases[] = {
+      {"the folder is a link", [&] {
+         removeTree(home / "work/app");
+         tree.symlink(home / ".config/autostart", "work/app");
+       }},
+      {"a folder above is a link", [&] {
+         removeTree(home / "work");
+         tree.folder("elsewhere/app");
+         tree.symlink(home / "elsewhere", "work");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.change();
+    EXPECT_EQ(restoreFromTrash(moved.trashPath, home / "work/app/launcher.desktop"), ELOOP);
+    EXPECT_TRUE(pathExists(moved.trashPath));
+    EXPECT_TRUE(readTrashInfo(moved.trashPath));
+    EXPECT_TRUE(folderNames(home / ".config/autostart").empty());
+    EXPECT_FALSE(pathExists(home / "elsewhere/app/launcher.desktop"));
+  }
+  // Once the folder is a real folder again (even made anew), the item goes back.
+  removeTree(home / "work");
+  EXPECT_EQ(restoreFromTrash(moved.trashPath, home / "work/app/launcher.desktop"), 0);
+  EXPECT_EQ(contentOf(home / "work/app/launcher.desktop").size(), 5u);
+}
+
+namespace {
+
+// A folder of a temporary tree bound onto another folder of the same tree: one file system, two
+// mounts, for the life of the object.
+class BindMount {
+ public:
+  BindMount(const std::string& source, const std::string& target) : target_(target) {
+    ::mkdir(target.c_str(), 0755);
+    mounted_ = ::geteuid() == 0 && ::mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0;
+  }
+  ~BindMount() {
+    if (mounted_) ::umount2(target_.c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string target_;
+  bool mounted_ = false;
+};
+
+}  // namespace
+
+// An item reached through a bind mount of the home's own file system cannot be renamed into the
+// home Trash (another mount): it goes to the Trash of its own mount, and comes back from there.
+TEST(OtherFileSystems, ABindMountOfTheHomesFileSystemUsesItsOwnTrash) {
+  TempHome home;
+  TreeBuilder tree(home.home());
+  tree.file("source/dir/file.txt", 4);
+  BindMount bind(home / "source", home / "bound");
+  if (!bind.mounted()) GTEST_SKIP() << "making a bind mount needs root and a system that allows it";
+  const std::string uid = std::to_string(::getuid());
+
+  TrashMove moved = moveToTrash(home / "bound/dir/file.txt");
+  ASSERT_EQ(moved.error, 0) << std::strerror(moved.error);
+  EXPECT_EQ(moved.trashPath, home / ("bound/.Trash-" + uid + "/files/file.txt"));
+  EXPECT_EQ(readTrashInfo(moved.trashPath)->path, home / "bound/dir/file.txt");
+  EXPECT_FALSE(pathExists(home / "bound/dir/file.txt"));
+  EXPECT_FALSE(pathExists(trashFilesFolder() + "/file.txt"));
+  FolderOpen top = openFolderWithoutLinks(home / "bound");
+  ASSERT_EQ(top.error, 0);
+  EXPECT_EQ(folderPathByGoingUp(top.fd.get()), home / "bound");
+
+  EXPECT_EQ(restoreFromTrash(moved.trashPath, home / "bound/dir/file.txt"), 0);
+  EXPECT_EQ(contentOf(home / "bound/dir/file.txt").size(), 4u);
+  EXPECT_FALSE(pathExists(home / ("bound/.Trash-" + uid + "/info/file.txt.trashinfo")));
 }

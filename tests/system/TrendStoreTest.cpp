@@ -250,39 +250,82 @@ std::vector<DamagedFile> damagedSpaceFiles() {
 
 }  // namespace
 
-TEST_F(TrendStoreTest, ADamagedScansFileLoadsEmptyAndStaysUntilTheNextSnapshot) {
+// The one file in `folder` whose name begins with `prefix` (empty when there is not exactly one).
+std::string onlyEntryStartingWith(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& name : entriesOf(folder))
+    if (name.starts_with(prefix)) found.push_back(name);
+  return found.size() == 1 ? folder + "/" + found[0] : "";
+}
+
+// A damaged file loads as an empty list, but it holds the user's trend history: it is moved aside
+// whole, and the next record starts a fresh file instead of overwriting it.
+TEST_F(TrendStoreTest, ADamagedScansFileIsSetAsideAndTheNextSnapshotStartsAFreshOne) {
   for (const DamagedFile& damaged : damagedScansFiles()) {
     SCOPED_TRACE(damaged.name);
     writeFile(scansPath(), damaged.bytes);
     TrendStore store(dir.path());
     EXPECT_TRUE(store.snapshots().empty());
-    EXPECT_EQ(contentOf(scansPath()), damaged.bytes) << "loading leaves the file alone";
-    store.recordSample(volume(10, 5), kNow);
-    EXPECT_EQ(contentOf(scansPath()), damaged.bytes) << "a sample does not touch scans.json";
+    const std::string aside = onlyEntryStartingWith(dir.path(), "scans.json.unreadable-");
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(store.setAsidePaths(), std::vector<std::string>{aside});
+    EXPECT_EQ(contentOf(aside), damaged.bytes);
+    EXPECT_FALSE(readWholeFile(scansPath()));
 
     ScanSnapshot s = snapshot("/r", kNow);
     store.recordSnapshot(s);
     json file = parsedFile(scansPath());
     ASSERT_EQ(file.size(), 1u);
     EXPECT_EQ(file[0]["id"].get<std::string>(), s.id);
-    ::unlink(spacePath().c_str());
+    EXPECT_EQ(contentOf(aside), damaged.bytes);
+    ::unlink(aside.c_str());
+    ::unlink(scansPath().c_str());
   }
 }
 
-TEST_F(TrendStoreTest, ADamagedSpaceFileLoadsEmptyAndStaysUntilTheNextSample) {
+TEST_F(TrendStoreTest, ADamagedSpaceFileIsSetAsideAndTheNextSampleStartsAFreshOne) {
   for (const DamagedFile& damaged : damagedSpaceFiles()) {
     SCOPED_TRACE(damaged.name);
     writeFile(spacePath(), damaged.bytes);
     TrendStore store(dir.path());
     EXPECT_TRUE(store.samples().empty());
-    EXPECT_EQ(contentOf(spacePath()), damaged.bytes);
-    store.recordSnapshot(snapshot("/r", kNow));
-    EXPECT_EQ(contentOf(spacePath()), damaged.bytes) << "a snapshot does not touch space.json";
-
+    const std::string aside = onlyEntryStartingWith(dir.path(), "space.json.unreadable-");
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(contentOf(aside), damaged.bytes);
     store.recordSample(volume(10, 4), kNow);
     EXPECT_EQ(parsedFile(spacePath()), json::parse(R"([{"date":721692800.0,"used":6,"total":10}])"));
+    EXPECT_EQ(contentOf(aside), damaged.bytes);
+    ::unlink(aside.c_str());
+    ::unlink(spacePath().c_str());
     ::unlink(scansPath().c_str());
   }
+}
+
+// Neither file is ever waited on or followed: a FIFO, a folder or a link in a file's place is set
+// aside like a damaged file, and the store starts at once.
+TEST_F(TrendStoreTest, WhatIsNotAPlainFileIsSetAsideWithoutWaiting) {
+  writeFile(dir / "elsewhere.json", json::array({goodSnapshotElement()}).dump());
+  const std::function<void(const std::string&)> makers[] = {
+      [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+      [](const std::string& path) { ASSERT_EQ(::mkdir(path.c_str(), 0700), 0); },
+      [&](const std::string& path) { ASSERT_EQ(::symlink((dir / "elsewhere.json").c_str(), path.c_str()), 0); },
+  };
+  for (const auto& make : makers) {
+    make(scansPath());
+    make(spacePath());
+    TrendStore store(dir.path());
+    EXPECT_TRUE(store.snapshots().empty());
+    EXPECT_TRUE(store.samples().empty());
+    EXPECT_EQ(store.setAsidePaths().size(), 2u);
+    struct stat st {};
+    EXPECT_NE(::lstat(scansPath().c_str(), &st), 0);
+    EXPECT_NE(::lstat(spacePath().c_str(), &st), 0);
+    for (const std::string& aside : store.setAsidePaths()) {
+      ::unlink(aside.c_str());
+      ::rmdir(aside.c_str());
+    }
+  }
+  EXPECT_EQ(entriesOf(dir.path()), (std::set<std::string>{"elsewhere.json"}));
 }
 
 TEST_F(TrendStoreTest, OneDamagedFileDoesNotEmptyTheOther) {
@@ -294,10 +337,10 @@ TEST_F(TrendStoreTest, OneDamagedFileDoesNotEmptyTheOther) {
 }
 
 TEST_F(TrendStoreTest, AFailedWriteKeepsTheListInMemoryAndTheOldFile) {
-  // A folder where the file should be: the atomic replacement cannot take its place.
-  ASSERT_EQ(::mkdir(scansPath().c_str(), 0700), 0);
+  // A folder put where the file should be after the load: the atomic replacement cannot take its place.
   TrendStore store(dir.path());
   EXPECT_TRUE(store.snapshots().empty());
+  ASSERT_EQ(::mkdir(scansPath().c_str(), 0700), 0);
   store.recordSnapshot(snapshot("/r", kNow));
   EXPECT_EQ(store.snapshots().size(), 1u);
   struct stat st {};

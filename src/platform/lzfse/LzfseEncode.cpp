@@ -75,7 +75,9 @@ void parse(const uint8_t* in, size_t n, Sink& sink) {
     if (pos < lit) continue;
 
     Match best;
-    const size_t limit = n - pos - 8;
+    // A match is cut to kMaxMatchLength anyway: comparing further would make every match on a long
+    // run of repeated bytes read to the end of the input, quadratic in its length.
+    const size_t limit = std::min(n - pos - 8, kMaxMatchLength);
     for (int k = 0; k < 4; ++k) {
       if (old.value[k] != x || old.position[k] + static_cast<int64_t>(kMaxD) < here) continue;
       const size_t ref = base + static_cast<size_t>(old.position[k]);

@@ -26,7 +26,7 @@ namespace tolvex {
 namespace {
 
 QString unreadableHelp() {
-  return QCoreApplication::translate("ExplorerView", "No permission to read. Grant Full Disk Access.");
+  return QCoreApplication::translate("ExplorerView", "No permission to read this folder.");
 }
 
 QString bucketTitle(const FileNode& node) {
