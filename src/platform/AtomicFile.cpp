@@ -45,11 +45,12 @@ int writeFileAtomically(const std::string& path, std::string_view bytes) {
   return 0;
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes) {
+  // O_NONBLOCK: opening a FIFO would otherwise wait for a writer; it changes nothing for a file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxBytes) {
     ::close(fd);
     return std::nullopt;
   }
@@ -64,6 +65,10 @@ std::optional<std::string> readWholeFile(const std::string& path) {
       return std::nullopt;
     }
     if (n == 0) break;
+    if (static_cast<size_t>(n) > maxBytes - out.size()) {  // it grew while being read
+      ::close(fd);
+      return std::nullopt;
+    }
     out.append(buffer, static_cast<size_t>(n));
   }
   ::close(fd);

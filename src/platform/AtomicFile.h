@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +15,8 @@ int writeFileAtomically(const std::string& path, std::string_view bytes);
 // Writes all of `bytes` to `fd`, retrying short writes and interruptions. 0 or the errno.
 int writeAll(int fd, std::string_view bytes);
 
-// The whole content of a file, or nothing when it cannot be read.
-std::optional<std::string> readWholeFile(const std::string& path);
+// The whole content of a regular file (a link is followed), or nothing when it cannot be read, is not
+// a regular file (a FIFO is refused without waiting for a writer) or holds more than `maxBytes`.
+std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes = SIZE_MAX);
 
 }  // namespace tolvex

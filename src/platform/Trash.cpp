@@ -590,4 +590,33 @@ int removePermanently(const std::string& path) {
   return 0;
 }
 
+TrashReservation reserveHomeTrashName(const std::string& path, double deletionDate) {
+  const std::string name = lastPathComponent(path);
+  if (path.empty() || path.front() != '/' || name == "/" || name == "." || name == "..") return {EINVAL, {}, {}};
+  ChosenTrash trash;
+  if (int error = chooseHomeTrash(path, trash)) return {error, {}, {}};
+  const std::string info = "[Trash Info]\nPath=" + percentEncodePath(path) +
+                           "\nDeletionDate=" + trashDeletionDateText(deletionDate) + "\n";
+  NameSequence names(name);
+  while (auto candidate = names.next()) {
+    const std::string infoName = *candidate + ".trashinfo";
+    Fd infoFd(::openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       0600));
+    if (!infoFd) {
+      if (errno == EEXIST) continue;
+      return {errno, {}, {}};
+    }
+    int error = writeAll(infoFd.get(), info);
+    if (!error && ::fsync(infoFd.get()) != 0) error = errno;
+    infoFd.reset();
+    struct stat st {};
+    if (!error && ::fstatat(trash.files.get(), candidate->c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) error = EEXIST;
+    if (error == 0) return {0, trash.folder + "/files/" + *candidate, trash.folder + "/info/" + infoName};
+    ::unlinkat(trash.info.get(), infoName.c_str(), 0);
+    if (error != EEXIST) return {error, {}, {}};
+    // An item without its info file holds this name: try the next one.
+  }
+  return {EEXIST, {}, {}};
+}
+
 }  // namespace tolvex
