@@ -34,6 +34,19 @@ bool movedAway(const std::string& source, const struct stat& before, const std::
 
 }  // namespace
 
+std::optional<std::string> privilegedOutcomeMessage(const PrivilegedResult& result, const char* fallback) {
+  using Status = PrivilegedResult::Status;
+  switch (result.status) {
+    case Status::succeeded: return std::nullopt;
+    case Status::cancelled: return std::string(kCancelledMessage);
+    case Status::failed:
+      if (!result.message.empty()) return result.message;
+      break;
+    case Status::notStarted: break;
+  }
+  return std::string(fallback);
+}
+
 PrivilegedResult runPrivileged(const std::vector<std::string>& argv, const std::string& pkexec) {
   using Status = PrivilegedResult::Status;
   if (argv.empty() || argv[0].empty() || argv[0].front() != '/')

@@ -2,6 +2,7 @@
 // Steps that need an administrator: each program runs through pkexec with an argument vector (never
 // a shell string), so the system's own authentication dialog asks for the password.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct PrivilegedResult {
   Status status = Status::notStarted;
   std::string message;  // for a failure, what was written to standard error (trimmed); may be empty
 };
+
+// The message a step ends with: none on success, "Cancelled." when the dialog was dismissed, the
+// failure's own text, else `fallback` (also when nothing could be started: never a success).
+std::optional<std::string> privilegedOutcomeMessage(const PrivilegedResult& result, const char* fallback);
 
 // Runs one program as administrator. Fakes stand in for it in tests.
 using PrivilegedRunner = std::function<PrivilegedResult(const std::vector<std::string>& argv)>;

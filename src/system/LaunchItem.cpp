@@ -64,16 +64,8 @@ std::optional<std::string> removeSharedItem(const LaunchItem& item, const Launch
   const auto unloaded =
       context.runPrivileged({kLaunchctlPath, "bootout", launchdDomain(item.scope, context.uid), item.path});
   if (unloaded.status == Status::cancelled) return std::string(kCancelledMessage);
-  const auto moved = moveToTrashAsAdministrator(item.path, context.runPrivileged);
-  switch (moved.status) {
-    case Status::succeeded: return std::nullopt;
-    case Status::cancelled: return std::string(kCancelledMessage);
-    case Status::failed:
-      if (!moved.message.empty()) return moved.message;
-      break;
-    case Status::notStarted: break;
-  }
-  return std::string(kCouldNotRemoveMessage);
+  return privilegedOutcomeMessage(moveToTrashAsAdministrator(item.path, context.runPrivileged),
+                                  kCouldNotRemoveMessage);
 }
 
 }  // namespace

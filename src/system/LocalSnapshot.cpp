@@ -117,22 +117,13 @@ std::optional<std::string> deleteLocalSnapshot(const LocalSnapshot& snapshot) {
 }
 
 std::optional<std::string> deleteLocalSnapshot(const LocalSnapshot& snapshot, const PrivilegedRunner& run) {
-  using Status = PrivilegedResult::Status;
   const auto datePart = snapshotDateComponent(snapshot.name);
   if (!datePart ||
       !std::all_of(datePart->begin(), datePart->end(), [](char c) { return isAsciiDigit(c) || c == '-'; }))
     return std::string(kUnrecognisedSnapshotNameMessage);
   if (!run) return std::string(kCouldNotDeleteSnapshotMessage);
-  const PrivilegedResult result = run({kTmutilPath, "deletelocalsnapshots", *datePart});
-  switch (result.status) {
-    case Status::succeeded: return std::nullopt;
-    case Status::cancelled: return std::string(kCancelledMessage);
-    case Status::failed:
-      if (!result.message.empty()) return result.message;
-      break;
-    case Status::notStarted: break;
-  }
-  return std::string(kCouldNotDeleteSnapshotMessage);
+  return privilegedOutcomeMessage(run({kTmutilPath, "deletelocalsnapshots", *datePart}),
+                                  kCouldNotDeleteSnapshotMessage);
 }
 
 }  // namespace tolvex

@@ -14,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Identifiers.h"
 #include "platform/Trash.h"
+#include "support/AsNobody.h"
 #include "support/MacHome.h"
 
 using namespace tolvex;
@@ -187,33 +188,6 @@ TEST(Deleter, EmptyingTheTrashRemovesEachItemWithItsInfo) {
   EXPECT_FALSE(pathExists(inTrash));
   EXPECT_FALSE(pathExists(home.trashInfo() + "/a.txt.trashinfo"));
   EXPECT_TRUE(pathExists(home.trashFiles()));
-}
-
-// Runs `work` in a child process as nobody (uid and gid 65534, no groups) and returns what it printed.
-std::string runAsNobody(const std::function<std::string()>& work) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return "pipe failed";
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipeFds[0]);
-    std::string out;
-    if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-        ::setresuid(65534, 65534, 65534) != 0)
-      out = "could not become nobody";
-    else
-      out = work();
-    (void)!::write(pipeFds[1], out.data(), out.size());
-    ::_exit(0);
-  }
-  ::close(pipeFds[1]);
-  std::string out;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return out;
 }
 
 TEST(Deleter, AnotherUsersFilesAreReportedNotRemoved) {

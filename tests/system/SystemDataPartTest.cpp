@@ -92,6 +92,7 @@ TEST(SystemDataPart, ScannedSizeAtPathWalksLiveChildrenFromTheFoldedRoot) {
 
   MemScan home("/home/u");
   home.add(home.scan.root, "private", 5);
+  home.add(home.scan.root, "ser", 5);
 
   struct Case {
     const char* name;
@@ -109,7 +110,7 @@ TEST(SystemDataPart, ScannedSizeAtPathWalksLiveChildrenFromTheFoldedRoot) {
       {"case matters", &disk.scan, "/library", nullptr},
       {"no scan", nullptr, "/private/var/vm", nullptr},
       {"outside a home scan", &home.scan, "/private/var/vm", nullptr},
-      {"a sibling that shares the root's text", &home.scan, "/home/user/private", nullptr},
+      {"a sibling that shares the root's text", &home.scan, "/home/user", nullptr},
       {"inside a home scan", &home.scan, "/home/u/private", home.scan.root->children[0]},
   };
   for (const auto& c : cases) EXPECT_EQ(scannedSizeAtPath(c.path, c.scan), c.node) << c.name;
