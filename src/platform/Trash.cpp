@@ -207,6 +207,18 @@ class NameSequence {
   int attempt_ = 0;
 };
 
+// Creates info/NAME holding `info`, never replacing a file there, and syncs it. 0, EEXIST when the
+// name is taken, or the errno of the failure (a half-written file is removed).
+int createInfoFile(int infoDir, const std::string& infoName, const std::string& info) {
+  Fd fd(::openat(infoDir, infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!fd) return errno;
+  int error = writeAll(fd.get(), info);
+  if (!error && ::fsync(fd.get()) != 0) error = errno;
+  fd.reset();
+  if (error) ::unlinkat(infoDir, infoName.c_str(), 0);
+  return error;
+}
+
 int renameNoReplace(int fromDir, const char* from, int toDir, const char* to) {
   if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return errno;
@@ -432,19 +444,9 @@ TrashMove moveToTrash(const std::string& givenPath, double deletionDate) {
   NameSequence names(name);
   while (auto candidate = names.next()) {
     const std::string infoName = *candidate + ".trashinfo";
-    Fd infoFd(::openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                       0600));
-    if (!infoFd) {
-      if (errno == EEXIST) continue;
-      return {errno, {}};
-    }
-    error = writeAll(infoFd.get(), info);
-    if (!error && ::fsync(infoFd.get()) != 0) error = errno;
-    infoFd.reset();
-    if (error) {
-      ::unlinkat(trash.info.get(), infoName.c_str(), 0);
-      return {error, {}};
-    }
+    error = createInfoFile(trash.info.get(), infoName, info);
+    if (error == EEXIST) continue;
+    if (error) return {error, {}};
     error = renameNoReplace(AT_FDCWD, path.c_str(), trash.files.get(), candidate->c_str());
     if (error == 0) return {0, trash.folder + "/files/" + *candidate};
     ::unlinkat(trash.info.get(), infoName.c_str(), 0);
@@ -600,18 +602,12 @@ TrashReservation reserveHomeTrashName(const std::string& path, double deletionDa
   NameSequence names(name);
   while (auto candidate = names.next()) {
     const std::string infoName = *candidate + ".trashinfo";
-    Fd infoFd(::openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                       0600));
-    if (!infoFd) {
-      if (errno == EEXIST) continue;
-      return {errno, {}, {}};
-    }
-    int error = writeAll(infoFd.get(), info);
-    if (!error && ::fsync(infoFd.get()) != 0) error = errno;
-    infoFd.reset();
+    int error = createInfoFile(trash.info.get(), infoName, info);
+    if (error == EEXIST) continue;
+    if (error) return {error, {}, {}};
     struct stat st {};
-    if (!error && ::fstatat(trash.files.get(), candidate->c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) error = EEXIST;
-    if (error == 0) return {0, trash.folder + "/files/" + *candidate, trash.folder + "/info/" + infoName};
+    error = ::fstatat(trash.files.get(), candidate->c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST : errno;
+    if (error == ENOENT) return {0, trash.folder + "/files/" + *candidate, trash.folder + "/info/" + infoName};
     ::unlinkat(trash.info.get(), infoName.c_str(), 0);
     if (error != EEXIST) return {error, {}, {}};
     // An item without its info file holds this name: try the next one.

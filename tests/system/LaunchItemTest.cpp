@@ -195,6 +195,8 @@ TEST(LaunchItem, AProgramThatCannotBeCheckedIsNotCalledMissing) {
   ::chmod((dir / "locked.plist").c_str(), 0644);
 
   const std::string seen = runAsNobody([&] {
+    // Some machines keep other users out of a folder above the temporary one.
+    if (::access(agents.c_str(), R_OK | X_OK) != 0) return std::string("unreachable");
     std::string out;
     for (const char* name : {"locked.plist", "gone.plist", "through-a-file.plist"}) {
       auto item = LaunchItem::fromPlist(agents + "/" + name, Scope::userAgent, LaunchItemContext{});
@@ -202,6 +204,7 @@ TEST(LaunchItem, AProgramThatCannotBeCheckedIsNotCalledMissing) {
     }
     return out;
   });
+  if (seen == "unreachable") GTEST_SKIP() << "user 65534 cannot reach " << agents;
   EXPECT_EQ(seen, "locked.plist=kept gone.plist=orphan through-a-file.plist=orphan ");
 }
 
