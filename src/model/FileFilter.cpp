@@ -82,6 +82,8 @@ bool containsIgnoringCase(std::string_view text, std::string_view query) {
   return folded(text).find(folded(query)) != std::u32string::npos;
 }
 
+std::u32string lowercasedForComparison(std::string_view text) { return folded(text); }
+
 bool FileFilter::matches(const FileNode& node, double now) const {
   if (get(node.size) < minSize) return false;
   if (!kinds.empty() && !kinds.contains(node.kind)) return false;

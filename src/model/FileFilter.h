@@ -31,4 +31,8 @@ struct FileFilter {
 // Bytes that are not valid UTF-8 only match themselves.
 bool containsIgnoringCase(std::string_view text, std::string_view query);
 
+// The text lower-cased the same way, as code points for ordering: comparing two results orders the
+// texts by their lower-cased characters.
+std::u32string lowercasedForComparison(std::string_view text);
+
 }  // namespace tolvex

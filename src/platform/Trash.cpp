@@ -212,6 +212,18 @@ class NameSequence {
   int attempt_ = 0;
 };
 
+// Creates info/NAME holding `info`, never replacing a file there, and syncs it. 0, EEXIST when the
+// name is taken, or the errno of the failure (a half-written file is removed).
+int createInfoFile(int infoDir, const std::string& infoName, const std::string& info) {
+  Fd fd(::openat(infoDir, infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!fd) return errno;
+  int error = writeAll(fd.get(), info);
+  if (!error && ::fsync(fd.get()) != 0) error = errno;
+  fd.reset();
+  if (error) ::unlinkat(infoDir, infoName.c_str(), 0);
+  return error;
+}
+
 struct DateFields {
   int year, month, day, hour, minute, second;
 };
@@ -403,19 +415,9 @@ TrashMove trashInto(const ChosenTrash& trash, int parent, const std::string& nam
   NameSequence names(name);
   while (auto candidate = names.next()) {
     const std::string infoName = *candidate + ".trashinfo";
-    Fd infoFd(::openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                       0600));
-    if (!infoFd) {
-      if (errno == EEXIST) continue;
-      return {errno, {}};
-    }
-    int error = writeAll(infoFd.get(), info);
-    if (!error && ::fsync(infoFd.get()) != 0) error = errno;
-    infoFd.reset();
-    if (error) {
-      ::unlinkat(trash.info.get(), infoName.c_str(), 0);
-      return {error, {}};
-    }
+    int error = createInfoFile(trash.info.get(), infoName, info);
+    if (error == EEXIST) continue;
+    if (error) return {error, {}};
     error = renameNoReplace(parent, name.c_str(), trash.files.get(), candidate->c_str());
     if (error == 0) return {0, trash.folder + "/files/" + *candidate};
     ::unlinkat(trash.info.get(), infoName.c_str(), 0);
@@ -648,6 +650,29 @@ int removePermanentlyAt(int parent, const std::string& name) {
   if (error) return error;
   if (realParent) removeTrashInfoOf(appendPath(*realParent, name));
   return 0;
+}
+
+TrashReservation reserveHomeTrashName(const std::string& path, double deletionDate) {
+  const std::string name = lastPathComponent(path);
+  if (path.empty() || path.front() != '/' || name == "/" || name == "." || name == "..") return {EINVAL, {}, {}};
+  ChosenTrash trash;
+  if (int error = chooseHomeTrash(path, trash)) return {error, {}, {}};
+  const std::string info = "[Trash Info]\nPath=" + percentEncodePath(path) +
+                           "\nDeletionDate=" + trashDeletionDateText(deletionDate) + "\n";
+  NameSequence names(name);
+  while (auto candidate = names.next()) {
+    const std::string infoName = *candidate + ".trashinfo";
+    int error = createInfoFile(trash.info.get(), infoName, info);
+    if (error == EEXIST) continue;
+    if (error) return {error, {}, {}};
+    struct stat st {};
+    error = ::fstatat(trash.files.get(), candidate->c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST : errno;
+    if (error == ENOENT) return {0, trash.folder + "/files/" + *candidate, trash.folder + "/info/" + infoName};
+    ::unlinkat(trash.info.get(), infoName.c_str(), 0);
+    if (error != EEXIST) return {error, {}, {}};
+    // An item without its info file holds this name: try the next one.
+  }
+  return {EEXIST, {}, {}};
 }
 
 }  // namespace tolvex

@@ -94,5 +94,15 @@ int removePermanently(const std::string& path);
 
 // Same for the entry `name` of the folder open at `parent`.
 int removePermanentlyAt(int parent, const std::string& name);
+// A name reserved in the home Trash for an item that another process (one with the rights to move
+// it) is to put there: the .trashinfo is written exclusively first and nothing lies at `trashPath`.
+// The caller moves the item to `trashPath` without replacing anything, and removes `infoPath` when the
+// move did not happen.
+struct TrashReservation {
+  int error = 0;          // 0 on success, else the errno of the failure
+  std::string trashPath;  // files/NAME
+  std::string infoPath;   // info/NAME.trashinfo
+};
+TrashReservation reserveHomeTrashName(const std::string& path, double deletionDate);
 
 }  // namespace tolvex

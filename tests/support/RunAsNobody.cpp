@@ -9,7 +9,8 @@ namespace tolvex::test {
 std::string runAsNobody(const std::function<std::string()>& work) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return "pipe failed";
-  pid_t child = ::fork();
+  const pid_t child = ::fork();
+  if (child < 0) return "fork failed";
   if (child == 0) {
     ::close(pipeFds[0]);
     std::string out;

@@ -10,9 +10,10 @@
 namespace tolvex::test {
 
 namespace {
-int removeEntry(const char* path, const struct stat*, int, FTW*) {
-  // Folders made unreadable by a test must be opened up again before they can be emptied.
-  ::chmod(path, 0700);
+int removeEntry(const char* path, const struct stat*, int type, FTW*) {
+  // Folders made unreadable by a test must be opened up again before they can be emptied. Only
+  // folders: chmod follows links, and a fixture's link to /etc would lock everyone else out of it.
+  if (type == FTW_DP || type == FTW_DNR) ::chmod(path, 0700);
   ::remove(path);
   return 0;
 }
@@ -27,7 +28,8 @@ void openUp(const std::string& path) {
 }  // namespace
 
 void removeTree(const std::string& path) {
-  ::chmod(path.c_str(), 0700);
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ::chmod(path.c_str(), 0700);
   openUp(path);
   openUp(path);
   nftw(path.c_str(), removeEntry, 64, FTW_DEPTH | FTW_PHYS);
