@@ -10,12 +10,13 @@ AppLocator::AppLocator(std::vector<std::string> applicationRoots) : applicationR
 
 std::optional<std::string> AppLocator::locate(const std::string& bundleID) const {
   if (isBlankIdentifier(bundleID)) return std::nullopt;
-  const std::string wanted = foldCase(bundleID);
-  for (const std::string& path : AppInventory::appBundlePaths(applicationRoots_)) {
-    auto identifier = bundleIdentifier(path);
-    if (identifier && foldCase(*identifier) == wanted) return path;
-  }
-  return std::nullopt;
+  std::call_once(indexed_, [this] {
+    for (const std::string& path : AppInventory::appBundlePaths(applicationRoots_))
+      if (auto identifier = bundleIdentifier(path)) index_.emplace(foldCase(*identifier), path);
+  });
+  auto found = index_.find(foldCase(bundleID));
+  if (found == index_.end()) return std::nullopt;
+  return found->second;
 }
 
 }  // namespace tolvex

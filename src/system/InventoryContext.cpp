@@ -21,8 +21,10 @@ InventoryContext InventoryContext::forPlaces(std::string home, std::vector<std::
   context.hasFullDiskAccess = [] { return tolvex::hasFullDiskAccess(); };
   // Linux keeps no record of when an application was last used.
   context.spotlightLastUsed = [](const std::string&) { return std::optional<double>(); };
-  auto locator = std::make_shared<const AppLocator>(context.applicationRoots);
-  context.locateApplication = [locator](const std::string& bundleID) { return locator->locate(bundleID); };
+  context.applicationLookup = [roots = context.applicationRoots]() -> ApplicationLookup {
+    auto locator = std::make_shared<const AppLocator>(roots);
+    return [locator](const std::string& bundleID) { return locator->locate(bundleID); };
+  };
   context.measure = [](const std::string& path) { return folderSize(path).bytes; };
   context.ownBundleIdentifier = kBundleIdentifier;
   return context;

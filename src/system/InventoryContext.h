@@ -9,6 +9,9 @@
 
 namespace tolvex {
 
+// Where the system finds an application for a bundle identifier, if anywhere.
+using ApplicationLookup = std::function<std::optional<std::string>(const std::string& bundleID)>;
+
 struct InventoryContext {
   // The home folder whose Library is listed.
   std::string home;
@@ -19,8 +22,9 @@ struct InventoryContext {
   std::function<bool()> hasFullDiskAccess;
   // When the system last saw the application at a bundle path used, in seconds since 1970.
   std::function<std::optional<double>(const std::string& bundlePath)> spotlightLastUsed;
-  // Where the system finds an application for a bundle identifier, if anywhere.
-  std::function<std::optional<std::string>(const std::string& bundleID)> locateApplication;
+  // Makes the look-up that one search or comparison uses. A look-up may read the application folders
+  // once and answer from what it read for the rest of its life, as the system answers from its index.
+  std::function<ApplicationLookup()> applicationLookup;
   // The allocated bytes of a file or folder tree (0 when it cannot be read).
   std::function<int64_t(const std::string& path)> measure;
   // This program's own bundle identifier: its data is never listed as left over, and it is never

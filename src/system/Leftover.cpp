@@ -84,13 +84,14 @@ std::vector<Leftover> findLeftovers(const std::vector<InstalledApp>& apps, const
   for (const InstalledApp& app : apps)
     if (app.bundleID && !isBlankIdentifier(*app.bundleID)) installed.insert(foldCase(*app.bundleID));
   const std::string prefix = ownPrefix(context.ownBundleIdentifier);
+  const ApplicationLookup locate = context.applicationLookup ? context.applicationLookup() : ApplicationLookup();
 
   std::vector<Leftover> leftovers;
   for (const LibraryEntry& entry : libraryEntries(context)) {
     if (!leftoverLocations().contains(entry.label)) continue;
     const std::string identifier = leftoverIdentifier(entry.name);
     if (!keyMayBeLeftover(foldCase(identifier), prefix, installed)) continue;
-    if (context.locateApplication && context.locateApplication(identifier)) continue;
+    if (locate && locate(identifier)) continue;
     const int64_t size = context.measure ? context.measure(entry.path) : 0;
     if (size < kLeftoverMinimumSize) continue;
     leftovers.push_back({entry.path, identifier, entry.label, size, contentModificationDate(entry.path)});

@@ -37,9 +37,8 @@ RemovedAppWatcher::Comparison RemovedAppWatcher::compare(const KnownApps& previo
                                                          const std::function<bool()>& abandoned) {
   Comparison result;
   result.current = knownApps(context);
-  auto locatable = [&](const std::string& bundleID) {
-    return context.locateApplication && context.locateApplication(bundleID).has_value();
-  };
+  const ApplicationLookup locate = context.applicationLookup ? context.applicationLookup() : ApplicationLookup();
+  auto locatable = [&](const std::string& bundleID) { return locate && locate(bundleID).has_value(); };
   for (const auto& [path, app] : vanishedApps(previous, result.current, locatable)) {
     if (abandoned && abandoned()) break;
     // The Library is listed afresh for each removal: it may have changed since the last one.

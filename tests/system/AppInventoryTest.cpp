@@ -305,5 +305,5 @@ TEST(AppLocator, FindsABundleByIdentifierInAnyLetterCase) {
   EXPECT_EQ(locator.locate(""), std::nullopt);
   EXPECT_EQ(locator.locate(" "), std::nullopt);
   removeTree(f.userApp("Viewer.app"));
-  EXPECT_EQ(locator.locate("com.example.viewer"), std::nullopt);  // asked afresh each time
+  EXPECT_EQ(AppLocator(f.roots()).locate("com.example.viewer"), std::nullopt);  // a new locator reads afresh
 }

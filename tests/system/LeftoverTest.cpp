@@ -71,9 +71,11 @@ struct LeftoverLibrary : AppsFixture {
     InventoryContext c = context();
     c.hasFullDiskAccess = [fullAccess] { return fullAccess; };
     // "com.company.moved" was moved out of the application folders; the system still finds it.
-    c.locateApplication = [](const std::string& id) -> std::optional<std::string> {
-      if (id == "com.company.moved") return "/Users/x/Desktop/Moved.app";
-      return std::nullopt;
+    c.applicationLookup = [] {
+      return [](const std::string& id) -> std::optional<std::string> {
+        if (id == "com.company.moved") return "/Users/x/Desktop/Moved.app";
+        return std::nullopt;
+      };
     };
     c.ownBundleIdentifier = "com.tolvex.Tolvex";
     return c;
