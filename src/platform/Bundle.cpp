@@ -1,7 +1,7 @@
 #include "platform/Bundle.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <plist/plist.h>
 #include <sys/stat.h>
 
@@ -44,25 +44,17 @@ std::optional<std::map<std::string, std::string>> infoStringsFromPlist(std::stri
   std::optional<std::map<std::string, std::string>> strings;
   if (plist_get_node_type(root) == PLIST_DICT) {
     strings.emplace();
-    plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(root, &iter);
-    for (;;) {
-      char* key = nullptr;
-      plist_t value = nullptr;
-      plist_dict_next_item(root, iter, &key, &value);
-      if (!value) {
-        std::free(key);
-        break;
-      }
-      if (key && plist_get_node_type(value) == PLIST_STRING) {
-        char* text = nullptr;
-        plist_get_string_val(value, &text);
-        if (text) strings->emplace(key, text);
-        std::free(text);
-      }
-      std::free(key);
+    // Keys are looked up, never listed, and strings read through a pointer: the library's other
+    // readers abort the process when a string's stored length disagrees with its text, as it can in a
+    // damaged file. Such a string is no text here.
+    for (const char* key : kInfoKeys) {
+      plist_t value = plist_dict_get_item(root, key);
+      if (!value || plist_get_node_type(value) != PLIST_STRING) continue;
+      uint64_t length = 0;
+      const char* text = plist_get_string_ptr(value, &length);
+      if (!text) continue;
+      if (std::strlen(text) == length) strings->emplace(key, std::string(text, static_cast<size_t>(length)));
     }
-    std::free(iter);
   }
   plist_free(root);
   return strings;

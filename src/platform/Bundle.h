@@ -11,7 +11,7 @@ namespace tolvex {
 // An opened bundle: its folder and the text values of its information dictionary.
 struct Bundle {
   std::string path;
-  // The entries of Info.plist whose value is a string; entries of any other type are left out.
+  // The keys of `kInfoKeys` whose value in Info.plist is text; values of any other type are left out.
   // Empty when the bundle has no Info.plist or it cannot be read.
   std::map<std::string, std::string> info;
   // CFBundleIdentifier; none when missing, not a string, empty or only white space.
@@ -25,13 +25,18 @@ struct Bundle {
   std::optional<std::string> executablePath() const;
 };
 
+// The Info.plist keys that are read: identifier, names, version and executable.
+inline constexpr const char* kInfoKeys[] = {"CFBundleIdentifier", "CFBundleDisplayName", "CFBundleName",
+                                            "CFBundleShortVersionString", "CFBundleExecutable"};
+
 // Opens the folder at `path` as a bundle (links are followed, as when the system opens an
 // application). A folder without Info.plist still opens, with an empty dictionary and no identifier.
 // None when `path` is not a folder.
 std::optional<Bundle> openBundle(const std::string& path);
 
-// The string values of a property list's root dictionary (XML or binary). None when the bytes are not
-// a property list or its root is not a dictionary.
+// The text values of `kInfoKeys` in a property list's root dictionary (XML or binary); a value that is
+// not a string, or a string holding a NUL character, is left out. None when the bytes are not a
+// property list or its root is not a dictionary.
 std::optional<std::map<std::string, std::string>> infoStringsFromPlist(std::string_view bytes);
 
 // The CFBundleIdentifier of a property list (XML or binary). None when the bytes are not a property

@@ -39,6 +39,15 @@ TEST(BundleIdentifier, ReadsXmlAndBinaryInfoPlists) {
   for (const auto& c : cases) EXPECT_EQ(bundleIdentifierFromPlist(c.bytes), c.identifier) << c.name;
 }
 
+TEST(BundleIdentifier, ADamagedPlistThatOnceStoppedTheProcessIsRead) {
+  // Found by fuzzing: reading every key of this binary plist made the plist library abort.
+  auto bytes = readWholeFile(TOLVEX_SOURCE_DIR "/fuzz/seeds/info_plist/damaged-strings.bplist");
+  ASSERT_TRUE(bytes);
+  auto strings = infoStringsFromPlist(*bytes);
+  ASSERT_TRUE(strings);
+  EXPECT_EQ(*strings, (std::map<std::string, std::string>{{"CFBundleExecutable", "Editor"}}));
+}
+
 TEST(BundleIdentifier, ReadsContentsInfoPlistOfABundle) {
   TempDir dir;
   writeAppBundle(dir / "Xml.app", "com.example.Xml");
