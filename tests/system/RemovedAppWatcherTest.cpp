@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <dirent.h>
+#include <memory>
 #include <mutex>
 
 #include "platform/Paths.h"
@@ -167,56 +168,56 @@ TEST(RemovedAppWatcher, ReportsARemovalWhoseDataReachesTheThreshold) {
   }
 }
 
-TEST(RemovedAppWatcher, ComparisonsRunOneAtATimeFromTheStoredSnapshot) {
+// A started watcher over applications "<X>.app" (identifier com.e.<x>) with Library data, whose
+// measurements wait at the gate.
+struct GatedWatch {
   AppsFixture f;
-  writeApp(f.systemApp("A.app"), {.identifier = "com.e.a"});
-  writeApp(f.systemApp("B.app"), {.identifier = "com.e.b"});
-  f.library("Caches/com.e.a/c", 4096);
-  f.library("Caches/com.e.b/c", 4096);
   Gate gate;
-  InventoryContext context = f.context();
-  context.measure = [&](const std::string&) { return gate.pass(6'000'000); };
   Reports reports;
-  // Folder events would start comparisons of their own: the wait is longer than any test.
-  RemovedAppWatcher watcher(context, std::chrono::hours(1));
-  watcher.start(reports.callback());
-  watcher.waitUntilIdle();
-  ASSERT_EQ(watcher.known().size(), 2u);
+  std::unique_ptr<RemovedAppWatcher> watcher;
 
-  removeTree(f.systemApp("A.app"));
-  watcher.rescan();
-  gate.waitEntered(1);  // the first comparison is measuring A's data
-  removeTree(f.systemApp("B.app"));
-  watcher.rescan();
-  watcher.rescan();  // merged into the same follow-up
-  gate.release();
-  watcher.waitUntilIdle();
-  // A once (not again from a stale snapshot), then B from the snapshot the first comparison stored.
-  EXPECT_EQ(reports.ids(), (std::vector<std::string>{"com.e.a", "com.e.b"}));
-  EXPECT_EQ(gate.entered, 2);
-  EXPECT_TRUE(watcher.known().empty());
+  explicit GatedWatch(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+      writeApp(f.systemApp(name + ".app"), {.identifier = "com.e." + name});
+      f.library("Caches/com.e." + name + "/c", 4096);
+    }
+    InventoryContext context = f.context();
+    context.measure = [this](const std::string&) { return gate.pass(6'000'000); };
+    // Folder events would start comparisons of their own: the wait is longer than any test.
+    watcher = std::make_unique<RemovedAppWatcher>(context, std::chrono::hours(1));
+    watcher->start(reports.callback());
+    watcher->waitUntilIdle();
+  }
+  void remove(const std::string& name) { removeTree(f.systemApp(name + ".app")); }
+};
+
+TEST(RemovedAppWatcher, ComparisonsRunOneAtATimeFromTheStoredSnapshot) {
+  GatedWatch w({"a", "b"});
+  ASSERT_EQ(w.watcher->known().size(), 2u);
+  w.remove("a");
+  w.watcher->rescan();
+  w.gate.waitEntered(1);  // the first comparison is measuring a's data
+  w.remove("b");
+  w.watcher->rescan();
+  w.watcher->rescan();  // merged into the same follow-up
+  w.gate.release();
+  w.watcher->waitUntilIdle();
+  // a once (not again from a stale snapshot), then b from the snapshot the first comparison stored.
+  EXPECT_EQ(w.reports.ids(), (std::vector<std::string>{"com.e.a", "com.e.b"}));
+  EXPECT_EQ(w.gate.entered, 2);
+  EXPECT_TRUE(w.watcher->known().empty());
 }
 
 TEST(RemovedAppWatcher, ResultsArrivingAfterStopAreDropped) {
-  AppsFixture f;
-  writeApp(f.systemApp("A.app"), {.identifier = "com.e.a"});
-  f.library("Caches/com.e.a/c", 4096);
-  Gate gate;
-  InventoryContext context = f.context();
-  context.measure = [&](const std::string&) { return gate.pass(6'000'000); };
-  Reports reports;
-  RemovedAppWatcher watcher(context, std::chrono::hours(1));
-  watcher.start(reports.callback());
-  watcher.waitUntilIdle();
-
-  removeTree(f.systemApp("A.app"));
-  watcher.rescan();
-  gate.waitEntered(1);
-  watcher.stop();  // returns while the comparison still runs
-  gate.release();
-  watcher.waitUntilIdle();
-  EXPECT_TRUE(reports.ids().empty());
-  EXPECT_EQ(watcher.known().size(), 1u);  // the stale result was not stored either
+  GatedWatch w({"a"});
+  w.remove("a");
+  w.watcher->rescan();
+  w.gate.waitEntered(1);
+  w.watcher->stop();  // returns while the comparison still runs
+  w.gate.release();
+  w.watcher->waitUntilIdle();
+  EXPECT_TRUE(w.reports.ids().empty());
+  EXPECT_EQ(w.watcher->known().size(), 1u);  // the stale result was not stored either
 }
 
 TEST(RemovedAppWatcher, DebounceWaitsForTheLastEventOfABurst) {
