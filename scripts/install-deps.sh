@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl1-mesa-dev qt6-qpa-plugins
-  libssl-dev nlohmann-json3-dev libplist-dev
+  libssl-dev nlohmann-json3-dev libplist-dev libicu-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xfsprogs fonts-dejavu-core util-linux

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
-#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 
 #include "engines/APFSClone.h"
 #include "platform/Fiemap.h"
+#include "platform/ParallelFor.h"
 
 namespace tolvex {
 
@@ -143,14 +143,6 @@ std::vector<DuplicateGroup> examineSizeGroup(const std::vector<const Candidate*>
     }
   }
   return groups;
-}
-
-// The processors this process may run on (its affinity, which taskset and containers narrow).
-unsigned usableProcessors() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
-  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 // Calls takeUp(i) on this thread for i = 0, 1, … in order, each just before work(i) is handed to a

@@ -1,6 +1,6 @@
 #include "platform/PropertyList.h"
 
-#include <cstdlib>
+#include <cstring>
 #include <plist/plist.h>
 
 #include "platform/AtomicFile.h"
@@ -11,12 +11,12 @@ namespace {
 
 std::optional<std::string> stringValue(plist_t node) {
   if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
-  char* value = nullptr;
-  plist_get_string_val(node, &value);
-  if (!value) return std::nullopt;
-  std::string text(value);
-  std::free(value);
-  return text;
+  // Read through the pointer: libplist's copying reader aborts the process when a string's stored
+  // length disagrees with its text, as it can in a damaged file. Such a string is no text here.
+  uint64_t length = 0;
+  const char* text = plist_get_string_ptr(node, &length);
+  if (!text || std::strlen(text) != length) return std::nullopt;
+  return std::string(text, static_cast<size_t>(length));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/Bundle.h"
 #include "platform/RunningApps.h"
 #include "support/MacHome.h"
@@ -27,6 +28,8 @@ TEST(BundleIdentifier, ReadsXmlAndBinaryInfoPlists) {
       {"non-ASCII", infoPlistBytes("com.example.caf\xC3\xA9", true), "com.example.caf\xC3\xA9"},
       {"no identifier", infoPlistBytes(std::nullopt, false), std::nullopt},
       {"empty identifier", infoPlistBytes("", true), std::nullopt},
+      {"blank identifier", infoPlistBytes(" \t\n", false), std::nullopt},
+      {"identifier with inner space", infoPlistBytes("com.example. App", false), "com.example. App"},
       {"identifier not a string", xmlWithNumber, std::nullopt},
       {"root not a dictionary", xmlArray, std::nullopt},
       {"garbage", "this is not a property list at all", std::nullopt},
@@ -34,6 +37,15 @@ TEST(BundleIdentifier, ReadsXmlAndBinaryInfoPlists) {
       {"empty", "", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(bundleIdentifierFromPlist(c.bytes), c.identifier) << c.name;
+}
+
+TEST(BundleIdentifier, ADamagedPlistThatOnceStoppedTheProcessIsRead) {
+  // Found by fuzzing: reading every key of this binary plist made the plist library abort.
+  auto bytes = readWholeFile(TOLVEX_SOURCE_DIR "/fuzz/seeds/info_plist/damaged-strings.bplist");
+  ASSERT_TRUE(bytes);
+  auto strings = infoStringsFromPlist(*bytes);
+  ASSERT_TRUE(strings);
+  EXPECT_EQ(*strings, (std::map<std::string, std::string>{{"CFBundleExecutable", "Editor"}}));
 }
 
 TEST(BundleIdentifier, ReadsContentsInfoPlistOfABundle) {
@@ -45,6 +57,52 @@ TEST(BundleIdentifier, ReadsContentsInfoPlistOfABundle) {
   EXPECT_EQ(bundleIdentifier(dir / "Bin.app"), "com.example.Bin");
   EXPECT_EQ(bundleIdentifier(dir / "Empty.app"), std::nullopt);
   EXPECT_EQ(bundleIdentifier(dir / "Missing.app"), std::nullopt);
+}
+
+TEST(OpenBundle, ReadsTheTextValuesOfEitherLayout) {
+  TempDir dir;
+  TreeBuilder tree(dir.path());
+  writeApp(dir / "Full.app", {.identifier = "com.example.Full", .displayName = "Full Editor", .executable = "Full"}, true);
+  // The flat layout: Info.plist at the top, the executable beside it.
+  tree.folder("Flat.app");
+  writeFileAtomically(dir / "Flat.app/Info.plist", infoPlistBytes("com.example.Flat", false));
+  // Values that are not text are left out of the dictionary.
+  tree.folder("Typed.app/Contents");
+  writeFileAtomically(dir / "Typed.app/Contents/Info.plist",
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                      "<key>CFBundleDisplayName</key><integer>3</integer>"
+                      "<key>CFBundleName</key><string>Typed</string>"
+                      "<key>CFBundleExecutable</key><string>../../evil</string>"
+                      "<key>CFBundleIdentifier</key><array/></dict></plist>");
+  tree.folder("Bare.app/Contents");
+  tree.file("File.app");
+
+  auto full = openBundle(dir / "Full.app");
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->identifier, "com.example.Full");
+  EXPECT_EQ(full->infoString("CFBundleDisplayName"), "Full Editor");
+  EXPECT_EQ(full->executablePath(), dir / "Full.app/Contents/MacOS/Full");
+
+  auto flat = openBundle(dir / "Flat.app");
+  ASSERT_TRUE(flat);
+  EXPECT_EQ(flat->identifier, "com.example.Flat");
+  EXPECT_EQ(flat->infoString("CFBundleName"), "Example");
+  EXPECT_EQ(bundleIdentifier(dir / "Flat.app"), "com.example.Flat");
+
+  auto typed = openBundle(dir / "Typed.app");
+  ASSERT_TRUE(typed);
+  EXPECT_EQ(typed->info, (std::map<std::string, std::string>{{"CFBundleExecutable", "../../evil"}, {"CFBundleName", "Typed"}}));
+  EXPECT_EQ(typed->identifier, std::nullopt);
+  EXPECT_EQ(typed->executablePath(), std::nullopt);  // not a plain file name
+
+  // A folder without Info.plist still opens, with nothing in it; a file is no bundle.
+  auto bare = openBundle(dir / "Bare.app");
+  ASSERT_TRUE(bare);
+  EXPECT_TRUE(bare->info.empty());
+  EXPECT_EQ(bare->identifier, std::nullopt);
+  EXPECT_EQ(bare->executablePath(), std::nullopt);
+  EXPECT_FALSE(openBundle(dir / "File.app"));
+  EXPECT_FALSE(openBundle(dir / "Missing.app"));
 }
 
 TEST(RunningApps, BundleOfAnExecutableIsItsInnermostApp) {

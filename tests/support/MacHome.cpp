@@ -12,10 +12,9 @@
 
 namespace tolvex::test {
 
-std::string infoPlistBytes(const std::optional<std::string>& identifier, bool binary) {
-  plist_t root = plist_new_dict();
-  plist_dict_set_item(root, "CFBundleName", plist_new_string("Example"));
-  if (identifier) plist_dict_set_item(root, "CFBundleIdentifier", plist_new_string(identifier->c_str()));
+namespace {
+
+std::string serialised(plist_t root, bool binary) {
   char* data = nullptr;
   uint32_t length = 0;
   if (binary) plist_to_bin(root, &data, &length);
@@ -25,6 +24,34 @@ std::string infoPlistBytes(const std::optional<std::string>& identifier, bool bi
   std::string bytes(data, length);
   std::free(data);
   return bytes;
+}
+
+void setString(plist_t root, const char* key, const std::optional<std::string>& value) {
+  if (value) plist_dict_set_item(root, key, plist_new_string(value->c_str()));
+}
+
+}  // namespace
+
+std::string infoPlistBytes(const std::optional<std::string>& identifier, bool binary) {
+  plist_t root = plist_new_dict();
+  plist_dict_set_item(root, "CFBundleName", plist_new_string("Example"));
+  setString(root, "CFBundleIdentifier", identifier);
+  return serialised(root, binary);
+}
+
+std::string writeApp(const std::string& bundlePath, const AppInfo& info, bool binary) {
+  plist_t root = plist_new_dict();
+  setString(root, "CFBundleIdentifier", info.identifier);
+  setString(root, "CFBundleDisplayName", info.displayName);
+  setString(root, "CFBundleName", info.name);
+  setString(root, "CFBundleShortVersionString", info.version);
+  setString(root, "CFBundleExecutable", info.executable);
+  if (!makeFolders(bundlePath + "/Contents/MacOS")) throw std::runtime_error("mkdir " + bundlePath);
+  if (writeFileAtomically(bundlePath + "/Contents/Info.plist", serialised(root, binary)) != 0)
+    throw std::runtime_error("write Info.plist in " + bundlePath);
+  if (info.executable && writeFileAtomically(bundlePath + "/Contents/MacOS/" + *info.executable, "#!/bin/sh\n") != 0)
+    throw std::runtime_error("write executable in " + bundlePath);
+  return bundlePath;
 }
 
 std::string writeAppBundle(const std::string& bundlePath, const std::optional<std::string>& identifier,

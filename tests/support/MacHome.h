@@ -13,6 +13,18 @@ namespace tolvex::test {
 std::string writeAppBundle(const std::string& bundlePath, const std::optional<std::string>& identifier,
                            bool binary = false);
 
+// The Info.plist keys of a fixture application; keys left absent are not written.
+struct AppInfo {
+  std::optional<std::string> identifier = std::nullopt;
+  std::optional<std::string> displayName = std::nullopt;
+  std::optional<std::string> name = std::nullopt;
+  std::optional<std::string> version = std::nullopt;
+  std::optional<std::string> executable = std::nullopt;  // also creates Contents/MacOS/<executable>
+};
+
+// Writes an application bundle with `info` in Contents/Info.plist (XML or binary) and returns its path.
+std::string writeApp(const std::string& bundlePath, const AppInfo& info, bool binary = false);
+
 // The bytes of a property list whose root dictionary holds CFBundleIdentifier (when given).
 std::string infoPlistBytes(const std::optional<std::string>& identifier, bool binary);
 
