@@ -253,19 +253,9 @@ int64_t peakResidentBytes() {
   return static_cast<int64_t>(usage.ru_maxrss) * 1024;
 }
 
-// The heap the tree's nodes hold: the nodes themselves, their children lists, long names, and
-// the result's list of file nodes.
+// The memory the tree holds: its block of nodes and names, and the result's list of file nodes.
 int64_t countedTreeBytes(const ScanResult& result) {
-  int64_t bytes = static_cast<int64_t>(result.tree->nodeCount() * sizeof(FileNode));
-  bytes += static_cast<int64_t>(result.files.capacity() * sizeof(FileNode*));
-  std::vector<const FileNode*> queue{result.root};
-  for (size_t i = 0; i < queue.size(); ++i) {
-    const FileNode* node = queue[i];
-    bytes += static_cast<int64_t>(node->children.capacity() * sizeof(FileNode*));
-    if (node->name.capacity() > 15) bytes += static_cast<int64_t>(node->name.capacity() + 1);
-    for (const FileNode* c : node->children) queue.push_back(c);
-  }
-  return bytes;
+  return static_cast<int64_t>(result.tree->memoryBytes() + result.files.capacity() * sizeof(FileNode*));
 }
 
 void compare(const std::string& label, const std::string& root, int rounds) {
