@@ -288,6 +288,43 @@ Run timed(const std::vector<std::string>& argv, std::string* out = nullptr) {
   return run;
 }
 
+std::string selfPath();
+
+// `bench_scanner --measure PROGRAM ARGS...`: runs the program (its output thrown away) and prints its
+// wall time and peak resident memory. A fresh, small process, so that the program's peak is its own:
+// a spawned child's peak starts from its parent's size.
+int measureOnce(char** argv) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const auto start = Clock::now();
+  pid_t pid;
+  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return 1;
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  const double took = seconds(Clock::now() - start);
+  std::printf("%.6f %ld\n", took, usage.ru_maxrss);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+}
+
+// One measured run of a contender.
+Run measured(const std::vector<std::string>& argv) {
+  std::vector<std::string> helper{selfPath(), "--measure"};
+  helper.insert(helper.end(), argv.begin(), argv.end());
+  std::string out;
+  Run run = timed(helper, &out);
+  double took = 0;
+  long peakKiB = 0;
+  run.ok = run.ok && std::sscanf(out.c_str(), "%lf %ld", &took, &peakKiB) == 2;
+  run.seconds = took;
+  run.peakBytes = static_cast<int64_t>(peakKiB) * 1024;
+  return run;
+}
+
 std::string selfPath() {
   char exe[4096];
   const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
@@ -364,7 +401,7 @@ void compare(const std::string& label, const std::string& root, int rounds) {
     // Each round starts with another contender, so none always runs on another's warm-up.
     for (size_t i = 0; i < contenders.size(); ++i) {
       Contender& c = contenders[(i + static_cast<size_t>(r)) % contenders.size()];
-      const Run run = timed(c.argv);
+      const Run run = measured(c.argv);
       c.failed = c.failed || !run.ok;
       c.times.push_back(run.seconds);
       c.peakBytes = std::max(c.peakBytes, run.peakBytes);
@@ -383,6 +420,7 @@ void compare(const std::string& label, const std::string& root, int rounds) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--walk") return walkOnce(argv[2], static_cast<unsigned>(std::atoi(argv[3])));
+  if (argc >= 3 && std::string(argv[1]) == "--measure") return measureOnce(argv + 2);
   std::string base;
   int64_t target = 1000000;
   int rounds = 5;

@@ -43,7 +43,7 @@ std::optional<ScanResult> Scanner::walk(const std::string& root, const std::set<
 
   const auto cancelled = [this] { return isCancelled(); };
   ScanProgress reports(progress, progressInterval_, cancelled);
-  const unsigned threads = threads_ != 0 ? threads_ : walkThreadsFor(rootStat.device);
+  const unsigned threads = threads_ != 0 ? threads_ : walkThreads();
   ScanCollector collector(threads, classifier, excludedPaths, reports, cancelled);
   FolderRecord* rootRecord = collector.makeRoot(root, rootStat);
   if (!TreeWalk(threads).run(root, rootStat, rootRecord, collector)) return std::nullopt;

@@ -3,12 +3,10 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -236,24 +234,13 @@ bool TreeWalk::run(const std::string& root, const EntryStat& rootStat, void* roo
   return !walk.stopped();
 }
 
-unsigned walkThreadsFor(uint64_t device) {
+unsigned walkThreads() {
   cpu_set_t set;
   CPU_ZERO(&set);
-  unsigned processors = ::sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<unsigned>(CPU_COUNT(&set))
-                                                                     : std::thread::hardware_concurrency();
-  processors = std::clamp(processors, 1u, 8u);
-  // The block device's queue says whether it rotates; a partition's queue is its disk's.
-  const unsigned major = ::major(static_cast<dev_t>(device)), minor = ::minor(static_cast<dev_t>(device));
-  for (const char* queue : {"queue/rotational", "../queue/rotational"}) {
-    char path[96];
-    std::snprintf(path, sizeof path, "/sys/dev/block/%u:%u/%s", major, minor, queue);
-    if (FILE* file = std::fopen(path, "re")) {
-      const int rotational = std::fgetc(file);
-      std::fclose(file);
-      return rotational == '1' ? 1 : processors;
-    }
-  }
-  return processors;
+  const unsigned processors = ::sched_getaffinity(0, sizeof set, &set) == 0
+                                  ? static_cast<unsigned>(CPU_COUNT(&set))
+                                  : std::thread::hardware_concurrency();
+  return std::clamp(processors, 1u, 8u);
 }
 
 }  // namespace tolvex

@@ -86,9 +86,11 @@ class TreeWalk {
   unsigned threads_;
 };
 
-// The threads a walk of the device `device` profits from: the processors this process may use, at
-// most 8; one for a rotating disk, where parallel reads only add seeks.
-unsigned walkThreadsFor(uint64_t device);
+// The threads a walk profits from: the processors this process may use, at most 8 (past that, the
+// kernel's own locks on the file system's metadata let a walk gain little). A disk's "rotational"
+// flag is no guide: virtual disks report it whatever backs them, and with the metadata in the
+// cache a parallel walk gains on any disk.
+unsigned walkThreads();
 
 // `base` + "/" + `name`, as fts joins them: one trailing "/" of `base` stands for the separator.
 std::string joinPath(std::string_view base, std::string_view name);
