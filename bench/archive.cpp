@@ -2,7 +2,8 @@
 // our LZFSE codec is timed against `gzip -6` / `gzip -d` on the same uncompressed archive stream.
 //   bench_archive [nodes]   (default 1000000)
 // Prints sizes, MB/s (of uncompressed data), ratios, and the whole read of the archive file into a
-// ScanResult. Targets: encoder >= gzip -6, decoder >= gzip -d, read < 1 s.
+// ScanResult, also in a fresh process as at launch. Targets: encoder >= gzip -6, decoder >= gzip -d,
+// read < 1 s, and < 0.3 s in a fresh process.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -158,7 +159,34 @@ double mb(size_t bytes) { return static_cast<double>(bytes) / 1e6; }
 
 }  // namespace
 
+// `bench_archive --read FILE`: reads the archive in this fresh process and prints the seconds it took.
+int readOnce(const std::string& archive) {
+  std::optional<std::pair<ScanResult, ScanTarget>> loaded;
+  const double t = seconds([&] { loaded = readScanArchive(archive); });
+  if (!loaded) return 1;
+  std::printf("%.6f %zu\n", t, loaded->first.tree->nodeCount());
+  return 0;
+}
+
+// The read in fresh processes, as at launch, where every page of the tree is new memory.
+double freshProcessRead(const std::string& archive, int rounds) {
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return 1e30;
+  exe[n] = '\0';
+  const std::string out = archive + ".time";
+  std::vector<double> times;
+  for (int i = 0; i < rounds; ++i) {
+    if (!run({exe, "--read", archive}, "/dev/null", out)) return 1e30;
+    times.push_back(std::strtod(readWholeFile(out).value_or("1e30").c_str(), nullptr));
+  }
+  std::remove(out.c_str());
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--read") return readOnce(argv[2]);
   const size_t target = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
   char folderTemplate[] = "/tmp/tolvex-bench-archive.XXXXXX";
   if (!mkdtemp(folderTemplate)) return 1;
@@ -217,6 +245,9 @@ int main(int argc, char** argv) {
   std::printf("write archive (stream + compress + atomic write): %.3f s\n", write);
   std::printf("read archive into a ScanResult (%zu nodes): first %.3f s, best %.3f s (file %.3f, decompress %.3f, "
               "parse %.3f)\n", readNodes, firstReadTime, readTime, fileTime, inflateTime, parseTime);
+  const double fresh = freshProcessRead(archive, 5);
+  std::printf("read archive in a fresh process (median of 5): %.3f s (target < 0.3 s: %s)\n", fresh,
+              fresh < 0.3 ? "met" : "MISSED");
   const bool ok = decodedOk && gzipOk && readNodes == result.tree->nodeCount();
   std::printf("targets: encoder >= gzip -6 %s, decoder >= gzip -d %s, read < 1 s %s%s\n",
               encode <= gzipEncode ? "met" : "MISSED", decode <= gzipDecode ? "met" : "MISSED",

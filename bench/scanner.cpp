@@ -1,10 +1,15 @@
-// Times Scanner::walk against `du -s -x --block-size=1` on the same trees in one run: a generated
-// home folder of about a million entries, then /usr. Prints the ratio of the median times
-// (ours / du), entries per second, peak resident memory and the memory per node of the tree.
+// Times Scanner::walk, on one thread and in parallel, against du, ncdu and gdu on the same trees in
+// one run: a generated home folder of about a million entries, then each folder named on the command
+// line (/usr when none is). Every contender runs as its own process, in alternating order round by
+// round; the figures are the median wall time, its ratio to du's, entries per second and the peak
+// resident memory of the process. A walk in this process then gives the memory the tree takes per
+// node, and every total is checked against `du -s -x --block-size=1`.
 //
-//   bench_scanner [base-folder] [--entries N] [--rounds R] [--keep] [--no-usr]
+//   bench_scanner [--base DIR] [--entries N] [--rounds R] [--keep] [--no-home] [FOLDER...]
 //
-// The home folder is generated under base-folder (default $TMPDIR or /tmp) and removed afterwards.
+// The home folder is generated under DIR (default $TMPDIR or /tmp) and removed afterwards. A peer that
+// is not installed is left out. Targets: our walk on one thread at most 0.75 x du; in parallel at most
+// 0.4 x du, faster than gdu, with a tenth of gdu's memory.
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -12,6 +17,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+
+extern char** environ;
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,7 +32,6 @@
 #include <vector>
 
 #include "model/Scanner.h"
-#include "platform/Process.h"
 
 
 using namespace tolvex;
@@ -216,13 +222,6 @@ int64_t generateHome(const std::string& home, int64_t target, Generator& gen) {
 // ---------------------------------------------------------------------------------------------
 // Measuring
 
-int runQuiet(const std::vector<std::string>& argv, std::string* out = nullptr) {
-  auto result = runProcess(argv);
-  if (!result) die("spawn " + argv[0]);
-  if (out) out->append(result->output);
-  return result->exitStatus;
-}
-
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 double median(std::vector<double> values) {
@@ -241,132 +240,223 @@ int64_t residentBytes() {
   return static_cast<int64_t>(resident) * ::sysconf(_SC_PAGESIZE);
 }
 
-// Bytes of the heap in use (allocated and not freed), wherever they live.
-int64_t heapInUse() {
-  const struct mallinfo2 info = mallinfo2();
-  return static_cast<int64_t>(info.uordblks + info.hblkhd);
+bool installed(const std::string& program) {
+  for (const char* dir : {"/usr/bin/", "/bin/", "/usr/local/bin/"})
+    if (::access((dir + program).c_str(), X_OK) == 0) return true;
+  return false;
 }
 
-int64_t peakResidentBytes() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return static_cast<int64_t>(usage.ru_maxrss) * 1024;
-}
+// One run of a program with its output thrown away: wall time and peak resident memory.
+struct Run {
+  double seconds = 0;
+  int64_t peakBytes = 0;
+  bool ok = false;
+};
 
-// The heap the tree's nodes hold: the nodes themselves, their children lists, long names, and
-// the result's list of file nodes.
-int64_t countedTreeBytes(const ScanResult& result) {
-  int64_t bytes = static_cast<int64_t>(result.tree->nodeCount() * sizeof(FileNode));
-  bytes += static_cast<int64_t>(result.files.capacity() * sizeof(FileNode*));
-  std::vector<const FileNode*> queue{result.root};
-  for (size_t i = 0; i < queue.size(); ++i) {
-    const FileNode* node = queue[i];
-    bytes += static_cast<int64_t>(node->children.capacity() * sizeof(FileNode*));
-    if (node->name.capacity() > 15) bytes += static_cast<int64_t>(node->name.capacity() + 1);
-    for (const FileNode* c : node->children) queue.push_back(c);
+Run timed(const std::vector<std::string>& argv, std::string* out = nullptr) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) die("pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid;
+  const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeFds[1]);
+  Run run;
+  if (error == 0) {
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) break;
+      if (out) out->append(buffer, static_cast<size_t>(n));
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    run.seconds = seconds(Clock::now() - start);
+    run.peakBytes = static_cast<int64_t>(usage.ru_maxrss) * 1024;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
-  return bytes;
+  ::close(pipeFds[0]);
+  return run;
 }
+
+std::string selfPath();
+
+// `bench_scanner --measure PROGRAM ARGS...`: runs the program (its output thrown away) and prints its
+// wall time and peak resident memory. A fresh, small process, so that the program's peak is its own:
+// a spawned child's peak starts from its parent's size.
+int measureOnce(char** argv) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const auto start = Clock::now();
+  pid_t pid;
+  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return 1;
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  const double took = seconds(Clock::now() - start);
+  std::printf("%.6f %ld\n", took, usage.ru_maxrss);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+}
+
+// One measured run of a contender.
+Run measured(const std::vector<std::string>& argv) {
+  std::vector<std::string> helper{selfPath(), "--measure"};
+  helper.insert(helper.end(), argv.begin(), argv.end());
+  std::string out;
+  Run run = timed(helper, &out);
+  double took = 0;
+  long peakKiB = 0;
+  run.ok = run.ok && std::sscanf(out.c_str(), "%lf %ld", &took, &peakKiB) == 2;
+  run.seconds = took;
+  run.peakBytes = static_cast<int64_t>(peakKiB) * 1024;
+  return run;
+}
+
+std::string selfPath() {
+  char exe[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) die("readlink /proc/self/exe");
+  return std::string(exe, static_cast<size_t>(n));
+}
+
+// `bench_scanner --walk ROOT THREADS`: one scan in a fresh process; prints the root's size.
+int walkOnce(const std::string& root, unsigned threads) {
+  Scanner scanner(std::chrono::duration<double>(0.08), threads);
+  auto result = scanner.walk(root, {}, [](int64_t, int64_t, const std::string&) {});
+  if (!result) return 1;
+  std::printf("%" PRId64 "\n", get(result->root->size));
+  return 0;
+}
+
+struct Contender {
+  std::string name;
+  std::vector<std::string> argv;
+  std::vector<double> times;
+  int64_t peakBytes = 0;
+  bool failed = false;
+};
 
 void compare(const std::string& label, const std::string& root, int rounds) {
   std::printf("\n== %s: %s\n", label.c_str(), root.c_str());
-  const std::vector<std::string> du = {"du", "-s", "-x", "--block-size=1", root};
-
-  // Warm the cache: du twice.
   std::string duOut;
-  runQuiet(du);
-  runQuiet(du, &duOut);
+  timed({"du", "-s", "-x", "--block-size=1", root});  // warms the cache
+  timed({"du", "-s", "-x", "--block-size=1", root}, &duOut);
   const int64_t duSize = std::strtoll(duOut.c_str(), nullptr, 10);
 
-  // The first walk of this process measures the memory the tree takes.
-  const int64_t residentBefore = residentBytes(), heapBefore = heapInUse();
-  Scanner scanner;
+  // A walk in this process: the memory the tree takes, and the totals of both of our walks.
+  const int64_t residentBefore = residentBytes();
+  Scanner scanner(std::chrono::duration<double>(0.08), 1);
   auto first = scanner.walk(root, {}, nullptr);
   if (!first) die("walk " + root);
-  const int64_t residentGrowth = residentBytes() - residentBefore, heapGrowth = heapInUse() - heapBefore;
+  const int64_t residentGrowth = residentBytes() - residentBefore;
+  Scanner parallelScanner;
+  auto parallel = parallelScanner.walk(root, {}, nullptr);
+  if (!parallel) die("parallel walk " + root);
   const int64_t nodes = static_cast<int64_t>(first->tree->nodeCount());
-  const int64_t counted = countedTreeBytes(*first);
+  const int64_t held = static_cast<int64_t>(first->tree->memoryBytes() + first->files.capacity() * sizeof(FileNode*));
   const int64_t entries = first->totalFiles + first->totalDirectories + first->hardLinksSkipped +
                           first->unreadableDirectories;
-  const int64_t ourSize = get(first->root->size);
+  const int64_t ourSize = get(first->root->size), parallelSize = get(parallel->root->size);
+  const bool same = ourSize == parallelSize && first->totalFiles == parallel->totalFiles &&
+                    first->hardLinksSkipped == parallel->hardLinksSkipped && nodes == static_cast<int64_t>(parallel->tree->nodeCount());
   std::printf("entries %" PRId64 " (files %" PRId64 ", folders %" PRId64 ", hard links skipped %" PRId64
               ", unreadable %" PRId64 "); nodes %" PRId64 " (file nodes %zu)\n",
               entries, first->totalFiles, first->totalDirectories, first->hardLinksSkipped,
               first->unreadableDirectories, nodes, first->files.size());
-  std::printf("size: ours %" PRId64 ", du %" PRId64 " (%s)\n", ourSize, duSize,
-              ourSize == duSize ? "equal" : "DIFFERENT");
+  std::printf("size: ours %" PRId64 ", ours in parallel %" PRId64 ", du %" PRId64 " (%s)\n", ourSize, parallelSize,
+              duSize, ourSize == duSize && same ? "equal" : "DIFFERENT");
+  std::printf("tree memory: %.1f MB = %.1f bytes/node (nodes %zu bytes each, names, file list); resident growth "
+              "%.1f MB = %.1f bytes/node\n",
+              static_cast<double>(held) / 1e6, static_cast<double>(held) / static_cast<double>(nodes), sizeof(FileNode),
+              static_cast<double>(residentGrowth) / 1e6,
+              static_cast<double>(residentGrowth) / static_cast<double>(nodes));
   first.reset();
+  parallel.reset();
 
-  std::vector<double> ours, theirs;
+  const std::string self = selfPath();
+  std::vector<Contender> contenders = {
+      {"ours, 1 thread", {self, "--walk", root, "1"}, {}, 0, false},
+      {"ours, parallel", {self, "--walk", root, "0"}, {}, 0, false},
+      {"du -s -x", {"du", "-s", "-x", root}, {}, 0, false},
+  };
+  if (installed("ncdu")) contenders.push_back({"ncdu -0 -o /dev/null", {"ncdu", "-0", "-o", "/dev/null", root}, {}, 0, false});
+  else std::printf("(ncdu is not installed: left out)\n");
+  if (installed("gdu")) contenders.push_back({"gdu -n -p", {"gdu", "-n", "-p", root}, {}, 0, false});
+  else std::printf("(gdu is not installed: left out)\n");
+
   for (int r = 0; r < rounds; ++r) {
-    // Alternate who goes first, so neither always runs on the other's warm-up.
-    for (int turn = 0; turn < 2; ++turn) {
-      if ((turn == 0) == (r % 2 == 0)) {
-        Scanner s;
-        const auto start = Clock::now();
-        auto result = s.walk(root, {}, [](int64_t, int64_t, const std::string&) {});
-        ours.push_back(seconds(Clock::now() - start));
-        if (!result) die("walk " + root);
-      } else {
-        const auto start = Clock::now();
-        if (runQuiet(du) < 0) die("du");
-        theirs.push_back(seconds(Clock::now() - start));
-      }
+    // Each round starts with another contender, so none always runs on another's warm-up.
+    for (size_t i = 0; i < contenders.size(); ++i) {
+      Contender& c = contenders[(i + static_cast<size_t>(r)) % contenders.size()];
+      const Run run = measured(c.argv);
+      c.failed = c.failed || !run.ok;
+      c.times.push_back(run.seconds);
+      c.peakBytes = std::max(c.peakBytes, run.peakBytes);
     }
   }
-  const double ourMedian = median(ours), duMedian = median(theirs);
-  std::printf("rounds %d: median ours %.3f s, du %.3f s, ratio ours/du %.3f\n", rounds, ourMedian, duMedian,
-              ourMedian / duMedian);
-  std::printf("entries per second: ours %.0f, du %.0f\n", static_cast<double>(entries) / ourMedian,
-              static_cast<double>(entries) / duMedian);
-  auto perNode = [&](int64_t bytes) { return static_cast<double>(bytes) / static_cast<double>(nodes); };
-  std::printf("tree memory: heap growth %.1f MB = %.0f bytes/node; resident growth %.1f MB = %.0f bytes/node "
-              "(only meaningful for the first tree of the process); counted %.1f MB = %.0f bytes/node "
-              "(sizeof(FileNode) %zu)\n",
-              static_cast<double>(heapGrowth) / 1e6, perNode(heapGrowth), static_cast<double>(residentGrowth) / 1e6,
-              perNode(residentGrowth), static_cast<double>(counted) / 1e6, perNode(counted), sizeof(FileNode));
-  std::printf("peak resident memory of this process so far: %.1f MB\n",
-              static_cast<double>(peakResidentBytes()) / 1e6);
+  const double du = median(contenders[2].times);
+  std::printf("%-22s %10s %9s %14s %12s   (%d rounds)\n", "", "median s", "x du", "entries/s", "peak MB", rounds);
+  for (const Contender& c : contenders) {
+    const double t = median(c.times);
+    std::printf("%-22s %10.3f %9.3f %14.0f %12.1f%s\n", c.name.c_str(), t, t / du,
+                static_cast<double>(entries) / t, static_cast<double>(c.peakBytes) / 1e6, c.failed ? "  (FAILED)" : "");
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--walk") return walkOnce(argv[2], static_cast<unsigned>(std::atoi(argv[3])));
+  if (argc >= 3 && std::string(argv[1]) == "--measure") return measureOnce(argv + 2);
   std::string base;
   int64_t target = 1000000;
   int rounds = 5;
-  bool keep = false, usr = true;
+  bool keep = false, home = true;
+  std::vector<std::string> folders;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--entries" && i + 1 < argc) target = std::atoll(argv[++i]);
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--base" && i + 1 < argc) base = argv[++i];
     else if (arg == "--keep") keep = true;
-    else if (arg == "--no-usr") usr = false;
-    else base = arg;
+    else if (arg == "--no-home") home = false;
+    else folders.push_back(arg);
   }
+  if (folders.empty()) folders.push_back("/usr");
   if (base.empty()) {
     const char* tmp = std::getenv("TMPDIR");
     base = tmp && *tmp ? tmp : "/tmp";
   }
+  std::printf("processors: %ld\n", ::sysconf(_SC_NPROCESSORS_ONLN));
 
-  std::string work = base + "/tolvex-bench.XXXXXX";
-  if (!::mkdtemp(work.data())) die("mkdtemp in " + base);
-  const std::string home = work + "/home";
-  Generator gen(42);
-  const auto start = Clock::now();
-  generateHome(home, target, gen);
-  ::sync();
-  std::printf("generated %s: %" PRId64 " entries (%" PRId64 " large files, %" PRId64 " hard links, %" PRId64
-              " symbolic links, %.2f GB allocated) in %.1f s\n",
-              home.c_str(), gen.entries, gen.largeFiles, gen.hardLinks, gen.symlinks,
-              static_cast<double>(gen.allocatedBytes) / 1e9, seconds(Clock::now() - start));
-
-  compare("generated home folder", home, rounds);
-  if (!keep) {
-    const auto removeStart = Clock::now();
-    runQuiet({"rm", "-rf", "--one-file-system", work});
-    std::printf("(removed the generated tree in %.1f s)\n", seconds(Clock::now() - removeStart));
+  if (home) {
+    std::string work = base + "/tolvex-bench.XXXXXX";
+    if (!::mkdtemp(work.data())) die("mkdtemp in " + base);
+    const std::string path = work + "/home";
+    Generator gen(42);
+    const auto start = Clock::now();
+    generateHome(path, target, gen);
+    ::sync();
+    std::printf("generated %s: %" PRId64 " entries (%" PRId64 " large files, %" PRId64 " hard links, %" PRId64
+                " symbolic links, %.2f GB allocated) in %.1f s\n",
+                path.c_str(), gen.entries, gen.largeFiles, gen.hardLinks, gen.symlinks,
+                static_cast<double>(gen.allocatedBytes) / 1e9, seconds(Clock::now() - start));
+    compare("generated home folder", path, rounds);
+    if (!keep) timed({"rm", "-rf", "--one-file-system", work});
   }
-  if (usr) compare("/usr", "/usr", rounds);
+  for (const std::string& folder : folders) compare("folder", folder, rounds);
   return 0;
 }

@@ -1,28 +1,74 @@
 #include "model/FileNode.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstring>
 #include <new>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
 
 namespace tolvex {
 
 namespace {
+
 std::atomic<uint64_t> nextSerial{1};
+
+constexpr size_t kHugePage = size_t{2} << 20;
+// Node by node: the block reserved for a tree (address space only; pages are committed as used),
+// its first half for nodes, its second for names and lists.
+constexpr size_t kGrowingBlock = size_t{1} << 30;
+constexpr size_t kCommitStep = size_t{1} << 20;
+// Laid out whole: distances are 32-bit.
+constexpr size_t kMaxWholeBlock = (size_t{1} << 32) - 1;
+
+size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
+
+// Maps `size` bytes aligned to 2 MiB, so the kernel can back a large tree with huge pages (far fewer
+// page faults while it is built); `access` false reserves address space only.
+char* mapBlock(size_t size, bool access) {
+  const size_t padded = size + kHugePage;
+  const int protection = access ? PROT_READ | PROT_WRITE : PROT_NONE;
+  void* raw = ::mmap(nullptr, padded, protection, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  char* start = static_cast<char*>(raw);
+  char* aligned = reinterpret_cast<char*>(roundUp(reinterpret_cast<uintptr_t>(start), kHugePage));
+  if (aligned > start) ::munmap(start, static_cast<size_t>(aligned - start));
+  char* end = start + padded;
+  if (end > aligned + size) ::munmap(aligned + size, static_cast<size_t>(end - (aligned + size)));
+  if (access && size >= kHugePage) ::madvise(aligned, size, MADV_HUGEPAGE);
+  return aligned;
 }
 
-FileNode::FileNode(std::string name_, FileNode* parent_, bool isDirectory_, bool isPackage_, FileKind kind_,
-                   StorageBucket bucket_)
-    : name(std::move(name_)),
-      parent(parent_),
-      serial(nextSerial.fetch_add(1, std::memory_order_relaxed)),
-      isDirectory(isDirectory_),
-      isPackage(isPackage_),
-      kind(kind_),
-      bucket(bucket_) {}
+void storeName(unsigned char* at, std::string_view name) {
+  if (name.size() < 255) {
+    *at++ = static_cast<unsigned char>(name.size());
+  } else {
+    const auto n = static_cast<uint32_t>(name.size());
+    *at++ = 255;
+    for (int i = 0; i < 4; ++i) *at++ = static_cast<unsigned char>(n >> (8 * i));
+  }
+  std::memcpy(at, name.data(), name.size());
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const NodeName& name) { return out << name.view(); }
+
+FileNode* ChildList::at(size_t i) const {
+  if (i >= size()) throw std::out_of_range("no such child");
+  return (*this)[i];
+}
+
+FileNode::FileNode(uint64_t serial_, bool isDirectory_, bool isPackage_, FileKind kind_, StorageBucket bucket_)
+    : serial(serial_), isDirectory(isDirectory_), isPackage(isPackage_), kind(kind_), bucket(bucket_) {}
 
 std::string FileNode::path() const {
   std::vector<const FileNode*> chain;
   for (const FileNode* node = this; node; node = node->parent) chain.push_back(node);
-  const std::string& rootName = chain.back()->name;
-  if (chain.size() == 1) return rootName;
+  const std::string_view rootName = chain.back()->name;
+  if (chain.size() == 1) return std::string(rootName);
   size_t length = rootName.size() + 1;
   for (size_t i = 0; i + 1 < chain.size(); ++i) length += chain[i]->name.size() + 1;
   std::string out;
@@ -30,7 +76,7 @@ std::string FileNode::path() const {
   out = rootName;
   if (out.empty() || out.back() != '/') out += '/';
   for (size_t i = chain.size() - 1; i-- > 0;) {
-    out += chain[i]->name;
+    out += chain[i]->name.view();
     if (i > 0) out += '/';
   }
   return out;
@@ -42,21 +88,122 @@ bool FileNode::isGone() const {
   return false;
 }
 
-FileTree::~FileTree() {
-  for (size_t i = 0; i < count_; ++i) chunks_[i / kChunk][i % kChunk].~FileNode();
-  for (FileNode* chunk : chunks_) ::operator delete(chunk, std::align_val_t(alignof(FileNode)));
+// ---------------------------------------------------------------------------------------------
+// FileTree
+
+FileTree::FileTree() {
+  block_ = mapBlock(kGrowingBlock, false);
+  blockSize_ = kGrowingBlock;
+  nodes_ = reinterpret_cast<FileNode*>(block_);
+  nodeCapacity_ = kGrowingBlock / 2 / sizeof(FileNode);
+  extra_ = block_ + kGrowingBlock / 2;
+  extraCapacity_ = kGrowingBlock / 2;
 }
 
-FileNode* FileTree::make(std::string name, FileNode* parent, bool isDirectory, bool isPackage, FileKind kind,
-                         StorageBucket bucket) {
-  if (count_ == chunks_.size() * kChunk) {
-    chunks_.push_back(static_cast<FileNode*>(
-        ::operator new(sizeof(FileNode) * kChunk, std::align_val_t(alignof(FileNode)))));
-  }
-  FileNode* slot = &chunks_[count_ / kChunk][count_ % kChunk];
-  FileNode* node = new (slot) FileNode(std::move(name), parent, isDirectory, isPackage, kind, bucket);
+FileTree::FileTree(size_t nodes, size_t nameBytes) : wholeLayout_(true) {
+  if (nodes > kMaxWholeBlock / sizeof(FileNode) || nameBytes > kMaxWholeBlock - nodes * sizeof(FileNode))
+    throw std::length_error("a tree of more than 4 GiB");
+  const size_t nodeBytes = nodes * sizeof(FileNode);
+  blockSize_ = std::max<size_t>(roundUp(nodeBytes + nameBytes, 4096), 4096);
+  block_ = mapBlock(blockSize_, true);
+  nodes_ = reinterpret_cast<FileNode*>(block_);
+  nodeCapacity_ = nodes;
+  extra_ = block_ + nodeBytes;
+  extraCapacity_ = nameBytes;
+  nodeCommitted_ = nodeBytes;
+  extraCommitted_ = nameBytes;
+  nextSerial_ = nextSerial.fetch_add(nodes, std::memory_order_relaxed);
+}
+
+FileTree::~FileTree() {
+  // Nodes hold nothing outside the block: unmapping it frees them all.
+  static_assert(std::is_trivially_destructible_v<FileNode>);
+  ::munmap(block_, blockSize_);
+}
+
+size_t FileTree::memoryBytes() const { return count_ * sizeof(FileNode) + extraUsed_; }
+
+// Node by node: makes the first `needed` bytes from `area` usable.
+void FileTree::commit(char* area, size_t& committed, size_t needed) {
+  if (needed <= committed) return;
+  const size_t target = roundUp(needed, kCommitStep);
+  if (::mprotect(area + committed, target - committed, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
+  committed = target;
+}
+
+char* FileTree::take(size_t bytes, size_t alignment) {
+  const size_t at = roundUp(extraUsed_, alignment);
+  if (at > extraCapacity_ || bytes > extraCapacity_ - at) throw std::length_error("the tree's name area is full");
+  if (!wholeLayout_) commit(extra_, extraCommitted_, at + bytes);
+  extraUsed_ = at + bytes;
+  return extra_ + at;
+}
+
+FileNode* FileTree::place(std::string_view name, FileNode* slot, FileNode* parent, bool isDirectory,
+                          bool isPackage, FileKind kind, StorageBucket bucket) {
+  auto* stored = reinterpret_cast<unsigned char*>(take(storedSize(name), 1));
+  const uint64_t serial = wholeLayout_ ? nextSerial_++ : nextSerial.fetch_add(1, std::memory_order_relaxed);
+  FileNode* node = new (slot) FileNode(serial, isDirectory, isPackage, kind, bucket);
+  storeName(stored, name);
+  node->name.offset_ = static_cast<uint32_t>(stored - reinterpret_cast<const unsigned char*>(&node->name));
+  if (parent) node->parent.back_ = static_cast<uint32_t>(node - parent);
   ++count_;
-  if (parent) parent->children.push_back(node);
+  return node;
+}
+
+FileNode* FileTree::make(std::string_view name, FileNode* parent, bool isDirectory, bool isPackage, FileKind kind,
+                         StorageBucket bucket) {
+  if (wholeLayout_) throw std::logic_error("this tree is laid out whole");
+  if (count_ == nodeCapacity_) throw std::length_error("the tree is full");
+  commit(block_, nodeCommitted_, (count_ + 1) * sizeof(FileNode));
+  FileNode* node = place(name, nodes_ + count_, parent, isDirectory, isPackage, kind, bucket);
+  if (parent) appendListed(parent, node);
+  return node;
+}
+
+// A listed child array holds 4 distances at first and doubles when full; the old one is left behind.
+void FileTree::appendListed(FileNode* parent, FileNode* child) {
+  ChildList& list = parent->children;
+  const size_t count = list.size();
+  uint32_t* entries =
+      count == 0 ? nullptr
+                 : reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(&list) + list.offset_);
+  const bool full = count == 0 || (count >= 4 && (count & (count - 1)) == 0);
+  if (full) {
+    const size_t capacity = count == 0 ? 4 : count * 2;
+    auto* grown = reinterpret_cast<uint32_t*>(take(capacity * sizeof(uint32_t), alignof(uint32_t)));
+    if (count > 0) std::memcpy(grown, entries, count * sizeof(uint32_t));
+    entries = grown;
+    list.offset_ = static_cast<uint32_t>(reinterpret_cast<char*>(grown) - reinterpret_cast<char*>(&list));
+  }
+  entries[count] = static_cast<uint32_t>(child - parent);
+  list.count_ = static_cast<uint32_t>(count + 1) | ChildList::kListed;
+}
+
+FileNode* FileTree::makeRoot(std::string_view name, bool isDirectory, bool isPackage, FileKind kind,
+                             StorageBucket bucket) {
+  if (!wholeLayout_ || count_ != 0 || nodeCapacity_ == 0) throw std::logic_error("the root comes first");
+  reserved_ = 1;
+  return place(name, nodes_, nullptr, isDirectory, isPackage, kind, bucket);
+}
+
+void FileTree::reserveChildren(FileNode* parent, size_t count) {
+  if (!wholeLayout_ || count > nodeCapacity_ - reserved_ || parent->children.size() != 0)
+    throw std::logic_error("children beyond the tree's room");
+  parent->children.offset_ = static_cast<uint32_t>((nodes_ + reserved_) - parent);
+  parent->children.count_ = 0;
+  reserved_ += count;
+}
+
+FileNode* FileTree::makeChild(FileNode* parent, std::string_view name, bool isDirectory, bool isPackage,
+                              FileKind kind, StorageBucket bucket) {
+  // The caller makes no more children than it reserved: the archive reader and the scanner know
+  // each folder's count before they start on it.
+  if (parent->children.offset_ == 0) throw std::logic_error("no room reserved for children");
+  FileNode* slot = parent + parent->children.offset_ + parent->children.count_;
+  if (slot >= nodes_ + reserved_) throw std::logic_error("a child beyond the reserved room");
+  FileNode* node = place(name, slot, parent, isDirectory, isPackage, kind, bucket);
+  ++parent->children.count_;
   return node;
 }
 

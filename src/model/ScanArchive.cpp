@@ -150,6 +150,44 @@ std::map<Key, int64_t> toMap(const Pairs& pairs, std::optional<Key> (*fromRaw)(u
   return map;
 }
 
+
+// Reads the node records in pre-order, calling `visit(name, record tail, child count, parent)` for
+// each, where `parent` points to what `visit` returned for the node's parent (null for the root).
+// `announced` is the number of children promised by the open nodes and not read yet: each needs at
+// least the smallest record, so a count the remaining bytes cannot hold ends the read at once.
+// False for records cut short or counts the data cannot hold.
+template <typename Token, typename Visit>
+bool readRecords(Cursor c, Visit&& visit) {
+  struct Frame {
+    Token token;
+    uint64_t remaining;
+  };
+  std::vector<Frame> stack;
+  uint64_t announced = 0;
+  for (;;) {
+    const auto name = readStr(c);
+    if (!name) return false;
+    // A name is one entry of its folder (the root's is its full path): anything else would make a
+    // node's path name another file than the one scanned.
+    if (stack.empty() ? !isPlainPathText(*name) : !isPlainEntryName(*name)) return false;
+    const uint8_t* r = c.take(kRecordTail);
+    if (!r) return false;
+    const uint32_t childCount = load32(r + 59);
+    Token token = visit(*name, r, childCount, stack.empty() ? nullptr : &stack.back().token);
+    if (!stack.empty()) {
+      --stack.back().remaining;
+      --announced;
+      while (!stack.empty() && stack.back().remaining == 0) stack.pop_back();
+    }
+    if (childCount > 0) {
+      if (announced + childCount > c.left() / kSmallestRecord) return false;
+      stack.push_back({token, childCount});
+      announced += childCount;
+    }
+    if (stack.empty()) return true;  // bytes after the last record do not matter
+  }
+}
+
 }  // namespace
 
 std::string scanArchiveBytes(const ScanResult& result, const ScanTarget& target) {
@@ -249,31 +287,34 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
   result.duration = loadF64(totals + 32);
   result.finishedAt = loadF64(totals + 40);
 
-  // Nodes. `announced` is the number of children promised by the nodes on the stack and not read
-  // yet: each needs at least the smallest record, so a count the remaining bytes cannot hold ends
-  // the read at once, and reserving room for announced children never outgrows the data.
-  auto tree = std::make_shared<FileTree>();
-  struct Frame {
-    FileNode* node;
-    uint64_t remaining;
-  };
-  std::vector<Frame> stack;
-  uint64_t announced = 0;
-  for (;;) {
-    const auto name = readStr(c);
-    if (!name) return std::nullopt;
-    // A name is one entry of its folder (the root's is its full path): anything else would make a
-    // node's path name another file than the one scanned.
-    if (stack.empty() ? !isPlainPathText(*name) : !isPlainEntryName(*name)) return std::nullopt;
-    const uint8_t* r = c.take(kRecordTail);
-    if (!r) return std::nullopt;
+  // Nodes: measured first (count, name bytes, validity), then built into a tree of exactly that size.
+  const Cursor nodes = c;
+  struct Measure {
+    size_t nodes = 0, nameBytes = 0, files = 0;
+  } measure;
+  const bool valid = readRecords<int>(nodes, [&](std::string_view name, const uint8_t* r, uint32_t, const int*) {
+    ++measure.nodes;
+    measure.nameBytes += FileTree::storedSize(name);
+    if (!(r[0] & kDirectory)) ++measure.files;
+    return 0;
+  });
+  if (!valid) return std::nullopt;
+
+  std::shared_ptr<FileTree> tree;
+  try {
+    tree = std::make_shared<FileTree>(measure.nodes, measure.nameBytes);
+  } catch (const std::length_error&) {
+    return std::nullopt;  // beyond what one tree holds
+  }
+  result.files.reserve(measure.files);
+  readRecords<FileNode*>(nodes, [&](std::string_view name, const uint8_t* r, uint32_t childCount,
+                                    FileNode* const* parent) {
     const uint8_t flags = r[0];
     const FileKind kind = fileKindFromRaw(r[1]).value_or(FileKind::other);
     const StorageBucket bucket = storageBucketFromRaw(r[2]).value_or(StorageBucket::other);
-    const uint32_t childCount = load32(r + 59);
-
-    FileNode* parent = stack.empty() ? nullptr : stack.back().node;
-    FileNode* node = tree->make(std::string(*name), parent, flags & kDirectory, flags & kPackage, kind, bucket);
+    FileNode* node = parent ? tree->makeChild(*parent, name, flags & kDirectory, flags & kPackage, kind, bucket)
+                            : tree->makeRoot(name, flags & kDirectory, flags & kPackage, kind, bucket);
+    if (childCount > 0) tree->reserveChildren(node, childCount);
     set(node->size, loadI64(r + 3));
     set(node->logicalSize, loadI64(r + 11));
     set(node->fileCount, loadI64(r + 19));
@@ -284,20 +325,8 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
     set(node->unreadable, (flags & kUnreadable) != 0);
     if (!result.root) result.root = node;
     if (!node->isDirectory) result.files.push_back(node);
-
-    if (!stack.empty()) {
-      --stack.back().remaining;
-      --announced;
-      while (!stack.empty() && stack.back().remaining == 0) stack.pop_back();
-    }
-    if (childCount > 0) {
-      if (announced + childCount > c.left() / kSmallestRecord) return std::nullopt;
-      node->children.reserve(childCount);
-      stack.push_back({node, childCount});
-      announced += childCount;
-    }
-    if (stack.empty()) break;  // bytes after the last record do not matter
-  }
+    return node;
+  });
 
   result.tree = std::move(tree);
   result.bucketTotals = toMap<StorageBucket>(*bucketPairs, storageBucketFromRaw);
@@ -308,10 +337,14 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
 
 std::optional<std::pair<ScanResult, ScanTarget>> readScanArchive(const std::string& path) {
   try {
-    // Never through a link, and never waiting on a FIFO put in the archive's place.
-    const auto compressed = readWholeFile(path, FileLinks::refuse);
-    if (!compressed) return std::nullopt;
-    const auto bytes = lzfseDecode(*compressed, kMaxStreamSize);
+    std::optional<std::string> bytes;
+    {
+      // Never through a link, and never waiting on a FIFO put in the archive's place. The compressed
+      // bytes are freed before the tree is built: less memory at once.
+      const auto compressed = readWholeFile(path, FileLinks::refuse);
+      if (!compressed) return std::nullopt;
+      bytes = lzfseDecode(*compressed, kMaxStreamSize);
+    }
     if (!bytes) return std::nullopt;
     return readScanArchiveBytes(*bytes);
   } catch (const std::bad_alloc&) {

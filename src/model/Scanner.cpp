@@ -1,107 +1,21 @@
 #include "model/Scanner.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <fts.h>
+#include <fcntl.h>
 
-#include <array>
 #include <chrono>
-#include <memory>
 #include <string_view>
 #include <unordered_set>
-#include <vector>
 
-#include "model/FolderSize.h"
+#include "model/DisplayPath.h"
+#include "model/ScanAssembly.h"
+#include "model/ScanCollector.h"
 #include "model/StorageBucket.h"
+#include "platform/FolderReader.h"
 #include "platform/HomeFolder.h"
 #include "platform/Trash.h"
-#include "model/DisplayPath.h"
+#include "platform/TreeWalk.h"
 
 namespace tolvex {
-
-namespace {
-
-constexpr int64_t kLargeFileBytes = 524288;  // files below this are folded into their folder
-constexpr int64_t kProgressEveryFiles = 1024;
-constexpr size_t kReservedFileNodes = 50000;
-
-// fts_number markers: a folder opened as a node, and a folder skipped as excluded.
-constexpr long kOpened = 1;
-constexpr long kExcluded = 2;
-
-// The folded path (see foldedPath) as a view into `path`, without copying.
-std::string_view foldedView(std::string_view path) {
-  constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-  if (path.size() >= kDataVolume.size() && path.starts_with(kDataVolume)) {
-    if (path.size() == kDataVolume.size()) return "/";
-    if (path[kDataVolume.size()] == '/') return path.substr(kDataVolume.size());
-  }
-  return path;
-}
-
-// Whole seconds since 1970, the fraction dropped.
-double wholeSeconds(const timespec& time) {
-  time_t seconds = time.tv_sec;
-  if (seconds < 0 && time.tv_nsec > 0) seconds += 1;  // toward zero, as for positive times
-  return static_cast<double>(seconds);
-}
-
-int64_t allocated(const struct stat& st) { return static_cast<int64_t>(st.st_blocks) * 512; }
-
-// A folder that the walk has opened and not yet left. Its sums are gathered here in plain
-// integers and stored into the node once, when the folder is left.
-struct OpenFolder {
-  FileNode* node;
-  StorageBucket bucket;
-  int64_t size;  // own allocation + everything below so far
-  int64_t logicalSize;
-  int64_t fileCount;
-  int64_t smallFilesSize;
-  int64_t smallFilesCount;
-};
-
-// Stores a folder's sums into its node.
-void store(const OpenFolder& folder) {
-  FileNode& node = *folder.node;
-  set(node.size, folder.size);
-  set(node.logicalSize, folder.logicalSize);
-  set(node.fileCount, folder.fileCount);
-  set(node.smallFilesSize, folder.smallFilesSize);
-  set(node.smallFilesCount, folder.smallFilesCount);
-}
-
-// Adds a finished child folder's sums to its (still open) parent.
-void addInto(OpenFolder& parent, const OpenFolder& child) {
-  parent.size += child.size;
-  parent.logicalSize += child.logicalSize;
-  parent.fileCount += child.fileCount;
-}
-
-// Totals per category or kind, with a note of which ones were ever touched (an untouched one is
-// absent from the result's map).
-template <size_t N, typename Key>
-struct Tally {
-  std::array<int64_t, N> value{};
-  std::array<bool, N> touched{};
-  void add(Key key, int64_t amount) {
-    auto i = static_cast<size_t>(key);
-    value[i] += amount;
-    touched[i] = true;
-  }
-  template <typename All>
-  std::map<Key, int64_t> toMap(const All& all) const {
-    std::map<Key, int64_t> out;
-    for (Key key : all)
-      if (touched[static_cast<size_t>(key)]) out.emplace(key, value[static_cast<size_t>(key)]);
-    return out;
-  }
-};
-
-struct WalkerCloser {
-  void operator()(FTS* walker) const { fts_close(walker); }
-};
-
-}  // namespace
 
 void Scanner::cancel() {
   std::lock_guard<std::mutex> guard(lock);
@@ -117,178 +31,25 @@ std::optional<ScanResult> Scanner::walk(const std::string& root, const std::set<
                                         const Progress& progress) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
-  Clock::time_point lastReport = start;
 
-  // The walker needs a C string: a path with a NUL byte inside cannot be one.
-  if (root.find('\0') != std::string::npos) return std::nullopt;
-  std::string cRoot = root;
-  char* roots[] = {cRoot.data(), nullptr};
-  std::unique_ptr<FTS, WalkerCloser> walker(fts_open(roots, FTS_NOCHDIR | FTS_PHYSICAL | FTS_XDEV, nullptr));
-  if (!walker) return std::nullopt;
+  // The root is examined without following a link: it must be a folder itself. A path with a NUL
+  // byte inside names nothing.
+  if (root.empty() || root.find('\0') != std::string::npos) return std::nullopt;
+  EntryStat rootStat;
+  if (statEntry(AT_FDCWD, root.c_str(), rootStat) != 0 || rootStat.type != EntryType::folder) return std::nullopt;
 
   const PathClassifier classifier(foldedPath(homeFolder()), foldedPath(resolvedHomeTrashFolder()));
   // Views into the caller's set, which outlives the walk: lookups need no string of their own.
   const std::unordered_set<std::string_view> excludedPaths(excluded.begin(), excluded.end());
 
-  ScanResult result;
-  result.tree = std::make_shared<FileTree>();
-  result.rootPath = root;
-  result.files.reserve(kReservedFileNodes);
-  FileTree& tree = *result.tree;
+  const auto cancelled = [this] { return isCancelled(); };
+  ScanProgress reports(progress, progressInterval_, cancelled);
+  const unsigned threads = threads_ != 0 ? threads_ : walkThreads();
+  ScanCollector collector(threads, classifier, excludedPaths, reports, cancelled);
+  FolderRecord* rootRecord = collector.makeRoot(root, rootStat);
+  if (!TreeWalk(threads).run(root, rootStat, rootRecord, collector)) return std::nullopt;
 
-  std::vector<OpenFolder> stack;
-  stack.reserve(128);
-  std::unordered_set<uint64_t> seenLinks;
-  Tally<kAllStorageBuckets.size(), StorageBucket> bucketTotals;
-  Tally<kAllFileKinds.size(), FileKind> kindTotals;
-  Tally<kAllFileKinds.size(), FileKind> kindCounts;
-  int64_t files = 0, bytes = 0, totalDirectories = 0, unreadable = 0, hardLinksSkipped = 0;
-
-  // Pops the innermost open folder, stores its sums and hands them to its parent.
-  auto closeFolder = [&]() -> FileNode* {
-    OpenFolder done = stack.back();
-    stack.pop_back();
-    store(done);
-    if (!stack.empty()) addInto(stack.back(), done);
-    return done.node;
-  };
-
-  while (FTSENT* entry = fts_read(walker.get())) {
-    if (!entry->fts_path) continue;
-    switch (entry->fts_info) {
-      case FTS_D: {
-        {
-          std::lock_guard<std::mutex> guard(lock);
-          if (_cancelled) return std::nullopt;
-        }
-        const std::string_view folded = foldedView({entry->fts_path, entry->fts_pathlen});
-        std::string name;
-        if (result.root) {
-          if (!excludedPaths.empty() && excludedPaths.contains(folded)) {
-            entry->fts_number = kExcluded;
-            fts_set(walker.get(), entry, FTS_SKIP);
-            continue;
-          }
-          name.assign(entry->fts_name, entry->fts_namelen);
-        } else {
-          name = root;
-        }
-
-        std::optional<StorageBucket> inherited;
-        if (!stack.empty() && stack.back().bucket != StorageBucket::other) inherited = stack.back().bucket;
-        const StorageBucket bucket = classifier.classify(folded, name, inherited).value_or(StorageBucket::other);
-        const size_t dot = name.rfind('.');
-        const bool isPackage =
-            dot != std::string::npos && isPackageExtension(std::string_view(name).substr(dot + 1));
-        const FileKind kind = name.ends_with(".app") ? FileKind::application : FileKind::other;
-
-        const struct stat& st = *entry->fts_statp;
-        const int64_t size = allocated(st);
-        FileNode* node = tree.make(std::move(name), stack.empty() ? nullptr : stack.back().node, true, isPackage,
-                                   kind, bucket);
-        set(node->size, size);
-        set(node->modified, wholeSeconds(st.st_mtim));
-        set(node->accessed, wholeSeconds(st.st_atim));
-        if (!result.root) result.root = node;
-
-        entry->fts_number = kOpened;
-        stack.push_back({node, bucket, size, 0, 0, 0, 0});
-        ++totalDirectories;
-        bucketTotals.add(bucket, size);
-        break;
-      }
-
-      case FTS_DP:
-        // Excluded folders come back here too (marked 2), and so does a folder on another device.
-        if (entry->fts_number != kOpened || stack.empty()) continue;
-        closeFolder();
-        break;
-
-      case FTS_F:
-      case FTS_SL:
-      case FTS_SLNONE:
-      case FTS_DEFAULT: {
-        if (stack.empty()) continue;
-        const struct stat& st = *entry->fts_statp;
-        if (entry->fts_info == FTS_F && st.st_nlink >= 2 &&
-            !seenLinks.insert(hardLinkKey(st.st_ino, st.st_dev)).second) {
-          ++hardLinksSkipped;  // the first path met keeps the file
-          continue;
-        }
-        const int64_t size = allocated(st);
-        const int64_t length = static_cast<int64_t>(st.st_size);
-        const FileKind kind = kindForFileName(entry->fts_name, entry->fts_namelen);
-        OpenFolder& parent = stack.back();
-        const StorageBucket bucket = parent.bucket == StorageBucket::other ? bucketForKind(kind) : parent.bucket;
-
-        parent.size += size;
-        parent.logicalSize += length;
-        parent.fileCount += 1;
-        ++files;
-        bucketTotals.add(bucket, size);
-        kindTotals.add(kind, size);
-        kindCounts.add(kind, 1);
-        if (size < kLargeFileBytes) {
-          parent.smallFilesSize += size;
-          parent.smallFilesCount += 1;
-        } else {
-          FileNode* node =
-              tree.make(std::string(entry->fts_name, entry->fts_namelen), parent.node, false, false, kind, bucket);
-          set(node->size, size);
-          set(node->logicalSize, length);
-          set(node->fileCount, 1);
-          set(node->modified, wholeSeconds(st.st_mtim));
-          set(node->accessed, wholeSeconds(st.st_atim));
-          result.files.push_back(node);
-        }
-        bytes += size;
-        break;
-      }
-
-      case FTS_DNR:
-      case FTS_NS:
-      case FTS_ERR:
-        ++unreadable;
-        if (entry->fts_number == kOpened && !stack.empty()) {
-          // A folder that was opened but could not be listed: keep what it holds (nothing).
-          set(closeFolder()->unreadable, true);
-        } else if (entry->fts_info == FTS_DNR && !stack.empty()) {
-          FileNode* node = tree.make(std::string(entry->fts_name, entry->fts_namelen), stack.back().node, true,
-                                     false, FileKind::other, stack.back().bucket);
-          set(node->unreadable, true);
-        }
-        break;
-
-      default:  // cycles and the like
-        break;
-    }
-
-    if (files % kProgressEveryFiles == 0 && progress) {
-      const Clock::time_point now = Clock::now();
-      if (now - lastReport > progressInterval_) {
-        lastReport = now;
-        progress(files, bytes, std::string(foldedView({entry->fts_path, entry->fts_pathlen})));
-      }
-    }
-  }
-
-  if (!result.root) return std::nullopt;
-
-  // The walker stops early only on a failure of its own (out of memory). The folders still open
-  // then miss part of their contents: keep what was counted, consistent up the tree, and mark them
-  // as not fully read.
-  while (!stack.empty()) {
-    ++unreadable;
-    set(closeFolder()->unreadable, true);
-  }
-
-  result.bucketTotals = bucketTotals.toMap(kAllStorageBuckets);
-  result.kindTotals = kindTotals.toMap(kAllFileKinds);
-  result.kindCounts = kindCounts.toMap(kAllFileKinds);
-  result.totalFiles = files;
-  result.totalDirectories = totalDirectories;
-  result.unreadableDirectories = unreadable;
-  result.hardLinksSkipped = hardLinksSkipped;
+  ScanResult result = assembleScan(*rootRecord, root, collector.totals());
   result.duration = std::chrono::duration<double>(Clock::now() - start).count();
   result.finishedAt =
       std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();

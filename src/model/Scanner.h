@@ -13,15 +13,23 @@ namespace tolvex {
 
 // Walks one folder tree and builds its classified size tree. One scanner per scan: the owner keeps
 // it while the walk runs on a background thread and may cancel it from any thread.
+//
+// The walk reads folders on several threads at once (as many as the machine and the disk profit
+// from); the result is the same as a walk on one thread, depth first, each folder's entries in the
+// order the file system lists them: the same tree, children in that order, and a hard-linked file
+// kept at the first of its paths that such a walk meets.
 class Scanner {
  public:
-  // Called on the walking thread with the files counted so far, their allocated bytes and the
-  // folded path of the entry being visited; at most once per 1024 files and 0.08 seconds.
+  // Called on one of the walking threads (never on two at once) with the files counted so far,
+  // their allocated bytes and the folded path of the entry being visited; at most once per 1024
+  // files and 0.08 seconds, and never after the scan was cancelled.
   using Progress = std::function<void(int64_t files, int64_t bytes, const std::string& currentPath)>;
 
-  // `progressInterval` is the least time between two progress reports (tests shorten it).
-  explicit Scanner(std::chrono::duration<double> progressInterval = std::chrono::duration<double>(0.08))
-      : progressInterval_(progressInterval) {}
+  // `progressInterval` is the least time between two progress reports (tests shorten it); `threads`
+  // the number of walking threads, 0 for what suits the machine and the disk.
+  explicit Scanner(std::chrono::duration<double> progressInterval = std::chrono::duration<double>(0.08),
+                   unsigned threads = 0)
+      : progressInterval_(progressInterval), threads_(threads) {}
   Scanner(const Scanner&) = delete;
   Scanner& operator=(const Scanner&) = delete;
 
@@ -31,7 +39,7 @@ class Scanner {
   std::optional<ScanResult> walk(const std::string& root, const std::set<std::string>& excluded,
                                  const Progress& progress);
 
-  // Asks a running (or future) walk to stop at its next folder.
+  // Asks a running (or future) walk to stop at its next folder (on any of its threads).
   void cancel();
   bool isCancelled() const;
 
@@ -39,6 +47,7 @@ class Scanner {
   mutable std::mutex lock;
   bool _cancelled = false;  // guarded by `lock`
   const std::chrono::duration<double> progressInterval_;
+  const unsigned threads_;
 };
 
 }  // namespace tolvex

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <unordered_set>
+#include <vector>
 
 #include "model/DisplayPath.h"
 #include "model/FileNode.h"
@@ -68,6 +70,85 @@ TEST(FileNode, AVeryDeepTreeIsFreedWithoutRecursion) {
   tree.reset();
   result = ScanResult{};  // the last owner frees every node
   SUCCEED();
+}
+
+TEST(FileNode, NamesKeepTheirExactBytesAtEveryLength) {
+  // Names below 255 bytes store their length in one byte, longer ones in five: both sides of the line.
+  std::vector<std::string> names = {"", "a", "caf\xe9 \xff", std::string(254, 'x'), std::string(255, 'y'),
+                                    std::string(256, 'z'), std::string(70000, 'w')};
+  names.push_back(std::string("nul\0inside", 10));
+  FileTree growing;
+  FileNode* root = folder(growing, "/r", nullptr);
+  size_t nameBytes = FileTree::storedSize("/r");
+  for (const std::string& name : names) nameBytes += FileTree::storedSize(name);
+  FileTree whole(names.size() + 1, nameBytes);
+  FileNode* wholeRoot = whole.makeRoot("/r", true, false, FileKind::other, StorageBucket::other);
+  whole.reserveChildren(wholeRoot, names.size());
+  for (const std::string& name : names) {
+    EXPECT_EQ(std::string(folder(growing, name, root)->name), name) << name.size();
+    const FileNode* made = whole.makeChild(wholeRoot, name, false, false, FileKind::other, StorageBucket::other);
+    EXPECT_EQ(made->name.view(), name) << name.size();
+    EXPECT_EQ(made->path(), "/r/" + name);
+  }
+  EXPECT_EQ(whole.memoryBytes(), (names.size() + 1) * sizeof(FileNode) + nameBytes);
+}
+
+TEST(FileNode, ChildrenKeepTheirOrderHoweverTheTreeIsBuilt) {
+  // Node by node, with folders filled in turns (each list grows past 4, 8, 16… while others grow);
+  // laid out whole, with each folder's children side by side.
+  FileTree growing;
+  FileNode* root = folder(growing, "/r", nullptr);
+  std::vector<FileNode*> folders;
+  for (int f = 0; f < 3; ++f) folders.push_back(folder(growing, "f" + std::to_string(f), root));
+  for (int i = 0; i < 40; ++i)
+    for (FileNode* f : folders) folder(growing, std::string(f->name) + "-" + std::to_string(i), f);
+
+  FileTree whole(1 + 3 + 3 * 40, 4096);
+  FileNode* wholeRoot = whole.makeRoot("/r", true, false, FileKind::other, StorageBucket::other);
+  whole.reserveChildren(wholeRoot, 3);
+  for (int f = 0; f < 3; ++f) whole.makeChild(wholeRoot, "f" + std::to_string(f), true, false, FileKind::other, StorageBucket::other);
+  for (FileNode* f : wholeRoot->children) {
+    whole.reserveChildren(f, 40);
+    for (int i = 0; i < 40; ++i)
+      whole.makeChild(f, std::string(f->name) + "-" + std::to_string(i), true, false, FileKind::other, StorageBucket::other);
+  }
+
+  for (const FileNode* top : {root, wholeRoot}) {
+    ASSERT_EQ(top->children.size(), 3u);
+    for (size_t f = 0; f < 3; ++f) {
+      const FileNode* sub = top->children[f];
+      EXPECT_EQ(sub->parent, top);
+      ASSERT_EQ(sub->children.size(), 40u);
+      size_t i = 0;
+      for (const FileNode* leaf : sub->children) {
+        EXPECT_EQ(leaf->name, "f" + std::to_string(f) + "-" + std::to_string(i));
+        EXPECT_EQ(leaf->parent, sub);
+        EXPECT_EQ(sub->children.at(i), leaf);
+        ++i;
+      }
+      EXPECT_EQ(sub->children.end() - sub->children.begin(), 40);
+      EXPECT_EQ(sub->children.back(), sub->children[39]);
+      EXPECT_THROW(sub->children.at(40), std::out_of_range);
+    }
+  }
+  EXPECT_EQ(growing.nodeCount(), whole.nodeCount());
+  // Serials stay unique across both ways of building.
+  std::unordered_set<uint64_t> serials;
+  for (const FileNode* top : {root, wholeRoot})
+    for (const FileNode* sub : top->children)
+      for (const FileNode* leaf : sub->children) EXPECT_TRUE(serials.insert(leaf->serial).second);
+}
+
+TEST(FileNode, ATreeLaidOutWholeRefusesWhatItHasNoRoomFor) {
+  FileTree whole(2, 16);
+  EXPECT_THROW(whole.make("x", nullptr, true, false, FileKind::other, StorageBucket::other), std::logic_error);
+  FileNode* root = whole.makeRoot("/r", true, false, FileKind::other, StorageBucket::other);
+  EXPECT_THROW(whole.makeChild(root, "a", true, false, FileKind::other, StorageBucket::other), std::logic_error);
+  EXPECT_THROW(whole.reserveChildren(root, 2), std::logic_error);
+  whole.reserveChildren(root, 1);
+  whole.makeChild(root, "a", true, false, FileKind::other, StorageBucket::other);
+  EXPECT_THROW(whole.makeChild(root, "b", true, false, FileKind::other, StorageBucket::other), std::logic_error);
+  EXPECT_THROW(FileTree(size_t{1} << 40, 0), std::length_error);
 }
 
 TEST(DisplayPath, FoldsTheDataVolumeAndShowsHomeAsTilde) {

@@ -6,7 +6,9 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +83,40 @@ std::optional<std::vector<std::string>> otherUserPrefix(std::string& reason) {
     return std::nullopt;
   }
   return std::vector<std::string>{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+}
+
+namespace {
+constexpr uint32_t kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool capabilities(__user_cap_data_struct (&data)[2], bool write) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  return ::syscall(write ? SYS_capset : SYS_capget, &header, data) == 0;
+}
+}  // namespace
+
+PermissionsEnforced::PermissionsEnforced() {
+  __user_cap_data_struct data[2]{};
+  if (!capabilities(data, false)) {
+    skipReason_ = std::string("capget: ") + std::strerror(errno);
+    return;
+  }
+  saved_[0] = data[0].effective;
+  saved_[1] = data[1].effective;
+  data[0].effective &= ~kOverrides;
+  if (!capabilities(data, true)) {
+    skipReason_ = std::string("capset: ") + std::strerror(errno);
+    return;
+  }
+  active_ = true;
+}
+
+PermissionsEnforced::~PermissionsEnforced() {
+  if (!active_) return;
+  __user_cap_data_struct data[2]{};
+  if (!capabilities(data, false)) return;
+  data[0].effective = saved_[0];
+  data[1].effective = saved_[1];
+  capabilities(data, true);
 }
 
 }  // namespace tolvex::test

@@ -40,6 +40,24 @@ class ScopedMount {
   std::string skipReason_;
 };
 
+// While alive, the calling thread (and every thread it starts) is held to file permissions even as
+// root: the capabilities that override them are dropped from its effective set, and restored
+// afterwards. `active()` is false (with the reason) when they could not be dropped.
+class PermissionsEnforced {
+ public:
+  PermissionsEnforced();
+  ~PermissionsEnforced();
+  PermissionsEnforced(const PermissionsEnforced&) = delete;
+  PermissionsEnforced& operator=(const PermissionsEnforced&) = delete;
+  bool active() const { return active_; }
+  const std::string& skipReason() const { return skipReason_; }
+
+ private:
+  bool active_ = false;
+  uint32_t saved_[2] = {0, 0};
+  std::string skipReason_;
+};
+
 // The program and arguments that run a command as the unprivileged user 65534 (setpriv), or none
 // with the reason in `reason` when that is not possible (not root, no setpriv).
 std::optional<std::vector<std::string>> otherUserPrefix(std::string& reason);
