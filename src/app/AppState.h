@@ -17,8 +17,8 @@
 #include "app/Settings.h"
 #include "engines/CloudDrive.h"
 #include "engines/Deleter.h"
-#include "engines/DevItem.h"
 #include "engines/DeletionHistory.h"
+#include "engines/DevItem.h"
 #include "engines/DuplicateFinder.h"
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
@@ -138,8 +138,8 @@ class AppState : public QObject {
   std::vector<DevItem> findDeveloperArtifacts() const;
   // The Overview's cards; every action does nothing once the store is gone.
   std::vector<Recommendation> buildRecommendations();
-  // Opens the Explorer at `node` (its folder when it is a file); nothing when the node is not
-  // part of the scan on screen.
+  // Opens the Explorer at `node` (its folder when it is a file); nothing when the node is gone or
+  // not part of the scan on screen.
   void revealInExplorer(FileNode* node);
 
   // ---- Deletions ----------------------------------------------------------------------------------

@@ -174,6 +174,7 @@ void AppState::pruneDeleted(const std::set<std::string>& paths) {
   ++revision_;
   notify(&AppState::scanChanged);
   notify(&AppState::junkChanged);
+  notify(&AppState::duplicatesChanged);
 }
 
 void AppState::undoDeletion(const std::vector<HistoryEntry>& entries) {

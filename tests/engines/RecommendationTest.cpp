@@ -78,10 +78,16 @@ TEST(Recommendations, JunkRowsAtTheirThresholds) {
   for (const Case& c : cases) EXPECT_EQ(rowsOf(build(c.junk)), c.rows) << c.name;
 }
 
-TEST(Recommendations, TextsOfTheJunkRows) {
+TEST(Recommendations, TextsOfEveryRow) {
+  HandTree tree("/Users/me");
+  tree.file("Movies/a.mov", 600'000'000, 0);
+  tree.file("Movies/b.mov", 600'000'000, 0);
+  tree.folder("Downloads", 3'000'000'000);
+  const ScanResult scan = tree.result();
   const auto list = build({findingOf("user-caches", {{"/c/a", 60'000'000}}), findingOf("trash", {{"/t/a", 60'000'000}}),
                            findingOf("old-installers", {{"/i/a.dmg", 1}, {"/i/b.dmg", 1}}),
-                           findingOf("ios-backups", {{"/b/1", 2'000'000'000}})});
+                           findingOf("ios-backups", {{"/b/1", 2'000'000'000}})},
+                          &scan, {devItem(1'500'000'000, Removal::permanent)});
   struct Expected {
     const char *id, *symbol, *title, *detail;
     RecommendationTint tint;
@@ -94,7 +100,14 @@ TEST(Recommendations, TextsOfTheJunkRows) {
        RecommendationTint::orange},
       {"backups", "iphone", "iPhone/iPad backups",
        "1 local backup(s). If you back up to iCloud, you may not need them.", RecommendationTint::purple},
+      {"oldbig", "clock.badge.exclamationmark.fill", "Forgotten large files",
+       "2 file(s) over 500 MB unchanged for 6 months.", RecommendationTint::warning},
+      {"dev", "hammer.fill", "Developer artifacts",
+       "node_modules, virtual environments and builds that can be regenerated.", RecommendationTint::cyan},
+      {"downloads", "arrow.down.circle.fill", "Downloads folder", "Review what you no longer need, sorted by size.",
+       RecommendationTint::accent},
   };
+  ASSERT_EQ(list.size(), 7u);
   for (const Expected& e : rows) {
     const Recommendation* r = byID(list, e.id);
     ASSERT_TRUE(r) << e.id;
@@ -130,12 +143,8 @@ TEST(Recommendations, ForgottenLargeFiles) {
     const auto list = build({}, &scan);
     const Recommendation* row = byID(list, "oldbig");
     EXPECT_EQ(row != nullptr, c.counted) << c.name;
-    if (row && c.counted) {
+    if (row) {
       EXPECT_EQ(row->size, c.size);
-      EXPECT_EQ(row->detail, "1 file(s) over 500 MB unchanged for 6 months.");
-      EXPECT_EQ(row->symbol, "clock.badge.exclamationmark.fill");
-      EXPECT_EQ(row->title, "Forgotten large files");
-      EXPECT_EQ(row->tint, RecommendationTint::warning);
     }
   }
   // Deleted files, and files inside a deleted folder, are gone.
@@ -160,11 +169,6 @@ TEST(Recommendations, DeveloperArtifactsCountOnlyWhatIsRemovedForGood) {
       {{devItem(600'000'000, Removal::permanent), devItem(400'000'001, Removal::permanent)}, {{"dev", 1'000'000'001}}},
   };
   for (const Case& c : cases) EXPECT_EQ(rowsOf(build({}, nullptr, c.items)), c.rows);
-  const auto list = build({}, nullptr, cases[1].items);
-  EXPECT_EQ(list[0].title, "Developer artifacts");
-  EXPECT_EQ(list[0].detail, "node_modules, virtual environments and builds that can be regenerated.");
-  EXPECT_EQ(list[0].symbol, "hammer.fill");
-  EXPECT_EQ(list[0].tint, RecommendationTint::cyan);
 }
 
 TEST(Recommendations, DownloadsFolderFoundFromTheFoldedRoot) {
@@ -193,10 +197,6 @@ TEST(Recommendations, DownloadsFolderFoundFromTheFoldedRoot) {
     EXPECT_EQ(row != nullptr, c.listed) << c.name;
     if (row) {
       EXPECT_EQ(row->size, c.size);
-      EXPECT_EQ(row->title, "Downloads folder");
-      EXPECT_EQ(row->detail, "Review what you no longer need, sorted by size.");
-      EXPECT_EQ(row->symbol, "arrow.down.circle.fill");
-      EXPECT_EQ(row->tint, RecommendationTint::accent);
     }
   }
   // A deleted Downloads folder is passed over for a later one of the same name.
