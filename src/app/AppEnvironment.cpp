@@ -1,5 +1,9 @@
 #include "app/AppEnvironment.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+#include <chrono>
+
 #include "app/Settings.h"
 #include "model/ScanArchive.h"
 #include "platform/FullDiskAccess.h"
@@ -27,6 +31,23 @@ AppEnvironment AppEnvironment::forFolders(const std::string& home, const std::st
     }
   };
   env.readArchive = [](const std::string& path) { return readScanArchive(path); };
+  env.findJunk = [](bool fullDiskAccess, double now) {
+    return tolvex::findJunk(JunkRule::all(), JunkPlaces::current(), fullDiskAccess, now);
+  };
+  env.findDuplicates = [](const ScanResult& scan, int64_t minimumSize, const DuplicateProgress& progress) {
+    return tolvex::findDuplicates(scan, minimumSize, progress);
+  };
+  env.replaceWithClone = [](const std::string& duplicate, const std::string& keeper) {
+    return APFSClone::replaceWithClone(duplicate, keeper);
+  };
+  env.inspectICloud = [] { return tolvex::inspectICloud(); };
+  env.evictICloudItems = [](const std::vector<CloudItem>& items) { return tolvex::evictICloudItems(items); };
+  env.steadyClock = [] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  };
+  env.wait = [](int ms, std::function<void()> then) {
+    QTimer::singleShot(ms, QCoreApplication::instance(), std::move(then));
+  };
   return env;
 }
 

@@ -6,6 +6,10 @@
 #include <string>
 #include <utility>
 
+#include "engines/APFSClone.h"
+#include "engines/CloudDrive.h"
+#include "engines/DuplicateFinder.h"
+#include "engines/JunkFinder.h"
 #include "model/ScanResult.h"
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
@@ -36,6 +40,17 @@ struct AppEnvironment {
       walk;
   std::function<void(const ScanResult&, const ScanTarget&, const std::string& path)> writeArchive;
   std::function<std::optional<std::pair<ScanResult, ScanTarget>>(const std::string& path)> readArchive;
+  // The engines behind the cleaning tools; tests put fakes in their place.
+  std::function<std::vector<JunkFinding>(bool fullDiskAccess, double now)> findJunk;
+  std::function<std::vector<DuplicateGroup>(const ScanResult&, int64_t minimumSize, const DuplicateProgress&)>
+      findDuplicates;
+  std::function<int64_t(const std::string& duplicate, const std::string& keeper)> replaceWithClone;
+  std::function<CloudReport()> inspectICloud;
+  std::function<EvictionReport(const std::vector<CloudItem>&)> evictICloudItems;
+  // A steady clock in seconds, and a wait on the user-interface thread: together they hold a
+  // Quick Clean stage on screen for its minimum duration.
+  std::function<double()> steadyClock;
+  std::function<void(int ms, std::function<void()> then)> wait;
   AppTimings timings;
 
   // The real world: the user's home, data and settings folders, the file system and the clock.

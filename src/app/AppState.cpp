@@ -113,7 +113,7 @@ void AppState::setLargeFilter(const FileFilter& filter) {
 
 void AppState::setSmartSelection(std::set<std::string> selection) {
   smartSelection_ = std::move(selection);
-  emit changed();
+  notify(&AppState::smartCleanChanged);
 }
 
 void AppState::setHasFullDiskAccess(bool granted) {

@@ -18,9 +18,13 @@
 #include "engines/CloudDrive.h"
 #include "engines/Deleter.h"
 #include "engines/DeletionHistory.h"
+#include "engines/DevItem.h"
 #include "engines/DuplicateFinder.h"
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
+#include "engines/Recommendation.h"
+#include "engines/SpaceSharing.h"
+#include "engines/VirtualDisk.h"
 #include "model/FileFilter.h"
 #include "model/ScanResult.h"
 #include "model/Scanner.h"
@@ -106,6 +110,40 @@ class AppState : public QObject {
   bool isScanStale() const;
   // Each category with at least 1 byte, largest first (equal sizes keep category order).
   std::vector<std::pair<StorageBucket, int64_t>> bucketBreakdown() const;
+  // The virtual-machine and container disk images of the scan, largest first.
+  std::vector<VirtualDisk> virtualDisks() const;
+
+  // ---- Loaders ------------------------------------------------------------------------------------
+  // Searches every junk rule; `done` runs once findings at least as new as this search are published.
+  // Only the latest search publishes and clears `junkLoading`.
+  void loadJunk(std::function<void()> done = {});
+  // Inspects iCloud Drive, unless an inspection (or an eviction) is already running.
+  void loadCloud();
+
+  // ---- Quick Clean --------------------------------------------------------------------------------
+  // Publishes `scanning`, searches for junk and shows the review after at least the minimum time.
+  // Does nothing while a Quick Clean search or clean is running.
+  void startSmartClean();
+  // Cleans the items of the selected rules, each as its rule says, then shows `done` after at least
+  // the minimum time and searches again. Does nothing without items or while Quick Clean is running.
+  void runSmartClean();
+
+  // ---- Duplicates, space sharing and iCloud ---------------------------------------------------------
+  // Searches the scan for duplicates of at least 1 MiB; nothing while a search runs.
+  void searchDuplicates();
+  // Makes the selected copies share storage with the first unselected copy of their group; nothing
+  // while a batch runs.
+  void shareSpace(const std::vector<FileNode*>& selected);
+  // Removes the local copies of downloaded iCloud files, then inspects iCloud Drive again.
+  void evictCloudDownloads(const std::vector<CloudItem>& items);
+
+  // ---- Developer artefacts and recommendations ---------------------------------------------------------
+  std::vector<DevItem> findDeveloperArtifacts() const;
+  // The Overview's cards; every action does nothing once the store is gone.
+  std::vector<Recommendation> buildRecommendations();
+  // Opens the Explorer at `node` (its folder when it is a file); nothing when the node is gone or
+  // not part of the scan on screen.
+  void revealInExplorer(FileNode* node);
 
   // ---- Deletions ----------------------------------------------------------------------------------
   void requestDeletion(const std::vector<PlanItem>& items, const QString& title);
@@ -128,7 +166,10 @@ class AppState : public QObject {
   void failuresChanged();
   void volumeChanged();
   void accessChanged();  // hasFullDiskAccess, showAccessOnboarding
-  void junkChanged();
+  void junkChanged();         // junk, junkLoading
+  void smartCleanChanged();   // smartPhase, smartSelection, lastReport
+  void duplicatesChanged();   // duplicates, duplicatesProgress, isSharingSpace
+  void cloudChanged();        // cloud, cloudLoading
   void scanArchived();   // an archive write finished (tests)
 
  private:
@@ -143,6 +184,12 @@ class AppState : public QObject {
   void setToast(Toast toast);
   void writeArchiveNow(const ScanResult& result, const ScanTarget& target);
   void notify(void (AppState::*signal)());
+  void publishJunk(uint64_t generation, std::vector<JunkFinding> findings);
+  void loadOnce(bool AppState::*flag, void (AppState::*signal)(), std::function<void()> work);
+  void afterMinimum(double startedAt, int minimumMs, std::function<void()> then);
+  void publishDuplicates(const std::shared_ptr<FileTree>& searched, std::vector<DuplicateGroup> groups);
+  void reportShareSpace(const CloneReport& report, const NodeSelection& selection);
+  void reportEviction(const EvictionReport& eviction, CloudReport cloud);
 
   AppEnvironment env_;
   Settings settings_;
@@ -162,6 +209,10 @@ class AppState : public QObject {
   std::shared_ptr<Scanner> scanner_;
   std::vector<JunkFinding> junk_;
   bool junkLoading_ = false;
+  uint64_t junkGeneration_ = 0;                  // the latest junk search
+  std::vector<std::function<void()>> junkWaiters_;  // run when the latest search publishes
+  std::set<std::string> junkPrunedDuringSearch_;  // deleted while the latest search ran
+  bool smartCleanRunning_ = false;                // a Quick Clean search or clean is under way
   SmartPhase smartPhase_ = SmartPhase::idle;
   std::set<std::string> smartSelection_;
   std::optional<DeletionReport> lastReport_;

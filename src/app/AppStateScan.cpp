@@ -68,6 +68,7 @@ void AppState::publishScanResult(const std::shared_ptr<Scanner>& scanner, std::o
   notify(&AppState::scanningChanged);
   if (!published) return;
   notify(&AppState::scanChanged);
+  notify(&AppState::duplicatesChanged);
   // Submitted here, on the UI thread, where this scan is known to be the current one: a superseded
   // scan can never overwrite the archive of a newer one.
   if (!scanner->isCancelled()) archiveWriter_->submit(*scan_, target);
