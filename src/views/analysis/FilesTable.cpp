@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/services/UiServices.h"
+#include "views/analysis/LatestWork.h"
 #include "views/analysis/NodeContextMenu.h"
 #include "views/analysis/NodeTable.h"
 #include "views/analysis/QuickLook.h"
@@ -28,7 +29,7 @@ std::vector<NodeColumnSpec> filesColumns() {
 }  // namespace
 
 FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the same either way*/, QWidget* parent)
-    : QWidget(parent), state_(state) {
+    : QWidget(parent), state_(state), sorting_(new LatestWork(this)) {
   setObjectName(QLatin1String(names::filesTable));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -39,6 +40,10 @@ FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the sam
   bar_ = new SelectionBar(this);
   layout->addWidget(bar_);
   quickLook_ = new QuickLookBinding(this);
+
+  table_->setSortRunner([this](std::vector<FileNode*> nodes, const SortOrder& order, NodeTable::SortDone done) {
+    sort(std::move(nodes), order, std::move(done));
+  });
 
   table_->onSpace = [this] {
     const auto nodes = table_->selectedNodes();
@@ -77,6 +82,27 @@ void FilesTable::setNodes(const std::vector<FileNode*>& given) {
   table_->restrictSelection(nodes);
   updateBar();
 }
+
+void FilesTable::sort(std::vector<FileNode*> nodes, const SortOrder& order,
+                      std::function<void(std::vector<FileNode*>)> done) {
+  if (nodes.size() <= backgroundSortRows_) {
+    sorting_->drop();
+    sortNodes(nodes, order);
+    done(std::move(nodes));
+    return;
+  }
+  // The nodes belong to the scan on screen; the sort keeps its tree alive in case a new scan
+  // replaces it meanwhile (the table then drops this result).
+  std::shared_ptr<FileTree> tree = state_.scan() ? state_.scan()->tree : nullptr;
+  sorting_->request<std::vector<FileNode*>>(
+      [nodes = std::move(nodes), order, tree]() mutable {
+        sortNodes(nodes, order);
+        return std::move(nodes);
+      },
+      [done = std::move(done)](std::vector<FileNode*>& sorted) { done(std::move(sorted)); });
+}
+
+bool FilesTable::isSorting() const { return sorting_->busy(); }
 
 void FilesTable::updateBar() {
   bar_->setValues(SelectionBar::deletionValues(table_->selectedNodes()));

@@ -4,13 +4,16 @@
 // first selected file with the space bar, reveals a row on double-click or Return, offers the node
 // context menu, and deletes the selection through the reviewed deletion.
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "model/FileNode.h"
+#include "views/analysis/logic/NodeSort.h"
 
 namespace tolvex {
 
 class AppState;
+class LatestWork;
 class NodeTable;
 class QuickLookBinding;
 class SelectionBar;
@@ -25,6 +28,12 @@ class FilesTable : public QWidget {
   // selection then keeps only the nodes still in it.
   void setNodes(const std::vector<FileNode*>& nodes);
 
+  // Lists longer than this are sorted off the UI thread, so a million rows never stall the window.
+  static constexpr size_t kBackgroundSortRows = 20000;
+  void setBackgroundSortRows(size_t rows) { backgroundSortRows_ = rows; }
+  // A sort runs in the background.
+  bool isSorting() const;
+
   NodeTable* table() const { return table_; }
   SelectionBar* selectionBar() const { return bar_; }
   QuickLookBinding* quickLook() const { return quickLook_; }
@@ -33,8 +42,11 @@ class FilesTable : public QWidget {
 
  private:
   void updateBar();
+  void sort(std::vector<FileNode*> nodes, const SortOrder& order, std::function<void(std::vector<FileNode*>)> done);
 
   AppState& state_;
+  LatestWork* sorting_;
+  size_t backgroundSortRows_ = kBackgroundSortRows;
   NodeTable* table_;
   SelectionBar* bar_;
   QuickLookBinding* quickLook_;

@@ -375,8 +375,20 @@ void NodeTable::syncIndicator() {
 }
 
 void NodeTable::applySort() {
+  const uint64_t ticket = ++sortTicket_;
+  auto done = [this, ticket](std::vector<FileNode*> rows) {
+    if (ticket == sortTicket_) showSorted(std::move(rows));
+  };
+  if (sortRunner_) {
+    sortRunner_(given_, sortOrder_, std::move(done));
+    return;
+  }
   std::vector<FileNode*> rows = given_;
   sortNodes(rows, sortOrder_);
+  done(std::move(rows));
+}
+
+void NodeTable::showSorted(std::vector<FileNode*> rows) {
   restoring_ = true;
   model_->resetRows(std::move(rows));
   restoring_ = false;
@@ -392,6 +404,7 @@ void NodeTable::setSelection(std::unordered_set<uint64_t> serials) {
 void NodeTable::clearNodeSelection() { setSelection({}); }
 
 void NodeTable::restrictSelection(const std::vector<FileNode*>& nodes) {
+  if (selection_.empty()) return;
   std::unordered_set<uint64_t> kept;
   for (const FileNode* n : nodes)
     if (selection_.contains(n->serial)) kept.insert(n->serial);
@@ -416,6 +429,11 @@ std::vector<FileNode*> NodeTable::nodesForClick(int row) const {
 
 void NodeTable::restoreSelection() {
   restoring_ = true;
+  if (selection_.empty()) {  // nothing to look for among the rows (a long list has a million)
+    selectionModel()->clearSelection();
+    restoring_ = false;
+    return;
+  }
   QItemSelection selection;
   const auto& rows = model_->rows();
   const int last = model_->columnCount() - 1;

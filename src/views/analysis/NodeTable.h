@@ -109,6 +109,13 @@ class NodeTable : public QTableView {
   std::vector<FileNode*> nodesOf(const std::unordered_set<uint64_t>& serials) const;
   std::vector<FileNode*> selectedNodes() const { return nodesOf(selection_); }
 
+  // Sorting is done by `runner` when one is set: it gets the nodes and the order and calls `done`
+  // with the sorted rows, at once or later from the UI thread (a long list is sorted off the UI
+  // thread); only the newest sort's rows are shown. Without a runner the table sorts in place.
+  using SortDone = std::function<void(std::vector<FileNode*> sorted)>;
+  using SortRunner = std::function<void(std::vector<FileNode*> nodes, const SortOrder& order, SortDone done)>;
+  void setSortRunner(SortRunner runner) { sortRunner_ = std::move(runner); }
+
   // The host's actions. The space bar is left to the window when `onSpace` returns false.
   std::function<bool()> onSpace;
   std::function<void(const std::vector<FileNode*>&)> onPrimary;
@@ -130,6 +137,7 @@ class NodeTable : public QTableView {
 
  private:
   void applySort();
+  void showSorted(std::vector<FileNode*> rows);
   void applySelectionColors();
   void restoreSelection();
   void syncIndicator();
@@ -146,6 +154,8 @@ class NodeTable : public QTableView {
   bool hasNodes_ = false;
   std::unordered_set<uint64_t> selection_;
   bool restoring_ = false;
+  SortRunner sortRunner_;
+  uint64_t sortTicket_ = 0;
 };
 
 }  // namespace tolvex
