@@ -5,6 +5,7 @@
 #include "views/MemTree.h"
 #include "views/analysis/logic/CsvExport.h"
 #include "views/analysis/logic/FileLists.h"
+#include "views/analysis/logic/NodeSort.h"
 
 using namespace tolvex;
 using namespace tolvex::test;
@@ -224,4 +225,42 @@ TEST(CsvExport, TheWholeFileByteForByte) {
   EXPECT_EQ(largeFilesExportName(), QStringLiteral("Tolvex-files"));
   EXPECT_EQ(kindExportName(FileKind::video), QStringLiteral("Tolvex-Video"));
   EXPECT_EQ(kindExportName(FileKind::diskImage), QStringLiteral("Tolvex-Disk Images & Installers"));
+}
+
+TEST(FileLists, LongListsDoneInPartsGiveTheSameResult) {
+  // A few thousand files in folders, some deleted, with many equal sizes, names and dates, so that
+  // joining and merging the parts in the wrong order would show.
+  MemTree t;
+  std::vector<FileNode*> files;
+  const char* extensions[] = {".mov", ".pdf", ".jpg", ".zip"};
+  for (int folder = 0; folder < 40; ++folder) {
+    FileNode* f = t.folder(t.root, "Folder " + std::to_string(folder % 7));
+    if (folder % 9 == 4) set(f->deleted, true);
+    for (int i = 0; i < 100; ++i) {
+      FileNode* n = t.file(f, "file " + std::to_string(i % 13) + extensions[(folder + i) % 4], (i % 5) << 20);
+      set(n->modified, kNow - (i % 3) * 400 * kDay);
+      if (i % 17 == 0) set(n->deleted, true);
+      files.push_back(n);
+    }
+  }
+  FileFilter byName, byPath, old;
+  byName.query = "FILE 1";
+  byPath.query = "folder 3/file";
+  old.modifiedOlderThanDays = 365;
+  for (const FileFilter& filter : {FileFilter{}, byName, byPath, old, minSize(2 << 20)}) {
+    for (std::optional<FileKind> kind : {std::optional<FileKind>(), std::optional<FileKind>(FileKind::video)}) {
+      const FileList whole = filteredFiles(files, filter, kNow, kind, files.size() + 1);
+      const FileList parts = filteredFiles(files, filter, kNow, kind, 500);
+      EXPECT_EQ(parts.nodes, whole.nodes) << filter.query;
+      EXPECT_EQ(parts.totalSize, whole.totalSize) << filter.query;
+      EXPECT_FALSE(whole.nodes.empty()) << filter.query;
+    }
+  }
+  for (const SortOrder& order : {defaultSortOrder(), SortOrder{{NodeKey::name, true}, {NodeKey::modified, false}},
+                                 SortOrder{{NodeKey::modified, true}}}) {
+    std::vector<FileNode*> whole = files, parts = files;
+    sortNodes(whole, order, files.size() + 1);
+    sortNodes(parts, order, 700);
+    EXPECT_EQ(parts, whole);
+  }
 }

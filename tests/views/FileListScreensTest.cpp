@@ -414,7 +414,7 @@ TEST(FileListScreens, BuiltAndSortedOffTheUiThreadTheyShowTheSame) {
   auto quick = shown<LargeFilesView>(*h.state);
   auto screen = std::make_unique<LargeFilesView>(*h.state);
   screen->setBackgroundFiles(0);
-  screen->filesTable()->setBackgroundSortRows(0);
+  screen->filesTable()->setBackgroundRows(0);
   screen->resize(1040, 680);
   screen->show();
   waitIdle(*screen);

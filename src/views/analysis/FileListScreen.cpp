@@ -60,7 +60,7 @@ FileListScreen::FileListScreen(AppState& state, AppSection section, const QStrin
 int FileListScreen::barIndex() const { return column_->indexOf(bar_); }
 int FileListScreen::tableIndex() const { return column_->indexOf(table_); }
 
-bool FileListScreen::isWorking() const { return listWork_->busy() || exportWork_->busy() || table_->isSorting(); }
+bool FileListScreen::isWorking() const { return listWork_->busy() || exportWork_->busy() || table_->isBusy(); }
 
 void FileListScreen::showPrompt() {
   if (prompt_ && faces_->currentWidget() == prompt_) return;
@@ -102,14 +102,14 @@ void FileListScreen::requestList(const ScanResult& scan) {
     showList(filteredFiles(scan.files, filter, now, kind));
     return;
   }
-  // The job reads its own copy of the file list and keeps the tree alive while it runs.
+  // The job keeps the tree alive while it reads the nodes.
   struct Built {
     FileList list;
     std::shared_ptr<FileTree> tree;
   };
   listWork_->request<Built>(
-      [files = scan.files, tree = scan.tree, filter, now, kind] {
-        return Built{filteredFiles(files, filter, now, kind), tree};
+      [files = sharedFiles(scan), tree = scan.tree, filter, now, kind] {
+        return Built{filteredFiles(*files, filter, now, kind), tree};
       },
       [this](Built& built) {
         const auto& current = state().scan();
@@ -117,36 +117,50 @@ void FileListScreen::requestList(const ScanResult& scan) {
       });
 }
 
+std::shared_ptr<const std::vector<FileNode*>> FileListScreen::sharedFiles(const ScanResult& scan) {
+  // The store's own list may change with the tree, so the jobs read a copy of it; one copy serves
+  // every filter edit until the tree changes.
+  if (!files_ || filesTree_ != scan.tree.get() || filesRevision_ != state().revision()) {
+    files_ = std::make_shared<const std::vector<FileNode*>>(scan.files);
+    filesTree_ = scan.tree.get();
+    filesRevision_ = state().revision();
+  }
+  return files_;
+}
+
 void FileListScreen::showList(FileList list) {
-  list_ = std::move(list);
+  list_ = std::make_shared<const FileList>(std::move(list));
   shownTree_ = state().scan() ? state().scan()->tree.get() : nullptr;
-  bar_->setResult(static_cast<int64_t>(list_.nodes.size()), list_.totalSize);
-  table_->setNodes(list_.nodes);
+  bar_->setResult(static_cast<int64_t>(list_->nodes.size()), list_->totalSize);
+  table_->setSharedNodes(std::shared_ptr<const std::vector<FileNode*>>(list_, &list_->nodes));
   listShown();
 }
 
 void FileListScreen::clearList() {
   listWork_->drop();
-  list_ = {};
+  list_ = std::make_shared<const FileList>();
   shownTree_ = nullptr;
+  files_.reset();
+  filesTree_ = nullptr;
   table_->setNodes({});
 }
 
 void FileListScreen::exportList() {
   // The rows are the whole list as filtered, in scan order, whatever the table's order.
-  std::vector<FileNode*> nodes = list_.nodes;
+  std::shared_ptr<const FileList> list = list_;
   std::shared_ptr<FileTree> tree = state().scan() ? state().scan()->tree : nullptr;
   QPointer<FileListScreen> self(this);
   UiServices::shared().chooseSaveFile(window(), exportName() + QStringLiteral(".csv"),
-                                      [self, nodes = std::move(nodes), tree](std::optional<std::string> path) mutable {
-                                        if (self && path) self->writeExport(*path, std::move(nodes), std::move(tree));
+                                      [self, list, tree](std::optional<std::string> path) {
+                                        if (self && path) self->writeExport(*path, list, tree);
                                       });
 }
 
-void FileListScreen::writeExport(const std::string& path, std::vector<FileNode*> nodes, std::shared_ptr<FileTree> tree) {
+void FileListScreen::writeExport(const std::string& path, std::shared_ptr<const FileList> list,
+                                 std::shared_ptr<FileTree> tree) {
   bar_->setExportEnabled(false);
   exportWork_->request<int>(
-      [path, nodes = std::move(nodes), tree] { return writeFileAtomically(path, csvText(nodes)); },
+      [path, list, tree] { return writeFileAtomically(path, csvText(list->nodes)); },
       [this, path](int error) {
         bar_->setExportEnabled(true);
         if (error == 0) return;

@@ -33,7 +33,7 @@ class FileListScreen : public Screen {
   FilterBar* filterBar() const { return bar_; }
   FilesTable* filesTable() const { return table_; }
   // The list on screen, in scan order.
-  const FileList& list() const { return list_; }
+  const FileList& list() const { return *list_; }
   // Asks for a file name and writes the list there as CSV.
   void exportList();
 
@@ -65,7 +65,8 @@ class FileListScreen : public Screen {
   void requestList(const ScanResult& scan);
   void showList(FileList list);
   void clearList();
-  void writeExport(const std::string& path, std::vector<FileNode*> nodes, std::shared_ptr<FileTree> tree);
+  void writeExport(const std::string& path, std::shared_ptr<const FileList> list, std::shared_ptr<FileTree> tree);
+  std::shared_ptr<const std::vector<FileNode*>> sharedFiles(const ScanResult& scan);
 
   AppSection section_;
   QStackedWidget* faces_;
@@ -78,8 +79,13 @@ class FileListScreen : public Screen {
   LatestWork* listWork_;
   LatestWork* exportWork_;
   size_t backgroundFiles_ = kBackgroundFiles;
-  FileList list_;
+  // Shared with the table and with an export running off the UI thread.
+  std::shared_ptr<const FileList> list_ = std::make_shared<const FileList>();
   const FileTree* shownTree_ = nullptr;
+  // The scan's files for the jobs that filter them, copied once per tree and revision.
+  std::shared_ptr<const std::vector<FileNode*>> files_;
+  const FileTree* filesTree_ = nullptr;
+  int64_t filesRevision_ = -1;
 };
 
 }  // namespace tolvex

@@ -319,6 +319,10 @@ void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation
   std::vector<uint64_t> serials;
   serials.reserve(nodes.size());
   for (const FileNode* n : nodes) serials.push_back(n->serial);
+  setPreparedNodes(nodes, std::move(serials), generation);
+}
+
+void NodeTable::setPreparedNodes(std::vector<FileNode*> nodes, std::vector<uint64_t> serials, int64_t generation) {
   if (hasNodes_ && generation == generation_ && serials == givenSerials_) {
     viewport()->update();
     return;
@@ -326,7 +330,7 @@ void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation
   const bool sameNodes = hasNodes_ && serials == givenSerials_;
   hasNodes_ = true;
   generation_ = generation;
-  given_ = nodes;
+  given_ = std::make_shared<const std::vector<FileNode*>>(std::move(nodes));
   givenSerials_ = std::move(serials);
   applySort();
   if (!sameNodes) scrollToTop();
@@ -383,7 +387,7 @@ void NodeTable::applySort() {
     sortRunner_(given_, sortOrder_, std::move(done));
     return;
   }
-  std::vector<FileNode*> rows = given_;
+  std::vector<FileNode*> rows = *given_;
   sortNodes(rows, sortOrder_);
   done(std::move(rows));
 }
@@ -405,9 +409,17 @@ void NodeTable::clearNodeSelection() { setSelection({}); }
 
 void NodeTable::restrictSelection(const std::vector<FileNode*>& nodes) {
   if (selection_.empty()) return;
+  std::vector<uint64_t> serials;
+  serials.reserve(nodes.size());
+  for (const FileNode* n : nodes) serials.push_back(n->serial);
+  restrictSelection(serials);
+}
+
+void NodeTable::restrictSelection(const std::vector<uint64_t>& serials) {
+  if (selection_.empty()) return;
   std::unordered_set<uint64_t> kept;
-  for (const FileNode* n : nodes)
-    if (selection_.contains(n->serial)) kept.insert(n->serial);
+  for (uint64_t serial : serials)
+    if (selection_.contains(serial)) kept.insert(serial);
   if (kept.size() == selection_.size()) return;
   setSelection(std::move(kept));
 }

@@ -20,10 +20,24 @@ struct FileList {
   int64_t totalSize = 0;
 };
 
+// Whether file nodes are gone: deleted themselves, or inside a deleted folder. Files come in walk
+// order, so neighbours mostly share their folder: the folder's answer is kept for the next file
+// instead of climbing the same chain again. Use one per pass over a list.
+class GoneFiles {
+ public:
+  bool operator()(const FileNode& node);
+
+ private:
+  const FileNode* lastParent_ = nullptr;
+  bool lastGone_ = false;
+};
+
 // The files of `files` (scan order kept) that are still on disk, are of `kind` when one is given,
 // and pass `filter` at `now` (seconds since 1970). A file inside a deleted folder counts as deleted.
+// A list longer than `partSize` is filtered in a few parts at once, joined in order.
+inline constexpr size_t kFilterPartSize = 250000;
 FileList filteredFiles(const std::vector<FileNode*>& files, const FileFilter& filter, double now,
-                       std::optional<FileKind> kind = std::nullopt);
+                       std::optional<FileKind> kind = std::nullopt, size_t partSize = kFilterPartSize);
 
 // One entry of the size picker: the minimum size it sets.
 struct SizeOption {
