@@ -19,6 +19,7 @@
 #include "platform/AtomicFile.h"
 #include "support/qt/AppFixture.h"
 #include "views/ExplorerFixture.h"
+#include "views/FilterBarDriver.h"
 #include "views/analysis/FilesTable.h"
 #include "views/analysis/LargeFilesView.h"
 #include "views/analysis/NodeTable.h"
@@ -83,11 +84,6 @@ struct FixtureHome {
   }
 };
 
-template <typename T>
-T* part(QWidget& screen, const char* name) {
-  return screen.findChild<T*>(QLatin1String(name));
-}
-
 std::vector<std::string> listed(const FileListScreen& screen) {
   std::vector<std::string> out;
   for (const FileNode* n : screen.list().nodes) out.push_back(n->name);
@@ -98,19 +94,6 @@ std::vector<std::string> rows(const FileListScreen& screen) {
   std::vector<std::string> out;
   for (const FileNode* n : screen.filesTable()->table()->rows()) out.push_back(n->name);
   return out;
-}
-
-void pick(QComboBox* picker, const QString& text) {
-  const int index = picker->findText(text);
-  ASSERT_GE(index, 0) << text.toStdString();
-  picker->setCurrentIndex(index);
-  emit picker->activated(index);
-}
-
-KindChip* chip(QWidget& screen, FileKind kind) {
-  for (KindChip* c : screen.findChildren<KindChip*>())
-    if (c->kind() == kind) return c;
-  return nullptr;
 }
 
 // Shows a screen at the window's smallest size and lets its first refresh (and any background

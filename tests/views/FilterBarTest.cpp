@@ -15,30 +15,13 @@
 #include "app/ObjectNames.h"
 #include "app/components/ElidedLabel.h"
 #include "platform/HomeFolder.h"
+#include "views/FilterBarDriver.h"
 #include "views/analysis/FilterBar.h"
 
 using namespace tolvex;
+using namespace tolvex::test;
 
 namespace {
-
-template <typename T>
-T* part(QWidget& bar, const char* name) {
-  return bar.findChild<T*>(QLatin1String(name));
-}
-
-KindChip* chip(FilterBar& bar, FileKind kind) {
-  for (KindChip* c : bar.findChildren<KindChip*>())
-    if (c->kind() == kind) return c;
-  return nullptr;
-}
-
-// What a user's pick in a closed picker does: the entry becomes current and is announced.
-void pick(QComboBox* picker, const QString& text) {
-  const int index = picker->findText(text);
-  ASSERT_GE(index, 0) << text.toStdString();
-  picker->setCurrentIndex(index);
-  emit picker->activated(index);
-}
 
 FilterBar::Config fullConfig() {
   FilterBar::Config config;

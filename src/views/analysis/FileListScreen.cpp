@@ -97,6 +97,9 @@ void FileListScreen::requestList(const ScanResult& scan) {
   const FileFilter filter = currentFilter();
   const std::optional<FileKind> kind = kindLimit();
   const double now = state().environment().clock();
+  const ListInputs inputs{scan.tree.get(), state().revision(), filter, kind, filter.modifiedOlderThanDays ? now : 0};
+  if (listInputs_ == inputs) return;
+  listInputs_ = inputs;
   if (scan.files.size() <= backgroundFiles_) {
     listWork_->drop();
     showList(filteredFiles(scan.files, filter, now, kind));
@@ -138,6 +141,7 @@ void FileListScreen::showList(FileList list) {
 
 void FileListScreen::clearList() {
   listWork_->drop();
+  listInputs_.reset();
   list_ = std::make_shared<const FileList>();
   shownTree_ = nullptr;
   files_.reset();

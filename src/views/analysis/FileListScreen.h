@@ -82,6 +82,17 @@ class FileListScreen : public Screen {
   // Shared with the table and with an export running off the UI thread.
   std::shared_ptr<const FileList> list_ = std::make_shared<const FileList>();
   const FileTree* shownTree_ = nullptr;
+  // What the list on screen (or on its way) was made from: the store publishes many changes that
+  // leave it as it is (scan progress, toasts), and those need no new pass over a million files.
+  struct ListInputs {
+    const FileTree* tree = nullptr;
+    int64_t revision = 0;
+    FileFilter filter;
+    std::optional<FileKind> kind;
+    double now = 0;  // only while the filter has an age condition
+    bool operator==(const ListInputs&) const = default;
+  };
+  std::optional<ListInputs> listInputs_;
   // The scan's files for the jobs that filter them, copied once per tree and revision.
   std::shared_ptr<const std::vector<FileNode*>> files_;
   const FileTree* filesTree_ = nullptr;

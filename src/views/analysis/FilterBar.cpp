@@ -25,35 +25,29 @@ namespace {
 
 constexpr int kChipSymbol = 11;
 
-// A rounded field of the primary colour at 5 %: the search field's ground.
-class SearchGround : public QWidget {
+// A rounded shape filled with a colour worked out from the palette each time it is drawn: the
+// search field's ground (radius 8, the primary colour at 5 %) and the folder chip's capsule (the
+// brand colour at 12 %).
+class Ground : public QWidget {
  public:
-  explicit SearchGround(QWidget* parent) : QWidget(parent) {}
+  static constexpr qreal kCapsule = -1;
+  Ground(qreal radius, std::function<QColor(const QPalette&)> fill, QWidget* parent)
+      : QWidget(parent), radius_(radius), fill_(std::move(fill)) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 8, 8);
-    painter.fillPath(shape, Theme::primary(palette(), 0.05));
-  }
-};
-
-// A capsule of the brand colour at 12 %: the folder chip's ground.
-class FolderGround : public QWidget {
- public:
-  explicit FolderGround(QWidget* parent) : QWidget(parent) {}
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
     const QRectF r(rect());
-    shape.addRoundedRect(r, r.height() / 2, r.height() / 2);
-    painter.fillPath(shape, Theme::withOpacity(Theme::indigo(), 0.12));
+    const qreal radius = radius_ == kCapsule ? r.height() / 2 : radius_;
+    QPainterPath shape;
+    shape.addRoundedRect(r, radius, radius);
+    painter.fillPath(shape, fill_(palette()));
   }
+
+ private:
+  qreal radius_;
+  std::function<QColor(const QPalette&)> fill_;
 };
 
 QToolButton* plainSymbolButton(const QString& symbol, int px, const char* name, QWidget* parent) {
@@ -64,7 +58,6 @@ QToolButton* plainSymbolButton(const QString& symbol, int px, const char* name, 
   button->setIconSize(QSize(px, px));
   button->setCursor(Qt::PointingHandCursor);
   button->setFocusPolicy(Qt::NoFocus);
-  button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0px; background: transparent; }"));
   Symbols::tag(button, symbol);
   return button;
 }
@@ -84,7 +77,7 @@ KindChip::KindChip(FileKind kind, QWidget* parent) : QAbstractButton(parent), ki
   setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   setProperty("kind", static_cast<int>(kind));
-  Symbols::tag(this, FilterBar::kindSymbol(kind));
+  Symbols::tag(this, Symbols::forKind(kind));
 }
 
 QSize KindChip::sizeHint() const {
@@ -107,7 +100,7 @@ void KindChip::paintEvent(QPaintEvent*) {
   }
   const QColor ink = isChecked() ? Theme::primary(pal) : Theme::secondary(pal);
   Symbols::paint(&painter, QRectF(10, (height() - kChipSymbol) / 2.0, kChipSymbol, kChipSymbol),
-                 FilterBar::kindSymbol(kind_), ink);
+                 Symbols::forKind(kind_), ink);
   painter.setFont(font());
   painter.setPen(ink);
   painter.drawText(QRect(10 + kChipSymbol + 4, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter, text());
@@ -119,21 +112,6 @@ void KindChip::paintEvent(QPaintEvent*) {
 }
 
 // ---- Bar ----------------------------------------------------------------------------------------
-
-QString FilterBar::kindSymbol(FileKind kind) {
-  switch (kind) {
-    case FileKind::document: return QStringLiteral("doc.text.fill");
-    case FileKind::image: return QStringLiteral("photo.fill");
-    case FileKind::video: return QStringLiteral("film.fill");
-    case FileKind::audio: return QStringLiteral("waveform");
-    case FileKind::archive: return QStringLiteral("archivebox.fill");
-    case FileKind::diskImage: return QStringLiteral("opticaldiscdrive.fill");
-    case FileKind::code: return QStringLiteral("chevron.left.forwardslash.chevron.right");
-    case FileKind::application: return QStringLiteral("app.fill");
-    case FileKind::other: return QStringLiteral("questionmark.square.dashed");
-  }
-  return QStringLiteral("questionmark.square.dashed");
-}
 
 FilterBar::FilterBar(Config config, QWidget* parent) : QWidget(parent), config_(std::move(config)) {
   setObjectName(QLatin1String(names::filterBar));
@@ -205,7 +183,7 @@ FilterBar::FilterBar(Config config, QWidget* parent) : QWidget(parent), config_(
 }
 
 QWidget* FilterBar::makeSearchField() {
-  auto* ground = new SearchGround(this);
+  auto* ground = new Ground(8, [](const QPalette& p) { return Theme::primary(p, 0.05); }, this);
   ground->setObjectName(QLatin1String(names::filterSearchField));
   ground->setMinimumWidth(200);
   ground->setMaximumWidth(380);
@@ -221,7 +199,13 @@ QWidget* FilterBar::makeSearchField() {
   search_->setFrame(false);
   search_->setPlaceholderText(tr("Search by name (use / to search paths)"));
   search_->setFont(Theme::font(TextStyle::body));
-  search_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0px; }"));
+  // The field shows the rounded ground behind it. Only the base colour is set here, so every other
+  // colour (text, placeholder) keeps following the appearance.
+  QPalette clear = search_->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    clear.setColor(group, QPalette::Base, Qt::transparent);
+  search_->setPalette(clear);
+  search_->setTextMargins(0, 0, 0, 0);
   row->addWidget(search_, 1);
   clear_ = plainSymbolButton(QStringLiteral("xmark.circle.fill"), 13, names::filterClear, ground);
   Theme::setForeground(clear_, Tone::secondary);
@@ -252,7 +236,8 @@ QComboBox* FilterBar::makePicker(const char* name) {
 }
 
 QWidget* FilterBar::makeFolderChip() {
-  folderChip_ = new FolderGround(this);
+  folderChip_ = new Ground(Ground::kCapsule, [](const QPalette&) { return Theme::withOpacity(Theme::indigo(), 0.12); },
+                           this);
   folderChip_->setObjectName(QLatin1String(names::filterFolderChip));
   folderChip_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
   auto* row = new QHBoxLayout(folderChip_);

@@ -63,9 +63,6 @@ class FilterBar : public QWidget {
   QLineEdit* searchField() const { return search_; }
   QLabel* resultLabel() const { return result_; }
 
-  // The symbol of a kind on its chip and tile.
-  static QString kindSymbol(FileKind kind);
-
  signals:
   void filterEdited(const FileFilter& filter);
   void exportRequested();

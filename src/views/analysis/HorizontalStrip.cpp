@@ -21,6 +21,13 @@ HorizontalStrip::HorizontalStrip(int spacing, QWidget* parent) : QScrollArea(par
   row_->setSpacing(spacing);
   row_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   setWidget(content);
+  // Items added or removed later change the strip's height: the layout around it is told.
+  content->installEventFilter(this);
+}
+
+bool HorizontalStrip::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+  return QScrollArea::eventFilter(watched, event);
 }
 
 QSize HorizontalStrip::sizeHint() const {

@@ -18,6 +18,7 @@ class HorizontalStrip : public QScrollArea {
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QHBoxLayout* row_;

@@ -47,7 +47,7 @@ KindTile::KindTile(FileKind kind, QWidget* parent) : QAbstractButton(parent), ki
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  Symbols::tag(this, FilterBar::kindSymbol(kind));
+  Symbols::tag(this, Symbols::forKind(kind));
 }
 
 void KindTile::setValues(int64_t size, int64_t count, bool selected) {
@@ -87,7 +87,7 @@ void KindTile::paintEvent(QPaintEvent*) {
 
   const int left = kTilePadding;
   int y = kTilePadding;
-  Symbols::paint(&painter, QRectF(left, y, kTileSymbol, kTileSymbol), FilterBar::kindSymbol(kind_), kindColor);
+  Symbols::paint(&painter, QRectF(left, y, kTileSymbol, kTileSymbol), Symbols::forKind(kind_), kindColor);
   y += kTileSymbol + kTileSpacing;
   auto line = [&](const QString& text, const QFont& font, const QColor& color) {
     const QFontMetrics fm(font);

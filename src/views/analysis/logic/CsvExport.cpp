@@ -6,40 +6,12 @@
 #include <cstdio>
 
 #include "model/DisplayPath.h"
+#include "platform/Utf8.h"
 #include "views/analysis/logic/FileLists.h"
 
 namespace tolvex {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at `i`, or 0 when the byte there starts none (a stray
-// continuation byte, an overlong form, a surrogate, a value above U+10FFFF, a cut sequence).
-size_t validSequence(std::string_view s, size_t i) {
-  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char b0 = b(i);
-  if (b0 < 0x80) return 1;
-  // The length a lead byte announces, and the range its second byte must fall in (narrower after
-  // E0, ED, F0 and F4, which rules out overlong forms, surrogates and values above U+10FFFF).
-  struct Lead {
-    size_t length;
-    unsigned char low, high;
-  };
-  Lead lead{0, 0x80, 0xBF};
-  if (b0 >= 0xC2 && b0 <= 0xDF) lead = {2, 0x80, 0xBF};
-  else if (b0 == 0xE0) lead = {3, 0xA0, 0xBF};
-  else if (b0 == 0xED) lead = {3, 0x80, 0x9F};
-  else if (b0 >= 0xE1 && b0 <= 0xEF) lead = {3, 0x80, 0xBF};
-  else if (b0 == 0xF0) lead = {4, 0x90, 0xBF};
-  else if (b0 >= 0xF1 && b0 <= 0xF3) lead = {4, 0x80, 0xBF};
-  else if (b0 == 0xF4) lead = {4, 0x80, 0x8F};
-  else return 0;
-  const auto [length, low, high] = lead;
-  if (i + length > s.size()) return 0;
-  if (b(i + 1) < low || b(i + 1) > high) return 0;
-  for (size_t k = 2; k < length; ++k)
-    if ((b(i + k) & 0xC0) != 0x80) return 0;
-  return length;
-}
 
 // Days since 1970-01-01 to a civil date (proleptic Gregorian).
 void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
@@ -65,19 +37,13 @@ std::string csvField(std::string_view value) {
   // the programs that read it. Each byte that does not belong to a valid UTF-8 sequence is written
   // as U+FFFD, the replacement character, which is also how the file table shows such a byte: the
   // rest of the path is kept as it is, so the row still reads as the file it stands for.
+  const std::string text = utf8WithReplacements(value);
   std::string out;
-  out.reserve(value.size() + 2);
+  out.reserve(text.size() + 2);
   out += '"';
-  for (size_t i = 0; i < value.size();) {
-    const size_t length = validSequence(value, i);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";
-      ++i;
-      continue;
-    }
-    if (value[i] == '"') out += '"';
-    out.append(value.substr(i, length));
-    i += length;
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
   }
   out += '"';
   return out;
