@@ -23,10 +23,7 @@ void LatestWork::drop() {
 }
 
 void LatestWork::startNext() {
-  if (!pending_) {
-    emit settled();
-    return;
-  }
+  if (!pending_) return;
   running_ = true;
   const uint64_t ticket = ticket_;
   std::shared_ptr<Erased> work(pending_.release());

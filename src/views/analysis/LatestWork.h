@@ -32,10 +32,6 @@ class LatestWork : public QObject {
   // A request is running or waiting.
   bool busy() const { return running_ || pending_ != nullptr; }
 
- signals:
-  // The last wanted result was delivered and nothing waits.
-  void settled();
-
  private:
   using Erased = std::function<std::function<void()>()>;
   void requestErased(Erased work);
