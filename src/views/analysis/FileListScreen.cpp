@@ -162,11 +162,14 @@ void FileListScreen::exportList() {
 
 void FileListScreen::writeExport(const std::string& path, std::shared_ptr<const FileList> list,
                                  std::shared_ptr<FileTree> tree) {
+  // A long list takes a few seconds to write: the button waits and the pointer says so.
   bar_->setExportEnabled(false);
+  setCursor(Qt::BusyCursor);
   exportWork_->request<int>(
       [path, list, tree] { return writeFileAtomically(path, csvText(list->nodes)); },
       [this, path](int error) {
         bar_->setExportEnabled(true);
+        unsetCursor();
         if (error == 0) return;
         // The file the user asked for does not exist: say so rather than leave them believing it does.
         auto* box = new QMessageBox(QMessageBox::Warning, tr("Export Failed"),
