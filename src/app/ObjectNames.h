@@ -144,4 +144,28 @@ inline constexpr const char* selectionBarDeselect = "selectionBarDeselect";
 inline constexpr const char* selectionBarSecondary = "selectionBarSecondary";
 inline constexpr const char* selectionBarAction = "selectionBarAction";
 
+// The filter bar, and the Large & Old and By Type screens.
+inline constexpr const char* filterBar = "filterBar";
+inline constexpr const char* filterSearchField = "filterSearchField";
+inline constexpr const char* filterSearch = "filterSearch";
+inline constexpr const char* filterClear = "filterClear";
+inline constexpr const char* filterSize = "filterSize";
+inline constexpr const char* filterAge = "filterAge";
+inline constexpr const char* filterBucket = "filterBucket";
+inline constexpr const char* filterKindChips = "filterKindChips";
+inline constexpr const char* filterKindChip = "filterKindChip";  // property "kind": the FileKind's raw value
+inline constexpr const char* filterFolderChip = "filterFolderChip";
+inline constexpr const char* filterFolderText = "filterFolderText";
+inline constexpr const char* filterFolderClear = "filterFolderClear";
+inline constexpr const char* filterResult = "filterResult";
+inline constexpr const char* filterExport = "filterExport";
+inline constexpr const char* exportFailedMessage = "exportFailedMessage";
+inline constexpr const char* largeFilesView = "largeFilesView";
+inline constexpr const char* typesView = "typesView";
+inline constexpr const char* fileListPrompt = "fileListPrompt";
+inline constexpr const char* fileListContent = "fileListContent";
+inline constexpr const char* kindTileStrip = "kindTileStrip";
+inline constexpr const char* kindTile = "kindTile";  // property "kind": the FileKind's raw value
+inline constexpr const char* typesSmallFilesNote = "typesSmallFilesNote";
+
 }  // namespace tolvex::names

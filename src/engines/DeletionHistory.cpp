@@ -15,64 +15,17 @@
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "platform/Utf8.h"
 
 namespace tolvex {
 
 namespace {
 
-// Length of the well-formed UTF-8 sequence at `at`, or 0 when the byte there does not start one.
-size_t utf8SequenceLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char c = byte(at);
-  if (c < 0x80) return 1;
-  size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (c >= 0xC2 && c <= 0xDF) length = 2;
-  else if (c == 0xE0) length = 3, low = 0xA0;
-  else if (c >= 0xE1 && c <= 0xEC) length = 3;
-  else if (c == 0xED) length = 3, high = 0x9F;  // no surrogates
-  else if (c >= 0xEE && c <= 0xEF) length = 3;
-  else if (c == 0xF0) length = 4, low = 0x90;
-  else if (c >= 0xF1 && c <= 0xF3) length = 4;
-  else if (c == 0xF4) length = 4, high = 0x8F;
-  else return 0;
-  if (at + length > text.size()) return 0;
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i)
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  return length;
-}
-
-bool isValidUTF8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    size_t length = utf8SequenceLength(text, i);
-    if (length == 0) return false;
-    i += length;
-  }
-  return true;
-}
-
-// The text of a byte string, each byte that is not part of a well-formed sequence shown as U+FFFD.
-std::string displayText(std::string_view bytes) {
-  std::string out;
-  for (size_t i = 0; i < bytes.size();) {
-    size_t length = utf8SequenceLength(bytes, i);
-    if (length == 0) {
-      out += "\xEF\xBF\xBD";
-      i += 1;
-    } else {
-      out.append(bytes.substr(i, length));
-      i += length;
-    }
-  }
-  return out;
-}
-
 void putPath(nlohmann::ordered_json& object, const char* key, const std::string& path) {
-  if (isValidUTF8(path)) {
+  if (isValidUtf8(path)) {
     object[key] = path;
   } else {
-    object[key] = displayText(path);
+    object[key] = utf8WithReplacements(path);
     object[std::string(key) + "Bytes"] = percentEncodePath(path);
   }
 }

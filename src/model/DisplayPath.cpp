@@ -8,12 +8,14 @@ namespace {
 constexpr std::string_view kDataVolume = "/System/Volumes/Data";
 }
 
-std::string foldedPath(std::string_view path) {
+std::string_view foldedPathView(std::string_view path) {
   if (path == kDataVolume) return "/";
   if (path.size() > kDataVolume.size() && path.starts_with(kDataVolume) && path[kDataVolume.size()] == '/')
-    return std::string(path.substr(kDataVolume.size()));
-  return std::string(path);
+    return path.substr(kDataVolume.size());
+  return path;
 }
+
+std::string foldedPath(std::string_view path) { return std::string(foldedPathView(path)); }
 
 std::string displayPath(std::string_view path, std::string_view home) {
   std::string folded = foldedPath(path);

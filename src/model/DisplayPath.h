@@ -7,6 +7,8 @@ namespace tolvex {
 // "/System/Volumes/Data" becomes "/" and a leading "/System/Volumes/Data/" is cut to "/";
 // any other path is unchanged (exact, case-sensitive).
 std::string foldedPath(std::string_view path);
+// The same without a copy: folding only ever cuts a prefix or gives "/" (a static text).
+std::string_view foldedPathView(std::string_view path);
 
 // The text that shows a path to the user: folded, with the home folder shown as "~".
 std::string displayPath(std::string_view path);

@@ -85,24 +85,26 @@ bool containsIgnoringCase(std::string_view text, std::string_view query) {
 std::u32string lowercasedForComparison(std::string_view text) { return folded(text); }
 
 bool FileFilter::matches(const FileNode& node, double now) const {
+  return matches(node, now, [&] { return node.path(); });
+}
+
+bool FileFilter::needsPath() const { return pathPrefix.has_value() || query.find('/') != std::string::npos; }
+
+bool FileFilter::matchesWithoutPath(const FileNode& node, double now) const {
   if (get(node.size) < minSize) return false;
   if (!kinds.empty() && !kinds.contains(node.kind)) return false;
   if (bucket && get(node.bucket) != *bucket) return false;
   if (modifiedOlderThanDays &&
       get(node.modified) > now - static_cast<double>(*modifiedOlderThanDays) * 86400.0)
     return false;
-  std::string path;
-  auto foldedFullPath = [&]() -> const std::string& {
-    if (path.empty()) path = foldedPath(node.path());
-    return path;
-  };
-  if (!query.empty()) {
-    const bool byPath = query.find('/') != std::string::npos;
-    if (!containsIgnoringCase(byPath ? std::string_view(foldedFullPath()) : std::string_view(node.name), query))
-      return false;
-  }
-  if (pathPrefix) return foldedFullPath().starts_with(*pathPrefix);
-  return true;
+  // A query without "/" is looked for in the name; one with "/" in the path.
+  return query.empty() || query.find('/') != std::string::npos || containsIgnoringCase(node.name, query);
+}
+
+bool FileFilter::matchesPath(std::string_view fullPath) const {
+  const std::string_view folded = foldedPathView(fullPath);
+  if (query.find('/') != std::string::npos && !containsIgnoringCase(folded, query)) return false;
+  return !pathPrefix || folded.starts_with(*pathPrefix);
 }
 
 }  // namespace tolvex

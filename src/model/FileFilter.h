@@ -25,6 +25,20 @@ struct FileFilter {
 
   // `now` is seconds since 1970, taken once for a whole list.
   bool matches(const FileNode& node, double now) const;
+  // The same with the node's full path given by `fullPath()` (a text or a view of one), called only
+  // when a condition needs the path: a caller walking many files of the same folders can make it
+  // cheaply.
+  template <typename FullPath>
+  bool matches(const FileNode& node, double now, FullPath&& fullPath) const {
+    if (!matchesWithoutPath(node, now)) return false;
+    return !needsPath() || matchesPath(fullPath());
+  }
+  // A query with "/" or a folder prefix: conditions on the path.
+  bool needsPath() const;
+
+ private:
+  bool matchesWithoutPath(const FileNode& node, double now) const;
+  bool matchesPath(std::string_view fullPath) const;
 };
 
 // Case-insensitive containment: ASCII and, for non-ASCII UTF-8 text, Unicode simple case folding.

@@ -24,18 +24,8 @@ QHash<QString, QIcon>& cache() {
 QString lowerExtension(const std::string& path) { return QString::fromUtf8(pathExtension(path)).toLower(); }
 
 QString kindSymbol(FileKind kind) {
-  switch (kind) {
-    case FileKind::document: return QStringLiteral("doc.text.fill");
-    case FileKind::image: return QStringLiteral("photo.fill");
-    case FileKind::video: return QStringLiteral("film.fill");
-    case FileKind::audio: return QStringLiteral("waveform");
-    case FileKind::archive: return QStringLiteral("archivebox.fill");
-    case FileKind::diskImage: return QStringLiteral("opticaldiscdrive.fill");
-    case FileKind::code: return QStringLiteral("chevron.left.forwardslash.chevron.right");
-    case FileKind::application: return QStringLiteral("app.fill");
-    case FileKind::other: return QStringLiteral("doc.text");
-  }
-  return QStringLiteral("doc.text");
+  // A file of no known kind looks like a plain document here, not like a question.
+  return kind == FileKind::other ? QStringLiteral("doc.text") : Symbols::forKind(kind);
 }
 
 bool isDirectory(const std::string& path) {

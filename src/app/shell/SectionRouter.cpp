@@ -6,6 +6,8 @@
 #include "app/ObjectNames.h"
 #include "app/shell/PendingScreen.h"
 #include "views/analysis/ExplorerView.h"
+#include "views/analysis/LargeFilesView.h"
+#include "views/analysis/TypesView.h"
 
 namespace tolvex {
 
@@ -46,6 +48,8 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
   // Every section's own screen joins here as it is built; until then its header and the scan prompt.
   switch (section) {
     case AppSection::explorer: return new ExplorerView(state);
+    case AppSection::large: return new LargeFilesView(state);
+    case AppSection::types: return new TypesView(state);
     default: return new PendingScreen(state, section);
   }
 }

@@ -292,6 +292,21 @@ void setThemeIconsEnabled(bool enabled) {
   pixmapCache().clear();
 }
 
+QString forKind(FileKind kind) {
+  switch (kind) {
+    case FileKind::document: return QStringLiteral("doc.text.fill");
+    case FileKind::image: return QStringLiteral("photo.fill");
+    case FileKind::video: return QStringLiteral("film.fill");
+    case FileKind::audio: return QStringLiteral("waveform");
+    case FileKind::archive: return QStringLiteral("archivebox.fill");
+    case FileKind::diskImage: return QStringLiteral("opticaldiscdrive.fill");
+    case FileKind::code: return QStringLiteral("chevron.left.forwardslash.chevron.right");
+    case FileKind::application: return QStringLiteral("app.fill");
+    case FileKind::other: return QStringLiteral("questionmark.square.dashed");
+  }
+  return QStringLiteral("questionmark.square.dashed");
+}
+
 void tag(QWidget* widget, const QString& name) {
   if (widget) widget->setProperty("sfSymbol", name);
 }

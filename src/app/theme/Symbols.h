@@ -42,6 +42,9 @@ QStringList bundledNames();
 // Theme icons are used when the running icon theme has them (on by default); off, only our glyphs.
 void setThemeIconsEnabled(bool enabled);
 
+// The symbol of a file kind on its chip and tile.
+QString forKind(FileKind kind);
+
 // Marks a widget as showing a symbol (tests read the "sfSymbol" property).
 void tag(QWidget* widget, const QString& name);
 

@@ -4,13 +4,17 @@
 // first selected file with the space bar, reveals a row on double-click or Return, offers the node
 // context menu, and deletes the selection through the reviewed deletion.
 #include <QWidget>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "model/FileNode.h"
+#include "views/analysis/logic/NodeSort.h"
 
 namespace tolvex {
 
 class AppState;
+class LatestWork;
 class NodeTable;
 class QuickLookBinding;
 class SelectionBar;
@@ -24,6 +28,15 @@ class FilesTable : public QWidget {
   // are sorted again only when the list differs (by identity, in order) from the last one; the
   // selection then keeps only the nodes still in it.
   void setNodes(const std::vector<FileNode*>& nodes);
+  // The same for a list the host shares: a long one is read off the UI thread, without a copy here.
+  void setSharedNodes(std::shared_ptr<const std::vector<FileNode*>> nodes);
+
+  // Lists longer than this are taken in and sorted off the UI thread, so a million rows never stall
+  // the window; until then the rows shown before stay.
+  static constexpr size_t kBackgroundRows = 20000;
+  void setBackgroundRows(size_t rows) { backgroundRows_ = rows; }
+  // A list is being taken in or sorted in the background.
+  bool isBusy() const;
 
   NodeTable* table() const { return table_; }
   SelectionBar* selectionBar() const { return bar_; }
@@ -32,9 +45,24 @@ class FilesTable : public QWidget {
   int64_t largestSize() const { return largest_; }
 
  private:
+  // The rows of a list: the nodes still on disk, their serials and the greatest size.
+  struct Rows {
+    std::vector<FileNode*> nodes;
+    std::vector<uint64_t> serials;
+    int64_t largest = 1;
+  };
+  static Rows rowsOf(const std::vector<FileNode*>& given);
+  void showRows(Rows rows);
   void updateBar();
+  void sort(std::shared_ptr<const std::vector<FileNode*>> nodes, const SortOrder& order,
+            std::function<void(std::vector<FileNode*>)> done);
+  // The scan tree a background job keeps alive while it reads nodes.
+  std::shared_ptr<FileTree> shownTree() const;
 
   AppState& state_;
+  LatestWork* taking_;
+  LatestWork* sorting_;
+  size_t backgroundRows_ = kBackgroundRows;
   NodeTable* table_;
   SelectionBar* bar_;
   QuickLookBinding* quickLook_;

@@ -367,6 +367,10 @@ void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation
   std::vector<uint64_t> serials;
   serials.reserve(nodes.size());
   for (const FileNode* n : nodes) serials.push_back(n->serial);
+  setPreparedNodes(nodes, std::move(serials), generation);
+}
+
+void NodeTable::setPreparedNodes(std::vector<FileNode*> nodes, std::vector<uint64_t> serials, int64_t generation) {
   if (hasNodes_ && generation == generation_ && serials == givenSerials_) {
     viewport()->update();
     return;
@@ -374,7 +378,7 @@ void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation
   const bool sameNodes = hasNodes_ && serials == givenSerials_;
   hasNodes_ = true;
   generation_ = generation;
-  given_ = nodes;
+  given_ = std::make_shared<const std::vector<FileNode*>>(std::move(nodes));
   givenSerials_ = std::move(serials);
   applySort();
   if (!sameNodes) scrollToTop();
@@ -423,8 +427,20 @@ void NodeTable::syncIndicator() {
 }
 
 void NodeTable::applySort() {
-  std::vector<FileNode*> rows = given_;
+  const uint64_t ticket = ++sortTicket_;
+  auto done = [this, ticket](std::vector<FileNode*> rows) {
+    if (ticket == sortTicket_) showSorted(std::move(rows));
+  };
+  if (sortRunner_) {
+    sortRunner_(given_, sortOrder_, std::move(done));
+    return;
+  }
+  std::vector<FileNode*> rows = *given_;
   sortNodes(rows, sortOrder_);
+  done(std::move(rows));
+}
+
+void NodeTable::showSorted(std::vector<FileNode*> rows) {
   restoring_ = true;
   model_->resetRows(std::move(rows));
   restoring_ = false;
@@ -440,9 +456,18 @@ void NodeTable::setSelection(std::unordered_set<uint64_t> serials) {
 void NodeTable::clearNodeSelection() { setSelection({}); }
 
 void NodeTable::restrictSelection(const std::vector<FileNode*>& nodes) {
+  if (selection_.empty()) return;
+  std::vector<uint64_t> serials;
+  serials.reserve(nodes.size());
+  for (const FileNode* n : nodes) serials.push_back(n->serial);
+  restrictSelection(serials);
+}
+
+void NodeTable::restrictSelection(const std::vector<uint64_t>& serials) {
+  if (selection_.empty()) return;
   std::unordered_set<uint64_t> kept;
-  for (const FileNode* n : nodes)
-    if (selection_.contains(n->serial)) kept.insert(n->serial);
+  for (uint64_t serial : serials)
+    if (selection_.contains(serial)) kept.insert(serial);
   if (kept.size() == selection_.size()) return;
   setSelection(std::move(kept));
 }
@@ -464,6 +489,11 @@ std::vector<FileNode*> NodeTable::nodesForClick(int row) const {
 
 void NodeTable::restoreSelection() {
   restoring_ = true;
+  if (selection_.empty()) {  // nothing to look for among the rows (a long list has a million)
+    selectionModel()->clearSelection();
+    restoring_ = false;
+    return;
+  }
   QItemSelection selection;
   const auto& rows = model_->rows();
   const int last = model_->columnCount() - 1;

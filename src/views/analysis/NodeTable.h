@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -92,6 +93,8 @@ class NodeTable : public QTableView {
   // nodes differ from the last ones given (by serial, in order) or `generation` changed; otherwise
   // the rows are only repainted.
   void setNodes(const std::vector<FileNode*>& nodes, int64_t generation = 0);
+  // The same with the nodes' serials already worked out (off the UI thread, for a long list).
+  void setPreparedNodes(std::vector<FileNode*> nodes, std::vector<uint64_t> serials, int64_t generation = 0);
   const std::vector<FileNode*>& rows() const { return model_->rows(); }
 
   const SortOrder& sortOrder() const { return sortOrder_; }
@@ -105,9 +108,18 @@ class NodeTable : public QTableView {
   void clearNodeSelection();
   // Keeps only the serials that are in `nodes`.
   void restrictSelection(const std::vector<FileNode*>& nodes);
+  void restrictSelection(const std::vector<uint64_t>& serials);
   // The rows, in row order, whose serial is in `serials` (the selection when none is given).
   std::vector<FileNode*> nodesOf(const std::unordered_set<uint64_t>& serials) const;
   std::vector<FileNode*> selectedNodes() const { return nodesOf(selection_); }
+
+  // Sorting is done by `runner` when one is set: it gets the nodes and the order and calls `done`
+  // with the sorted rows, at once or later from the UI thread (a long list is sorted off the UI
+  // thread); only the newest sort's rows are shown. Without a runner the table sorts in place.
+  using SortDone = std::function<void(std::vector<FileNode*> sorted)>;
+  using SortRunner = std::function<void(std::shared_ptr<const std::vector<FileNode*>> nodes, const SortOrder& order,
+                                        SortDone done)>;
+  void setSortRunner(SortRunner runner) { sortRunner_ = std::move(runner); }
 
   // The host's actions. The space bar is left to the window when `onSpace` returns false.
   std::function<bool()> onSpace;
@@ -133,6 +145,7 @@ class NodeTable : public QTableView {
 
  private:
   void applySort();
+  void showSorted(std::vector<FileNode*> rows);
   void applySelectionColors();
   void restoreSelection();
   void syncIndicator();
@@ -143,13 +156,16 @@ class NodeTable : public QTableView {
   SortOrder sortOrder_;
   int indicatorColumn_ = -1;
   bool syncingIndicator_ = false;
-  std::vector<FileNode*> given_;
+  // Shared with a sort running off the UI thread.
+  std::shared_ptr<const std::vector<FileNode*>> given_ = std::make_shared<const std::vector<FileNode*>>();
   std::vector<uint64_t> givenSerials_;
   int64_t generation_ = 0;
   bool hasNodes_ = false;
   std::unordered_set<uint64_t> selection_;
   bool restoring_ = false;
   bool movedByKeys_ = false;  // the current row was last moved from the keyboard
+  SortRunner sortRunner_;
+  uint64_t sortTicket_ = 0;
 };
 
 }  // namespace tolvex

@@ -1,6 +1,8 @@
 #include "views/analysis/logic/NodeSort.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 #include <cmath>
 #include <limits>
 
@@ -85,9 +87,36 @@ double keyValue(const FileNode& n, NodeKey key) {
   }
 }
 
+// A stable sort that sorts a long range in a few parts at once and then merges them (merging keeps
+// equal elements in order, so the result is the same as one stable sort).
+template <typename Iterator, typename Less>
+void stableSort(Iterator begin, Iterator end, Less less, size_t partSize) {
+  const ptrdiff_t count = end - begin;
+  const ptrdiff_t parts = std::min<ptrdiff_t>(
+      {count / static_cast<ptrdiff_t>(std::max<size_t>(partSize, 1)), 4, std::max(1u, std::thread::hardware_concurrency())});
+  if (parts <= 1) {
+    std::stable_sort(begin, end, less);
+    return;
+  }
+  std::vector<Iterator> bounds;
+  for (ptrdiff_t part = 0; part <= parts; ++part) bounds.push_back(begin + count * part / parts);
+  std::vector<std::thread> threads;
+  try {
+    for (ptrdiff_t part = 1; part < parts; ++part)
+      threads.emplace_back([&, part] { std::stable_sort(bounds[part], bounds[part + 1], less); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the parts that have none are sorted here.
+  }
+  for (ptrdiff_t part = static_cast<ptrdiff_t>(threads.size()) + 1; part < parts; ++part)
+    std::stable_sort(bounds[part], bounds[part + 1], less);
+  std::stable_sort(bounds[0], bounds[1], less);
+  for (std::thread& thread : threads) thread.join();
+  for (ptrdiff_t part = 1; part < parts; ++part) std::inplace_merge(begin, bounds[part], bounds[part + 1], less);
+}
+
 }  // namespace
 
-void sortNodes(std::vector<FileNode*>& nodes, const SortOrder& order) {
+void sortNodes(std::vector<FileNode*>& nodes, const SortOrder& order, size_t partSize) {
   if (order.empty()) return;
   auto tieBreak = [&order](const FileNode* a, const FileNode* b, size_t from) {
     for (size_t i = from; i < order.size(); ++i) {
@@ -98,7 +127,8 @@ void sortNodes(std::vector<FileNode*>& nodes, const SortOrder& order) {
   };
   const NodeComparator first = order.front();
   if (!numericKey(first.key)) {
-    std::stable_sort(nodes.begin(), nodes.end(), [&](const FileNode* a, const FileNode* b) { return tieBreak(a, b, 0); });
+    stableSort(
+        nodes.begin(), nodes.end(), [&](const FileNode* a, const FileNode* b) { return tieBreak(a, b, 0); }, partSize);
     return;
   }
   // A numeric first key is read once per node into a side list, so most comparisons stay in one
@@ -107,10 +137,13 @@ void sortNodes(std::vector<FileNode*>& nodes, const SortOrder& order) {
   std::vector<std::pair<double, FileNode*>> keyed;
   keyed.reserve(nodes.size());
   for (FileNode* n : nodes) keyed.emplace_back(keyValue(*n, first.key), n);
-  std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
-    if (a.first != b.first) return first.ascending ? a.first < b.first : a.first > b.first;
-    return tieBreak(a.second, b.second, 1);
-  });
+  stableSort(
+      keyed.begin(), keyed.end(),
+      [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return first.ascending ? a.first < b.first : a.first > b.first;
+        return tieBreak(a.second, b.second, 1);
+      },
+      partSize);
   for (size_t i = 0; i < nodes.size(); ++i) nodes[i] = keyed[i].second;
 }
 

@@ -28,8 +28,10 @@ int naturalCompare(std::string_view a, std::string_view b);
 // One key of two nodes: negative when `a` comes first in ascending order.
 int compareNodes(const FileNode& a, const FileNode& b, NodeKey key);
 
-// Sorts in place, stable.
-void sortNodes(std::vector<FileNode*>& nodes, const SortOrder& order);
+// Sorts in place, stable. A list longer than `partSize` is sorted in a few parts at once that are
+// then merged.
+inline constexpr size_t kSortPartSize = 200000;
+void sortNodes(std::vector<FileNode*>& nodes, const SortOrder& order, size_t partSize = kSortPartSize);
 
 // The order after a click on the header of `key`: when `key` already decides, its direction turns
 // round; otherwise it moves to the front (names and categories A to Z, figures and dates largest or
