@@ -6,6 +6,7 @@
 #include "app/ObjectNames.h"
 #include "app/shell/PendingScreen.h"
 #include "views/analysis/ExplorerView.h"
+#include "views/analysis/TrendsView.h"
 
 namespace tolvex {
 
@@ -46,6 +47,7 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
   // Every section's own screen joins here as it is built; until then its header and the scan prompt.
   switch (section) {
     case AppSection::explorer: return new ExplorerView(state);
+    case AppSection::trends: return new TrendsView(state);
     default: return new PendingScreen(state, section);
   }
 }
