@@ -9,6 +9,8 @@
 
 #include "app/theme/Theme.h"
 #include "support/TempHome.h"
+#include "views/MemTree.h"
+#include "views/analysis/ExplorerNavigation.h"
 #include "views/analysis/logic/ChangesComparison.h"
 #include "views/analysis/logic/ForecastSummary.h"
 #include "views/analysis/logic/SpaceChartScale.h"
@@ -457,4 +459,37 @@ TEST(ChangesComparison, CardContentForNoneOneAndSeveralSnapshots) {
   EXPECT_EQ(same.totalText, QStringLiteral("+Zero KB"));
   EXPECT_FALSE(same.totalGrew);
   EXPECT_TRUE(same.chips.empty());
+}
+
+// ---- Finding a changed folder in the loaded tree --------------------------------------------------
+
+TEST(ExplorerNavigation, APathIsFoundNameByNameBelowTheRootPassingOverDeletedNodes) {
+  struct Case {
+    std::string rootName;  // the scan root node's name (its path)
+    std::string rootPath;  // as the snapshots write it
+    std::string path;
+    std::string found;     // the node's path; empty for none
+  };
+  const Case cases[] = {
+      {"/scan", "/scan", "/scan", "/scan"},
+      {"/scan", "/scan", "/scan/a/b", "/scan/a/b"},
+      {"/scan", "/scan", "/scan/a/b/", "/scan/a/b"},
+      {"/scan", "/scan", "/scan/a/gone", ""},        // deleted since the scan
+      {"/scan", "/scan", "/scan/a/b/deeper", ""},    // below the loaded tree
+      {"/scan", "/scan", "/scanner/a", ""},          // a text prefix is not a folder prefix
+      {"/scan", "/scan", "/other", ""},
+      {"/", "/", "/a/b", "/a/b"},                    // a scan of the whole disk
+      {"/System/Volumes/Data", "/", "/a/b", "/System/Volumes/Data/a/b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    test::MemTree t(c.rootName);
+    FileNode* a = t.folder(t.root, "a");
+    t.folder(a, "b");
+    FileNode* gone = t.folder(a, "gone");
+    gone->deleted = true;
+    t.file(a, "file.bin", 1 << 20);
+    FileNode* node = nodeAtPath(t.root, c.rootPath, c.path);
+    EXPECT_EQ(node ? node->path() : std::string(), c.found);
+  }
 }
