@@ -163,12 +163,16 @@ TEST(TrendsView, OneHundredTwentyDaysGiveAForecastTheChartAndItsProjection) {
     int64_t perDay;
     QString title;
     QString symbol;
+    ThemeColor tint;
     bool rule;
   };
   const Case cases[] = {
-      {400 * kGB, 1 * kGB, QStringLiteral("Full in about 13 months"), QStringLiteral("calendar.badge.clock"), false},
-      {5 * kGB, 1 * kGB, QStringLiteral("Full in about 5 days"), QStringLiteral("exclamationmark.triangle.fill"), true},
-      {400 * kGB, -1 * kGB, QStringLiteral("Your disk isn’t filling up"), QStringLiteral("checkmark.seal.fill"), false},
+      {400 * kGB, 1 * kGB, QStringLiteral("Full in about 13 months"), QStringLiteral("calendar.badge.clock"),
+       Theme::success(), false},
+      {5 * kGB, 1 * kGB, QStringLiteral("Full in about 5 days"), QStringLiteral("exclamationmark.triangle.fill"),
+       Theme::danger(), true},
+      {400 * kGB, -1 * kGB, QStringLiteral("Your disk isn’t filling up"), QStringLiteral("checkmark.seal.fill"),
+       Theme::success(), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title.toStdString());
@@ -183,6 +187,7 @@ TEST(TrendsView, OneHundredTwentyDaysGiveAForecastTheChartAndItsProjection) {
     EXPECT_FALSE(t.learningShown());
     EXPECT_EQ(t.summaryTitle(), c.title);
     EXPECT_EQ(t.summarySymbol(), c.symbol);
+    EXPECT_EQ(find<SymbolTile>(find<QWidget>(t.forecast(), names::forecastSummary), names::symbolTile)->tint(), c.tint);
     ASSERT_TRUE(t.chartShown());
     SpaceChart* chart = t.forecast()->chart();
     EXPECT_EQ(chart->points().size(), 153u);  // every 19th of 2,880 and the newest
@@ -316,7 +321,9 @@ TEST(TrendsView, TheComparisonShowsTotalsCategoriesAndTheFoldersThatChanged) {
   ASSERT_EQ(content.face, ChangesCardContent::Face::comparison);
   EXPECT_EQ(content.baselineID, uuid(1));  // the scan before the latest
   EXPECT_EQ(find<QToolButton>(t.changes(), names::changesBaselineMenu)->text(), QStringLiteral("Since 2 days ago"));
-  EXPECT_TRUE(t.text(names::changesTotal).startsWith(QStringLiteral("\u2212")));
+  auto* total = find<QLabel>(t.changes(), names::changesTotal);
+  EXPECT_TRUE(total->text().startsWith(QStringLiteral("\u2212")));
+  EXPECT_EQ(total->palette().color(QPalette::WindowText), Theme::success(total->palette()));  // it shrank
   EXPECT_TRUE(t.text(names::changesFromTo).startsWith(QStringLiteral("from 900 MB to ")));
   EXPECT_EQ(t.changes()->findChildren<QWidget*>(QLatin1String(names::changesChip)).size(), 1);
 
@@ -326,7 +333,9 @@ TEST(TrendsView, TheComparisonShowsTotalsCategoriesAndTheFoldersThatChanged) {
   ChangeRow* gone = t.row("gone");
   EXPECT_TRUE(find<QWidget>(gone, names::changeRowRemovedTag));
   EXPECT_FALSE(find<QWidget>(gone, names::changeRowNewTag));
-  EXPECT_EQ(find<QLabel>(gone, names::changeRowDelta)->text(), QStringLiteral("\u2212300 MB"));
+  auto* goneDelta = find<QLabel>(gone, names::changeRowDelta);
+  EXPECT_EQ(goneDelta->text(), QStringLiteral("\u2212300 MB"));
+  EXPECT_EQ(goneDelta->palette().color(QPalette::WindowText), Theme::success(goneDelta->palette()));
   EXPECT_EQ(find<QLabel>(gone, names::changeRowSize)->text(), QStringLiteral("Zero KB"));
   EXPECT_EQ(find<QLabel>(t.row("docs"), names::changeRowSize)->text().isEmpty(), false);
   ChangeRow* rest = t.row("Other items in scan");

@@ -18,8 +18,6 @@
 namespace tolvex {
 namespace {
 
-ThemeColor changeColor(bool grew) { return grew ? Theme::warning() : Theme::success(); }
-
 // The change as a capsule in the colour's gradient, its width a share of the track.
 class ChangeBar : public QWidget {
  public:
@@ -88,7 +86,7 @@ ChangeRow::ChangeRow(const FolderChange& change, const ChangeRowContent& content
   setFocusPolicy(Qt::TabFocus);
   setAttribute(Qt::WA_Hover);
   setText(content.title);
-  const ThemeColor color = changeColor(content.grew);
+  const ThemeColor color = changeTint(content.grew);
 
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(8, 9, 8, 9);

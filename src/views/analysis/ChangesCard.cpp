@@ -24,8 +24,6 @@
 namespace tolvex {
 namespace {
 
-ThemeColor changeColor(bool grew) { return grew ? Theme::warning() : Theme::success(); }
-
 QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setFont(font);
@@ -47,7 +45,7 @@ class Chip : public QWidget {
     auto* delta = textLabel(QString::fromStdString(signedSizeText(change.delta)),
                             Theme::monospacedDigitFont(TextStyle::caption, QFont::DemiBold), this);
     delta->setObjectName(QLatin1String(names::changesChipDelta));
-    Theme::setForeground(delta, changeColor(change.delta > 0));
+    Theme::setForeground(delta, changeTint(change.delta > 0));
     row->addWidget(delta);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   }
@@ -203,7 +201,7 @@ QWidget* ChangesCard::buildTotals() {
   row->setSpacing(10);
   auto* total = textLabel(content_.totalText, Theme::monospacedDigitFont(Theme::systemFont(26, QFont::Bold)), totals);
   total->setObjectName(QLatin1String(names::changesTotal));
-  Theme::setForeground(total, changeColor(content_.totalGrew));
+  Theme::setForeground(total, changeTint(content_.totalGrew));
   row->addWidget(total, 0, Qt::AlignBaseline);
   auto* fromTo = textLabel(content_.fromToText, Theme::font(TextStyle::body), totals);
   fromTo->setObjectName(QLatin1String(names::changesFromTo));

@@ -118,6 +118,8 @@ ChangesCardContent changesCardContent(const std::optional<std::string>& scanRoot
   return content;
 }
 
+ThemeColor changeTint(bool grew) { return grew ? Theme::warning() : Theme::success(); }
+
 double changeBarWidth(double share, double track) {
   const double width = std::isfinite(share) ? track * share : 0;
   return std::max(width, 3.0);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/theme/Theme.h"
 #include "system/FolderChanges.h"
 #include "system/ScanSnapshot.h"
 #include "system/TrendStore.h"
@@ -89,6 +90,9 @@ ChangesCardContent changesCardContent(const std::optional<std::string>& scanRoot
 
 // The abbreviated date and short time of a snapshot, as the baseline menu lists it.
 QString snapshotDateText(double secondsSince1970);
+
+// Growth of used space is drawn in the warning colour, shrinkage or no change in the success colour.
+ThemeColor changeTint(bool grew);
 
 // The width of a change bar in a track `track` wide: the share of the track, at least 3.
 double changeBarWidth(double share, double track);
