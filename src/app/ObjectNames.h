@@ -23,6 +23,7 @@ inline constexpr const char* diskRing = "diskRing";
 inline constexpr const char* symbolView = "symbolView";
 inline constexpr const char* symbolLabel = "symbolLabel";
 inline constexpr const char* symbolLabelText = "symbolLabelText";
+inline constexpr const char* symbolTile = "symbolTile";
 
 
 // The main window and its shell.
@@ -167,5 +168,38 @@ inline constexpr const char* fileListContent = "fileListContent";
 inline constexpr const char* kindTileStrip = "kindTileStrip";
 inline constexpr const char* kindTile = "kindTile";  // property "kind": the FileKind's raw value
 inline constexpr const char* typesSmallFilesNote = "typesSmallFilesNote";
+
+// The Trends screen: forecast card, used-space chart, folder changes.
+inline constexpr const char* trendsView = "trendsView";
+inline constexpr const char* trendsScroll = "trendsScroll";
+inline constexpr const char* forecastCard = "forecastCard";
+inline constexpr const char* forecastSummary = "forecastSummary";
+inline constexpr const char* forecastTitle = "forecastTitle";
+inline constexpr const char* forecastDetail = "forecastDetail";
+inline constexpr const char* forecastLearning = "forecastLearning";
+inline constexpr const char* forecastLearningProgress = "forecastLearningProgress";
+inline constexpr const char* spaceChart = "spaceChart";
+inline constexpr const char* changesCard = "changesCard";
+inline constexpr const char* changesFirstScan = "changesFirstScan";
+inline constexpr const char* changesFirstText = "changesFirstText";
+inline constexpr const char* changesScanDisk = "changesScanDisk";
+inline constexpr const char* changesComparison = "changesComparison";
+inline constexpr const char* changesBaselineMenu = "changesBaselineMenu";
+inline constexpr const char* changesTotal = "changesTotal";
+inline constexpr const char* changesFromTo = "changesFromTo";
+inline constexpr const char* changesChips = "changesChips";
+inline constexpr const char* changesChip = "changesChip";
+inline constexpr const char* changesChipDelta = "changesChipDelta";
+inline constexpr const char* changesNoRows = "changesNoRows";
+inline constexpr const char* changesRows = "changesRows";
+inline constexpr const char* changeRow = "changeRow";
+inline constexpr const char* changeRowBadge = "changeRowBadge";
+inline constexpr const char* changeRowTitle = "changeRowTitle";
+inline constexpr const char* changeRowNewTag = "changeRowNewTag";
+inline constexpr const char* changeRowRemovedTag = "changeRowRemovedTag";
+inline constexpr const char* changeRowPath = "changeRowPath";
+inline constexpr const char* changeRowBar = "changeRowBar";
+inline constexpr const char* changeRowDelta = "changeRowDelta";
+inline constexpr const char* changeRowSize = "changeRowSize";
 
 }  // namespace tolvex::names

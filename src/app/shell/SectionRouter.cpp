@@ -8,6 +8,7 @@
 #include "views/analysis/ExplorerView.h"
 #include "views/analysis/LargeFilesView.h"
 #include "views/analysis/TypesView.h"
+#include "views/analysis/TrendsView.h"
 
 namespace tolvex {
 
@@ -50,6 +51,7 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::explorer: return new ExplorerView(state);
     case AppSection::large: return new LargeFilesView(state);
     case AppSection::types: return new TypesView(state);
+    case AppSection::trends: return new TrendsView(state);
     default: return new PendingScreen(state, section);
   }
 }

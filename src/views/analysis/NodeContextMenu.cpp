@@ -9,6 +9,7 @@
 #include "app/services/UiServices.h"
 #include "model/DisplayPath.h"
 #include "platform/Paths.h"
+#include "views/analysis/ExplorerNavigation.h"
 #include "views/analysis/logic/NodeLists.h"
 
 namespace tolvex {
@@ -54,8 +55,7 @@ NodeContextMenu::NodeContextMenu(AppState& state, const std::vector<FileNode*>& 
       // Only a node of the tree on screen may go on the Explorer's stack.
       const auto alive = tree.lock();
       if (!alive || !state_.scan() || state_.scan()->tree != alive || firstNode->isGone()) return;
-      state_.setExplorerStack(ancestorChain(firstNode));
-      state_.setSection(AppSection::explorer);
+      openInExplorer(state_, firstNode);
     });
   }
   const std::string folded = foldedPath(first.path);
