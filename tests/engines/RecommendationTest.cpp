@@ -202,8 +202,7 @@ TEST(Recommendations, DownloadsFolderFoundFromTheFoldedRoot) {
   // A deleted Downloads folder is passed over for a later one of the same name.
   HandTree tree("/Users/me");
   set(tree.folder("Downloads", 9'000'000'000)->deleted, true);
-  FileNode* second = tree.folder("Downloads-second", 3'000'000'000);
-  second->name = "Downloads";
+  FileNode* second = tree.anotherFolder("Downloads", 3'000'000'000);
   const ScanResult scan = tree.result();
   FileNode* revealed = nullptr;
   RecommendationActions actions;

@@ -7,7 +7,7 @@ namespace tolvex::test {
 HandTree::HandTree(const std::string& rootPath)
     : root_(tree_->make(rootPath, nullptr, true, false, FileKind::other, StorageBucket::other)) {}
 
-FileNode* HandTree::node(const std::string& relative, bool isDirectory, bool isPackage) {
+FileNode* HandTree::node(const std::string& relative, bool isDirectory, bool isPackage, bool another) {
   FileNode* parent = root_;
   const auto parts = pathComponents(relative);
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -15,7 +15,7 @@ FileNode* HandTree::node(const std::string& relative, bool isDirectory, bool isP
     FileNode* next = nullptr;
     for (FileNode* child : parent->children)
       if (child->name == parts[i] && child->isDirectory) next = child;
-    if (next && last && isDirectory) return next;
+    if (next && last && isDirectory && !another) return next;
     if (!next || last)
       next = tree_->make(std::string(parts[i]), parent, last ? isDirectory : true, last && isPackage,
                          FileKind::other, StorageBucket::other);
@@ -28,6 +28,12 @@ FileNode* HandTree::folder(const std::string& relative, int64_t size, double mod
   FileNode* folder = node(relative, true, false);
   if (size >= 0) set(folder->size, size);
   if (modified >= 0) set(folder->modified, modified);
+  return folder;
+}
+
+FileNode* HandTree::anotherFolder(const std::string& relative, int64_t size) {
+  FileNode* folder = node(relative, true, false, true);
+  set(folder->size, size);
   return folder;
 }
 

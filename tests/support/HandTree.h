@@ -16,6 +16,8 @@ class HandTree {
 
   // The folder at `relative` (made with its missing parents); `size` and `modified` are set when given.
   FileNode* folder(const std::string& relative, int64_t size = -1, double modified = -1);
+  // One more folder named as the last part of `relative`, beside any of that name already there.
+  FileNode* anotherFolder(const std::string& relative, int64_t size);
   // A package folder (an application bundle, a library).
   FileNode* package(const std::string& relative, int64_t size);
   // A file node, listed in the result's files.
@@ -27,7 +29,7 @@ class HandTree {
 
  private:
   FileNode* parentOf(const std::string& relative);
-  FileNode* node(const std::string& relative, bool isDirectory, bool isPackage);
+  FileNode* node(const std::string& relative, bool isDirectory, bool isPackage, bool another = false);
 
   std::shared_ptr<FileTree> tree_ = std::make_shared<FileTree>();
   FileNode* root_;
