@@ -9,6 +9,8 @@
 #include "platform/FullDiskAccess.h"
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
+#include "system/InventoryContext.h"
+#include "system/RemovedAppWatcher.h"
 
 namespace tolvex {
 
@@ -47,6 +49,11 @@ AppEnvironment AppEnvironment::forFolders(const std::string& home, const std::st
   };
   env.wait = [](int ms, std::function<void()> then) {
     QTimer::singleShot(ms, QCoreApplication::instance(), std::move(then));
+  };
+  env.notify = postNotification;
+  env.makeAppWatcher = [home](int debounceMs) {
+    return std::make_shared<RemovedAppWatcher>(InventoryContext::forPlaces(home, defaultApplicationRoots(home)),
+                                               std::chrono::milliseconds(debounceMs));
   };
   return env;
 }

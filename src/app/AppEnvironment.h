@@ -1,11 +1,13 @@
 #pragma once
 #include <QString>
+#include <memory>
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
 
+#include "app/services/Notifier.h"
 #include "engines/APFSClone.h"
 #include "engines/CloudDrive.h"
 #include "engines/DuplicateFinder.h"
@@ -15,6 +17,8 @@
 #include "model/VolumeInfo.h"
 
 namespace tolvex {
+
+class RemovedAppWatcher;
 
 // The waits of the application, in milliseconds. Tests shorten them.
 struct AppTimings {
@@ -51,6 +55,9 @@ struct AppEnvironment {
   // Quick Clean stage on screen for its minimum duration.
   std::function<double()> steadyClock;
   std::function<void(int ms, std::function<void()> then)> wait;
+  // Desktop notifications, and the watcher of removed applications (none: nothing is watched).
+  Notifier notify;
+  std::function<std::shared_ptr<RemovedAppWatcher>(int debounceMs)> makeAppWatcher;
   AppTimings timings;
 
   // The real world: the user's home, data and settings folders, the file system and the clock.

@@ -5,8 +5,10 @@
 
 #include "app/ScanTargetInfo.h"
 #include "app/StoreNotice.h"
+#include "app/services/BackgroundServices.h"
 #include "platform/AtomicFile.h"
 #include "platform/Paths.h"
+#include "system/RemovedApp.h"
 #include "system/ScanSnapshot.h"
 
 namespace tolvex {
@@ -22,9 +24,30 @@ AppState::AppState(AppEnvironment environment, QObject* parent)
     ui_->post([this] { emit scanArchived(); });
   });
   startUp();
+  services_ = new BackgroundServices(settings_, servicesHooks(), this);
+}
+
+BackgroundServices::Hooks AppState::servicesHooks() {
+  BackgroundServices::Hooks hooks;
+  hooks.clock = env_.clock;
+  hooks.readVolume = env_.readVolume;
+  // The finder searches every rule; the clean keeps what the given rules found.
+  hooks.findJunk = [find = env_.findJunk, clock = env_.clock,
+                    access = hasFullDiskAccess_](const std::vector<JunkRule>& rules) {
+    std::vector<JunkFinding> kept;
+    for (JunkFinding& finding : find(access, clock()))
+      if (std::any_of(rules.begin(), rules.end(), [&](const JunkRule& rule) { return rule.id == finding.rule.id; }))
+        kept.push_back(std::move(finding));
+    return kept;
+  };
+  hooks.notify = env_.notify;
+  if (env_.makeAppWatcher) hooks.watcher = env_.makeAppWatcher(env_.timings.removedAppDebounceMs);
+  hooks.tickMs = env_.timings.tickMs;
+  return hooks;
 }
 
 AppState::~AppState() {
+  delete services_;  // before the settings it reads go
   if (scanner_) scanner_->cancel();
   workPool_.clear();
   workPool_.waitForDone();
@@ -124,6 +147,28 @@ void AppState::setHasFullDiskAccess(bool granted) {
 void AppState::setShowAccessOnboarding(bool show) {
   showAccessOnboarding_ = show;
   notify(&AppState::accessChanged);
+}
+
+void AppState::setRemovedApp(const RemovedApp& app) {
+  removedApp_ = std::make_unique<RemovedApp>(app);
+  notify(&AppState::removedAppChanged);
+}
+
+void AppState::planLeftovers() {
+  if (!removedApp_) return;
+  std::vector<PlanItem> items;
+  for (const RelatedItem& item : removedApp_->items)
+    items.push_back(PlanItem{item.path, lastPathComponent(item.path), item.size, Removal::trash,
+                             SafetyVerdict::forPath(item.path)});
+  const QString title = tr("Leftovers of %1").arg(QString::fromStdString(removedApp_->name));
+  clearRemovedApp();
+  requestDeletion(items, title);
+}
+
+void AppState::clearRemovedApp() {
+  if (!removedApp_) return;
+  removedApp_.reset();
+  notify(&AppState::removedAppChanged);
 }
 
 void AppState::dismissPlan() {

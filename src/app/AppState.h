@@ -13,6 +13,7 @@
 #include "app/AppSection.h"
 #include "app/ArchiveWriter.h"
 #include "app/UiDispatch.h"
+#include "app/services/BackgroundServices.h"
 #include "app/DeletionPlan.h"
 #include "app/Settings.h"
 #include "engines/CloudDrive.h"
@@ -32,6 +33,9 @@
 #include "system/TrendStore.h"
 
 namespace tolvex {
+
+struct RemovedApp;
+
 
 // The one store of the application: every screen reads it and every user action is one of its
 // methods. It lives on the UI thread; long work runs on its thread pools and comes back through
@@ -74,6 +78,8 @@ class AppState : public QObject {
   bool hasFullDiskAccess() const { return hasFullDiskAccess_; }
   bool showAccessOnboarding() const { return showAccessOnboarding_; }
   const std::vector<DeletionFailure>& failures() const { return failures_; }
+  // The application whose removal the window reports, until the user dismisses or reviews it.
+  const RemovedApp* removedApp() const { return removedApp_.get(); }
 
   // ---- Stored settings ------------------------------------------------------------------------
   QString excludedRaw() const;
@@ -88,6 +94,7 @@ class AppState : public QObject {
   // ---- Owned stores -----------------------------------------------------------------------------
   DeletionHistory& history() { return *history_; }
   TrendStore& trends() { return *trends_; }
+  BackgroundServices& services() { return *services_; }
   Settings& settings() { return settings_; }
   const AppEnvironment& environment() const { return env_; }
 
@@ -98,6 +105,11 @@ class AppState : public QObject {
   void setSmartSelection(std::set<std::string> selection);
   void setHasFullDiskAccess(bool granted);
   void setShowAccessOnboarding(bool show);
+  void setRemovedApp(const RemovedApp& app);
+  void clearRemovedApp();
+  // Turns the removed application's leftovers into a deletion plan ("Leftovers of <name>") and
+  // forgets the application; nothing without one.
+  void planLeftovers();
   void dismissPlan();
   // Clears the toast if it is still the one with `id`.
   void clearToast(const std::string& id);
@@ -170,10 +182,12 @@ class AppState : public QObject {
   void smartCleanChanged();   // smartPhase, smartSelection, lastReport
   void duplicatesChanged();   // duplicates, duplicatesProgress, isSharingSpace
   void cloudChanged();        // cloud, cloudLoading
+  void removedAppChanged();
   void scanArchived();   // an archive write finished (tests)
 
  private:
   void startUp();
+  BackgroundServices::Hooks servicesHooks();
   // Tells the user once about stored files that could not be read and were moved aside.
   void tellOfSetAsideFiles();
   void publishScanResult(const std::shared_ptr<Scanner>& scanner, std::optional<ScanResult> result,
@@ -228,10 +242,12 @@ class AppState : public QObject {
   std::unique_ptr<TrendStore> trends_;
   bool showAccessOnboarding_ = false;
   std::vector<DeletionFailure> failures_;
+  std::unique_ptr<RemovedApp> removedApp_;
 
   UiTaskQueue* ui_ = new UiTaskQueue(this);  // results of background work come back through it
   QThreadPool workPool_;  // file-system work: scans, restores, deletions
   std::unique_ptr<ArchiveWriter> archiveWriter_;
+  BackgroundServices* services_ = nullptr;  // a child: inert until the window starts it
 };
 
 }  // namespace tolvex

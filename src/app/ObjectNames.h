@@ -94,6 +94,17 @@ inline constexpr const char* scanningRing = "scanningRing";
 inline constexpr const char* fullDiskAccessBanner = "fullDiskAccessBanner";
 inline constexpr const char* fullDiskAccessOpenSettings = "fullDiskAccessOpenSettings";
 inline constexpr const char* fullDiskAccessDone = "fullDiskAccessDone";
+inline constexpr const char* staleScanBanner = "staleScanBanner";
+inline constexpr const char* staleScanTitle = "staleScanTitle";
+inline constexpr const char* staleScanRescan = "staleScanRescan";
+inline constexpr const char* removedAppBanner = "removedAppBanner";
+inline constexpr const char* removedAppTitle = "removedAppTitle";
+inline constexpr const char* removedAppLabels = "removedAppLabels";
+inline constexpr const char* removedAppNotNow = "removedAppNotNow";
+inline constexpr const char* removedAppReview = "removedAppReview";
+inline constexpr const char* accessOnboarding = "accessOnboarding";
+inline constexpr const char* accessOnboardingOpenSettings = "accessOnboardingOpenSettings";
+inline constexpr const char* accessOnboardingSkip = "accessOnboardingSkip";
 
 // The Explorer, the file table, their context menu, preview and selection bar.
 inline constexpr const char* explorerView = "explorerView";

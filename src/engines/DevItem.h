@@ -10,11 +10,10 @@
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
 #include "model/ScanResult.h"
+#include "platform/FileDates.h"  // kDistantPast
 
 namespace tolvex {
 
-// The date given to a junk item without a modification date: 1 January of year 1, in seconds since 1970.
-inline constexpr double kDistantPast = -62135596800.0;
 
 // One developer artefact. Identified by its path, which is unique in a list.
 struct DevItem {

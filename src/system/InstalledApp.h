@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileDates.h"  // kDistantPast
+
 namespace tolvex {
 
 // One item of an application's data in ~/Library.
@@ -21,8 +23,6 @@ struct RelatedItemHash {
   size_t operator()(const RelatedItem& item) const;
 };
 
-// Foundation's distant past (1 January 0001), in seconds since 1970: the date of "never used".
-inline constexpr double kDistantPast = -62135596800.0;
 
 struct InstalledApp {
   std::string path;                      // absolute path of the ".app" bundle

@@ -14,12 +14,12 @@
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
 #include "model/VolumeInfo.h"
-#include "system/RemovedApp.h"
 
 namespace tolvex {
 
 class AppState;
 class RemovedAppWatcher;
+struct RemovedApp;
 class Settings;
 
 // The work done while the user is not acting: a periodic tick that refreshes the startup volume's

@@ -11,7 +11,10 @@
 #include "app/ObjectNames.h"
 #include "app/Settings.h"
 #include "app/services/UiServices.h"
+#include "app/services/BackgroundServices.h"
 #include "app/shell/AboutDialog.h"
+#include "app/shell/AccessOnboardingView.h"
+#include "app/shell/RemovedAppBanner.h"
 #include "app/shell/ConfirmDeletionDialog.h"
 #include "app/shell/ScanToolbar.h"
 #include "app/shell/SectionRouter.h"
@@ -47,6 +50,11 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
   toast_ = new ToastView(state_, router_);
   router_->installEventFilter(this);
   toast_->placeIn(router_->rect());
+  // A removed application is reported over the top of the detail area.
+  removedBanner_ = new RemovedAppBanner(state_, router_);
+  removedBanner_->placeIn(router_->rect());
+  connect(&state_, &AppState::accessChanged, this, &MainWindow::presentOnboarding);
+  presentOnboarding();
   connect(&state_, &AppState::planChanged, this, &MainWindow::presentPlan);
   presentPlan();
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState appState) {
@@ -147,6 +155,24 @@ void MainWindow::refreshAccess() {
   }
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The background work starts with the window's first appearance, once.
+  if (servicesStarted_) return;
+  servicesStarted_ = true;
+  state_.services().start(&state_);
+}
+
+void MainWindow::presentOnboarding() {
+  if (state_.showAccessOnboarding() && !onboarding_) {
+    onboarding_ = new AccessOnboardingView(state_, this);
+    onboarding_->setAttribute(Qt::WA_DeleteOnClose);
+    onboarding_->open();
+  } else if (!state_.showAccessOnboarding() && onboarding_) {
+    onboarding_->accept();
+  }
+}
+
 void MainWindow::presentPlan() {
   // One sheet per plan: a new plan gets a fresh sheet with its review box off; the old sheet closes
   // itself once its plan is no longer the pending one.
@@ -159,8 +185,14 @@ void MainWindow::presentPlan() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == router_ && toast_) {
-    if (event->type() == QEvent::Resize) toast_->placeIn(router_->rect());
-    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::LayoutRequest) toast_->raise();
+    if (event->type() == QEvent::Resize) {
+      toast_->placeIn(router_->rect());
+      if (removedBanner_) removedBanner_->placeIn(router_->rect());
+    }
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::LayoutRequest) {
+      toast_->raise();
+      if (removedBanner_) removedBanner_->raise();
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -11,6 +11,8 @@ class AppState;
 class ConfirmDeletionDialog;
 class SectionRouter;
 class ToastView;
+class RemovedAppBanner;
+class AccessOnboardingView;
 class Sidebar;
 class ScanToolbar;
 class SettingsWindow;
@@ -34,6 +36,8 @@ class MainWindow : public QMainWindow {
   void buildTray();
   void refreshAccess();
   void presentPlan();
+  void presentOnboarding();
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   AppState& state_;
@@ -45,6 +49,9 @@ class MainWindow : public QMainWindow {
   QPointer<ConfirmDeletionDialog> planDialog_;
   QPointer<QDialog> about_;
   ToastView* toast_ = nullptr;
+  RemovedAppBanner* removedBanner_ = nullptr;
+  QPointer<AccessOnboardingView> onboarding_;
+  bool servicesStarted_ = false;
 };
 
 }  // namespace tolvex

@@ -1,5 +1,8 @@
 #include "app/shell/ToastView.h"
 
+#include <QEasingCurve>
+#include <algorithm>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -12,6 +15,7 @@
 #include "app/ObjectNames.h"
 #include "app/components/Shadow.h"
 #include "app/components/SymbolView.h"
+#include "app/theme/Anim.h"
 #include "app/theme/Appearance.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
@@ -103,9 +107,10 @@ void ToastView::refresh() {
     shownId_.clear();
     timerFor_.clear();
     dismissTimer_.stop();
-    hide();
+    animate(false);
     return;
   }
+  const bool appearing = !isVisible() || (motion_ && motion_->direction() == QAbstractAnimation::Backward);
   if (toast->id != shownId_) {
     shownId_ = toast->id;
     // A new toast: its own full wait; the wait of the toast it replaced is dropped.
@@ -128,6 +133,46 @@ void ToastView::refresh() {
   reposition();
   show();
   raise();
+  if (appearing) animate(true);
+}
+
+void ToastView::animate(bool in) {
+  static constexpr int kDurationMs = 350;
+  static constexpr int kTravel = 24;  // pixels the toast rises while it appears
+  if (motion_) motion_->stop();
+  const int ms = Anim::duration(kDurationMs);
+  if (ms == 0 || !isVisible()) {
+    setGraphicsEffect(nullptr);
+    setVisible(in);
+    return;
+  }
+  auto* opacity = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+  if (!opacity) {
+    opacity = new QGraphicsOpacityEffect(this);
+    setGraphicsEffect(opacity);
+  }
+  if (!motion_) {
+    motion_ = new QVariantAnimation(this);
+    motion_->setStartValue(0.0);
+    motion_->setEndValue(1.0);
+    // A spring that overshoots a little on the way in.
+    motion_->setEasingCurve(QEasingCurve(QEasingCurve::OutBack));
+    connect(motion_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+      const qreal p = value.toReal();
+      if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect())) effect->setOpacity(std::clamp(p, 0.0, 1.0));
+      reposition();
+      move(x(), y() + qRound((1.0 - p) * kTravel));
+    });
+    connect(motion_, &QAbstractAnimation::finished, this, [this] {
+      const bool shown = motion_->direction() == QAbstractAnimation::Forward;
+      setGraphicsEffect(nullptr);
+      reposition();
+      if (!shown) hide();
+    });
+  }
+  motion_->setDuration(ms);
+  motion_->setDirection(in ? QAbstractAnimation::Forward : QAbstractAnimation::Backward);
+  motion_->start();
 }
 
 void ToastView::placeIn(const QRect& area) {

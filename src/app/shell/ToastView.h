@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <QVariantAnimation>
 #include <QWidget>
 #include <string>
 
@@ -44,6 +45,8 @@ class ToastView : public QWidget {
  private:
   void refresh();
   void reposition();
+  // Slides the toast up into place while it fades in, or down and out; at once without animations.
+  void animate(bool in);
 
   AppState& state_;
   SymbolView* symbol_;
@@ -56,6 +59,7 @@ class ToastView : public QWidget {
   std::string timerFor_;
   QRect area_;
   bool placed_ = false;
+  QPointer<QVariantAnimation> motion_;
 };
 
 }  // namespace tolvex
