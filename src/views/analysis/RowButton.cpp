@@ -9,6 +9,9 @@ RowButton::RowButton(QWidget* parent) : QAbstractButton(parent) {
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);
   setAttribute(Qt::WA_Hover);
+  // A button's own policy keeps it at its preferred width; a row shrinks with its card (its labels
+  // elide) and grows in height as its wrapped texts need.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
 void RowButton::setFill(std::optional<ThemeColor> color, qreal opacity, qreal radius) {
