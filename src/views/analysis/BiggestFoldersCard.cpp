@@ -1,6 +1,5 @@
 #include "views/analysis/BiggestFoldersCard.h"
 
-#include <QPainter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -15,25 +14,10 @@
 #include "model/Formatting.h"
 #include "views/analysis/ExplorerNavigation.h"
 #include "views/analysis/RowButton.h"
+#include "views/analysis/RowDivider.h"
 #include "views/analysis/logic/BiggestFolders.h"
 
 namespace tolvex {
-namespace {
-
-// A hairline in the primary colour at 40 % of a divider's usual strength.
-class Divider : public QWidget {
- public:
-  explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.fillRect(rect(), Theme::primary(palette(), 0.12 * 0.4));
-  }
-};
-
-}  // namespace
-
 BiggestFoldersCard::BiggestFoldersCard(AppState& state, QWidget* parent) : Card(18, parent), state_(state) {
   setObjectName(QLatin1String(names::biggestFolders));
   body()->setSpacing(12);
@@ -61,10 +45,7 @@ void BiggestFoldersCard::refresh() {
 
 void BiggestFoldersCard::rebuild(const std::vector<FileNode*>& folders) {
   auto* column = static_cast<QVBoxLayout*>(list_->layout());
-  while (QLayoutItem* item = column->takeAt(0)) {
-    if (QWidget* widget = item->widget()) widget->deleteLater();
-    delete item;
-  }
+  removeRows(column);
   rows_.clear();
   const double largest = folders.empty() ? 1.0 : static_cast<double>(get(folders.front()->size));
   for (FileNode* folder : folders) {
@@ -101,7 +82,7 @@ void BiggestFoldersCard::rebuild(const std::vector<FileNode*>& folders) {
       if (state_.scan() && !folder->isGone()) openInExplorer(state_, folder);
     });
     column->addWidget(row);
-    column->addWidget(new Divider(list_));
+    column->addWidget(new RowDivider(list_));
     rows_.push_back(row);
   }
 }

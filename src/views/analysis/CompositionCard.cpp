@@ -94,10 +94,7 @@ void CompositionCard::refresh() {
 
 void CompositionCard::rebuildLegend() {
   auto* column = static_cast<QVBoxLayout*>(legend_->layout());
-  while (QLayoutItem* item = column->takeAt(0)) {
-    if (QWidget* widget = item->widget()) widget->deleteLater();
-    delete item;
-  }
+  removeRows(column);
   rows_.clear();
   for (const CompositionRow& entry : composition_.rows) {
     const StorageBucket bucket = entry.bucket;

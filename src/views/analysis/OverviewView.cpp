@@ -10,7 +10,6 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/ScanTargetInfo.h"
-#include "app/components/AmbientBackground.h"
 #include "app/components/PageHeader.h"
 #include "app/components/StatTile.h"
 #include "app/components/SymbolView.h"
@@ -29,14 +28,9 @@ namespace tolvex {
 
 OverviewView::OverviewView(AppState& state, QWidget* parent) : Screen(state, parent) {
   setObjectName(QLatin1String(names::overviewView));
-  auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(0, 0, 0, 0);
-  auto* page = new AmbientBackground(this);
-  outer->addWidget(page);
-  auto* pageLayout = new QVBoxLayout(page);
-  pageLayout->setContentsMargins(0, 0, 0, 0);
-  faces_ = new QStackedWidget(page);
-  pageLayout->addWidget(faces_);
+  QVBoxLayout* page = ambientPage();
+  faces_ = new QStackedWidget(page->parentWidget());
+  page->addWidget(faces_);
 
   // The trend store announces new snapshots on its own (the teaser follows them).
   QPointer<OverviewView> self(this);

@@ -73,10 +73,7 @@ void RecommendationsCard::refresh() {
 
 void RecommendationsCard::rebuild() {
   auto* column = static_cast<QVBoxLayout*>(rowsBox_->layout());
-  while (QLayoutItem* item = column->takeAt(0)) {
-    if (QWidget* widget = item->widget()) widget->deleteLater();
-    delete item;
-  }
+  removeRows(column);
   rows_.clear();
   for (size_t i = 0; i < list_.size(); ++i) {
     const Recommendation& r = list_[i];

@@ -1,5 +1,6 @@
 #include "views/analysis/RowButton.h"
 
+#include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -43,6 +44,13 @@ void RowButton::enterEvent(QEnterEvent* event) {
 void RowButton::leaveEvent(QEvent* event) {
   QAbstractButton::leaveEvent(event);
   emit left();
+}
+
+void removeRows(QLayout* rows) {
+  while (QLayoutItem* item = rows->takeAt(0)) {
+    if (QWidget* widget = item->widget()) widget->deleteLater();
+    delete item;
+  }
 }
 
 }  // namespace tolvex

@@ -34,4 +34,8 @@ class RowButton : public QAbstractButton {
   qreal radius_ = 8;
 };
 
+// Takes every item out of a card's list of rows; the widgets go at the next turn of the event loop
+// (a row may be removed from inside its own click).
+void removeRows(QLayout* rows);
+
 }  // namespace tolvex
