@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -16,18 +17,46 @@ namespace {
 
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 
+QPointF onCircle(QPointF centre, double radius, double degrees) {
+  const double a = degrees / kDegrees;
+  return centre + QPointF(radius * std::cos(a), -radius * std::sin(a));
+}
+
 // A ring sector from `start` over `span` degrees (Qt's arc angles), each edge pulled in by half the
-// inset, measured along the arc it lies on.
-QPainterPath ringSector(QPointF centre, double outer, double inner, double start, double span, double inset) {
+// inset, measured along the arc it lies on, and its four corners rounded with `corner` (less on a
+// sector too small to hold it).
+QPainterPath ringSector(QPointF centre, double outer, double inner, double start, double span, double inset,
+                        double corner) {
   const double sign = span < 0 ? -1 : 1;
   const double outerCut = std::min(std::abs(span) / 2, inset / 2 / outer * kDegrees);
   const double innerCut = std::min(std::abs(span) / 2, inset / 2 / inner * kDegrees);
+  const double outerSpan = std::abs(span) - 2 * outerCut;
+  const double innerSpan = std::abs(span) - 2 * innerCut;
+  const double r = std::max(0.0, std::min({corner, (outer - inner) / 2, outerSpan / kDegrees * outer / 2,
+                                           innerSpan / kDegrees * inner / 2}));
+  const double outerTurn = r / outer * kDegrees;
+  const double innerTurn = r / inner * kDegrees;
   const QRectF outerBox(centre.x() - outer, centre.y() - outer, 2 * outer, 2 * outer);
   const QRectF innerBox(centre.x() - inner, centre.y() - inner, 2 * inner, 2 * inner);
+  const double o0 = start + sign * outerCut, o1 = start + span - sign * outerCut;
+  const double i0 = start + sign * innerCut, i1 = start + span - sign * innerCut;
+  // A point `r` along the side edge from one corner towards the other.
+  auto along = [r](QPointF from, QPointF to) {
+    const QPointF d = to - from;
+    const double length = std::hypot(d.x(), d.y());
+    return length > 0 ? from + d * (r / length) : from;
+  };
+  const QPointF outerStart = onCircle(centre, outer, o0), outerEnd = onCircle(centre, outer, o1);
+  const QPointF innerStart = onCircle(centre, inner, i0), innerEnd = onCircle(centre, inner, i1);
   QPainterPath path;
-  path.arcMoveTo(outerBox, start + sign * outerCut);
-  path.arcTo(outerBox, start + sign * outerCut, span - 2 * sign * outerCut);
-  path.arcTo(innerBox, start + span - sign * innerCut, -(span - 2 * sign * innerCut));
+  path.moveTo(along(outerStart, innerStart));
+  path.quadTo(outerStart, onCircle(centre, outer, o0 + sign * outerTurn));
+  path.arcTo(outerBox, o0 + sign * outerTurn, sign * (outerSpan - 2 * outerTurn));
+  path.quadTo(outerEnd, along(outerEnd, innerEnd));
+  path.lineTo(along(innerEnd, outerEnd));
+  path.quadTo(innerEnd, onCircle(centre, inner, i1 - sign * innerTurn));
+  path.arcTo(innerBox, i1 - sign * innerTurn, -sign * (innerSpan - 2 * innerTurn));
+  path.quadTo(innerStart, along(innerStart, outerStart));
   path.closeSubpath();
   return path;
 }
@@ -88,9 +117,7 @@ std::optional<size_t> CompositionDonut::sectorAt(QPointF point) const {
 
 QPointF CompositionDonut::sectorMiddle(size_t index) const {
   const DonutSector& s = sectors_.at(index);
-  const double angle = (s.startAngle + s.spanAngle / 2) / kDegrees;
-  const double radius = outerRadius() * (1 + kInnerRatio) / 2;
-  return middle() + QPointF(radius * std::cos(angle), -radius * std::sin(angle));
+  return onCircle(middle(), outerRadius() * (1 + kInnerRatio) / 2, s.startAngle + s.spanAngle / 2);
 }
 
 void CompositionDonut::paintEvent(QPaintEvent*) {
@@ -100,7 +127,7 @@ void CompositionDonut::paintEvent(QPaintEvent*) {
   const double inner = outer * kInnerRatio;
   const QRectF box(middle().x() - outer, middle().y() - outer, 2 * outer, 2 * outer);
   for (const DonutSector& s : sectors_) {
-    const QPainterPath path = ringSector(middle(), outer, inner, s.startAngle, s.spanAngle, kInset);
+    const QPainterPath path = ringSector(middle(), outer, inner, s.startAngle, s.spanAngle, kInset, kCornerRadius);
     if (!s.bucket) {
       painter.fillPath(path, Theme::withOpacity(Theme::graphite(), kOtherOpacity));
       continue;

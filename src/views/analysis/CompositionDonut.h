@@ -26,6 +26,7 @@ class CompositionDonut : public QWidget {
   static constexpr double kDimmedOpacity = 0.35;
   static constexpr double kOtherOpacity = 0.4;
   static constexpr double kInset = 1.5;  // pixels between neighbouring sectors
+  static constexpr double kCornerRadius = 4;
 
   // The sector under a point of the widget, if any.
   std::optional<size_t> sectorAt(QPointF point) const;
