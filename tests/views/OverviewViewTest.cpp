@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 
 #include "app/ObjectNames.h"
@@ -335,4 +336,16 @@ TEST(OverviewView, TheRouterShowsTheOverviewAndRebuildsItOnANewRevision) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(first);
   EXPECT_NE(router.findChild<OverviewView*>(), nullptr);
+}
+
+TEST(OverviewView, FitsTheNarrowestWindowWithoutScrollingSideways) {
+  OverviewScreen o;
+  o.start(true);
+  o.scan(ScanTarget::wholeDisk());
+  o.show({800, 680});  // a 1040-wide window less the sidebar
+  auto* scroll = o.find<QScrollArea>(names::overviewScroll);
+  ASSERT_NE(scroll, nullptr);
+  ASSERT_NE(o.find<QWidget>(names::compositionOtherRow), nullptr);
+  EXPECT_LE(scroll->widget()->minimumSizeHint().width(), scroll->viewport()->width());
+  EXPECT_EQ(scroll->widget()->width(), scroll->viewport()->width());
 }
