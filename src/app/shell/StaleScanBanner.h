@@ -1,5 +1,6 @@
 #pragma once
-// The banner that says the scan on screen is old and offers "Rescan" (greyed out while any scan runs).
+// The banner that says the scan on screen is old: a clock on a warning tile, when the scan was made,
+// and "Rescan", which scans the current target again (disabled while any scan runs).
 #include "app/components/Card.h"
 
 class QLabel;
@@ -12,16 +13,14 @@ class AppState;
 class StaleScanBanner : public Card {
   Q_OBJECT
  public:
-  // `date`: when the scan on screen finished, in seconds since 1970.
+  // `date`: when the scan on screen finished (seconds since 1970).
   StaleScanBanner(AppState& state, double date, QWidget* parent = nullptr);
 
-  void setDate(double date);
-  // "This scan is from <relative date>" (an em dash for a date not after the first day of 1970).
-  static QString titleText(double date);
+  QPushButton* rescanButton() const { return rescan_; }
 
  private:
+  void syncScanning();
   AppState& state_;
-  QLabel* title_;
   QPushButton* rescan_;
 };
 
