@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,14 @@ struct RemovedApp {
   std::vector<RelatedItem> items;  // its Library items, each measured, largest first
 
   const std::string& id() const { return bundleID; }
+  // The sizes of its items added up; a sum past the 64-bit range stops at the range's end.
+  int64_t totalSize() const {
+    int64_t total = 0;
+    for (const RelatedItem& item : items)
+      if (__builtin_add_overflow(total, item.size, &total))
+        total = item.size > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+    return total;
+  }
   bool operator==(const RemovedApp&) const = default;
 };
 

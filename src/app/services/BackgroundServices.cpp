@@ -204,12 +204,8 @@ void BackgroundServices::finishAutoClean(int64_t freed, std::function<void()> do
 
 void BackgroundServices::onAppRemoved(const RemovedApp& app) {
   if (state_) state_->setRemovedApp(app);
-  int64_t total = 0;
-  for (const RelatedItem& item : app.items)
-    if (__builtin_add_overflow(total, item.size, &total))
-      total = item.size > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
   if (hooks_.notify)
-    hooks_.notify(tr("%1 left %2 behind").arg(QString::fromStdString(app.name), bytesText(total)),
+    hooks_.notify(tr("%1 left %2 behind").arg(QString::fromStdString(app.name), bytesText(app.totalSize())),
                   tr("Open Tolvex to review and remove what it left on your Mac."));
 }
 

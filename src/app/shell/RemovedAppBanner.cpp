@@ -67,11 +67,7 @@ RemovedAppBanner::RemovedAppBanner(AppState& state, QWidget* parent) : QFrame(pa
 }
 
 QString RemovedAppBanner::titleText(const RemovedApp& app) {
-  int64_t total = 0;
-  for (const RelatedItem& item : app.items)
-    if (__builtin_add_overflow(total, item.size, &total))
-      total = item.size > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
-  return tr("%1 was removed, but left %2 behind").arg(QString::fromStdString(app.name), bytesText(total));
+  return tr("%1 was removed, but left %2 behind").arg(QString::fromStdString(app.name), bytesText(app.totalSize()));
 }
 
 QString RemovedAppBanner::labelsText(const RemovedApp& app) {
