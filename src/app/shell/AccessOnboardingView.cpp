@@ -62,7 +62,7 @@ AccessOnboardingView::AccessOnboardingView(AppState& state, QWidget* parent) : Q
                          this);
   why->setWordWrap(true);
   why->setAlignment(Qt::AlignCenter);
-  why->setMaximumWidth(440);
+  why->setFixedWidth(440);  // a wrapped label takes its height from this width
   Theme::setForeground(why, Tone::secondary);
   titles->addWidget(title);
   titles->addWidget(why, 0, Qt::AlignHCenter);

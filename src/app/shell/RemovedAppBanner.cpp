@@ -34,6 +34,7 @@ RemovedAppBanner::RemovedAppBanner(AppState& state, QWidget* parent) : QFrame(pa
   title_ = new QLabel(this);
   title_->setObjectName(QLatin1String(names::removedAppTitle));
   Theme::setTextStyle(title_, TextStyle::headline);
+  title_->setWordWrap(true);  // a long name wraps rather than being cut
   labels_ = new QLabel(this);
   labels_->setObjectName(QLatin1String(names::removedAppLabels));
   Theme::setTextStyle(labels_, TextStyle::caption);
@@ -90,7 +91,7 @@ void RemovedAppBanner::refresh() {
 
 void RemovedAppBanner::placeIn(const QRect& area) {
   const int width = std::min(kMaxWidth, area.width() - 32);
-  const int height = sizeHint().height();
+  const int height = hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
   setGeometry(area.x() + (area.width() - width) / 2, area.y() + 16, width, height);
   if (state_.removedApp()) {
     const QString labels = labelsText(*state_.removedApp());
