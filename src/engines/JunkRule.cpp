@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
-#include "platform/Trash.h"
 
 namespace tolvex {
 
@@ -43,10 +41,6 @@ const char* title(JunkGroup group) {
 namespace {
 
 }  // namespace
-
-JunkPlaces JunkPlaces::current() {
-  return JunkPlaces{homeFolder(), appendPath(resolvedHomeTrashFolder(), "files"), resolvedFolder(ownCacheFolder())};
-}
 
 std::string JunkRule::folder(const JunkPlaces& places) const {
   if (base.starts_with("/")) return base;

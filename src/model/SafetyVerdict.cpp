@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "engines/JunkRule.h"
 #include "platform/Bundle.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
@@ -125,9 +126,11 @@ std::optional<std::string> pathForJudging(std::string_view path) {
   return out;
 }
 
-SafetyContext SafetyContext::current() {
+SafetyContext SafetyContext::current() { return forPlaces(Places::current()); }
+
+SafetyContext SafetyContext::forPlaces(const Places& places) {
   SafetyContext context;
-  context.places = JunkPlaces::current();
+  context.places = places;
   context.bundleIdentifier = [](const std::string& path) { return tolvex::bundleIdentifier(path); };
   context.runningApplications = [] { return runningApplicationIdentifiers(); };
   context.ownBundleIdentifier = std::string(kBundleIdentifier);

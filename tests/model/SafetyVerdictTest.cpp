@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "engines/JunkRule.h"
 #include "model/SafetyVerdict.h"
 #include "support/MacHome.h"
 
