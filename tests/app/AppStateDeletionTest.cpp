@@ -143,8 +143,8 @@ TEST(AppStateDeletion, TrashingPrunesTheTreeTotalsAndArchiveAndOffersUndo) {
   EXPECT_EQ(get(root->size), rootSize - oldSize);
   EXPECT_EQ(get(docs->fileCount), 1);
   EXPECT_EQ(s.state.revision(), 2);
-  // The zip comes off archives and the folder's own allocation off the folder's category (F7);
-  // the documents elsewhere stay.
+  // The zip comes off archives and the folder's own allocation off the folder's category, so the
+  // category totals stay true; the documents elsewhere stay.
   EXPECT_EQ(get(old->bucket), StorageBucket::other);
   EXPECT_EQ(s.state.scan()->bucketTotals.at(StorageBucket::archives), archivesTotal - 2 * 1024 * 1024);
   EXPECT_EQ(s.state.scan()->bucketTotals.at(StorageBucket::other), otherTotal - (oldSize - 2 * 1024 * 1024));
