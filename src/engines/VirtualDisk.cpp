@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "model/DisplayPath.h"
 #include "platform/Paths.h"
 
 namespace tolvex {
@@ -48,10 +49,7 @@ std::string lowered(std::string text) {
 
 // The path matched against the owner table: the data volume's prefix folded away, lower-cased.
 std::string normalisedPath(const std::string& path) {
-  constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-  if (path == kDataVolume) return "/";
-  if (path.starts_with(std::string(kDataVolume) + "/")) return lowered(path.substr(kDataVolume.size()));
-  return lowered(path);
+  return lowered(foldedPath(path));
 }
 
 }  // namespace
