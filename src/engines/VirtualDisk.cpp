@@ -41,15 +41,9 @@ bool contains(const auto& set, std::string_view value) {
   return std::find(set.begin(), set.end(), value) != set.end();
 }
 
-std::string lowered(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // The path matched against the owner table: the data volume's prefix folded away, lower-cased.
 std::string normalisedPath(const std::string& path) {
-  return lowered(foldedPath(path));
+  return asciiLowercased(foldedPath(path));
 }
 
 }  // namespace
@@ -73,7 +67,7 @@ std::optional<VirtualDisk> virtualDiskForNode(const FileNode& node) {
   // The size test first: almost every node stops here.
   const int64_t size = get(node.size);
   if (size < kMinimumSize || node.isGone()) return std::nullopt;
-  const std::string ext = lowered(pathExtension(node.name));
+  const std::string ext = asciiLowercased(pathExtension(node.name));
   const bool image = contains(kVirtualDiskExtensions, ext);
   if (!image && !contains(kRawDiskExtensions, ext)) return std::nullopt;
 
