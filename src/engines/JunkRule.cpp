@@ -1,6 +1,5 @@
 #include "engines/JunkRule.h"
 
-
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
 
