@@ -1,9 +1,10 @@
 // libFuzzer target: property lists (XML or binary) on arbitrary bytes, with the typed look-ups the
-// launch-item reader makes.
+// launch-item reader makes and the strings an application's Info.plist is read for.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "platform/Bundle.h"
 #include "platform/PropertyList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,5 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     plist->boolean("RunAtLoad");
     plist->hasDictionary("KeepAlive");
   }
+  tolvex::infoStringsFromPlist(input);
+  tolvex::bundleIdentifierFromPlist(input);
   return 0;
 }

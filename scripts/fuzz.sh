@@ -16,7 +16,8 @@ cmake --build "$build" -j "${TOLVEX_JOBS:-$(nproc)}"
 # their inputs for the round trip). Large vectors only slow the fuzzer down.
 seeds="$build/seeds"
 rm -rf "$seeds"
-for target in lzfse_decode lzfse_roundtrip scan_archive_read info_plist history_read trend_read trashinfo_read; do
+for source in "$root"/fuzz/*.cpp; do
+  target=$(basename "$source" .cpp)
   mkdir -p "$seeds/$target" "$build/corpus/$target"
   if [ -d "$root/fuzz/seeds/$target" ]; then cp "$root/fuzz/seeds/$target/"* "$seeds/$target/" 2>/dev/null || true; fi
 done

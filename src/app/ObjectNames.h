@@ -202,4 +202,37 @@ inline constexpr const char* changeRowBar = "changeRowBar";
 inline constexpr const char* changeRowDelta = "changeRowDelta";
 inline constexpr const char* changeRowSize = "changeRowSize";
 
+// Overview
+inline constexpr const char* overviewView = "overviewView";
+inline constexpr const char* overviewPrompt = "overviewPrompt";
+inline constexpr const char* overviewScroll = "overviewScroll";
+inline constexpr const char* overviewContent = "overviewContent";
+inline constexpr const char* overviewHeader = "overviewHeader";
+inline constexpr const char* overviewScanned = "overviewScanned";
+inline constexpr const char* overviewStats = "overviewStats";
+inline constexpr const char* staleScanBanner = "staleScanBanner";
+inline constexpr const char* staleScanTitle = "staleScanTitle";
+inline constexpr const char* staleScanRescan = "staleScanRescan";
+inline constexpr const char* trendTeaser = "trendTeaser";
+inline constexpr const char* trendTeaserButton = "trendTeaserButton";
+inline constexpr const char* trendTeaserText = "trendTeaserText";
+inline constexpr const char* compositionCard = "compositionCard";
+inline constexpr const char* compositionBar = "compositionBar";
+inline constexpr const char* compositionDonut = "compositionDonut";
+inline constexpr const char* compositionCentreValue = "compositionCentreValue";
+inline constexpr const char* compositionCentreCaption = "compositionCentreCaption";
+inline constexpr const char* compositionRow = "compositionRow";
+inline constexpr const char* compositionOtherRow = "compositionOtherRow";
+inline constexpr const char* compositionRowPercent = "compositionRowPercent";
+inline constexpr const char* compositionRowSize = "compositionRowSize";
+inline constexpr const char* biggestFolders = "biggestFolders";
+inline constexpr const char* biggestFolderRow = "biggestFolderRow";
+inline constexpr const char* biggestFolderPath = "biggestFolderPath";
+inline constexpr const char* recommendationsCard = "recommendationsCard";
+inline constexpr const char* recommendationsSpinner = "recommendationsSpinner";
+inline constexpr const char* recommendationsEmpty = "recommendationsEmpty";
+inline constexpr const char* recommendationRow = "recommendationRow";
+inline constexpr const char* recommendationSize = "recommendationSize";
+inline constexpr const char* recommendationDetail = "recommendationDetail";
+
 }  // namespace tolvex::names

@@ -412,6 +412,15 @@ TEST(FileIcon, CachesFilesByExtensionAndPackagesAndBareNamesByPath) {
   EXPECT_EQ(FileIcon::cacheSize(), 3u);
 }
 
+TEST(FileIcon, AFolderWithADotInItsNameIsAFolder) {
+  const QString folder = QDir::temp().filePath(QStringLiteral("tolvex-icon-3.2.2"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const std::string path = folder.toStdString();
+  EXPECT_EQ(FileIcon::cacheKey(path), QStringLiteral("folder"));
+  EXPECT_EQ(FileIcon::cacheKey("/nowhere/archive.2"), QStringLiteral("ext:2"));
+  QDir(folder).removeRecursively();
+}
+
 TEST(FileIcon, TheCacheIsEmptiedWhenItHoldsMoreThanFourThousand) {
   FileIcon::clearCache();
   for (int i = 0; i < 4001; ++i) FileIcon::loadIcon("/x/file." + std::to_string(i) + "z");

@@ -41,7 +41,7 @@ TEST(BundleIdentifier, ReadsXmlAndBinaryInfoPlists) {
 
 TEST(BundleIdentifier, ADamagedPlistThatOnceStoppedTheProcessIsRead) {
   // Found by fuzzing: reading every key of this binary plist made the plist library abort.
-  auto bytes = readWholeFile(TOLVEX_SOURCE_DIR "/fuzz/seeds/info_plist/damaged-strings.bplist");
+  auto bytes = readWholeFile(TOLVEX_SOURCE_DIR "/fuzz/seeds/plist_read/damaged-strings.bplist");
   ASSERT_TRUE(bytes);
   auto strings = infoStringsFromPlist(*bytes);
   ASSERT_TRUE(strings);

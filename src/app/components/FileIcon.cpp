@@ -46,7 +46,8 @@ QIcon makeIcon(const std::string& path, const QString& ext) {
     QIcon icon = themeIcon(QStringLiteral("application-x-executable"), QString());
     return icon.isNull() ? Symbols::icon(QStringLiteral("app.fill"), Theme::blue(), 32) : icon;
   }
-  if (ext.isEmpty() && isDirectory(path)) {
+  // A folder whose name has a dot ("3.2.2", "site.old") is still a folder.
+  if (isDirectory(path)) {
     QIcon icon = themeIcon(QStringLiteral("folder"), QString());
     return icon.isNull() ? Symbols::icon(QStringLiteral("folder.fill"), Theme::blue(), 32) : icon;
   }
@@ -73,6 +74,7 @@ void FileIcon::setPath(const std::string& path) {
 QString FileIcon::cacheKey(const std::string& path) {
   const QString ext = lowerExtension(path);
   if (ext.isEmpty() || isPackageExtension(ext.toStdString())) return QString::fromUtf8(path);
+  if (isDirectory(path)) return QStringLiteral("folder");
   return QStringLiteral("ext:") + ext;
 }
 

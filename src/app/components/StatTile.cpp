@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include "app/ObjectNames.h"
@@ -10,13 +11,32 @@
 #include "app/theme/Symbols.h"
 
 namespace tolvex {
+namespace {
+
+// The value: a row of tiles narrower than their figures cuts each figure with an ellipsis instead
+// of pushing the row wider than its window.
+class ValueLabel : public QLabel {
+ public:
+  explicit ValueLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+  QSize minimumSizeHint() const override { return {fontMetrics().horizontalAdvance(QStringLiteral("…")), QLabel::minimumSizeHint().height()}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect box = contentsRect();
+    painter.drawText(box, Qt::AlignLeading | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideRight, box.width()));
+  }
+};
+
+}  // namespace
 
 StatTile::StatTile(const QString& title, const QString& value, const std::optional<QString>& caption,
                    const QString& symbol, const ThemeColor& tint, QWidget* parent)
     : Card(16, parent),
       symbol_(new SymbolView(symbol, tint, 13, this)),
       title_(new QLabel(title, this)),
-      value_(new QLabel(value, this)),
+      value_(new ValueLabel(value, this)),
       caption_(new ElidedLabel(caption.value_or(QString()), this)) {
   setObjectName(QLatin1String(names::statTile));
   symbol_->setObjectName(QLatin1String(names::statTileSymbol));

@@ -5,7 +5,6 @@
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/components/AmbientBackground.h"
 #include "app/components/PageHeader.h"
 #include "app/shell/ScanPrompt.h"
 
@@ -14,13 +13,8 @@ namespace tolvex {
 PendingScreen::PendingScreen(AppState& state, AppSection section, QWidget* parent)
     : Screen(state, parent), section_(section) {
   setObjectName(names::pendingScreen);
-  auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(0, 0, 0, 0);
-  auto* page = new AmbientBackground(this);
-  outer->addWidget(page);
-  layout_ = new QVBoxLayout(page);
-  layout_->setContentsMargins(0, 0, 0, 0);
-  layout_->setSpacing(0);
+  layout_ = ambientPage();
+  QWidget* page = layout_->parentWidget();
   auto* header = new PageHeader(title(section), QString(), page);
   header->setContentsMargins(28, 22, 28, 10);
   layout_->addWidget(header);

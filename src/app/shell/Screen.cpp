@@ -1,8 +1,10 @@
 #include "app/shell/Screen.h"
 
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "app/AppState.h"
+#include "app/components/AmbientBackground.h"
 
 namespace tolvex {
 
@@ -17,6 +19,17 @@ void Screen::scheduleRefresh() {
     pending_ = false;
     refresh();
   });
+}
+
+QVBoxLayout* Screen::ambientPage() {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* page = new AmbientBackground(this);
+  outer->addWidget(page);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return layout;
 }
 
 void Screen::showEvent(QShowEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
 
+class QVBoxLayout;
+
 namespace tolvex {
 
 class AppState;
@@ -17,6 +19,9 @@ class Screen : public QWidget {
   AppState& state() const { return state_; }
   virtual void refresh() = 0;
   void scheduleRefresh();
+  // Fills the screen with its page (the window colour and its glows) and returns the page's layout,
+  // without margins or spacing, for the screen's content.
+  QVBoxLayout* ambientPage();
   void showEvent(QShowEvent* event) override;
 
  private:

@@ -7,6 +7,7 @@
 #include "app/shell/PendingScreen.h"
 #include "views/analysis/ExplorerView.h"
 #include "views/analysis/LargeFilesView.h"
+#include "views/analysis/OverviewView.h"
 #include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
 
@@ -48,6 +49,7 @@ void SectionRouter::show(AppSection section) {
 QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
   // Every section's own screen joins here as it is built; until then its header and the scan prompt.
   switch (section) {
+    case AppSection::overview: return new OverviewView(state);
     case AppSection::explorer: return new ExplorerView(state);
     case AppSection::large: return new LargeFilesView(state);
     case AppSection::types: return new TypesView(state);

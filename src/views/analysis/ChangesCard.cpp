@@ -20,6 +20,7 @@
 #include "model/DisplayPath.h"
 #include "model/Formatting.h"
 #include "views/analysis/ChangeRow.h"
+#include "views/analysis/RowDivider.h"
 
 namespace tolvex {
 namespace {
@@ -67,17 +68,6 @@ class Chip : public QWidget {
   QColor color_;
 };
 
-// A hairline between rows.
-class Divider : public QWidget {
- public:
-  explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.fillRect(rect(), Theme::primary(palette(), 0.1 * 0.4));
-  }
-};
 
 QWidget* plainBox(QWidget* parent) {
   auto* box = new QWidget(parent);
@@ -250,7 +240,7 @@ QWidget* ChangesCard::buildRows() {
     const std::string path = content_.changes[i].path;
     connect(row, &QAbstractButton::clicked, this, [this, path] { ChangeRow::showInExplorer(state_, path); });
     column->addWidget(row);
-    if (i + 1 < content_.rows.size()) column->addWidget(new Divider(list));
+    if (i + 1 < content_.rows.size()) column->addWidget(new RowDivider(list));
   }
   return list;
 }

@@ -11,7 +11,6 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/ScanTargetInfo.h"
-#include "app/components/AmbientBackground.h"
 #include "app/components/ElidedLabel.h"
 #include "app/components/FocusRing.h"
 #include "app/components/SegmentedBar.h"
@@ -121,13 +120,8 @@ void PickerSegment::paintEvent(QPaintEvent*) {
 ExplorerView::ExplorerView(AppState& state, QWidget* parent)
     : Screen(state, parent), mode_(explorerModeFromRaw(state.settings().stringValue(keys::explorerMode, QStringLiteral("list")))) {
   setObjectName(QLatin1String(names::explorerView));
-  auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(0, 0, 0, 0);
-  auto* page = new AmbientBackground(this);
-  outer->addWidget(page);
-  pageLayout_ = new QVBoxLayout(page);
-  pageLayout_->setContentsMargins(0, 0, 0, 0);
-  pageLayout_->setSpacing(0);
+  pageLayout_ = ambientPage();
+  QWidget* page = pageLayout_->parentWidget();
   faces_ = new QStackedWidget(page);
   pageLayout_->addWidget(faces_);
   quickLook_ = new QuickLookBinding(this);

@@ -7,7 +7,6 @@
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/components/AmbientBackground.h"
 #include "app/components/PageHeader.h"
 #include "app/services/UiServices.h"
 #include "app/shell/PendingScreen.h"
@@ -22,12 +21,8 @@ namespace tolvex {
 FileListScreen::FileListScreen(AppState& state, AppSection section, const QString& title, const QString& subtitle,
                                FilterBar::Config barConfig, QWidget* parent)
     : Screen(state, parent), section_(section), listWork_(new LatestWork(this)), exportWork_(new LatestWork(this)) {
-  auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(0, 0, 0, 0);
-  auto* page = new AmbientBackground(this);
-  outer->addWidget(page);
-  auto* pageLayout = new QVBoxLayout(page);
-  pageLayout->setContentsMargins(0, 0, 0, 0);
+  QVBoxLayout* pageLayout = ambientPage();
+  QWidget* page = pageLayout->parentWidget();
   faces_ = new QStackedWidget(page);
   pageLayout->addWidget(faces_);
 

@@ -6,7 +6,6 @@
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/components/AmbientBackground.h"
 #include "app/components/PageHeader.h"
 #include "views/analysis/ChangesCard.h"
 #include "views/analysis/ForecastCard.h"
@@ -15,12 +14,8 @@ namespace tolvex {
 
 TrendsView::TrendsView(AppState& state, QWidget* parent) : Screen(state, parent) {
   setObjectName(QLatin1String(names::trendsView));
-  auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(0, 0, 0, 0);
-  auto* page = new AmbientBackground(this);
-  outer->addWidget(page);
-  auto* pageLayout = new QVBoxLayout(page);
-  pageLayout->setContentsMargins(0, 0, 0, 0);
+  QVBoxLayout* pageLayout = ambientPage();
+  QWidget* page = pageLayout->parentWidget();
 
   scroll_ = new QScrollArea(page);
   scroll_->setObjectName(QLatin1String(names::trendsScroll));
