@@ -103,14 +103,18 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
 
 void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries,
                                    bool quiet) {
-  history_->record(entries);
+  const int historyError = history_->record(entries);
   pruneDeleted(std::set<std::string>(report.deletedPaths.begin(), report.deletedPaths.end()));
   refreshVolume();
-  if (quiet) return;
-  setToast(resultToast(report, entries));
-  failures_ = report.failures;
-  failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
-  notify(&AppState::failuresChanged);
+  if (!quiet) {
+    setToast(resultToast(report, entries));
+    failures_ = report.failures;
+    failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
+  }
+  // Without a saved history the items cannot be put back after a restart: the user is told.
+  if (historyError && !entries.empty())
+    failures_.push_back(DeletionFailure{makeUUID(), env_.historyPath(), historyNotSavedReason(historyError)});
+  if (!quiet || (historyError && !entries.empty())) notify(&AppState::failuresChanged);
 }
 
 namespace {

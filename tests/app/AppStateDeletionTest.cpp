@@ -195,6 +195,26 @@ TEST(AppStateDeletion, PermanentDeletionToastAndFailures) {
   EXPECT_EQ(state.failures()[0].reason, "No longer exists.");
 }
 
+// A deletion whose history cannot be written still happens, and the user is told in the failure list
+// that its items cannot be put back after a restart.
+TEST(AppStateDeletion, AHistoryThatCannotBeSavedIsAFailureTheUserSees) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "files");
+  const std::string a = tree.file("a.txt", 10);
+  AppState state(f.environment());
+  state.waitForBackgroundWork();
+  // A folder where the file belongs: the atomic replace cannot put the new history there.
+  ASSERT_TRUE(makeFolders(f.appFolder + "/history.json/in-the-way"));
+  state.requestDeletion({item(a, Risk::safe, 10)}, QStringLiteral("Delete Items"));
+  state.confirmDeletion(*state.plan(), false);
+  ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
+  EXPECT_FALSE(pathExists(a));
+  ASSERT_EQ(state.failures().size(), 1u);
+  EXPECT_EQ(state.failures()[0].path, f.appFolder + "/history.json");
+  EXPECT_TRUE(state.failures()[0].reason.starts_with("The history could not be saved: ")) << state.failures()[0].reason;
+  EXPECT_EQ(state.history().entries().size(), 1u);  // still listed, and restorable, until Tolvex quits
+}
+
 TEST(AppStateDeletion, ResultToastTexts) {
   AppFixture f;
   TreeBuilder tree(f.home / "files");
