@@ -29,9 +29,10 @@ struct ScannedState {
   AppFixture& fixture;
   AppState state;
   explicit ScannedState(AppFixture& f, const std::string& root) : fixture(f), state(f.environment()) {
-    waitUntil([&] { return !state.isRestoringScan(); });
+    waitOrFail([&] { return !state.isRestoringScan(); }, "the last scan is restored");
     state.startScan(ScanTarget::folder(root));
-    waitUntil([&] { return state.scan().has_value() && f.archiveWrites->load() == 1; });
+    waitOrFail([&] { return state.scan().has_value() && f.archiveWrites->load() == 1; },
+               "the scan has finished and its archive is written");
   }
   FileNode* node(const std::string& path) {
     std::vector<FileNode*> stack{state.scan()->root};
@@ -49,7 +50,7 @@ struct ScannedState {
     ASSERT_TRUE(state.plan());
     state.confirmDeletion(*state.plan(), includeReview);
     ASSERT_TRUE(waitUntil([&] { return state.revision() > revision || state.toast().has_value(); }));
-    waitUntil([&] { return state.toast().has_value(); });
+    ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
   }
 };
 
