@@ -8,25 +8,25 @@
 #include "FuzzRoundTrip.h"
 #include "system/TrendStore.h"
 
+namespace {
+
+template <typename Decode, typename Encode>
+void readWriteRead(std::string_view input, Decode decode, Encode encode) {
+  const auto first = decode(input);
+  if (!first) return;
+  const auto text = encode(*first);
+  if (!text) return;
+  const auto again = decode(*text);
+  if (!again) std::abort();
+  tolvex::fuzz::requireSame(*first, *again);
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-  if (data[0] & 1) {
-    const auto samples = tolvex::decodeSamples(input);
-    if (!samples) return 0;
-    const auto text = tolvex::encodeSamples(*samples);
-    if (!text) return 0;
-    const auto again = tolvex::decodeSamples(*text);
-    if (!again) std::abort();
-    tolvex::fuzz::requireSame(*samples, *again);
-  } else {
-    const auto snapshots = tolvex::decodeSnapshots(input);
-    if (!snapshots) return 0;
-    const auto text = tolvex::encodeSnapshots(*snapshots);
-    if (!text) return 0;
-    const auto again = tolvex::decodeSnapshots(*text);
-    if (!again) std::abort();
-    tolvex::fuzz::requireSame(*snapshots, *again);
-  }
+  if (data[0] & 1) readWriteRead(input, tolvex::decodeSamples, tolvex::encodeSamples);
+  else readWriteRead(input, tolvex::decodeSnapshots, tolvex::encodeSnapshots);
   return 0;
 }
