@@ -16,8 +16,16 @@ namespace tolvex {
 
 AppEnvironment AppEnvironment::forFolders(const std::string& home, const std::string& appFolder,
                                           const QString& settingsPath) {
+  Places places = Places::current();
+  places.home = home;
+  return forPlaces(places, appFolder, settingsPath);
+}
+
+AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string& appFolder,
+                                         const QString& settingsPath) {
   AppEnvironment env;
-  env.home = home;
+  env.home = places.home;
+  env.places = places;
   env.appFolder = appFolder;
   env.settingsPath = settingsPath;
   env.accessProbe = [] { return hasFullDiskAccess(); };
@@ -33,8 +41,8 @@ AppEnvironment AppEnvironment::forFolders(const std::string& home, const std::st
     }
   };
   env.readArchive = [](const std::string& path) { return readScanArchive(path); };
-  env.findJunk = [](bool fullDiskAccess, double now) {
-    return tolvex::findJunk(JunkRule::all(), JunkPlaces::current(), fullDiskAccess, now);
+  env.findJunk = [places](bool fullDiskAccess, double now) {
+    return tolvex::findJunk(JunkRule::all(), places, fullDiskAccess, now);
   };
   env.findDuplicates = [](const ScanResult& scan, int64_t minimumSize, const DuplicateProgress& progress) {
     return tolvex::findDuplicates(scan, minimumSize, progress);
@@ -59,7 +67,7 @@ AppEnvironment AppEnvironment::forFolders(const std::string& home, const std::st
 }
 
 AppEnvironment AppEnvironment::standard() {
-  return forFolders(homeFolder(), appSupportFolder(), Settings::defaultPath());
+  return forPlaces(Places::current(), appSupportFolder(), Settings::defaultPath());
 }
 
 }  // namespace tolvex

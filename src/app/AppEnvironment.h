@@ -15,6 +15,7 @@
 #include "model/ScanResult.h"
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
+#include "platform/Places.h"
 
 namespace tolvex {
 
@@ -32,7 +33,8 @@ struct AppTimings {
 
 // Everything the application state takes from the world outside, so that tests can replace it.
 struct AppEnvironment {
-  std::string home;       // the home folder
+  std::string home;       // the home folder (the same as places.home)
+  Places places;          // the user's places, read from the process environment once
   std::string appFolder;  // where the history, the archive and the trend files live
   QString settingsPath;   // the settings file
   std::string dataVolume = "/System/Volumes/Data";
@@ -64,6 +66,8 @@ struct AppEnvironment {
   static AppEnvironment standard();
   // The same with the home, application folder and settings file given (tests).
   static AppEnvironment forFolders(const std::string& home, const std::string& appFolder, const QString& settingsPath);
+  // The same with all the user's places given.
+  static AppEnvironment forPlaces(const Places& places, const std::string& appFolder, const QString& settingsPath);
 
   std::string archivePath() const { return appFolder + "/last-scan.tvxscan"; }
   std::string historyPath() const { return appFolder + "/history.json"; }

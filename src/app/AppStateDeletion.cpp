@@ -90,10 +90,10 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
   // Links at or above the scan's root were the user's choice; below it the scanner saw none.
   std::vector<std::string> chosen;
   if (scan_) chosen.push_back(scan_->rootPath);
+  SafetyContext context = SafetyContext::forPlaces(env_.places);
   startInPool(workPool_, [this, requests = std::move(requests), chosen = std::move(chosen), quiet,
-                          done = std::move(done)] {
-    auto outcome =
-        std::make_shared<DeletionOutcome>(performDeletion(requests, SafetyContext::current(), chosen));
+                          done = std::move(done), context = std::move(context)] {
+    auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests, context, chosen));
     ui_->post([this, outcome, quiet, done] {
           applyDeletionReport(outcome->report, outcome->entries, quiet);
           if (done) done(outcome->report);
@@ -103,14 +103,18 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
 
 void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries,
                                    bool quiet) {
-  history_->record(entries);
+  const int historyError = history_->record(entries);
   pruneDeleted(std::set<std::string>(report.deletedPaths.begin(), report.deletedPaths.end()));
   refreshVolume();
-  if (quiet) return;
-  setToast(resultToast(report, entries));
-  failures_ = report.failures;
-  failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
-  notify(&AppState::failuresChanged);
+  if (!quiet) {
+    setToast(resultToast(report, entries));
+    failures_ = report.failures;
+    failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
+  }
+  // Without a saved history the items cannot be put back after a restart: the user is told.
+  if (historyError && !entries.empty())
+    failures_.push_back(DeletionFailure{makeUUID(), env_.historyPath(), historyNotSavedReason(historyError)});
+  if (!quiet || (historyError && !entries.empty())) notify(&AppState::failuresChanged);
 }
 
 namespace {

@@ -23,6 +23,7 @@ void AppState::startScan(std::optional<ScanTarget> target) {
   }
   if (scanner_) scanner_->cancel();
   auto scanner = std::make_shared<Scanner>();
+  scanner->usePlaces(env_.places);
   scanner_ = scanner;
   isScanning_ = true;
   progress_ = {};

@@ -126,6 +126,12 @@ std::optional<std::vector<HistoryEntry>> decodeHistory(std::string_view json) {
   return entries;
 }
 
+std::string historyNotSavedReason(int error) {
+  std::string why = failureReason(error);
+  if (!why.ends_with('.')) why += '.';
+  return "The history could not be saved: " + why + " The items just removed can't be put back after Tolvex quits.";
+}
+
 DeletionHistory::DeletionHistory() : DeletionHistory(appendPath(appSupportFolder(), "history.json")) {}
 
 DeletionHistory::DeletionHistory(std::string fileURL) : file_(std::move(fileURL)) { load(); }
@@ -146,11 +152,11 @@ void DeletionHistory::setEntries(std::vector<HistoryEntry> entries) {
   changed();
 }
 
-void DeletionHistory::record(const std::vector<HistoryEntry>& newEntries) {
+int DeletionHistory::record(const std::vector<HistoryEntry>& newEntries) {
   entries_.insert(entries_.begin(), newEntries.begin(), newEntries.end());
   if (entries_.size() > kLimit) entries_.resize(kLimit);  // the oldest go; one change is published
   changed();
-  save();
+  return save();
 }
 
 void DeletionHistory::trim(size_t count) {
@@ -192,7 +198,9 @@ std::optional<RestoreFailure> DeletionHistory::restore(const HistoryEntry& entry
       break;
     }
   }
-  save();
+  // The item is back whatever happens to the file: a lost "restored" mark only lets a later restore
+  // find the Trash without the item and say so.
+  [[maybe_unused]] const int unsaved = save();
   return std::nullopt;
 }
 

@@ -36,6 +36,9 @@ std::string encodeHistory(const std::vector<HistoryEntry>& entries);
 // required with its type; unknown keys are ignored.
 std::optional<std::vector<HistoryEntry>> decodeHistory(std::string_view json);
 
+// What the user is told when the history could not be saved after a deletion (`error` is its errno).
+std::string historyNotSavedReason(int error);
+
 // Why an entry could not be put back.
 struct RestoreFailure {
   int error = 0;  // errno-style code
@@ -71,8 +74,9 @@ class DeletionHistory {
   // Replaces the entries (the History screen empties them this way); call `save` to keep the change.
   void setEntries(std::vector<HistoryEntry> entries);
 
-  // Puts new entries in front (keeping their order), trims to `kLimit`, saves.
-  void record(const std::vector<HistoryEntry>& newEntries);
+  // Puts new entries in front (keeping their order), trims to `kLimit`, saves. Returns 0 or the errno
+  // of a failed save: the entries are then in memory only and cannot be put back after a restart.
+  [[nodiscard]] int record(const std::vector<HistoryEntry>& newEntries);
 
   // Puts a trashed item back where it was and marks its entry restored. Only the very item that was
   // deleted is put back (its .trashinfo names the entry's original path and a deletion date within
@@ -83,7 +87,7 @@ class DeletionHistory {
 
   // Writes the entries to `fileURL` atomically. Returns 0 or the errno of the failure (EEXIST while an
   // unreadable file that could not be set aside is in the way).
-  int save() const;
+  [[nodiscard]] int save() const;
 
   // Removes the `count` oldest entries.
   void trim(size_t count);

@@ -1,7 +1,6 @@
 #include "engines/JunkFinder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <dirent.h>
 #include <fcntl.h>
 #include <future>
@@ -14,16 +13,6 @@
 #include "platform/Paths.h"
 
 namespace tolvex {
-
-namespace {
-
-std::string lowercased(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-}  // namespace
 
 int64_t JunkFinding::totalSize() const {
   int64_t total = 0;
@@ -44,7 +33,7 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule, const JunkPlaces& plac
     if (name == "." || name == "..") continue;
     if (rule.excludedNames.contains(name)) continue;
     if (name == ".DS_Store" && rule.id != "trash") continue;
-    if (rule.extensions && !rule.extensions->contains(lowercased(pathExtension(name)))) continue;
+    if (rule.extensions && !rule.extensions->contains(asciiLowercased(pathExtension(name)))) continue;
     const std::string path = appendPath(folder, name);
     if (path == places.ownCache) continue;  // our own cache is never junk
     std::optional<double> modified;

@@ -1,12 +1,7 @@
 #include "engines/JunkRule.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
-#include "platform/Trash.h"
 
 namespace tolvex {
 
@@ -43,10 +38,6 @@ const char* title(JunkGroup group) {
 namespace {
 
 }  // namespace
-
-JunkPlaces JunkPlaces::current() {
-  return JunkPlaces{homeFolder(), appendPath(resolvedHomeTrashFolder(), "files"), resolvedFolder(ownCacheFolder())};
-}
 
 std::string JunkRule::folder(const JunkPlaces& places) const {
   if (base.starts_with("/")) return base;
@@ -132,14 +123,6 @@ const std::vector<JunkRule>& JunkRule::all() {
   return rules;
 }
 
-namespace {
-std::string lowercased(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-}  // namespace
-
 const JunkRule* ruleForPath(std::string_view path, const JunkPlaces& places) {
   for (const JunkRule& rule : JunkRule::all()) {
     const std::string folder = rule.folder(places);
@@ -150,7 +133,7 @@ const JunkRule* ruleForPath(std::string_view path, const JunkPlaces& places) {
     if (rule.excludedNames.contains(first)) return nullptr;
     if (!places.ownCache.empty() && !first.empty() && appendPath(folder, first) == places.ownCache) return nullptr;
     if (!rule.extensions) return &rule;
-    if (rule.extensions->contains(lowercased(pathExtension(first)))) return &rule;
+    if (rule.extensions->contains(asciiLowercased(pathExtension(first)))) return &rule;
   }
   return nullptr;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/Risk.h"
+#include "platform/Places.h"
 
 namespace tolvex {
 
@@ -29,14 +30,7 @@ const char* title(JunkGroup group);
 
 // Where the rules' folders are: the home folder, the user's Trash (the home Trash's files/ folder,
 // which stands for the rule base ".Trash") and our own cache folder (never a junk item).
-struct JunkPlaces {
-  std::string home;
-  std::string trashFiles;
-  std::string ownCache;
-
-  // The places of the running user, read afresh.
-  static JunkPlaces current();
-};
+using JunkPlaces = Places;
 
 struct JunkRule {
   std::string id;

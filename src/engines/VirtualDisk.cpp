@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "model/DisplayPath.h"
 #include "platform/Paths.h"
 
 namespace tolvex {
@@ -40,18 +41,9 @@ bool contains(const auto& set, std::string_view value) {
   return std::find(set.begin(), set.end(), value) != set.end();
 }
 
-std::string lowered(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // The path matched against the owner table: the data volume's prefix folded away, lower-cased.
 std::string normalisedPath(const std::string& path) {
-  constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-  if (path == kDataVolume) return "/";
-  if (path.starts_with(std::string(kDataVolume) + "/")) return lowered(path.substr(kDataVolume.size()));
-  return lowered(path);
+  return asciiLowercased(foldedPath(path));
 }
 
 }  // namespace
@@ -75,7 +67,7 @@ std::optional<VirtualDisk> virtualDiskForNode(const FileNode& node) {
   // The size test first: almost every node stops here.
   const int64_t size = get(node.size);
   if (size < kMinimumSize || node.isGone()) return std::nullopt;
-  const std::string ext = lowered(pathExtension(node.name));
+  const std::string ext = asciiLowercased(pathExtension(node.name));
   const bool image = contains(kVirtualDiskExtensions, ext);
   if (!image && !contains(kRawDiskExtensions, ext)) return std::nullopt;
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "engines/JunkRule.h"
+#include "model/DisplayPath.h"
 #include "platform/Bundle.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
@@ -125,9 +127,11 @@ std::optional<std::string> pathForJudging(std::string_view path) {
   return out;
 }
 
-SafetyContext SafetyContext::current() {
+SafetyContext SafetyContext::current() { return forPlaces(Places::current()); }
+
+SafetyContext SafetyContext::forPlaces(const Places& places) {
   SafetyContext context;
-  context.places = JunkPlaces::current();
+  context.places = places;
   context.bundleIdentifier = [](const std::string& path) { return tolvex::bundleIdentifier(path); };
   context.runningApplications = [] { return runningApplicationIdentifiers(); };
   context.ownBundleIdentifier = std::string(kBundleIdentifier);
@@ -142,11 +146,7 @@ SafetyVerdict SafetyVerdict::forPath(const std::string& path, const SafetyContex
   const std::string& home = context.places.home;
 
   // 1. The data volume's mirror of the root is judged as the root.
-  constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-  std::string p;
-  if (*judged == kDataVolume) p = "/";
-  else if (judged->starts_with(std::string(kDataVolume) + "/")) p = judged->substr(kDataVolume.size());
-  else p = *judged;
+  const std::string p = foldedPath(*judged);
 
   // 2, 3. Root folders and anything directly under "/".
   if (p == "/" || p == home || p == "/Users" || p == "/Applications" || p == "/Library")

@@ -6,15 +6,15 @@
 #include <string_view>
 #include <vector>
 
-#include "engines/JunkRule.h"
 #include "model/Risk.h"
+#include "platform/Places.h"
 
 namespace tolvex {
 
 // What a verdict depends on besides the path: the user's places, the bundle reader, the running
 // applications and our own bundle identifier. Tests replace the readers with fakes.
 struct SafetyContext {
-  JunkPlaces places;
+  Places places;
   // The bundle identifier of the bundle at a path, none when unreadable.
   std::function<std::optional<std::string>(const std::string&)> bundleIdentifier;
   // Bundle identifiers of the running applications; asked only for application bundles.
@@ -23,6 +23,8 @@ struct SafetyContext {
 
   // The running user's places, Info.plist reader, /proc and our own identifier.
   static SafetyContext current();
+  // The same readers with the user's places given.
+  static SafetyContext forPlaces(const Places& places);
 };
 
 // The path that verdicts judge: "." components and repeated or trailing "/" dropped. None for a

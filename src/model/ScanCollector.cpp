@@ -1,5 +1,6 @@
 #include "model/ScanCollector.h"
 
+#include "model/DisplayPath.h"
 #include "model/FolderSize.h"
 
 namespace tolvex {
@@ -8,15 +9,6 @@ double wholeSeconds(const timespec& time) {
   time_t seconds = time.tv_sec;
   if (seconds < 0 && time.tv_nsec > 0) seconds += 1;  // toward zero, as for positive times
   return static_cast<double>(seconds);
-}
-
-std::string_view foldedView(std::string_view path) {
-  constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-  if (path.size() >= kDataVolume.size() && path.starts_with(kDataVolume)) {
-    if (path.size() == kDataVolume.size()) return "/";
-    if (path[kDataVolume.size()] == '/') return path.substr(kDataVolume.size());
-  }
-  return path;
 }
 
 void ScanTotals::add(const ScanTotals& other) {
@@ -69,7 +61,7 @@ void ScanProgress::maybeReport(std::string_view folder, std::string_view name) {
   if (now - lastReport_ <= interval_ || cancelled_()) return;
   lastReport_ = now;
   const std::string path = name.empty() ? std::string(folder) : joinPath(folder, name);
-  report_(files, bytes_, std::string(foldedView(path)));
+  report_(files, bytes_, std::string(foldedPathView(path)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -100,7 +92,7 @@ FolderRecord* ScanCollector::folderRecord(Worker& w, std::string_view name, std:
 }
 
 FolderRecord* ScanCollector::makeRoot(const std::string& root, const EntryStat& st) {
-  return folderRecord(workers_[0], root, foldedView(root), st, nullptr);
+  return folderRecord(workers_[0], root, foldedPathView(root), st, nullptr);
 }
 
 bool ScanCollector::enter(WalkFolder& folder, unsigned) {
@@ -134,7 +126,7 @@ void ScanCollector::listed(WalkFolder& folder, const FolderReader& reader, Child
     if (st.type == EntryType::folder) {
       if (!children.enterable(i)) continue;  // one of its own ancestors
       std::string path = children.pathOf(i);
-      const std::string_view folded = foldedView(path);
+      const std::string_view folded = foldedPathView(path);
       if (!excluded_.empty() && excluded_.contains(folded)) continue;
       FolderRecord* child = folderRecord(w, name, folded, st, &record);
       w.items.push_back({child, nullptr});

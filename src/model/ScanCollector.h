@@ -23,9 +23,6 @@ inline constexpr int64_t kLargeFileBytes = 524288;  // files below this are fold
 // Whole seconds since 1970, the fraction dropped.
 double wholeSeconds(const timespec& time);
 
-// The folded path (see foldedPath) as a view into `path`, without copying.
-std::string_view foldedView(std::string_view path);
-
 // Totals per category or kind, with a note of which ones were ever touched (an untouched one is
 // absent from the result's map).
 template <size_t N, typename Key>

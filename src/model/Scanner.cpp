@@ -11,8 +11,7 @@
 #include "model/ScanCollector.h"
 #include "model/StorageBucket.h"
 #include "platform/FolderReader.h"
-#include "platform/HomeFolder.h"
-#include "platform/Trash.h"
+#include "platform/Paths.h"
 #include "platform/TreeWalk.h"
 
 namespace tolvex {
@@ -38,7 +37,8 @@ std::optional<ScanResult> Scanner::walk(const std::string& root, const std::set<
   EntryStat rootStat;
   if (statEntry(AT_FDCWD, root.c_str(), rootStat) != 0 || rootStat.type != EntryType::folder) return std::nullopt;
 
-  const PathClassifier classifier(foldedPath(homeFolder()), foldedPath(resolvedHomeTrashFolder()));
+  const Places places = places_ ? *places_ : Places::current();
+  const PathClassifier classifier(foldedPath(places.home), foldedPath(parentPath(places.trashFiles)));
   // Views into the caller's set, which outlives the walk: lookups need no string of their own.
   const std::unordered_set<std::string_view> excludedPaths(excluded.begin(), excluded.end());
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/ScanResult.h"
+#include "platform/Places.h"
 
 namespace tolvex {
 
@@ -39,6 +40,9 @@ class Scanner {
   std::optional<ScanResult> walk(const std::string& root, const std::set<std::string>& excluded,
                                  const Progress& progress);
 
+  // The home folder and Trash that the walk classifies paths by; without it, the running user's.
+  void usePlaces(const Places& places) { places_ = places; }
+
   // Asks a running (or future) walk to stop at its next folder (on any of its threads).
   void cancel();
   bool isCancelled() const;
@@ -48,6 +52,7 @@ class Scanner {
   bool _cancelled = false;  // guarded by `lock`
   const std::chrono::duration<double> progressInterval_;
   const unsigned threads_;
+  std::optional<Places> places_;
 };
 
 }  // namespace tolvex

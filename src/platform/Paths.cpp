@@ -60,4 +60,10 @@ std::string pathExtension(std::string_view path) {
   return std::string(name.substr(dot + 1));
 }
 
+std::string asciiLowercased(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 }  // namespace tolvex

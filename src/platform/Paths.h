@@ -32,4 +32,8 @@ std::vector<std::string_view> pathComponents(std::string_view path);
 // component has no dot, the dot is its first character, or the path ends in "/".
 std::string pathExtension(std::string_view path);
 
+// `text` with the ASCII letters A-Z made lower case and every other byte as it was (whatever the
+// locale), for comparing extensions and paths against tables of our own.
+std::string asciiLowercased(std::string text);
+
 }  // namespace tolvex

@@ -29,9 +29,10 @@ struct ScannedState {
   AppFixture& fixture;
   AppState state;
   explicit ScannedState(AppFixture& f, const std::string& root) : fixture(f), state(f.environment()) {
-    waitUntil([&] { return !state.isRestoringScan(); });
+    waitOrFail([&] { return !state.isRestoringScan(); }, "the last scan is restored");
     state.startScan(ScanTarget::folder(root));
-    waitUntil([&] { return state.scan().has_value() && f.archiveWrites->load() == 1; });
+    waitOrFail([&] { return state.scan().has_value() && f.archiveWrites->load() == 1; },
+               "the scan has finished and its archive is written");
   }
   FileNode* node(const std::string& path) {
     std::vector<FileNode*> stack{state.scan()->root};
@@ -49,7 +50,7 @@ struct ScannedState {
     ASSERT_TRUE(state.plan());
     state.confirmDeletion(*state.plan(), includeReview);
     ASSERT_TRUE(waitUntil([&] { return state.revision() > revision || state.toast().has_value(); }));
-    waitUntil([&] { return state.toast().has_value(); });
+    ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
   }
 };
 
@@ -143,8 +144,8 @@ TEST(AppStateDeletion, TrashingPrunesTheTreeTotalsAndArchiveAndOffersUndo) {
   EXPECT_EQ(get(root->size), rootSize - oldSize);
   EXPECT_EQ(get(docs->fileCount), 1);
   EXPECT_EQ(s.state.revision(), 2);
-  // The zip comes off archives and the folder's own allocation off the folder's category (F7);
-  // the documents elsewhere stay.
+  // The zip comes off archives and the folder's own allocation off the folder's category, so the
+  // category totals stay true; the documents elsewhere stay.
   EXPECT_EQ(get(old->bucket), StorageBucket::other);
   EXPECT_EQ(s.state.scan()->bucketTotals.at(StorageBucket::archives), archivesTotal - 2 * 1024 * 1024);
   EXPECT_EQ(s.state.scan()->bucketTotals.at(StorageBucket::other), otherTotal - (oldSize - 2 * 1024 * 1024));
@@ -193,6 +194,26 @@ TEST(AppStateDeletion, PermanentDeletionToastAndFailures) {
   EXPECT_TRUE(state.toast()->undoable.empty());
   ASSERT_EQ(state.failures().size(), 1u);
   EXPECT_EQ(state.failures()[0].reason, "No longer exists.");
+}
+
+// A deletion whose history cannot be written still happens, and the user is told in the failure list
+// that its items cannot be put back after a restart.
+TEST(AppStateDeletion, AHistoryThatCannotBeSavedIsAFailureTheUserSees) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "files");
+  const std::string a = tree.file("a.txt", 10);
+  AppState state(f.environment());
+  state.waitForBackgroundWork();
+  // A folder where the file belongs: the atomic replace cannot put the new history there.
+  ASSERT_TRUE(makeFolders(f.appFolder + "/history.json/in-the-way"));
+  state.requestDeletion({item(a, Risk::safe, 10)}, QStringLiteral("Delete Items"));
+  state.confirmDeletion(*state.plan(), false);
+  ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
+  EXPECT_FALSE(pathExists(a));
+  ASSERT_EQ(state.failures().size(), 1u);
+  EXPECT_EQ(state.failures()[0].path, f.appFolder + "/history.json");
+  EXPECT_TRUE(state.failures()[0].reason.starts_with("The history could not be saved: ")) << state.failures()[0].reason;
+  EXPECT_EQ(state.history().entries().size(), 1u);  // still listed, and restorable, until Tolvex quits
 }
 
 TEST(AppStateDeletion, ResultToastTexts) {

@@ -319,7 +319,7 @@ TEST(ConfirmDeletionDialog, CancelEscapeAndClosingDismissThePlanAndDeleteNothing
   }
 }
 
-// Fault F12: a sheet belongs to one plan. A newer plan closes the old sheet without dismissing the
+// A sheet belongs to one plan. A newer plan closes the old sheet without dismissing the
 // new plan, gets a sheet of its own with the tick off, and the old sheet can no longer delete.
 TEST(ConfirmDeletionDialog, ANewPlanNeverInheritsTheTickOrTheOldSheet) {
   SheetFixture s;

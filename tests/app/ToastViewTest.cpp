@@ -35,7 +35,7 @@ struct ToastFixture {
     env.timings.toastMs = toastMs;
     state = std::make_unique<AppState>(env);
     state->waitForBackgroundWork();
-    waitUntil([&] { return !state->isRestoringScan(); });
+    waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");
     window.resize(1040, 680);
     toast = new ToastView(*state, &window);
     window.show();

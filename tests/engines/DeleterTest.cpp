@@ -120,7 +120,7 @@ TEST(Deleter, TrashesAndRemovesAndAccountsForEach) {
 
   // Both trashed items come back where they were, and the history says so.
   DeletionHistory history(home / "history.json");
-  history.record(outcome.entries);
+  EXPECT_EQ(history.record(outcome.entries), 0);
   for (int i : {0, 1}) EXPECT_EQ(history.restore(outcome.entries[i]), std::nullopt);
   EXPECT_TRUE(pathExists(home / "Downloads/setup.dmg"));
   EXPECT_TRUE(pathExists(home / "Documents/Project/notes.txt"));

@@ -71,7 +71,7 @@ TEST(HistoryFile, PathsThatAreNotUtf8SurviveTheRoundTrip) {
 
   TempDir dir;
   DeletionHistory history(dir / "history.json");
-  history.record(entries);
+  EXPECT_EQ(history.record(entries), 0);
   EXPECT_EQ(DeletionHistory(dir / "history.json").entries(), entries);
 }
 
@@ -155,7 +155,7 @@ TEST(DeletionHistory, AnUnreadableFileIsSetAsideAndTheNextDeletionStartsAFreshOn
 
     home.tree().file("Downloads/new.zip", 1);
     const HistoryEntry deleted = trashThroughDeleter(home / "Downloads/new.zip");
-    history.record({deleted});
+    EXPECT_EQ(history.record({deleted}), 0);
     EXPECT_EQ(DeletionHistory(path).entries(), std::vector<HistoryEntry>{deleted});
     EXPECT_EQ(c.bytes ? contentOf(aside) : "", c.bytes.value_or("")) << "the old file is kept as it was";
     struct stat st {};
@@ -182,9 +182,9 @@ TEST(DeletionHistory, RecordPutsNewEntriesFirstAndKeepsAtMost5000) {
   history.setObserver([&] { ++changes; });
   std::vector<HistoryEntry> old;
   for (int i = 0; i < 4999; ++i) old.push_back(entry("/old/" + std::to_string(i)));
-  history.record(old);
+  EXPECT_EQ(history.record(old), 0);
   const std::vector<HistoryEntry> batch = {entry("/new/0"), entry("/new/1"), entry("/new/2")};
-  history.record(batch);
+  EXPECT_EQ(history.record(batch), 0);
   EXPECT_EQ(changes, 2);
   ASSERT_EQ(history.entries().size(), 5000u);
   EXPECT_EQ(history.entries()[0], batch[0]);
@@ -210,7 +210,7 @@ TEST(DeletionHistory, RestoresNothingWithoutATrashLocation) {
   TempDir dir;
   DeletionHistory history(dir / "history.json");
   const HistoryEntry permanent = entry("/gone/for/good");
-  history.record({permanent});
+  EXPECT_EQ(history.record({permanent}), 0);
   const std::string before = contentOf(dir / "history.json");
   EXPECT_EQ(history.restore(permanent), std::nullopt);
   EXPECT_FALSE(history.entries()[0].restored);
@@ -225,7 +225,7 @@ TEST(DeletionHistory, RestoreRecreatesMissingFolders) {
                 .report.deletedPaths.size(),
             1u);
   DeletionHistory history(home / "history.json");
-  history.record({trashed});
+  EXPECT_EQ(history.record({trashed}), 0);
   EXPECT_EQ(history.restore(trashed), std::nullopt);
   EXPECT_EQ(contentOf(home / "Documents/deep/er/file.txt").size(), 3u);
   EXPECT_TRUE(history.entries()[0].restored);
@@ -262,7 +262,7 @@ TEST(DeletionHistory, RestoresOnlyTheItemThatWasDeletedAndNeverOverwrites) {
   const HistoryEntry noInfo = trashThroughDeleter(home / "Documents/e.txt");
   ASSERT_EQ(::unlink((home.trashInfo() + "/e.txt.trashinfo").c_str()), 0);
 
-  history.record({first, second, older, occupied, vanished, noInfo});
+  EXPECT_EQ(history.record({first, second, older, occupied, vanished, noInfo}), 0);
   const std::string savedBefore = contentOf(home / "history.json");
   struct Case {
     const char* name;
@@ -306,7 +306,7 @@ TEST(DeletionHistory, RestoreRefusesAnOriginalFolderThatBecameALink) {
   t.folder(".config/autostart");
   const HistoryEntry trashed = trashThroughDeleter(home / "Downloads/tools/start.desktop");
   DeletionHistory history(home / "history.json");
-  history.record({trashed});
+  EXPECT_EQ(history.record({trashed}), 0);
   removeTree(home / "Downloads/tools");
   t.symlink(home / ".config/autostart", "Downloads/tools");
 

@@ -129,14 +129,14 @@ TEST(JunkRules, GroupsAndFolders) {
   EXPECT_EQ(junkGroupFromRaw("System"), std::nullopt);
   EXPECT_EQ(junkGroupFromRaw(""), std::nullopt);
 
-  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex"};
+  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex", "/home/al/.local/share"};
   EXPECT_EQ(rule("user-caches").folder(places), "/home/al/Library/Caches");
   EXPECT_EQ(rule("system-logs").folder(places), "/Library/Logs");
   EXPECT_EQ(rule("trash").folder(places), "/home/al/.local/share/Trash/files");
 }
 
 TEST(JunkRules, RuleForPath) {
-  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex"};
+  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex", "/home/al/.local/share"};
   const std::pair<std::string, const char*> cases[] = {
       {"/home/al/Downloads/setup.pkg", "old-installers"},
       {"/home/al/Downloads/SETUP.DMG", "old-installers"},

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "engines/JunkRule.h"
 #include "model/SafetyVerdict.h"
 #include "support/MacHome.h"
 
@@ -50,7 +51,7 @@ struct FakeContext {
   SafetyContext context;
 
   FakeContext() {
-    context.places = JunkPlaces{kHome, kHome + "/.local/share/Trash/files", kHome + "/.cache/Tolvex"};
+    context.places = JunkPlaces{kHome, kHome + "/.local/share/Trash/files", kHome + "/.cache/Tolvex", kHome + "/.local/share"};
     context.bundleIdentifier = [this](const std::string& path) -> std::optional<std::string> {
       lookups.push_back(path);
       auto found = bundles.find(path);

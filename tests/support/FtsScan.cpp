@@ -95,7 +95,7 @@ std::optional<ScanResult> ftsScan(const std::string& root, const std::set<std::s
     if (!entry->fts_path) continue;
     switch (entry->fts_info) {
       case FTS_D: {
-        const std::string_view folded = foldedView({entry->fts_path, entry->fts_pathlen});
+        const std::string_view folded = foldedPathView({entry->fts_path, entry->fts_pathlen});
         std::string name;
         if (result.root) {
           if (!excludedPaths.empty() && excludedPaths.contains(folded)) {

@@ -44,9 +44,9 @@ struct ScannedTree {
     tree.file("a.txt", 10);
     tree.file("b.txt", 20);
     state = std::make_unique<AppState>(fixture.environment());
-    waitUntil([&] { return !state->isRestoringScan(); });
+    waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");
     state->startScan(ScanTarget::folder(tree.base()));
-    waitUntil([&] { return state->scan().has_value(); }, 20000);
+    waitOrFail([&] { return state->scan().has_value(); }, "the scan has finished", 20000);
   }
   ~ScannedTree() {
     state->waitForBackgroundWork();

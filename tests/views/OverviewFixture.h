@@ -50,7 +50,7 @@ struct OverviewScreen {
       };
     }
     state = std::make_unique<AppState>(env);
-    waitUntil([&] { return !state->isRestoringScan(); });
+    waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");
   }
   void scan(const ScanTarget& target) {
     const int64_t before = state->revision();

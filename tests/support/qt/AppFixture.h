@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 
 #include "app/AppEnvironment.h"
 #include "app/AppState.h"
@@ -26,6 +28,12 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
     QThread::msleep(1);
   }
   return true;
+}
+
+// The same for a fixture's set-up, where a test cannot go on without it: a timeout ends the test as a
+// failure (naming what never happened) instead of letting it run on and crash later.
+inline void waitOrFail(const std::function<bool()>& done, const char* what, int ms = 5000) {
+  if (!waitUntil(done, ms)) throw std::runtime_error(std::string("timed out waiting until ") + what);
 }
 
 // A gate a background walk waits at until the test opens it.
