@@ -59,7 +59,7 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
     QTimer::singleShot(ms, QCoreApplication::instance(), std::move(then));
   };
   env.notify = postNotification;
-  env.makeAppWatcher = [home](int debounceMs) {
+  env.makeAppWatcher = [home = places.home](int debounceMs) {
     return std::make_shared<RemovedAppWatcher>(InventoryContext::forPlaces(home, defaultApplicationRoots(home)),
                                                std::chrono::milliseconds(debounceMs));
   };
