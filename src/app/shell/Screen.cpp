@@ -17,8 +17,13 @@ void Screen::scheduleRefresh() {
   pending_ = true;
   QTimer::singleShot(0, this, [this] {
     pending_ = false;
-    refresh();
+    refreshNow();
   });
+}
+
+void Screen::refreshNow() {
+  refresh();
+  shownTree_ = state_.scan() ? state_.scan()->tree : nullptr;
 }
 
 QVBoxLayout* Screen::ambientPage() {
@@ -36,7 +41,7 @@ void Screen::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (everShown_) return;
   everShown_ = true;
-  refresh();
+  refreshNow();
 }
 
 }  // namespace tolvex

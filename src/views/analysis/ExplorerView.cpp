@@ -128,7 +128,7 @@ ExplorerView::ExplorerView(AppState& state, QWidget* parent)
   buildContent();
   // The tree may be replaced by a new scan: the rows and the map let go of the old nodes at once,
   // before anything can paint them.
-  connect(&state, &AppState::scanChanged, this, [this] { refresh(); });
+  connect(&state, &AppState::scanChanged, this, [this] { refreshNow(); });
 }
 
 void ExplorerView::buildContent() {
@@ -321,7 +321,7 @@ void ExplorerView::setMode(ExplorerMode mode) {
     state().settings().setString(keys::explorerMode, rawValue(mode));
   }
   applyMode();
-  refresh();
+  refreshNow();
 }
 
 std::vector<FileNode*> ExplorerView::selectedNodes() const { return table_->selectedNodes(); }

@@ -135,12 +135,12 @@ TypesView::TypesView(AppState& state, QWidget* parent)
 void TypesView::setKind(FileKind kind) {
   if (kind == kind_) return;
   kind_ = kind;
-  refresh();
+  refreshNow();
 }
 
 void TypesView::storeFilter(const FileFilter& filter) {
   filter_ = filter;
-  refresh();
+  refreshNow();
 }
 
 QString TypesView::exportName() const { return kindExportName(kind_); }
