@@ -2,6 +2,8 @@
 // hover, the icon cache, and a gallery to look at (disabled by default).
 #include <gtest/gtest.h>
 
+#include "support/qt/Gallery.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QGridLayout>
@@ -686,7 +688,7 @@ TEST(ElidedLabel, KeepsTheInkOfUnderscoresBelowTheLine) {
   }
 }
 
-// ---- Gallery (run by hand: --gtest_also_run_disabled_tests --gtest_filter=*Gallery*) ----
+// ---- Gallery (the tolvex_gallery target runs it) ----
 
 namespace {
 
@@ -862,7 +864,8 @@ void save(QWidget* widget, const QString& file) {
 
 }  // namespace
 
-TEST(ComponentsGallery, DISABLED_GrabsEveryComponentInLightAndDark) {
+TEST(ComponentsGallery, GrabsEveryComponentInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QPalette saved = QApplication::palette();
   for (AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
     Appearance::apply(appearance);

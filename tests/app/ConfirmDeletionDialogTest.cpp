@@ -1,6 +1,8 @@
 // The deletion confirmation sheet: its groups, texts, tick, keys, and what confirming really deletes.
 #include <gtest/gtest.h>
 
+#include "support/qt/Gallery.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -372,14 +374,15 @@ TEST(ConfirmDeletionArithmetic, CountsAndTotalsFollowTheTick) {
   EXPECT_NE(confirm::groupText(confirm::itemsOf(plan, Risk::safe)), QStringLiteral("2 · Zero KB"));
 }
 
-// ---- Gallery (run by hand: --gtest_also_run_disabled_tests --gtest_filter=*Gallery*) ----------------
+// ---- Gallery (the tolvex_gallery target runs it) ----------------
 
 #include <QDir>
 
 #include "app/theme/Appearance.h"
 #include "model/FolderSize.h"
 
-TEST(ConfirmDeletionGallery, DISABLED_GrabsTheSheetInLightAndDark) {
+TEST(ConfirmDeletionGallery, GrabsTheSheetInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   struct Pick {
     const char* path;
     Risk risk;

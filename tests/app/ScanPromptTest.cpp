@@ -2,6 +2,8 @@
 // full disk access banner.
 #include <gtest/gtest.h>
 
+#include "support/qt/Gallery.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -277,13 +279,14 @@ TEST(ScanPrompt, BannerFollowsFullDiskAccess) {
   EXPECT_TRUE(p.visible(names::fullDiskAccessBanner));
 }
 
-// ---- Gallery (run by hand: --gtest_also_run_disabled_tests --gtest_filter=*Gallery*) ----------------
+// ---- Gallery (the tolvex_gallery target runs it) ----------------
 
 #include <QDir>
 
 #include "app/theme/Appearance.h"
 
-TEST(ScanPromptGallery, DISABLED_GrabsTheThreeFacesInLightAndDark) {
+TEST(ScanPromptGallery, GrabsTheThreeFacesInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QPalette saved = QApplication::palette();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp"));
   const ScanProgressSnapshot progress{184'213, 23'456'789'012,

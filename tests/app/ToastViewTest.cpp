@@ -2,6 +2,8 @@
 // dismissal that belongs to one toast id.
 #include <gtest/gtest.h>
 
+#include "support/qt/Gallery.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -231,7 +233,7 @@ TEST(ToastView, AToastAlreadySetWhenTheViewAppearsIsShownAndTimed) {
   EXPECT_FALSE(late.isVisible());
 }
 
-// ---- Gallery (run by hand: --gtest_also_run_disabled_tests --gtest_filter=*Gallery*) ----------------
+// ---- Gallery (the tolvex_gallery target runs it) ----------------
 
 #include <QDir>
 #include <QVBoxLayout>
@@ -239,7 +241,8 @@ TEST(ToastView, AToastAlreadySetWhenTheViewAppearsIsShownAndTimed) {
 #include "app/components/AmbientBackground.h"
 #include "app/theme/Appearance.h"
 
-TEST(ToastGallery, DISABLED_GrabsTheToastInLightAndDark) {
+TEST(ToastGallery, GrabsTheToastInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QPalette saved = QApplication::palette();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp"));
   for (AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {

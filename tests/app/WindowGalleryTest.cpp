@@ -1,6 +1,8 @@
 // Grabs of the main window for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_app --gtest_also_run_disabled_tests --gtest_filter='*WindowGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_app --gtest_filter='*WindowGallery*' (or the tolvex_gallery target)
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 
@@ -12,7 +14,8 @@
 using namespace tolvex;
 using namespace tolvex::test;
 
-TEST(WindowGallery, DISABLED_GrabsTheWindowBeforeDuringAndAfterAScan) {
+TEST(WindowGallery, GrabsTheWindowBeforeDuringAndAfterAScan) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-window"));
   QDir().mkpath(dir);
   const std::string root = qEnvironmentVariable("TOLVEX_GALLERY_ROOT", QStringLiteral("/usr")).toStdString();

@@ -1,6 +1,8 @@
 // Grabs of the Explorer after a real scan, for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*ExplorerGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*ExplorerGallery*' (or the tolvex_gallery target)
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QTest>
@@ -17,7 +19,8 @@
 using namespace tolvex;
 using namespace tolvex::test;
 
-TEST(ExplorerGallery, DISABLED_GrabsTheListAndTheMapInLightAndDark) {
+TEST(ExplorerGallery, GrabsTheListAndTheMapInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-explorer"));
   QDir().mkpath(dir);
   const std::string root = qEnvironmentVariable("TOLVEX_GALLERY_ROOT", QStringLiteral("/usr")).toStdString();

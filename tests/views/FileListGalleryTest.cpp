@@ -1,7 +1,9 @@
 // Grabs of Large & Old and By Type after a real scan, for looking at them (not run by default):
 //   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY_ROOT=/usr/share test_views
-//     --gtest_also_run_disabled_tests --gtest_filter='*FileListGallery*'
+//     TOLVEX_GALLERY=1 --gtest_filter='*FileListGallery*' (or the tolvex_gallery target)
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QTest>
@@ -18,7 +20,8 @@
 using namespace tolvex;
 using namespace tolvex::test;
 
-TEST(FileListGallery, DISABLED_GrabsBothScreensInLightAndDarkAtTwoSizes) {
+TEST(FileListGallery, GrabsBothScreensInLightAndDarkAtTwoSizes) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-file-lists"));
   QDir().mkpath(dir);
   const std::string root = qEnvironmentVariable("TOLVEX_GALLERY_ROOT", QStringLiteral("/usr/share")).toStdString();

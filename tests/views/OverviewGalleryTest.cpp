@@ -1,9 +1,11 @@
 // Grabs of the Overview with real data, for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*OverviewGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*OverviewGallery*' (or the tolvex_gallery target)
 // "disk" scans a real folder (TOLVEX_GALLERY_ROOT, /usr by default) as the whole disk on this
 // machine's real volume, with an earlier scan of it three days before; "folder" scans it as a folder,
 // a day and more ago, without full disk access (both banners show).
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -21,7 +23,8 @@
 using namespace tolvex;
 using namespace tolvex::test;
 
-TEST(OverviewGallery, DISABLED_GrabsTheScreenInLightAndDark) {
+TEST(OverviewGallery, GrabsTheScreenInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-overview"));
   QDir().mkpath(dir);
   const std::string root = qEnvironmentVariable("TOLVEX_GALLERY_ROOT", QStringLiteral("/usr")).toStdString();

@@ -1,9 +1,11 @@
 // Grabs of the Trends screen with real data, for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*TrendsGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*TrendsGallery*' (or the tolvex_gallery target)
 // The forecast reads 40 days of hourly samples around this machine's real volume; the changes card
 // compares a real scan (TOLVEX_GALLERY_ROOT, /usr/share by default) with two earlier snapshots made
 // from it with some folders larger, smaller or gone.
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QScrollArea>
@@ -70,7 +72,8 @@ ScanSnapshot earlierFrom(const ScanSnapshot& latest, const std::string& id, doub
 
 }  // namespace
 
-TEST(TrendsGallery, DISABLED_GrabsTheScreenInLightAndDark) {
+TEST(TrendsGallery, GrabsTheScreenInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-trends"));
   QDir().mkpath(dir);
   const std::string root = qEnvironmentVariable("TOLVEX_GALLERY_ROOT", QStringLiteral("/usr/share")).toStdString();
