@@ -33,8 +33,10 @@ double best(int rounds, const std::function<void()>& f) {
 }
 
 void file(const std::string& path, size_t bytes) {
-  makeFolders(path.substr(0, path.rfind('/')));
-  writeFileAtomically(path, std::string(bytes, 'x'));
+  if (!makeFolders(path.substr(0, path.rfind('/'))) || writeFileAtomically(path, std::string(bytes, 'x')) != 0) {
+    std::perror(path.c_str());
+    std::exit(1);
+  }
 }
 
 std::string infoPlist(const std::string& identifier, const std::string& name) {
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
     const std::string name = "App" + std::to_string(i), id = "com.vendor" + std::to_string(i % 40) + "." + name;
     const std::string bundle = folder + "/" + name + ".app";
     file(bundle + "/Contents/Info.plist", 0);
-    writeFileAtomically(bundle + "/Contents/Info.plist", infoPlist(id, name));
+    if (writeFileAtomically(bundle + "/Contents/Info.plist", infoPlist(id, name)) != 0) std::exit(1);
     file(bundle + "/Contents/MacOS/" + name, 200'000);
     for (int r = 0; r < 20; ++r) file(bundle + "/Contents/Resources/r" + std::to_string(r), 8'000);
     file(home + "/Library/Caches/" + id + "/cache", 50'000);

@@ -9,6 +9,7 @@
 #include "platform/FullDiskAccess.h"
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
+#include "platform/StoreFile.h"
 #include "system/InventoryContext.h"
 #include "system/RemovedAppWatcher.h"
 
@@ -36,8 +37,9 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
   env.writeArchive = [](const ScanResult& result, const ScanTarget& target, const std::string& path) {
     try {
       writeScanArchive(result, target, path);
-    } catch (...) {
+    } catch (const std::exception& error) {
       // A failed write leaves the previous archive in place; the next save tries again.
+      logUnsavedStore(path, error.what());
     }
   };
   env.readArchive = [](const std::string& path) { return readScanArchive(path); };

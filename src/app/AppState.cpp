@@ -8,6 +8,7 @@
 #include "app/services/BackgroundServices.h"
 #include "platform/AtomicFile.h"
 #include "platform/Paths.h"
+#include "platform/StoreFile.h"
 #include "system/RemovedApp.h"
 #include "system/ScanSnapshot.h"
 
@@ -52,6 +53,7 @@ AppState::~AppState() {
   workPool_.clear();
   workPool_.waitForDone();
   archiveWriter_.reset();
+  storeWriter_.reset();  // the last changes of the history and trends reach their files
 }
 
 void AppState::startUp() {
@@ -66,6 +68,11 @@ void AppState::startUp() {
                       env_.clock(), kStaleTemporarySeconds);
   history_ = std::make_unique<DeletionHistory>(env_.historyPath());
   trends_ = std::make_unique<TrendStore>(env_.appFolder);
+  trends_->setWriter([this](const std::string& path, std::function<int()> write) {
+    storeWriter_->submit(path, std::move(write), [path](int error) {
+      if (error) logUnsavedStore(path, error);
+    });
+  });
   tellOfSetAsideFiles();
 
   if (auto raw = settings_.optionalString(keys::initialSection))
@@ -196,6 +203,7 @@ void AppState::refreshVolume() {
 void AppState::waitForBackgroundWork() {
   workPool_.waitForDone();
   archiveWriter_->waitForIdle();
+  storeWriter_->waitForIdle();
 }
 
 }  // namespace tolvex

@@ -30,6 +30,7 @@
 #include "model/ScanResult.h"
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
+#include "platform/BackgroundWriter.h"
 #include "system/TrendStore.h"
 
 namespace tolvex {
@@ -164,6 +165,9 @@ class AppState : public QObject {
   void runDeletion(std::vector<DeletionRequest> requests, bool quiet, ReportHandler done = {});
   void pruneDeleted(const std::set<std::string>& paths);
   void undoDeletion(const std::vector<HistoryEntry>& entries);
+  // Writes the history as it is now, off the UI thread (a failure is logged); `then`, when given, is
+  // told the errno (0 on success) back on the UI thread.
+  void saveHistory(std::function<void(int error)> then = {});
 
   // Waits for every background task of the store (tests).
   void waitForBackgroundWork();
@@ -247,6 +251,7 @@ class AppState : public QObject {
   UiTaskQueue* ui_ = new UiTaskQueue(this);  // results of background work come back through it
   QThreadPool workPool_;  // file-system work: scans, restores, deletions
   std::unique_ptr<ArchiveWriter> archiveWriter_;
+  std::unique_ptr<BackgroundWriter> storeWriter_ = std::make_unique<BackgroundWriter>();  // history, trends
   BackgroundServices* services_ = nullptr;  // a child: inert until the window starts it
 };
 

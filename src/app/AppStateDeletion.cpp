@@ -10,6 +10,7 @@
 #include "model/SafetyVerdict.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
+#include "platform/StoreFile.h"
 
 namespace tolvex {
 
@@ -103,18 +104,32 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
 
 void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries,
                                    bool quiet) {
-  const int historyError = history_->record(entries);
+  if (!entries.empty()) {
+    history_->add(entries);
+    // Without a saved history the items cannot be put back after a restart: the user is told, even
+    // after a quiet run.
+    saveHistory([this](int error) {
+      if (!error) return;
+      failures_.push_back(DeletionFailure{makeUUID(), env_.historyPath(), historyNotSavedReason(error)});
+      notify(&AppState::failuresChanged);
+    });
+  }
   pruneDeleted(std::set<std::string>(report.deletedPaths.begin(), report.deletedPaths.end()));
   refreshVolume();
   if (!quiet) {
     setToast(resultToast(report, entries));
     failures_ = report.failures;
     failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
+    notify(&AppState::failuresChanged);
   }
-  // Without a saved history the items cannot be put back after a restart: the user is told.
-  if (historyError && !entries.empty())
-    failures_.push_back(DeletionFailure{makeUUID(), env_.historyPath(), historyNotSavedReason(historyError)});
-  if (!quiet || (historyError && !entries.empty())) notify(&AppState::failuresChanged);
+}
+
+void AppState::saveHistory(std::function<void(int error)> then) {
+  const std::string path = history_->fileURL();
+  storeWriter_->submit(path, history_->saveTask(), [this, path, then = std::move(then)](int error) {
+    if (error) logUnsavedStore(path, error);
+    if (then) ui_->post([then, error] { then(error); });
+  });
 }
 
 namespace {
@@ -191,8 +206,10 @@ void AppState::undoDeletion(const std::vector<HistoryEntry>& entries) {
   int64_t restored = 0;
   for (const HistoryEntry& entry : entries) {
     if (entry.restored || !entry.trashPath || !exists(*entry.trashPath) || exists(entry.originalPath)) continue;
-    if (!history_->restore(entry)) ++restored;
+    if (!history_->restoreUnsaved(entry)) ++restored;
   }
+  // A lost "restored" mark only lets a later restore find the Trash without the item and say so.
+  if (restored > 0) saveHistory();
   Toast toast;
   toast.id = makeUUID();
   toast.message = tr("%1 item(s) restored").arg(countText(restored));

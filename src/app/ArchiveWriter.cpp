@@ -1,40 +1,18 @@
 #include "app/ArchiveWriter.h"
 
-#include "app/UiDispatch.h"
+#include <memory>
+#include <utility>
 
 namespace tolvex {
 
-ArchiveWriter::ArchiveWriter(Write write) : write_(std::move(write)) {
-  pool_.setMaxThreadCount(1);
-  pool_.setThreadPriority(QThread::LowPriority);
-}
-
-ArchiveWriter::~ArchiveWriter() { waitForIdle(); }
+ArchiveWriter::ArchiveWriter(Write write) : write_(std::move(write)) {}
 
 void ArchiveWriter::submit(ScanResult result, ScanTarget target) {
-  std::lock_guard lock(mutex_);
-  pending_.emplace(std::move(result), std::move(target));
-  if (running_) return;
-  running_ = true;
-  startInPool(pool_, [this] { drain(); });
+  auto request = std::make_shared<const std::pair<ScanResult, ScanTarget>>(std::move(result), std::move(target));
+  writer_.submit("archive", [this, request] {
+    write_(request->first, request->second);
+    return 0;  // a failed write leaves the previous archive; the next save tries again
+  });
 }
-
-void ArchiveWriter::drain() {
-  for (;;) {
-    std::pair<ScanResult, ScanTarget> request;
-    {
-      std::lock_guard lock(mutex_);
-      if (!pending_) {
-        running_ = false;
-        return;
-      }
-      request = std::move(*pending_);
-      pending_.reset();
-    }
-    write_(request.first, request.second);
-  }
-}
-
-void ArchiveWriter::waitForIdle() { pool_.waitForDone(); }
 
 }  // namespace tolvex

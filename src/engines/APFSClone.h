@@ -61,7 +61,7 @@ class Failure : public std::exception {
 // access control list and extended attributes; only its storage changes. Returns the bytes given
 // back (the duplicate's private bytes, or its allocation when the file system cannot tell). The same
 // file given twice frees nothing and throws `alreadyShared`.
-int64_t replaceWithClone(const std::string& duplicate, const std::string& keptCopy);
+[[nodiscard]] int64_t replaceWithClone(const std::string& duplicate, const std::string& keptCopy);
 
 }  // namespace APFSClone
 

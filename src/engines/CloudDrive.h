@@ -58,8 +58,8 @@ CloudReport inspectICloud();
 
 // Evicts each item in order; an item iCloud does not hold whole is never touched. Never stops at a
 // failure: every item ends evicted or as a failure.
-EvictionReport evictICloudItems(const std::vector<CloudItem>& items, const CloudProvider& provider);
-EvictionReport evictICloudItems(const std::vector<CloudItem>& items);
+[[nodiscard]] EvictionReport evictICloudItems(const std::vector<CloudItem>& items, const CloudProvider& provider);
+[[nodiscard]] EvictionReport evictICloudItems(const std::vector<CloudItem>& items);
 
 // The title of an application's iCloud container ("iCloud~com~example~notes" gives the installed
 // application's name, else "Notes").

@@ -153,10 +153,14 @@ void DeletionHistory::setEntries(std::vector<HistoryEntry> entries) {
 }
 
 int DeletionHistory::record(const std::vector<HistoryEntry>& newEntries) {
+  add(newEntries);
+  return save();
+}
+
+void DeletionHistory::add(const std::vector<HistoryEntry>& newEntries) {
   entries_.insert(entries_.begin(), newEntries.begin(), newEntries.end());
   if (entries_.size() > kLimit) entries_.resize(kLimit);  // the oldest go; one change is published
   changed();
-  return save();
 }
 
 void DeletionHistory::trim(size_t count) {
@@ -165,17 +169,29 @@ void DeletionHistory::trim(size_t count) {
   changed();
 }
 
-int DeletionHistory::save() const {
+int DeletionHistory::save() const { return saveTask()(); }
+
+std::function<int()> DeletionHistory::saveTask() const {
   std::string json;
   try {
     json = encodeHistory(entries_);
   } catch (const std::exception&) {
-    return EINVAL;
+    return [] { return EINVAL; };
   }
-  return file_.write(json);
+  // The file is copied: it only changes while the history loads, and the copy keeps the task whole
+  // after the history is gone.
+  return [file = file_, json = std::move(json)] { return file.write(json); };
 }
 
 std::optional<RestoreFailure> DeletionHistory::restore(const HistoryEntry& entry) {
+  auto failure = restoreUnsaved(entry);
+  if (!failure) {
+    [[maybe_unused]] const int unsaved = save();
+  }
+  return failure;
+}
+
+std::optional<RestoreFailure> DeletionHistory::restoreUnsaved(const HistoryEntry& entry) {
   if (!entry.trashPath) return std::nullopt;
   const std::string& trashPath = *entry.trashPath;
   struct stat st {};
@@ -198,9 +214,6 @@ std::optional<RestoreFailure> DeletionHistory::restore(const HistoryEntry& entry
       break;
     }
   }
-  // The item is back whatever happens to the file: a lost "restored" mark only lets a later restore
-  // find the Trash without the item and say so.
-  [[maybe_unused]] const int unsaved = save();
   return std::nullopt;
 }
 

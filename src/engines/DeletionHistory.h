@@ -77,17 +77,26 @@ class DeletionHistory {
   // Puts new entries in front (keeping their order), trims to `kLimit`, saves. Returns 0 or the errno
   // of a failed save: the entries are then in memory only and cannot be put back after a restart.
   [[nodiscard]] int record(const std::vector<HistoryEntry>& newEntries);
+  // `record` without the save: the caller saves through `saveTask`.
+  void add(const std::vector<HistoryEntry>& newEntries);
 
   // Puts a trashed item back where it was and marks its entry restored. Only the very item that was
   // deleted is put back (its .trashinfo names the entry's original path and a deletion date within
   // 2 seconds of the entry's date), only into the very folder it came from (opened without following
   // links, missing folders made anew), and nothing at the original path is ever replaced. An entry
   // without a Trash location is nothing to do. None on success (or nothing to do), else why not.
-  std::optional<RestoreFailure> restore(const HistoryEntry& entry);
+  // The change is saved; a failed save is left unsaid, as the item is back either way (a lost
+  // "restored" mark only lets a later restore find the Trash without the item and say so).
+  [[nodiscard]] std::optional<RestoreFailure> restore(const HistoryEntry& entry);
+  // `restore` without the save: the caller saves through `saveTask`.
+  [[nodiscard]] std::optional<RestoreFailure> restoreUnsaved(const HistoryEntry& entry);
 
   // Writes the entries to `fileURL` atomically. Returns 0 or the errno of the failure (EEXIST while an
   // unreadable file that could not be set aside is in the way).
   [[nodiscard]] int save() const;
+  // The same write of the entries as they are now, to run later on any thread: they are encoded here,
+  // and the task holds all it needs, so it may outlive the history. Returns what `save` would.
+  std::function<int()> saveTask() const;
 
   // Removes the `count` oldest entries.
   void trim(size_t count);

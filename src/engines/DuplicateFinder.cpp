@@ -7,12 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <limits>
-#include <mutex>
-#include <thread>
 #include <unordered_map>
 
 #include "engines/APFSClone.h"
@@ -145,54 +142,6 @@ std::vector<DuplicateGroup> examineSizeGroup(const std::vector<const Candidate*>
   return groups;
 }
 
-// Calls takeUp(i) on this thread for i = 0, 1, … in order, each just before work(i) is handed to a
-// small pool of threads; returns when every work(i) has finished. The calling thread runs ahead of
-// the workers by a few items only, so takeUp follows the work as it goes. With one item or one
-// processor everything runs on this thread.
-void forEachInOrder(size_t count, const std::function<void(size_t)>& takeUp, const std::function<void(size_t)>& work) {
-  const unsigned threads = std::min(kMaxThreads, usableProcessors());
-  if (threads < 2 || count < 2) {
-    for (size_t i = 0; i < count; ++i) {
-      takeUp(i);
-      work(i);
-    }
-    return;
-  }
-  std::mutex lock;
-  std::condition_variable changed;
-  size_t handedOut = 0, claimed = 0, finished = 0;
-  auto worker = [&] {
-    std::unique_lock guard(lock);
-    for (;;) {
-      changed.wait(guard, [&] { return claimed < handedOut || handedOut == count; });
-      if (claimed == handedOut) return;  // everything is handed out and claimed
-      const size_t index = claimed++;
-      guard.unlock();
-      work(index);
-      guard.lock();
-      ++finished;
-      changed.notify_all();
-    }
-  };
-  std::vector<std::thread> pool;
-  pool.reserve(threads);
-  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
-  const size_t window = 2 * static_cast<size_t>(threads);
-  for (size_t i = 0; i < count; ++i) {
-    takeUp(i);
-    std::unique_lock guard(lock);
-    changed.wait(guard, [&] { return handedOut - finished < window; });
-    ++handedOut;
-    changed.notify_all();
-  }
-  {
-    std::unique_lock guard(lock);
-    changed.notify_all();
-    changed.wait(guard, [&] { return finished == count; });
-  }
-  for (std::thread& thread : pool) thread.join();
-}
-
 }  // namespace
 
 int64_t DuplicateGroup::reclaimable() const {
@@ -254,7 +203,8 @@ std::vector<DuplicateGroup> findDuplicates(const std::vector<FileNode*>& files, 
   // Each size group's files are read one after another; several size groups may be examined at
   // once, each into its own slot, so the groups come out exactly as one after another.
   std::vector<std::vector<DuplicateGroup>> found(sizeGroups.size());
-  forEachInOrder(sizeGroups.size(), takeUp, [&](size_t index) { found[index] = examineSizeGroup(sizeGroups[index]); });
+  parallelForInOrder(sizeGroups.size(), kMaxThreads, takeUp,
+                     [&](size_t index) { found[index] = examineSizeGroup(sizeGroups[index]); });
   std::vector<DuplicateGroup> result;
   for (auto& groups : found)
     for (auto& group : groups) result.push_back(std::move(group));

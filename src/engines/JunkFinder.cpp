@@ -3,16 +3,21 @@
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
-#include <future>
 #include <sys/stat.h>
-#include <system_error>
 
 #include "model/FolderSize.h"
 #include "platform/FullDiskAccess.h"
 #include "platform/Identifiers.h"
+#include "platform/ParallelFor.h"
 #include "platform/Paths.h"
 
 namespace tolvex {
+
+namespace {
+// Rules searched at once. Most of the time goes to listing and measuring folders, a few of which
+// (caches, logs) hold most of the entries.
+constexpr unsigned kRuleThreads = 8;
+}  // namespace
 
 int64_t JunkFinding::totalSize() const {
   int64_t total = 0;
@@ -58,21 +63,15 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule) {
 
 std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places,
                                   bool fullDiskAccess, double now) {
-  std::vector<std::future<std::optional<JunkFinding>>> children;
-  for (const JunkRule& rule : rules) {
-    if (!fullDiskAccess && rule.base.starts_with("Library/Containers/")) continue;
-    auto work = [&rule, &places, now] { return scanRule(rule, places, now); };
-    try {
-      children.push_back(std::async(std::launch::async, work));
-    } catch (const std::system_error&) {
-      children.push_back(std::async(std::launch::deferred, work));  // no thread to spare: run it here
-    }
-  }
+  std::vector<const JunkRule*> searched;
+  for (const JunkRule& rule : rules)
+    if (fullDiskAccess || !rule.base.starts_with("Library/Containers/")) searched.push_back(&rule);
+  // Each rule into its own slot: the findings keep the order of the rules, whichever ends first.
+  std::vector<std::optional<JunkFinding>> found(searched.size());
+  parallelFor(searched.size(), kRuleThreads, [&](size_t i) { found[i] = scanRule(*searched[i], places, now); });
   std::vector<JunkFinding> findings;
-  for (auto& child : children) {
-    auto finding = child.get();
+  for (auto& finding : found)
     if (finding && !finding->items.empty()) findings.push_back(std::move(*finding));
-  }
   std::stable_sort(findings.begin(), findings.end(),
                    [](const JunkFinding& a, const JunkFinding& b) { return a.totalSize() > b.totalSize(); });
   return findings;

@@ -1,5 +1,5 @@
 #pragma once
-// The junk finder: lists every rule's folder one level deep, in parallel, and measures what it finds.
+// The junk finder: lists every rule's folder one level deep, several at once, and measures what it finds.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,8 +36,9 @@ struct JunkFinding {
 std::optional<JunkFinding> scanRule(const JunkRule& rule, const JunkPlaces& places, double now);
 std::optional<JunkFinding> scanRule(const JunkRule& rule);
 
-// Runs `scanRule` for every rule at once, one thread per rule, and returns the findings that hold at
-// least one item, largest total first. Without full disk access the rules inside the Mail container
+// Runs `scanRule` for every rule, several at once (on at most 8 threads, never more than the
+// processors), and returns the findings that hold at least one item, largest total first (equal
+// totals in the order of the rules). Without full disk access the rules inside the Mail container
 // are left out. Never fails: a folder that cannot be listed gives no finding.
 std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places,
                                   bool fullDiskAccess, double now);

@@ -11,10 +11,10 @@ namespace tolvex {
 // Writes `bytes` to `path` whole and atomically: a temporary file in the same folder, fsync,
 // rename over the target, fsync of the folder. Returns 0 on success or the errno of the failure;
 // on failure the previous file is left as it was and the temporary file is removed.
-int writeFileAtomically(const std::string& path, std::string_view bytes);
+[[nodiscard]] int writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // Writes all of `bytes` to `fd`, retrying short writes and interruptions. 0 or the errno.
-int writeAll(int fd, std::string_view bytes);
+[[nodiscard]] int writeAll(int fd, std::string_view bytes);
 
 // Whether a final symbolic link is followed when a file is opened.
 enum class FileLinks { follow, refuse };

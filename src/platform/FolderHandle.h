@@ -21,10 +21,10 @@ struct FolderOpen {
 // symbolic link anywhere on the path is followed. `chosenFolder`, when not empty, must be `path` or a
 // folder holding it: its own path is resolved as usual, links included (someone chose that folder as
 // it is), and only the part below it must be free of links. A "." or ".." component is refused.
-FolderOpen openFolderWithoutLinks(const std::string& path, std::string_view chosenFolder = {});
+[[nodiscard]] FolderOpen openFolderWithoutLinks(const std::string& path, std::string_view chosenFolder = {});
 
 // The same, creating each missing folder on the way (mode 0777 less the umask).
-FolderOpen makeFoldersWithoutLinks(const std::string& path);
+[[nodiscard]] FolderOpen makeFoldersWithoutLinks(const std::string& path);
 
 // Where the open file or folder `fd` is now, as the kernel tells it (/proc/self/fd); for a folder
 // where /proc cannot tell, found by going up through "..". None when it cannot be told (a folder that
@@ -43,6 +43,6 @@ std::optional<uint64_t> mountIdAt(int dirfd, const char* name);
 // Renames `from` in `fromDir` to `to` in `toDir`, never replacing what is there (EEXIST). Where the
 // file system cannot refuse to replace in one step, a file is linked and unlinked, and a folder is moved
 // only when nothing is in the way. Returns 0 or the errno of the failure.
-int renameNoReplace(int fromDir, const char* from, int toDir, const char* to);
+[[nodiscard]] int renameNoReplace(int fromDir, const char* from, int toDir, const char* to);
 
 }  // namespace tolvex

@@ -28,11 +28,11 @@ struct EntryStat {
 
 // Examines `name` inside the folder `folderFd` (AT_FDCWD: a path) without following a link.
 // Returns 0, or the errno.
-int statEntry(int folderFd, const char* name, EntryStat& out);
+[[nodiscard]] int statEntry(int folderFd, const char* name, EntryStat& out);
 
 // Opens the folder `name` inside `folderFd` (AT_FDCWD: a path) for listing; a link is refused.
 // Returns the descriptor, or -errno.
-int openFolder(int folderFd, const char* name);
+[[nodiscard]] int openFolder(int folderFd, const char* name);
 
 // One folder's entries with their facts. Reused from folder to folder, so its buffers are made once.
 class FolderReader {

@@ -55,14 +55,15 @@ bool makeFolders(const std::string& path) {
   if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
   if (path.empty() || path == "/") return false;
   std::string parent = parentPath(path);
-  if (parent != path && parent != ".") makeFolders(parent);
+  if (parent != path && parent != "." && !makeFolders(parent)) return false;
   if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   return false;
 }
 
 std::string appSupportFolder() {
   std::string folder = appendPath(xdgDataHome(), "Tolvex");
-  makeFolders(folder);
+  // A folder that cannot be made fails the first write into it, which reports it.
+  [[maybe_unused]] const bool made = makeFolders(folder);
   return folder;
 }
 

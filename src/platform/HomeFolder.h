@@ -26,6 +26,6 @@ std::string ownCacheFolder();
 std::string resolvedFolder(const std::string& path);
 
 // Creates `path` and any missing parents (mode 0700 for new folders). True when it exists afterwards.
-bool makeFolders(const std::string& path);
+[[nodiscard]] bool makeFolders(const std::string& path);
 
 }  // namespace tolvex

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <system_error>
 
 #include "platform/AtomicFile.h"
 #include "platform/FolderHandle.h"
@@ -34,6 +35,16 @@ int StoreFile::write(std::string_view bytes) const {
 void StoreFile::setAside() {
   setAsidePath_ = setAsideUnreadable(path_, nowSince1970());
   blocked_ = !setAsidePath_;
+}
+
+void logUnsavedStore(const std::string& path, int error) {
+  logUnsavedStore(path, std::generic_category().message(error));
+}
+
+void logUnsavedStore(const std::string& path, const std::string& reason) {
+  // One call, so that lines of several threads never mix.
+  const std::string line = "Tolvex: " + path + " could not be saved: " + reason + "\n";
+  std::fputs(line.c_str(), stderr);
 }
 
 std::optional<std::string> setAsideUnreadable(const std::string& path, double now) {

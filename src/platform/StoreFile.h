@@ -29,7 +29,7 @@ class StoreFile {
 
   // Writes `bytes` whole and atomically. Refused (EEXIST) while an unreadable file that could not be
   // set aside is in the way. Returns 0 or the errno of the failure.
-  int write(std::string_view bytes) const;
+  [[nodiscard]] int write(std::string_view bytes) const;
 
   // Where an unreadable file was moved to, when one was.
   const std::optional<std::string>& setAsidePath() const { return setAsidePath_; }
@@ -42,6 +42,11 @@ class StoreFile {
   bool blocked_ = false;
   std::optional<std::string> setAsidePath_;
 };
+
+// Says on standard error that the store at `path` could not be written (`error` is the errno, or
+// `reason` the words): the least a failed write of a store whose loss the user is not shown gets.
+void logUnsavedStore(const std::string& path, int error);
+void logUnsavedStore(const std::string& path, const std::string& reason);
 
 // Renames whatever is at `path` to `path` + ".unreadable-YYYY-MM-DD" (the local date of `now`, seconds
 // since 1970), adding "-2", "-3" … when that name is taken; nothing is ever replaced. Returns the new

@@ -31,14 +31,14 @@ struct TrashMove {
 // $topdir/.Trash/$uid or $topdir/.Trash-$uid of the item's own mount. Nothing is copied: an item whose
 // mount has no usable Trash stays where it is and the error says why. The folder holding the item is
 // opened without following any link on its path (ELOOP when a link is on the way).
-TrashMove moveToTrash(const std::string& path);
+[[nodiscard]] TrashMove moveToTrash(const std::string& path);
 
 // Same, with the deletion date to record (seconds since 1970) given by the caller.
-TrashMove moveToTrash(const std::string& path, double deletionDate);
+[[nodiscard]] TrashMove moveToTrash(const std::string& path, double deletionDate);
 
 // Same for the entry `name` of the folder open at `parent`: what is moved is that very entry, wherever
 // the folder is now. Path= records where the item really was (the folder's present location).
-TrashMove moveToTrashAt(int parent, const std::string& name, double deletionDate);
+[[nodiscard]] TrashMove moveToTrashAt(int parent, const std::string& name, double deletionDate);
 
 // Percent-encoding of the Path= key: every byte other than ASCII letters, digits, "-", "_", ".", "~"
 // and "/" becomes "%XX" (upper-case hex). Decoding gives the exact bytes back; a "%" not followed by
@@ -81,7 +81,7 @@ std::optional<TrashInfo> readTrashInfo(const std::string& trashedItemPath);
 // is on the way); missing folders of `originalPath` are created, and the folder opened must really be
 // the recorded one (ELOOP otherwise). The item's .trashinfo is removed afterwards. Returns 0 or the
 // errno of the failure.
-int restoreFromTrash(const std::string& trashedItemPath, const std::string& originalPath);
+[[nodiscard]] int restoreFromTrash(const std::string& trashedItemPath, const std::string& originalPath);
 
 // Removes the item at `path` for good: a file or a symbolic link (never followed) is unlinked; a folder
 // is emptied depth-first through descriptors opened with O_NOFOLLOW, so a folder swapped for a link
@@ -90,10 +90,10 @@ int restoreFromTrash(const std::string& trashedItemPath, const std::string& orig
 // .trashinfo goes with it. The folder holding the item is opened without following any link on its
 // path. Returns 0 or the errno of the first failure (the removal goes on past failures and removes
 // what it can).
-int removePermanently(const std::string& path);
+[[nodiscard]] int removePermanently(const std::string& path);
 
 // Same for the entry `name` of the folder open at `parent`.
-int removePermanentlyAt(int parent, const std::string& name);
+[[nodiscard]] int removePermanentlyAt(int parent, const std::string& name);
 // A name reserved in the home Trash for an item that another process (one with the rights to move
 // it) is to put there: the .trashinfo is written exclusively first and nothing lies at `trashPath`.
 // The caller moves the item to `trashPath` without replacing anything, and removes `infoPath` when the

@@ -269,7 +269,7 @@ TrendStore::TrendStore(std::string directory)
     : directory_(std::move(directory)),
       scansFile_(appendPath(directory_, kScansFileName)),
       spaceFile_(appendPath(directory_, kSpaceFileName)) {
-  makeFolders(directory_);
+  [[maybe_unused]] const bool made = makeFolders(directory_);  // then every write fails and is logged
   snapshots_ = load<ScanSnapshot>(scansFile_, decodeSnapshots);
   samples_ = load<SpaceSample>(spaceFile_, decodeSamples);
 }
@@ -367,14 +367,21 @@ void TrendStore::publish(Change change) {
     if (observer) observer(change);
 }
 
-// Failures to encode or write are ignored: the lists in memory stay as they are and the file keeps
-// its previous content (the write is atomic).
-void TrendStore::writeSnapshots() const {
-  if (auto bytes = encodeSnapshots(snapshots_)) scansFile_.write(*bytes);
-}
+void TrendStore::writeSnapshots() const { write(scansFile_, encodeSnapshots(snapshots_)); }
 
-void TrendStore::writeSamples() const {
-  if (auto bytes = encodeSamples(samples_)) spaceFile_.write(*bytes);
+void TrendStore::writeSamples() const { write(spaceFile_, encodeSamples(samples_)); }
+
+// A list that cannot be encoded is not written (dates that are not finite never get in): the file
+// keeps its previous content, as after a failed write (the write is atomic).
+void TrendStore::write(const StoreFile& file, std::optional<std::string> bytes) const {
+  if (!bytes) return;
+  // The file is copied: it only changes while the store loads, and the task may outlive the store.
+  auto task = [file, bytes = std::move(*bytes)] { return file.write(bytes); };
+  if (writer_) {
+    writer_(file.path(), std::move(task));
+  } else if (const int error = task()) {
+    logUnsavedStore(file.path(), error);
+  }
 }
 
 }  // namespace tolvex

@@ -15,7 +15,8 @@ namespace tolvex {
 // The history behind the trend screens: one `ScanSnapshot` per scan (at most 30 per root) and one
 // `SpaceSample` of the startup volume at most every hour (kept for 120 days). Both lists live in
 // memory and are written whole, atomically, to "scans.json" and "space.json" in `directory()` on every
-// change. Not thread-safe: one owner thread calls every operation.
+// change (through `setWriter`'s writer when one is set). Not thread-safe: one owner thread calls
+// every operation.
 //
 // Dates passed in are seconds since 1970; the files hold seconds since 2001. There is no clock
 // inside: callers pass the date of each record, so tests control time exactly.
@@ -65,6 +66,13 @@ class TrendStore {
   // The snapshots whose root equals `root` exactly, newest first (stable for equal dates).
   std::vector<ScanSnapshot> snapshotsForRoot(std::string_view root) const;
 
+  // How a list's file is written: `write` holds the encoded list and returns 0 or the errno of the
+  // failure; `path` is the file it writes. Without a writer it runs at once, on the calling thread,
+  // and a failure is logged (the list stays in memory, the file keeps its previous content). The
+  // application hands it to its background writer instead.
+  using Writer = std::function<void(const std::string& path, std::function<int()> write)>;
+  void setWriter(Writer writer) { writer_ = std::move(writer); }
+
   // Observers are called after each change of a list, on the thread that made it.
   int addObserver(Observer observer);
   void removeObserver(int token);
@@ -73,6 +81,7 @@ class TrendStore {
   void publish(Change change);
   void writeSnapshots() const;
   void writeSamples() const;
+  void write(const StoreFile& file, std::optional<std::string> bytes) const;
 
   std::string directory_;
   StoreFile scansFile_;
@@ -80,6 +89,7 @@ class TrendStore {
   std::vector<ScanSnapshot> snapshots_;
   std::vector<SpaceSample> samples_;
   std::vector<std::pair<int, Observer>> observers_;
+  Writer writer_;
   int nextToken_ = 1;
 };
 

@@ -197,7 +197,8 @@ TEST(AppStateDeletion, PermanentDeletionToastAndFailures) {
 }
 
 // A deletion whose history cannot be written still happens, and the user is told in the failure list
-// that its items cannot be put back after a restart.
+// that its items cannot be put back after a restart. The history is written off the UI thread; its
+// failure comes back after the deletion's toast, and after a quiet run too.
 TEST(AppStateDeletion, AHistoryThatCannotBeSavedIsAFailureTheUserSees) {
   AppFixture f;
   TreeBuilder tree(f.home / "files");
@@ -210,10 +211,36 @@ TEST(AppStateDeletion, AHistoryThatCannotBeSavedIsAFailureTheUserSees) {
   state.confirmDeletion(*state.plan(), false);
   ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
   EXPECT_FALSE(pathExists(a));
+  ASSERT_TRUE(waitUntil([&] { return !state.failures().empty(); }));
   ASSERT_EQ(state.failures().size(), 1u);
   EXPECT_EQ(state.failures()[0].path, f.appFolder + "/history.json");
   EXPECT_TRUE(state.failures()[0].reason.starts_with("The history could not be saved: ")) << state.failures()[0].reason;
   EXPECT_EQ(state.history().entries().size(), 1u);  // still listed, and restorable, until Tolvex quits
+
+  bool done = false;
+  state.runDeletion({DeletionRequest::make(tree.file("quiet.txt", 1), 1, Removal::permanent)}, true,
+                    [&](const DeletionReport&) { done = true; });
+  ASSERT_TRUE(waitUntil([&] { return done && state.failures().size() == 2; }));
+  EXPECT_TRUE(state.failures()[1].reason.starts_with("The history could not be saved: ")) << state.failures()[1].reason;
+}
+
+// Quitting right after a deletion and its undo loses neither: the state waits for its writes.
+TEST(AppStateDeletion, TheHistoryIsWrittenBeforeTheStateGoes) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "files");
+  const std::string a = tree.file("a.txt", 10), b = tree.file("b.txt", 10);
+  {
+    AppState state(f.environment());
+    state.waitForBackgroundWork();
+    state.requestDeletion({item(a), item(b)}, QStringLiteral("Delete Items"));
+    state.confirmDeletion(*state.plan(), false);
+    ASSERT_TRUE(waitUntil([&] { return state.toast().has_value(); }));
+    ASSERT_EQ(state.toast()->undoable.size(), 2u);
+    state.undoDeletion({state.toast()->undoable[0]});
+  }
+  const std::vector<HistoryEntry> stored = DeletionHistory(f.appFolder + "/history.json").entries();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].restored + stored[1].restored, 1);
 }
 
 TEST(AppStateDeletion, ResultToastTexts) {

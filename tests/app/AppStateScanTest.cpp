@@ -135,6 +135,23 @@ TEST(AppState, ScanIsPublishedRecordedAndArchived) {
   EXPECT_EQ(archived->second.kind, ScanTarget::Kind::folder);
 }
 
+// The trend files are written off the UI thread; quitting right after a scan still leaves them whole.
+TEST(AppState, TheTrendsOfAScanAreWrittenBeforeTheStateGoes) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "target");
+  buildTree(tree);
+  {
+    AppState state(f.environment());
+    waitUntil([&] { return !state.isRestoringScan(); });
+    state.startScan(ScanTarget::folder(tree.base()));
+    ASSERT_TRUE(waitUntil([&] { return state.scan().has_value(); }));
+  }
+  TrendStore stored(f.appFolder);
+  ASSERT_EQ(stored.snapshots().size(), 1u);
+  EXPECT_EQ(stored.snapshots()[0].root, tree.base());
+  EXPECT_EQ(stored.samples().size(), 1u);
+}
+
 TEST(AppState, OnlyTheSecondOfTwoScansIsPublishedAndArchived) {
   AppFixture f;
   TreeBuilder first(f.home / "first"), second(f.home / "second");

@@ -35,7 +35,7 @@ void setModified(const std::string& path, double secondsSince1970) {
 // so once); the archive simply gives no restored scan.
 TEST(AppStateStartUp, AFifoInPlaceOfAnyFileReadAtStartDoesNotBlock) {
   AppFixture f;
-  makeFolders(parentPath(f.settingsPath.toStdString()));
+  ASSERT_TRUE(makeFolders(parentPath(f.settingsPath.toStdString())));
   const std::string fifos[] = {f.appFolder + "/history.json", f.appFolder + "/scans.json",
                                f.appFolder + "/space.json", f.appFolder + "/last-scan.tvxscan",
                                f.settingsPath.toStdString()};

@@ -39,7 +39,7 @@ void setTimes(const std::string& path, double modified, double accessed) {
 // The failure replaceWithClone throws, or none when it succeeds.
 std::optional<APFSClone::Failure> failureOf(const std::string& duplicate, const std::string& kept) {
   try {
-    APFSClone::replaceWithClone(duplicate, kept);
+    [[maybe_unused]] const int64_t freed = APFSClone::replaceWithClone(duplicate, kept);
   } catch (const APFSClone::Failure& failure) {
     return failure;
   }

@@ -134,8 +134,8 @@ TEST(DeletionHistory, AnUnreadableFileIsSetAsideAndTheNextDeletionStartsAFreshOn
   const std::string good = encodeHistory({entry("/a")});
   const std::string oneBad = good.substr(0, good.size() - 1) + ",{\"id\":\"3F2504E0-4F89-41D3-9A0C-0305E82C3301\"}]";
   const Case cases[] = {
-      {"one entry lacks keys", [&] { writeFileAtomically(path, oneBad); }, oneBad},
-      {"not JSON", [&] { writeFileAtomically(path, "{garbage"); }, "{garbage"},
+      {"one entry lacks keys", [&] { ASSERT_EQ(writeFileAtomically(path, oneBad), 0); }, oneBad},
+      {"not JSON", [&] { ASSERT_EQ(writeFileAtomically(path, "{garbage"), 0); }, "{garbage"},
       {"a FIFO", [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, std::nullopt},
       {"a folder", [&] { ASSERT_EQ(::mkdir(path.c_str(), 0700), 0); }, std::nullopt},
       {"a link to a good history", [&] { ASSERT_EQ(::symlink((home / "elsewhere.json").c_str(), path.c_str()), 0); },
@@ -204,6 +204,32 @@ TEST(DeletionHistory, RecordPutsNewEntriesFirstAndKeepsAtMost5000) {
   EXPECT_EQ(history.save(), 0);
   EXPECT_EQ(contentOf(dir / "history.json"), "[]");
   EXPECT_NE(DeletionHistory(dir / "missing/history.json").save(), 0);  // a failed save is reported, not thrown
+}
+
+// The application changes the history on its UI thread and writes it on another: `add` and
+// `restoreUnsaved` touch memory only, and a save task writes the entries as they were when it was
+// made, even after the history is gone.
+TEST(DeletionHistory, UnsavedChangesAndASaveTaskThatOutlivesTheHistory) {
+  MacHome home;
+  const std::string path = home / "history.json";
+  home.tree().file("Downloads/a.zip", 1);
+  const HistoryEntry trashed = trashThroughDeleter(home / "Downloads/a.zip");
+  std::function<int()> task;
+  {
+    DeletionHistory history(path);
+    history.add({trashed});
+    EXPECT_FALSE(pathExists(path));
+    task = history.saveTask();
+    EXPECT_EQ(history.restoreUnsaved(trashed), std::nullopt);
+    EXPECT_TRUE(pathExists(home / "Downloads/a.zip"));
+    EXPECT_TRUE(history.entries()[0].restored);
+    EXPECT_FALSE(pathExists(path));
+  }
+  EXPECT_EQ(task(), 0);
+  const std::vector<HistoryEntry> stored = DeletionHistory(path).entries();
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_FALSE(stored[0].restored) << "the task wrote the entries of its own moment";
+  EXPECT_NE(DeletionHistory(home / "missing/history.json").saveTask()(), 0);
 }
 
 TEST(DeletionHistory, RestoresNothingWithoutATrashLocation) {

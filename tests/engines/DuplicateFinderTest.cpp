@@ -240,7 +240,7 @@ TEST(FindDuplicates, CandidatesSkipDeletedNodesBundlesPhotoLibrariesAndSmallFile
   const std::string bytes = patternBytes(70000, 8);
   for (const char* path : {"kept", "deleted", "gone/inside", "Tool.app/Contents/data", "Photos.photoslibrary/originals/p",
                            "Plain.app", "Other.photoslibrary", "x.APP/data"}) {
-    makeFolders(parentPath(dir / path));
+    ASSERT_TRUE(makeFolders(parentPath(dir / path)));
     writeBytes(dir / path, bytes);
   }
   NodeTree nodes(dir.path());

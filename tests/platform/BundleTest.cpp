@@ -65,15 +65,16 @@ TEST(OpenBundle, ReadsTheTextValuesOfEitherLayout) {
   writeApp(dir / "Full.app", {.identifier = "com.example.Full", .displayName = "Full Editor", .executable = "Full"}, true);
   // The flat layout: Info.plist at the top, the executable beside it.
   tree.folder("Flat.app");
-  writeFileAtomically(dir / "Flat.app/Info.plist", infoPlistBytes("com.example.Flat", false));
+  ASSERT_EQ(writeFileAtomically(dir / "Flat.app/Info.plist", infoPlistBytes("com.example.Flat", false)), 0);
   // Values that are not text are left out of the dictionary.
   tree.folder("Typed.app/Contents");
-  writeFileAtomically(dir / "Typed.app/Contents/Info.plist",
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                      "<key>CFBundleDisplayName</key><integer>3</integer>"
-                      "<key>CFBundleName</key><string>Typed</string>"
-                      "<key>CFBundleExecutable</key><string>../../evil</string>"
-                      "<key>CFBundleIdentifier</key><array/></dict></plist>");
+  ASSERT_EQ(writeFileAtomically(dir / "Typed.app/Contents/Info.plist",
+                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                                "<key>CFBundleDisplayName</key><integer>3</integer>"
+                                "<key>CFBundleName</key><string>Typed</string>"
+                                "<key>CFBundleExecutable</key><string>../../evil</string>"
+                                "<key>CFBundleIdentifier</key><array/></dict></plist>"),
+            0);
   tree.folder("Bare.app/Contents");
   tree.file("File.app");
 

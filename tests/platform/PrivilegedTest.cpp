@@ -73,7 +73,7 @@ TEST(Privileged, AnAdministratorMoveToTheTrashNeverReplacesAndIsChecked) {
   // Two items already in the Trash under the name, one of them without its info file.
   tree.file(".local/share/Trash/files/job.plist", 3);
   tree.file(".local/share/Trash/files/job.2.plist", 4);
-  writeFileAtomically(home.trashInfo() + "/job.plist.trashinfo", "[Trash Info]\nPath=/x/job.plist\n");
+  ASSERT_EQ(writeFileAtomically(home.trashInfo() + "/job.plist.trashinfo", "[Trash Info]\nPath=/x/job.plist\n"), 0);
   const std::string item = tree.file("shared/LaunchDaemons/job.plist", 9);
 
   std::vector<std::vector<std::string>> calls;
@@ -108,7 +108,7 @@ TEST(Privileged, AMoveThatDidNotHappenIsNotASuccessAndLeavesNoInfoBehind) {
       // Something appears at the reserved name before the move: mv -n leaves both alone.
       {"name taken meanwhile",
        [](const std::vector<std::string>& argv) {
-         writeFileAtomically(argv.back(), "someone else's");
+         EXPECT_EQ(writeFileAtomically(argv.back(), "someone else's"), 0);
          return runDirectly(argv);
        },
        Status::failed},

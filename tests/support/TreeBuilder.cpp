@@ -27,7 +27,7 @@ std::string TreeBuilder::folder(const std::string& relative) {
 
 std::string TreeBuilder::file(const std::string& relative, int64_t length) {
   std::string p = path(relative);
-  makeFolders(parentPath(p));
+  if (!makeFolders(parentPath(p))) fail("mkdir", parentPath(p));
   int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) fail("open", p);
   std::vector<char> chunk(65536, 'x');
@@ -45,7 +45,7 @@ std::string TreeBuilder::file(const std::string& relative, int64_t length) {
 
 std::string TreeBuilder::allocatedFile(const std::string& relative, int64_t allocatedBytes, int64_t length) {
   std::string p = path(relative);
-  makeFolders(parentPath(p));
+  if (!makeFolders(parentPath(p))) fail("mkdir", parentPath(p));
   int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) fail("open", p);
   if (allocatedBytes > 0 && ::fallocate(fd, 0, 0, allocatedBytes) != 0) {
@@ -65,14 +65,14 @@ std::string TreeBuilder::allocatedFile(const std::string& relative, int64_t allo
 
 std::string TreeBuilder::hardLink(const std::string& target, const std::string& relative) {
   std::string p = path(relative);
-  makeFolders(parentPath(p));
+  if (!makeFolders(parentPath(p))) fail("mkdir", parentPath(p));
   if (::link(path(target).c_str(), p.c_str()) != 0) fail("link", p);
   return p;
 }
 
 std::string TreeBuilder::symlink(const std::string& target, const std::string& relative) {
   std::string p = path(relative);
-  makeFolders(parentPath(p));
+  if (!makeFolders(parentPath(p))) fail("mkdir", parentPath(p));
   if (::symlink(target.c_str(), p.c_str()) != 0) fail("symlink", p);
   return p;
 }

@@ -152,11 +152,12 @@ TEST(AppInventory, ReadAppTakesNamesVersionsAndRelatedItems) {
   f.root.file("Applications/Store.app/Contents/_MASReceipt/receipt", 10);
   f.root.folder("Applications/My.Tool.app");  // no Info.plist at all
   f.root.file("Applications/Typed.app/Contents/Info.plist");
-  writeFileAtomically(f.systemApp("Typed.app/Contents/Info.plist"),
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                      "<key>CFBundleDisplayName</key><integer>3</integer><key>CFBundleName</key><string>Typed Name</string>"
-                      "<key>CFBundleShortVersionString</key><real>1.5</real>"
-                      "<key>CFBundleIdentifier</key><string>com.example.typed</string></dict></plist>");
+  ASSERT_EQ(writeFileAtomically(f.systemApp("Typed.app/Contents/Info.plist"),
+                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                                "<key>CFBundleDisplayName</key><integer>3</integer><key>CFBundleName</key><string>Typed Name</string>"
+                                "<key>CFBundleShortVersionString</key><real>1.5</real>"
+                                "<key>CFBundleIdentifier</key><string>com.example.typed</string></dict></plist>"),
+            0);
 
   f.library("Caches/com.example.editor/cache.db", 40960);
   f.library("Containers/com.Example.Editor/Data/x", 20480);

@@ -355,6 +355,25 @@ TEST_F(TrendStoreTest, AFailedWriteKeepsTheListInMemoryAndTheOldFile) {
   EXPECT_EQ(nowhere.samples().size(), 1u);
 }
 
+// The application writes off its UI thread: with a writer set, each change hands the writer the
+// encoded list and the file it goes to, and nothing is written on the thread that made the change.
+TEST_F(TrendStoreTest, AWriterTakesTheWritesOfBothFiles) {
+  TrendStore store(dir.path());
+  std::vector<std::pair<std::string, std::function<int()>>> handed;
+  store.setWriter([&](const std::string& path, std::function<int()> write) { handed.emplace_back(path, std::move(write)); });
+  store.recordSnapshot(snapshot("/r", kNow));
+  store.recordSample(volume(10, 5), kNow);
+  store.recordSample(volume(10, 5), kNow + 60);  // too soon: no change, nothing to write
+  ASSERT_EQ(handed.size(), 2u);
+  EXPECT_EQ(handed[0].first, scansPath());
+  EXPECT_EQ(handed[1].first, spacePath());
+  EXPECT_TRUE(entriesOf(dir.path()).empty());
+  for (const auto& [path, write] : handed) EXPECT_EQ(write(), 0) << path;
+  TrendStore reloaded(dir.path());
+  EXPECT_EQ(reloaded.snapshots(), store.snapshots());
+  EXPECT_EQ(reloaded.samples(), store.samples());
+}
+
 TEST_F(TrendStoreTest, CreatesItsFolderWithMissingParents) {
   TrendStore store(dir / "a/b/c");
   store.recordSample(volume(10, 5), kNow);

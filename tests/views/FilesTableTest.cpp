@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <sys/stat.h>
 
 #include "app/ObjectNames.h"
@@ -319,4 +320,26 @@ TEST(QuickLook, LoadsImagesTextOrFactsAndNeverWaitsOnAPipe) {
     EXPECT_EQ(p.kind, PreviewContent::Kind::facts) << c.path;
     EXPECT_EQ(p.kindText, c.kind) << c.path;
   }
+}
+
+// The panel loads off the UI thread: of two targets shown one after the other only the second is
+// presented, and a panel closed while a load is on its way is simply gone when the load ends.
+TEST(QuickLook, ThePanelPresentsOnlyTheNewestTargetAndOutlivesNoLoad) {
+  TempDir dir;
+  TreeBuilder tree(dir.path());
+  const std::string first = tree.file("first.txt", 3), second = tree.file("second.txt", 5);
+  auto panel = std::make_unique<QuickLookPanel>();
+  QSignalSpy loaded(panel.get(), &QuickLookPanel::loaded);
+  panel->showTarget({first, false});
+  panel->showTarget({second, false});
+  ASSERT_TRUE(waitUntil([&] { return panel->isLoaded(); }));
+  QThreadPool::globalInstance()->waitForDone();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(loaded.count(), 1);
+  EXPECT_TRUE(panel->toolTip().startsWith(QStringLiteral("second.txt"))) << panel->toolTip().toStdString();
+
+  panel->showTarget({first, false});
+  panel.reset();
+  QThreadPool::globalInstance()->waitForDone();
+  QCoreApplication::processEvents();
 }

@@ -1,12 +1,11 @@
 #include "app/services/BackgroundServices.h"
 
 #include <QDebug>
-#include <QFutureWatcher>
-#include <QtConcurrent/QtConcurrentRun>
 #include <limits>
 
 #include "app/AppState.h"
 #include "app/Settings.h"
+#include "app/UiDispatch.h"
 #include "app/UiText.h"
 #include "engines/Deleter.h"
 #include "platform/Paths.h"
@@ -34,7 +33,7 @@ BackgroundServices::Hooks BackgroundServices::Hooks::standard() {
 }
 
 BackgroundServices::BackgroundServices(Settings& settings, Hooks hooks, QObject* parent)
-    : QObject(parent), settings_(settings), hooks_(std::move(hooks)) {
+    : QObject(parent), settings_(settings), hooks_(std::move(hooks)), ui_(new UiTaskQueue(this)) {
   volume_ = hooks_.readVolume ? hooks_.readVolume() : std::nullopt;
   lastAutoClean_ = settings_.dateValue(keys::lastAutoClean);
   lastAutoCleanBytes_ = settings_.int64Value(keys::lastAutoCleanBytes, 0);
@@ -164,26 +163,27 @@ void BackgroundServices::runAutoClean(std::function<void()> done) {
   }
   cleaning_ = true;
   emit changed();
-  auto* watcher = new QFutureWatcher<std::vector<JunkFinding>>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done] {
-    watcher->deleteLater();
-    std::vector<DeletionRequest> requests;
-    for (const JunkFinding& finding : watcher->result())
-      for (const JunkItem& item : finding.items)
-        requests.push_back(DeletionRequest::make(item.url, item.size, Removal::permanent));
-    if (!state_) {
-      cleaning_ = false;
-      emit changed();
-      if (done) done();
-      return;
-    }
-    QPointer<BackgroundServices> self(this);
-    state_->runDeletion(std::move(requests), true, [self, done](const DeletionReport& report) {
-      if (self) self->finishAutoClean(report.freed, done);
-      else if (done) done();
+  // The search may end after the services are gone: its findings then go with the poster.
+  startInPool(*QThreadPool::globalInstance(), [this, done, find = hooks_.findJunk, back = ui_->poster()] {
+    auto findings = std::make_shared<const std::vector<JunkFinding>>(find(autoCleanRules()));
+    back.post([this, done, findings] {
+      std::vector<DeletionRequest> requests;
+      for (const JunkFinding& finding : *findings)
+        for (const JunkItem& item : finding.items)
+          requests.push_back(DeletionRequest::make(item.url, item.size, Removal::permanent));
+      if (!state_) {
+        cleaning_ = false;
+        emit changed();
+        if (done) done();
+        return;
+      }
+      QPointer<BackgroundServices> self(this);
+      state_->runDeletion(std::move(requests), true, [self, done](const DeletionReport& report) {
+        if (self) self->finishAutoClean(report.freed, done);
+        else if (done) done();
+      });
     });
   });
-  watcher->setFuture(QtConcurrent::run([find = hooks_.findJunk] { return find(autoCleanRules()); }));
 }
 
 void BackgroundServices::finishAutoClean(int64_t freed, std::function<void()> done) {

@@ -19,6 +19,7 @@ namespace tolvex {
 
 class AppState;
 class RemovedAppWatcher;
+class UiTaskQueue;
 struct RemovedApp;
 class Settings;
 
@@ -101,6 +102,7 @@ class BackgroundServices : public QObject {
   QPointer<AppState> state_;
   bool scanWasStale_ = false;
   bool cleaning_ = false;
+  UiTaskQueue* ui_;  // the junk search of a clean comes back through it
 };
 
 }  // namespace tolvex

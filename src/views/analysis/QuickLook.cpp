@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
-#include <QFutureWatcher>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,12 +11,12 @@
 #include <QStackedWidget>
 #include <QStringDecoder>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/ObjectNames.h"
+#include "app/UiDispatch.h"
 #include "app/theme/Theme.h"
 #include "model/DisplayPath.h"
 #include "model/FileKind.h"
@@ -108,7 +107,7 @@ PreviewContent loadPreview(const PreviewTarget& target, QSize box, qsizetype tex
 
 // ---- Panel --------------------------------------------------------------------------------------
 
-QuickLookPanel::QuickLookPanel(QWidget* parent) : QDialog(parent) {
+QuickLookPanel::QuickLookPanel(QWidget* parent) : QDialog(parent), ui_(new UiTaskQueue(this)) {
   setObjectName(QLatin1String(names::quickLookDialog));
   setWindowFlag(Qt::Tool);
   setAttribute(Qt::WA_ShowWithoutActivating);
@@ -154,13 +153,15 @@ void QuickLookPanel::showTarget(const PreviewTarget& target) {
   facts_->setText(tr("Loading…"));
   pages_->setCurrentWidget(facts_);
   const QSize box(std::max(width() - 40, 320), std::max(height() - 80, 240));
-  auto* watcher = new QFutureWatcher<PreviewContent>(this);
-  connect(watcher, &QFutureWatcher<PreviewContent>::finished, this, [this, watcher, request] {
-    watcher->deleteLater();
-    if (request != request_) return;  // a newer target replaced this one
-    present(watcher->result());
+  // The application's shared pool: a preview may still be loading when the panel closes, so the
+  // result comes back through a poster, which drops it once the panel is gone.
+  startInPool(*QThreadPool::globalInstance(), [this, target, box, request, back = ui_->poster()] {
+    auto content = std::make_shared<const PreviewContent>(loadPreview(target, box));
+    back.post([this, request, content] {
+      if (request != request_) return;  // a newer target replaced this one
+      present(*content);
+    });
   });
-  watcher->setFuture(QtConcurrent::run([target, box] { return loadPreview(target, box); }));
 }
 
 void QuickLookPanel::present(const PreviewContent& content) {

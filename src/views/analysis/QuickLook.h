@@ -17,6 +17,8 @@ class QStackedWidget;
 
 namespace tolvex {
 
+class UiTaskQueue;
+
 // What a host asks to preview: a full path, marked as a folder or not.
 struct PreviewTarget {
   std::string path;
@@ -66,6 +68,7 @@ class QuickLookPanel : public QDialog {
   std::optional<PreviewTarget> target_;
   bool loaded_ = false;
   quint64 request_ = 0;
+  UiTaskQueue* ui_;  // loaded previews come back through it
   QLabel* title_;
   QStackedWidget* pages_;
   QLabel* image_;

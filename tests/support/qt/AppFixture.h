@@ -71,7 +71,9 @@ struct AppFixture {
   std::shared_ptr<std::atomic<bool>> access = std::make_shared<std::atomic<bool>>(true);
   std::shared_ptr<std::atomic<int>> archiveWrites = std::make_shared<std::atomic<int>>(0);
 
-  AppFixture() { makeFolders(appFolder); }
+  AppFixture() {
+    if (!makeFolders(appFolder)) throw std::runtime_error("cannot make " + appFolder);
+  }
 
   AppEnvironment environment() const {
     AppEnvironment env = AppEnvironment::forFolders(home.home(), appFolder, settingsPath);
