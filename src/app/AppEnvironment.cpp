@@ -10,6 +10,8 @@
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/StoreFile.h"
+#include "platform/RunningApps.h"
+#include "system/AppInventory.h"
 #include "system/InventoryContext.h"
 #include "system/RemovedAppWatcher.h"
 
@@ -54,6 +56,12 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
   };
   env.inspectICloud = [] { return tolvex::inspectICloud(); };
   env.evictICloudItems = [](const std::vector<CloudItem>& items) { return tolvex::evictICloudItems(items); };
+  const InventoryContext inventory = InventoryContext::forPlaces(places.home, defaultApplicationRoots(places.home));
+  env.installedApps = [inventory] { return AppInventory::installedApps(inventory); };
+  env.findLeftovers = [inventory](const std::vector<InstalledApp>& apps) {
+    return AppInventory::findLeftovers(apps, inventory);
+  };
+  env.runningApplications = [] { return runningApplicationIdentifiers(); };
   env.steadyClock = [] {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
   };

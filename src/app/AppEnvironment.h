@@ -16,6 +16,8 @@
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
 #include "platform/Places.h"
+#include "system/InstalledApp.h"
+#include "system/Leftover.h"
 
 namespace tolvex {
 
@@ -53,6 +55,11 @@ struct AppEnvironment {
   std::function<int64_t(const std::string& duplicate, const std::string& keeper)> replaceWithClone;
   std::function<CloudReport()> inspectICloud;
   std::function<EvictionReport(const std::vector<CloudItem>&)> evictICloudItems;
+  // The application inventory and the leftover search over the user's application folders and Library,
+  // and the bundle identifiers of the applications running now.
+  std::function<std::vector<InstalledApp>()> installedApps;
+  std::function<std::vector<Leftover>(const std::vector<InstalledApp>&)> findLeftovers;
+  std::function<std::vector<std::string>()> runningApplications;
   // A steady clock in seconds, and a wait on the user-interface thread: together they hold a
   // Quick Clean stage on screen for its minimum duration.
   std::function<double()> steadyClock;

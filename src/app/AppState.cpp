@@ -161,12 +161,28 @@ void AppState::setRemovedApp(const RemovedApp& app) {
   notify(&AppState::removedAppChanged);
 }
 
+namespace {
+
+// An application's item in the Library, named by its location so that the sheet tells "Caches · x"
+// from "Preferences · x".
+PlanItem relatedPlanItem(const RelatedItem& item) {
+  return PlanItem{item.path, item.label + " \u00B7 " + lastPathComponent(item.path), item.size, Removal::trash,
+                  SafetyVerdict::forPath(item.path)};
+}
+
+}  // namespace
+
+void AppState::planUninstall(const InstalledApp& app) {
+  std::vector<PlanItem> items;
+  items.push_back(PlanItem{app.path, app.name, app.appSize, Removal::trash, SafetyVerdict::forPath(app.path)});
+  for (const RelatedItem& item : app.related) items.push_back(relatedPlanItem(item));
+  requestDeletion(items, tr("Uninstall %1").arg(QString::fromStdString(app.name)));
+}
+
 void AppState::planLeftovers() {
   if (!removedApp_) return;
   std::vector<PlanItem> items;
-  for (const RelatedItem& item : removedApp_->items)
-    items.push_back(PlanItem{item.path, lastPathComponent(item.path), item.size, Removal::trash,
-                             SafetyVerdict::forPath(item.path)});
+  for (const RelatedItem& item : removedApp_->items) items.push_back(relatedPlanItem(item));
   const QString title = tr("Leftovers of %1").arg(QString::fromStdString(removedApp_->name));
   clearRemovedApp();
   requestDeletion(items, title);

@@ -31,6 +31,8 @@
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
 #include "platform/BackgroundWriter.h"
+#include "system/InstalledApp.h"
+#include "system/Leftover.h"
 #include "system/TrendStore.h"
 
 namespace tolvex {
@@ -64,6 +66,11 @@ class AppState : public QObject {
   const std::optional<VolumeInfo>& volume() const { return volume_; }
   const std::vector<FileNode*>& explorerStack() const { return explorerStack_; }
   const FileFilter& largeFilter() const { return largeFilter_; }
+  // The installed applications in the inventory's order, and the data of removed applications.
+  const std::vector<InstalledApp>& apps() const { return apps_; }
+  bool appsLoading() const { return appsLoading_; }
+  const std::vector<Leftover>& leftovers() const { return leftovers_; }
+  bool leftoversLoading() const { return leftoversLoading_; }
   const std::vector<JunkFinding>& junk() const { return junk_; }
   bool junkLoading() const { return junkLoading_; }
   SmartPhase smartPhase() const { return smartPhase_; }
@@ -111,6 +118,8 @@ class AppState : public QObject {
   // Turns the removed application's leftovers into a deletion plan ("Leftovers of <name>") and
   // forgets the application; nothing without one.
   void planLeftovers();
+  // The deletion plan of a complete uninstall: the bundle, then its data in the Library, all to the Trash.
+  void planUninstall(const InstalledApp& app);
   void dismissPlan();
   // Clears the toast if it is still the one with `id`.
   void clearToast(const std::string& id);
@@ -127,6 +136,12 @@ class AppState : public QObject {
   std::vector<VirtualDisk> virtualDisks() const;
 
   // ---- Loaders ------------------------------------------------------------------------------------
+  // Measures the installed applications: without `force` only while none are listed and no load runs.
+  // Only the latest load publishes and clears `appsLoading`.
+  void loadApps(bool force = false);
+  // Searches the Library for data of removed applications, gathering the applications first when none
+  // are listed; nothing while a search runs.
+  void loadLeftovers();
   // Searches every junk rule; `done` runs once findings at least as new as this search are published.
   // Only the latest search publishes and clears `junkLoading`.
   void loadJunk(std::function<void()> done = {});
@@ -182,6 +197,8 @@ class AppState : public QObject {
   void failuresChanged();
   void volumeChanged();
   void accessChanged();  // hasFullDiskAccess, showAccessOnboarding
+  void appsChanged();         // apps, appsLoading
+  void leftoversChanged();    // leftovers, leftoversLoading
   void junkChanged();         // junk, junkLoading
   void smartCleanChanged();   // smartPhase, smartSelection, lastReport
   void duplicatesChanged();   // duplicates, duplicatesProgress, isSharingSpace
@@ -203,6 +220,15 @@ class AppState : public QObject {
   void writeArchiveNow(const ScanResult& result, const ScanTarget& target);
   void notify(void (AppState::*signal)());
   void publishJunk(uint64_t generation, std::vector<JunkFinding> findings);
+  // The paths pruned while a load runs, so that its result, read from the disk before, leaves them out.
+  struct PruneWatch {
+    std::set<std::string> paths;
+  };
+  std::shared_ptr<PruneWatch> watchPrunes();
+  void endWatch(const std::shared_ptr<PruneWatch>& watch);
+  void publishApps(uint64_t generation, const std::shared_ptr<PruneWatch>& watch, std::vector<InstalledApp> apps);
+  void publishLeftovers(const std::shared_ptr<PruneWatch>& watch, std::optional<std::vector<InstalledApp>> gathered,
+                        std::vector<Leftover> leftovers);
   void loadOnce(bool AppState::*flag, void (AppState::*signal)(), std::function<void()> work);
   void afterMinimum(double startedAt, int minimumMs, std::function<void()> then);
   void publishDuplicates(const std::shared_ptr<FileTree>& searched, std::vector<DuplicateGroup> groups);
@@ -225,6 +251,12 @@ class AppState : public QObject {
   std::vector<FileNode*> explorerStack_;
   FileFilter largeFilter_;
   std::shared_ptr<Scanner> scanner_;
+  std::vector<InstalledApp> apps_;
+  bool appsLoading_ = false;
+  uint64_t appsGeneration_ = 0;  // the latest load of the applications
+  std::vector<Leftover> leftovers_;
+  bool leftoversLoading_ = false;
+  std::vector<std::shared_ptr<PruneWatch>> pruneWatches_;
   std::vector<JunkFinding> junk_;
   bool junkLoading_ = false;
   uint64_t junkGeneration_ = 0;                  // the latest junk search

@@ -192,12 +192,17 @@ void AppState::pruneDeleted(const std::set<std::string>& paths) {
   // Duplicate groups keep the files that are still there; a group of fewer than two is gone.
   for (DuplicateGroup& group : duplicates_) std::erase_if(group.files, [](FileNode* f) { return f->isGone(); });
   std::erase_if(duplicates_, [](const DuplicateGroup& group) { return group.files.size() < 2; });
+  std::erase_if(apps_, [&](const InstalledApp& app) { return paths.contains(app.path); });
+  std::erase_if(leftovers_, [&](const Leftover& leftover) { return paths.contains(leftover.path); });
+  for (const auto& watch : pruneWatches_) watch->paths.insert(paths.begin(), paths.end());
   if (junkLoading_) junkPrunedDuringSearch_.insert(paths.begin(), paths.end());  // the running search may still list them
   for (JunkFinding& finding : junk_) {
     std::erase_if(finding.items, [&](const JunkItem& item) { return paths.contains(item.url); });
   }
   ++revision_;
   notify(&AppState::scanChanged);
+  notify(&AppState::appsChanged);
+  notify(&AppState::leftoversChanged);
   notify(&AppState::junkChanged);
   notify(&AppState::duplicatesChanged);
 }

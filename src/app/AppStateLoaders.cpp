@@ -35,6 +35,68 @@ void AppState::publishJunk(uint64_t generation, std::vector<JunkFinding> finding
   for (auto& waiter : std::exchange(junkWaiters_, {})) waiter();
 }
 
+void AppState::loadApps(bool force) {
+  if (!force && (!apps_.empty() || appsLoading_)) return;
+  const uint64_t generation = ++appsGeneration_;
+  appsLoading_ = true;
+  notify(&AppState::appsChanged);
+  auto watch = watchPrunes();
+  startInPool(workPool_, [this, generation, watch] {
+    auto apps = std::make_shared<std::vector<InstalledApp>>(env_.installedApps());
+    ui_->post([this, generation, watch, apps] { publishApps(generation, watch, std::move(*apps)); });
+  });
+}
+
+void AppState::publishApps(uint64_t generation, const std::shared_ptr<PruneWatch>& watch,
+                           std::vector<InstalledApp> apps) {
+  endWatch(watch);
+  // A load that a newer one overtook would put back what that one, or a deletion since, no longer lists.
+  if (generation != appsGeneration_) return;
+  std::erase_if(apps, [&](const InstalledApp& app) { return watch->paths.contains(app.path); });
+  apps_ = std::move(apps);
+  appsLoading_ = false;
+  notify(&AppState::appsChanged);
+}
+
+void AppState::loadLeftovers() {
+  loadOnce(&AppState::leftoversLoading_, &AppState::leftoversChanged, [this] {
+    auto watch = watchPrunes();
+    // Without a list the applications are gathered too: the search needs to know what is installed.
+    std::optional<std::vector<InstalledApp>> known;
+    if (!apps_.empty()) known = apps_;
+    startInPool(workPool_, [this, watch, known = std::move(known)] {
+      std::optional<std::vector<InstalledApp>> gathered;
+      if (!known) gathered = env_.installedApps();
+      auto leftovers = std::make_shared<std::vector<Leftover>>(env_.findLeftovers(known ? *known : *gathered));
+      auto apps = std::make_shared<std::optional<std::vector<InstalledApp>>>(std::move(gathered));
+      ui_->post([this, watch, apps, leftovers] { publishLeftovers(watch, std::move(*apps), std::move(*leftovers)); });
+    });
+  });
+}
+
+void AppState::publishLeftovers(const std::shared_ptr<PruneWatch>& watch,
+                                std::optional<std::vector<InstalledApp>> gathered, std::vector<Leftover> leftovers) {
+  endWatch(watch);
+  // The gathered list is published only where no other is, or is on its way (`appsLoading`).
+  if (gathered && apps_.empty() && !appsLoading_) {
+    std::erase_if(*gathered, [&](const InstalledApp& app) { return watch->paths.contains(app.path); });
+    apps_ = std::move(*gathered);
+    notify(&AppState::appsChanged);
+  }
+  std::erase_if(leftovers, [&](const Leftover& leftover) { return watch->paths.contains(leftover.path); });
+  leftovers_ = std::move(leftovers);
+  leftoversLoading_ = false;
+  notify(&AppState::leftoversChanged);
+}
+
+std::shared_ptr<AppState::PruneWatch> AppState::watchPrunes() {
+  auto watch = std::make_shared<PruneWatch>();
+  pruneWatches_.push_back(watch);
+  return watch;
+}
+
+void AppState::endWatch(const std::shared_ptr<PruneWatch>& watch) { std::erase(pruneWatches_, watch); }
+
 void AppState::loadOnce(bool AppState::*flag, void (AppState::*signal)(), std::function<void()> work) {
   if (this->*flag) return;
   this->*flag = true;

@@ -243,4 +243,35 @@ inline constexpr const char* recommendationRow = "recommendationRow";
 inline constexpr const char* recommendationSize = "recommendationSize";
 inline constexpr const char* recommendationDetail = "recommendationDetail";
 
+// Applications, the app inspector and App Leftovers.
+inline constexpr const char* applicationsView = "applicationsView";
+inline constexpr const char* appsRefresh = "appsRefresh";
+inline constexpr const char* appsSearch = "appsSearch";
+inline constexpr const char* appsHideApple = "appsHideApple";
+inline constexpr const char* appsUnusedOnly = "appsUnusedOnly";
+inline constexpr const char* appsSummary = "appsSummary";
+inline constexpr const char* appsLoading = "appsLoading";
+inline constexpr const char* appsTable = "appsTable";
+inline constexpr const char* appsInspectorColumn = "appsInspectorColumn";
+inline constexpr const char* appsSelectAnApp = "appsSelectAnApp";
+inline constexpr const char* appInspector = "appInspector";
+inline constexpr const char* appInspectorName = "appInspectorName";
+inline constexpr const char* appInspectorBundleID = "appInspectorBundleID";
+inline constexpr const char* appInspectorAppLegend = "appInspectorAppLegend";
+inline constexpr const char* appInspectorDataLegend = "appInspectorDataLegend";
+inline constexpr const char* appInspectorUninstall = "appInspectorUninstall";
+inline constexpr const char* appInspectorAppleLock = "appInspectorAppleLock";
+inline constexpr const char* appInspectorQuitNote = "appInspectorQuitNote";
+inline constexpr const char* appInspectorNoData = "appInspectorNoData";
+inline constexpr const char* appRelatedRow = "appRelatedRow";  // property "path"
+inline constexpr const char* appRelatedLabel = "appRelatedLabel";
+inline constexpr const char* appRelatedPath = "appRelatedPath";
+inline constexpr const char* appRelatedSize = "appRelatedSize";
+inline constexpr const char* appRelatedReveal = "appRelatedReveal";
+inline constexpr const char* leftoversView = "leftoversView";
+inline constexpr const char* leftoversSearch = "leftoversSearch";
+inline constexpr const char* leftoversLoading = "leftoversLoading";
+inline constexpr const char* leftoversInfo = "leftoversInfo";
+inline constexpr const char* leftoversTable = "leftoversTable";
+
 }  // namespace tolvex::names

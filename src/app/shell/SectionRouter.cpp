@@ -10,6 +10,8 @@
 #include "views/analysis/OverviewView.h"
 #include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
+#include "views/cleanup/AppLeftoversView.h"
+#include "views/cleanup/ApplicationsView.h"
 
 namespace tolvex {
 
@@ -54,6 +56,8 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::large: return new LargeFilesView(state);
     case AppSection::types: return new TypesView(state);
     case AppSection::trends: return new TrendsView(state);
+    case AppSection::apps: return new ApplicationsView(state);
+    case AppSection::leftovers: return new AppLeftoversView(state);
     default: return new PendingScreen(state, section);
   }
 }

@@ -1,0 +1,226 @@
+#include "views/cleanup/RecordTable.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "app/theme/Theme.h"
+#include "views/analysis/logic/NodeLists.h"
+
+namespace tolvex {
+
+namespace {
+
+class RecordDelegate : public QStyledItemDelegate {
+ public:
+  RecordDelegate(RecordTable* table) : QStyledItemDelegate(table), table_(table) {}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!table_->paintCell || !index.isValid()) return;
+    painter->save();
+    table_->paintCell(painter, option, index.row(), index.column());
+    painter->restore();
+  }
+
+ private:
+  RecordTable* table_;
+};
+
+}  // namespace
+
+// ---- Model --------------------------------------------------------------------------------------
+
+RecordTableModel::RecordTableModel(std::vector<RecordColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), columns_(std::move(columns)) {}
+
+void RecordTableModel::resetRows(std::vector<std::string> ids) {
+  beginResetModel();
+  ids_ = std::move(ids);
+  endResetModel();
+}
+
+int RecordTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(ids_.size());
+}
+
+int RecordTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  if (role == IdRole) return QString::fromUtf8(ids_[static_cast<size_t>(index.row())]);
+  if ((role == Qt::DisplayRole || role == Qt::AccessibleTextRole) && cellText) return cellText(index.row(), index.column());
+  return {};
+}
+
+QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  const RecordColumn& column = columns_[static_cast<size_t>(section)];
+  if (role == Qt::DisplayRole) return column.header;
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(column.alignment | Qt::AlignVCenter);
+  return {};
+}
+
+// ---- View ---------------------------------------------------------------------------------------
+
+RecordTable::RecordTable(std::vector<RecordColumn> columns, int rowHeight, bool multipleSelection,
+                         size_t stretchColumn, QWidget* parent)
+    : QTableView(parent), model_(new RecordTableModel(std::move(columns), this)), stretch_(stretchColumn) {
+  setModel(model_);
+  setItemDelegate(new RecordDelegate(this));
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(multipleSelection ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setShowGrid(false);
+  setWordWrap(false);
+  setFrameShape(QFrame::NoFrame);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  setTabKeyNavigation(false);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(rowHeight);
+  verticalHeader()->setMinimumSectionSize(rowHeight);
+  QHeaderView* header = horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setSortIndicatorShown(true);
+  header->setHighlightSections(false);
+  header->setStretchLastSection(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->setMinimumSectionSize(40);
+  header->setFont(Theme::font(TextStyle::callout));
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  for (size_t i = 0; i < model_->columns().size(); ++i)
+    header->resizeSection(static_cast<int>(i), model_->columns()[i].idealWidth);
+  header->setSortIndicator(-1, Qt::AscendingOrder);
+
+  connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+    if (column >= 0 && static_cast<size_t>(column) < model_->columns().size() &&
+        model_->columns()[static_cast<size_t>(column)].sortable)
+      emit headerClicked(column);
+    setSortIndicator(indicatorColumn_, indicatorAscending_);  // the header turned its own arrow round
+  });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &RecordTable::viewSelectionChanged);
+  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (onPrimary && index.isValid()) onPrimary(idsForClick(index.row()));
+  });
+  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    if (!onContextMenu) return;
+    const QModelIndex index = indexAt(pos);
+    onContextMenu(idsForClick(index.isValid() ? index.row() : -1), viewport()->mapToGlobal(pos));
+  });
+  applySelectionColors();
+}
+
+void RecordTable::applySelectionColors() {
+  // Selected rows are tinted and keep their own text colours, so bars and warnings stay readable.
+  const QPalette app = QApplication::palette(this);
+  QColor tint = app.color(QPalette::Highlight);
+  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
+  QPalette own = palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    own.setColor(group, QPalette::Highlight, tint);
+    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
+  }
+  setPalette(own);
+}
+
+void RecordTable::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
+}
+
+void RecordTable::setRows(std::vector<std::string> ids) {
+  if (ids == model_->ids()) {
+    viewport()->update();
+    return;
+  }
+  restoring_ = true;
+  model_->resetRows(std::move(ids));
+  restoring_ = false;
+  restoreSelection();
+}
+
+QString RecordTable::cellText(int row, int column) const {
+  return model_->cellText ? model_->cellText(row, column) : QString();
+}
+
+void RecordTable::setSelection(Paths ids) {
+  selection_ = std::move(ids);
+  restoreSelection();
+  emit recordSelectionChanged();
+}
+
+RecordTable::Paths RecordTable::idsForClick(int row) const {
+  if (row < 0 || static_cast<size_t>(row) >= rows().size()) return {};
+  const std::string& id = rows()[static_cast<size_t>(row)];
+  if (selection_.contains(id)) {
+    Paths shown;
+    for (const std::string& each : rows())
+      if (selection_.contains(each)) shown.insert(each);
+    return shown;
+  }
+  return {id};
+}
+
+void RecordTable::setSortIndicator(int column, bool ascending) {
+  indicatorColumn_ = column;
+  indicatorAscending_ = ascending;
+  QSignalBlocker block(horizontalHeader());
+  horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void RecordTable::restoreSelection() {
+  restoring_ = true;
+  QItemSelection selection;
+  const int last = std::max(model_->columnCount() - 1, 0);
+  for (size_t i = 0; i < rows().size(); ++i)
+    if (selection_.contains(rows()[i]))
+      selection.select(model_->index(static_cast<int>(i), 0), model_->index(static_cast<int>(i), last));
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (!selection.isEmpty() && !currentIndex().isValid())
+    selectionModel()->setCurrentIndex(selection.first().topLeft(), QItemSelectionModel::NoUpdate);
+  restoring_ = false;
+}
+
+void RecordTable::viewSelectionChanged() {
+  if (restoring_) return;
+  Paths ids;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    for (int row = range.top(); row <= range.bottom(); ++row) ids.insert(rows()[static_cast<size_t>(row)]);
+  selection_ = std::move(ids);
+  emit recordSelectionChanged();
+}
+
+void RecordTable::mousePressEvent(QMouseEvent* event) {
+  // A right-click leaves the selection as it is: the menu acts on the selection when the row is in
+  // it and on the clicked row alone otherwise.
+  if (event->button() == Qt::RightButton) {
+    setFocus(Qt::MouseFocusReason);
+    event->accept();
+    return;
+  }
+  QTableView::mousePressEvent(event);
+}
+
+void RecordTable::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  fitColumns();
+}
+
+void RecordTable::fitColumns() {
+  std::vector<int> minimum, ideal;
+  const QFontMetrics header(horizontalHeader()->font());
+  for (const RecordColumn& column : model_->columns()) {
+    const int label = header.horizontalAdvance(column.header) + 14 + (column.sortable ? header.height() : 0);
+    minimum.push_back(std::max(column.minWidth, label));
+    ideal.push_back(std::max(column.idealWidth, minimum.back()));
+  }
+  const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, stretch_);
+  for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
+}
+
+}  // namespace tolvex
