@@ -18,6 +18,9 @@ namespace tolvex {
 namespace {
 
 constexpr int kIconSize = 22;
+// A click on the icon while the panel is open first closes the popup (a click outside it) and
+// then activates the icon: an activation this soon after closing is that same click.
+constexpr qint64 kSameClickMs = 250;
 
 }  // namespace
 
@@ -91,11 +94,13 @@ void MenuBarExtra::togglePanel() {
       showMainWindow();
     });
     connect(panel_, &MenuBarPanel::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
+    panel_->installEventFilter(this);
   }
   if (panel_->isVisible()) {
     panel_->hide();
     return;
   }
+  if (sinceHidden_.isValid() && sinceHidden_.elapsed() < kSameClickMs) return;
   panel_->adjustSize();
   const QPoint cursor = QCursor::pos();
   QScreen* screen = QGuiApplication::screenAt(cursor);
@@ -105,6 +110,11 @@ void MenuBarExtra::togglePanel() {
   panel_->move(popupPosition(iconRect, panel_->size(), area, cursor));
   panel_->show();
   panel_->activateWindow();
+}
+
+bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == panel_ && event->type() == QEvent::Hide) sinceHidden_.start();
+  return QObject::eventFilter(watched, event);
 }
 
 void MenuBarExtra::showMainWindow() {

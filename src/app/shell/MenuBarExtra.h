@@ -3,6 +3,7 @@
 // below the low-space threshold) and opens the menu-bar panel next to itself. It is there while the
 // desktop has a tray and "menuBar" is on, and follows that setting at once. While it is there,
 // closing the main window keeps the application running; without it, closing the window quits.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -32,6 +33,9 @@ class MenuBarExtra : public QObject {
   // Brings the main window to the front.
   void showMainWindow();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void sync();
   void insert();
@@ -44,6 +48,7 @@ class MenuBarExtra : public QObject {
   QSystemTrayIcon* icon_ = nullptr;
   QMenu* menu_ = nullptr;
   QPointer<MenuBarPanel> panel_;
+  QElapsedTimer sinceHidden_;  // since the panel last closed
 };
 
 }  // namespace tolvex
