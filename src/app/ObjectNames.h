@@ -273,5 +273,39 @@ inline constexpr const char* leftoversSearch = "leftoversSearch";
 inline constexpr const char* leftoversLoading = "leftoversLoading";
 inline constexpr const char* leftoversInfo = "leftoversInfo";
 inline constexpr const char* leftoversTable = "leftoversTable";
+// The settings window.
+inline constexpr const char* settingsTabs = "settingsTabs";
+inline constexpr const char* settingsGeneral = "settingsGeneral";
+inline constexpr const char* settingsAutomation = "settingsAutomation";
+inline constexpr const char* settingsExclusions = "settingsExclusions";
+inline constexpr const char* settingsAppearance = "settingsAppearance";
+inline constexpr const char* settingsPermanentDelete = "settingsPermanentDelete";
+inline constexpr const char* settingsAccessGranted = "settingsAccessGranted";
+inline constexpr const char* settingsAccessGrant = "settingsAccessGrant";
+inline constexpr const char* settingsLaunchAtLogin = "settingsLaunchAtLogin";
+inline constexpr const char* settingsMenuBar = "settingsMenuBar";
+inline constexpr const char* settingsWatchRemovedApps = "settingsWatchRemovedApps";
+inline constexpr const char* settingsSchedule = "settingsSchedule";
+inline constexpr const char* settingsLastRun = "settingsLastRun";
+inline constexpr const char* settingsRunNow = "settingsRunNow";
+inline constexpr const char* settingsLowSpace = "settingsLowSpace";
+inline constexpr const char* exclusionsList = "exclusionsList";
+inline constexpr const char* exclusionsAdd = "exclusionsAdd";
+inline constexpr const char* exclusionsRemove = "exclusionsRemove";
+inline constexpr const char* exclusionsMessage = "exclusionsMessage";
+// The menu-bar panel.
+inline constexpr const char* menuBarPanel = "menuBarPanel";
+inline constexpr const char* menuBarSpace = "menuBarSpace";
+inline constexpr const char* menuBarRing = "menuBarRing";
+inline constexpr const char* menuBarPercent = "menuBarPercent";
+inline constexpr const char* menuBarVolumeName = "menuBarVolumeName";
+inline constexpr const char* menuBarFree = "menuBarFree";
+inline constexpr const char* menuBarPurgeable = "menuBarPurgeable";
+inline constexpr const char* menuBarForecast = "menuBarForecast";
+inline constexpr const char* menuBarAutoClean = "menuBarAutoClean";
+inline constexpr const char* menuBarLeftovers = "menuBarLeftovers";
+inline constexpr const char* menuBarQuickClean = "menuBarQuickClean";
+inline constexpr const char* menuBarOpen = "menuBarOpen";
+inline constexpr const char* menuBarQuit = "menuBarQuit";
 
 }  // namespace tolvex::names

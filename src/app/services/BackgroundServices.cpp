@@ -90,7 +90,17 @@ void BackgroundServices::setCleanSchedule(CleanSchedule schedule) {
 
 int BackgroundServices::lowSpaceGB() const { return settings_.intValue(keys::lowSpaceGB, kDefaultLowSpaceGB); }
 
+void BackgroundServices::setLowSpaceGB(int gigabytes) {
+  settings_.setInt(keys::lowSpaceGB, gigabytes);
+  emit changed();
+}
+
 bool BackgroundServices::menuBarEnabled() const { return settings_.boolValue(keys::menuBar, true); }
+
+void BackgroundServices::setMenuBarEnabled(bool on) {
+  settings_.setBool(keys::menuBar, on);
+  emit changed();
+}
 
 bool BackgroundServices::launchAtLogin() const { return hooks_.launchAtLogin.isEnabled(); }
 

@@ -70,7 +70,9 @@ class BackgroundServices : public QObject {
   CleanSchedule cleanSchedule() const;
   void setCleanSchedule(CleanSchedule schedule);
   int lowSpaceGB() const;
+  void setLowSpaceGB(int gigabytes);
   bool menuBarEnabled() const;
+  void setMenuBarEnabled(bool on);
   bool launchAtLogin() const;
   void setLaunchAtLogin(bool on);
 

@@ -69,6 +69,8 @@ UiServices UiServices::standard() {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
   };
+  // Desktop notification servers show what they are sent without a grant: there is nothing to ask.
+  services.requestNotificationPermission = [] {};
   return services;
 }
 

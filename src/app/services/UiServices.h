@@ -27,6 +27,9 @@ struct UiServices {
   std::function<void(const std::string& path)> openFile;
   // "Check for Updates…".
   std::function<void(QWidget* parent)> checkForUpdates;
+  // Asks once more to show notifications, when a setting that posts them is turned on; the answer
+  // is not awaited.
+  std::function<void()> requestNotificationPermission;
 
   static UiServices& shared();
   // The desktop implementations.

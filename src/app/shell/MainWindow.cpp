@@ -16,6 +16,7 @@
 #include "app/shell/AccessOnboardingView.h"
 #include "app/shell/RemovedAppBanner.h"
 #include "app/shell/ConfirmDeletionDialog.h"
+#include "app/shell/MenuBarExtra.h"
 #include "app/shell/ScanToolbar.h"
 #include "app/shell/SectionRouter.h"
 #include "app/shell/SettingsWindow.h"
@@ -113,21 +114,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildTray() {
-  const bool wanted = state_.settings().boolValue(keys::menuBar, true);
-  if (!wanted || !QSystemTrayIcon::isSystemTrayAvailable()) {
-    QApplication::setQuitOnLastWindowClosed(true);
-    return;
-  }
-  tray_ = new QSystemTrayIcon(Symbols::icon(QStringLiteral("internaldrive.fill"), 16), this);
-  tray_->setObjectName(names::trayIcon);
-  tray_->setToolTip(QStringLiteral("Tolvex"));
-  connect(tray_, &QSystemTrayIcon::activated, this, [this] {
-    show();
-    raise();
-    activateWindow();
-  });
-  tray_->show();
-  QApplication::setQuitOnLastWindowClosed(false);
+  menuBarExtra_ = new MenuBarExtra(state_, this, QSystemTrayIcon::isSystemTrayAvailable(), this);
 }
 
 void MainWindow::showSettings() {

@@ -3,12 +3,12 @@
 #include <QPointer>
 
 class QDialog;
-class QSystemTrayIcon;
 
 namespace tolvex {
 
 class AppState;
 class ConfirmDeletionDialog;
+class MenuBarExtra;
 class SectionRouter;
 class ToastView;
 class RemovedAppBanner;
@@ -26,6 +26,7 @@ class MainWindow : public QMainWindow {
 
   SectionRouter* router() const { return router_; }
   Sidebar* sidebar() const { return sidebar_; }
+  MenuBarExtra* menuBarExtra() const { return menuBarExtra_; }
   void showSettings();
   // "About Tolvex" (one box at a time).
   void showAbout();
@@ -44,7 +45,7 @@ class MainWindow : public QMainWindow {
   Sidebar* sidebar_;
   SectionRouter* router_;
   ScanToolbar* scanToolbar_ = nullptr;
-  QSystemTrayIcon* tray_ = nullptr;
+  MenuBarExtra* menuBarExtra_ = nullptr;
   QPointer<SettingsWindow> settings_;
   QPointer<ConfirmDeletionDialog> planDialog_;
   QPointer<QDialog> about_;

@@ -1,25 +1,37 @@
 #include "app/shell/SettingsWindow.h"
 
-#include <QLabel>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/theme/Theme.h"
+#include "app/shell/AutomationSettings.h"
+#include "app/shell/ExclusionsSettings.h"
+#include "app/shell/GeneralSettings.h"
+#include "app/theme/Symbols.h"
 
 namespace tolvex {
 
-SettingsWindow::SettingsWindow(AppState& state, QWidget* parent) : QDialog(parent), state_(state) {
+SettingsWindow::SettingsWindow(AppState& state, QWidget* parent)
+    : QDialog(parent),
+      state_(state),
+      tabs_(new QTabWidget(this)),
+      general_(new GeneralSettings(state, tabs_)),
+      automation_(new AutomationSettings(state, tabs_)),
+      exclusions_(new ExclusionsSettings(state, tabs_)) {
   setObjectName(names::settingsWindow);
   setWindowTitle(tr("Settings"));
   setModal(false);
-  setMinimumSize(480, 320);
+  setFixedSize(kWidth, kHeight);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(24, 24, 24, 24);
-  auto* heading = new QLabel(tr("Settings"), this);
-  heading->setFont(Theme::font(TextStyle::title2, QFont::Bold));
-  layout->addWidget(heading);
-  layout->addStretch();
+  layout->setContentsMargins(8, 10, 8, 8);
+  tabs_->setObjectName(QLatin1String(names::settingsTabs));
+  tabs_->setDocumentMode(true);
+  tabs_->setIconSize(QSize(14, 14));
+  tabs_->addTab(general_, Symbols::icon(QStringLiteral("gearshape"), 14), tr("General"));
+  tabs_->addTab(automation_, Symbols::icon(QStringLiteral("calendar.badge.clock"), 14), tr("Automation"));
+  tabs_->addTab(exclusions_, Symbols::icon(QStringLiteral("eye.slash"), 14), tr("Exclusions"));
+  layout->addWidget(tabs_);
 }
 
 }  // namespace tolvex

@@ -54,6 +54,7 @@ const QHash<QString, QString>& themeNames() {
       {QStringLiteral("info.circle"), QStringLiteral("dialog-information-symbolic")},
       {QStringLiteral("lock.fill"), QStringLiteral("changes-prevent-symbolic")},
       {QStringLiteral("clock"), QStringLiteral("document-open-recent-symbolic")},
+      {QStringLiteral("gearshape"), QStringLiteral("emblem-system-symbolic")},
       {QStringLiteral("gearshape.fill"), QStringLiteral("emblem-system-symbolic")},
       {QStringLiteral("plus"), QStringLiteral("list-add-symbolic")},
       {QStringLiteral("minus"), QStringLiteral("list-remove-symbolic")},
