@@ -243,4 +243,44 @@ inline constexpr const char* recommendationRow = "recommendationRow";
 inline constexpr const char* recommendationSize = "recommendationSize";
 inline constexpr const char* recommendationDetail = "recommendationDetail";
 
+// Quick Clean
+inline constexpr const char* quickCleanView = "quickCleanView";
+inline constexpr const char* stepIndicator = "stepIndicator";
+inline constexpr const char* quickCleanStage = "quickCleanStage";
+inline constexpr const char* stageTransition = "stageTransition";
+inline constexpr const char* idleStage = "idleStage";
+inline constexpr const char* idleDial = "idleDial";
+inline constexpr const char* idleScanButton = "idleScanButton";
+inline constexpr const char* idleTitle = "idleTitle";
+inline constexpr const char* idleSentence = "idleSentence";
+inline constexpr const char* idlePromise = "idlePromise";
+inline constexpr const char* workingStage = "workingStage";
+inline constexpr const char* workingTitle = "workingTitle";
+inline constexpr const char* workingSubtitle = "workingSubtitle";
+inline constexpr const char* reviewStage = "reviewStage";
+inline constexpr const char* reviewSize = "reviewSize";
+inline constexpr const char* reviewReady = "reviewReady";
+inline constexpr const char* reviewEmpty = "reviewEmpty";
+inline constexpr const char* reviewScroll = "reviewScroll";
+inline constexpr const char* reviewColumn = "reviewColumn";
+inline constexpr const char* reviewGroupCard = "reviewGroupCard";
+inline constexpr const char* reviewGroupTitle = "reviewGroupTitle";
+inline constexpr const char* reviewGroupTotal = "reviewGroupTotal";
+inline constexpr const char* reviewRuleRow = "reviewRuleRow";
+inline constexpr const char* reviewRuleCheck = "reviewRuleCheck";
+inline constexpr const char* reviewRuleTitle = "reviewRuleTitle";
+inline constexpr const char* reviewRuleExplanation = "reviewRuleExplanation";
+inline constexpr const char* reviewRuleTotal = "reviewRuleTotal";
+inline constexpr const char* reviewStartOver = "reviewStartOver";
+inline constexpr const char* reviewSeeDetails = "reviewSeeDetails";
+inline constexpr const char* reviewClean = "reviewClean";
+inline constexpr const char* doneStage = "doneStage";
+inline constexpr const char* doneCheckmark = "doneCheckmark";
+inline constexpr const char* doneCleaned = "doneCleaned";
+inline constexpr const char* doneInTrash = "doneInTrash";
+inline constexpr const char* doneUntouched = "doneUntouched";
+inline constexpr const char* doneFreeSpace = "doneFreeSpace";
+inline constexpr const char* doneSeeMore = "doneSeeMore";
+inline constexpr const char* doneFinish = "doneFinish";
+
 }  // namespace tolvex::names
