@@ -19,7 +19,6 @@ QLabel* line(const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setObjectName(QLatin1String(name));
   label->setAlignment(Qt::AlignCenter);
-  label->setWordWrap(true);
   return label;
 }
 

@@ -17,6 +17,8 @@
 namespace tolvex {
 namespace {
 
+constexpr int kSentenceWidth = 520;
+
 // The dial: the ring of used space with the Scan button in its middle.
 QWidget* makeDial(DiskRing* ring, ScanButton* button, QWidget* parent) {
   auto* dial = new QWidget(parent);
@@ -54,7 +56,7 @@ IdleStage::IdleStage(AppState& state, QWidget* parent) : QuickCleanStage(parent)
   sentence_->setObjectName(QLatin1String(names::idleSentence));
   sentence_->setWordWrap(true);
   sentence_->setAlignment(Qt::AlignCenter);
-  sentence_->setMaximumWidth(520);
+  sentence_->setFixedWidth(kSentenceWidth);
   Theme::setTextStyle(sentence_, TextStyle::body);
   Theme::setForeground(sentence_, Tone::secondary);
   headline->addWidget(sentence_, 0, Qt::AlignHCenter);
@@ -86,6 +88,8 @@ void IdleStage::refresh() {
   const std::optional<QString> sentence = idleVolumeSentence(volume);
   sentence_->setVisible(sentence.has_value());
   sentence_->setText(sentence.value_or(QString()));
+  // A wrapped label centred in a column gets only the height of one line unless told its own.
+  sentence_->setFixedHeight(sentence_->heightForWidth(kSentenceWidth));
 }
 
 void IdleStage::startScan() { state_.startSmartClean(); }

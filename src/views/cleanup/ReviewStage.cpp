@@ -24,6 +24,27 @@ namespace {
 
 constexpr int kMaxWidth = 900;
 
+// Holds one widget centred at no more than the column width, as tall as itself. A layout's alignment
+// would hold it at its size hint instead.
+class CentredColumn : public QWidget {
+ public:
+  CentredColumn(QWidget* content, QWidget* parent) : QWidget(parent), content_(content) {
+    content_->setParent(this);
+    setSizePolicy(QSizePolicy::Expanding, content->sizePolicy().verticalPolicy());
+  }
+  QSize sizeHint() const override { return content_->sizeHint().boundedTo({kMaxWidth, QWIDGETSIZE_MAX}); }
+  QSize minimumSizeHint() const override { return {0, content_->minimumSizeHint().height()}; }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override {
+    const int w = std::min(width(), kMaxWidth);
+    content_->setGeometry((width() - w) / 2, 0, w, height());
+  }
+
+ private:
+  QWidget* content_;
+};
+
 QPushButton* plainButton(const QString& title, const char* name, QWidget* parent) {
   auto* button = new QPushButton(title, parent);
   button->setObjectName(QLatin1String(name));
@@ -41,7 +62,6 @@ ReviewStage::ReviewStage(AppState& state, QWidget* parent) : QuickCleanStage(par
 
   // The figure and "ready to clean" share a baseline.
   auto* head = new QWidget(this);
-  head->setMaximumWidth(kMaxWidth);
   head->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   auto* headRow = new QHBoxLayout(head);
   headRow->setContentsMargins(4, 0, 4, 0);
@@ -55,7 +75,7 @@ ReviewStage::ReviewStage(AppState& state, QWidget* parent) : QuickCleanStage(par
   ready->setContentsMargins(0, 0, 0, std::max(0, headline_->descent() - ready->fontMetrics().descent()));
   headRow->addWidget(ready, 0, Qt::AlignBottom);
   headRow->addStretch(1);
-  column->addWidget(head, 0, Qt::AlignHCenter);
+  column->addWidget(new CentredColumn(head, this));
 
   empty_ = new QLabel(tr("Your Mac is clean. No junk found."), this);
   empty_->setObjectName(QLatin1String(names::reviewEmpty));
@@ -70,10 +90,10 @@ ReviewStage::ReviewStage(AppState& state, QWidget* parent) : QuickCleanStage(par
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setWidgetResizable(true);
   scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll_->setMaximumWidth(kMaxWidth);
   scroll_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   scroll_->viewport()->setAutoFillBackground(false);
-  column->addWidget(scroll_, 1, Qt::AlignHCenter);
+  auto* body = new CentredColumn(scroll_, this);
+  column->addWidget(body, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->setSpacing(14);
@@ -118,7 +138,6 @@ void ReviewStage::rebuildCards() {
   cards_.clear();
   columnWidgets_.clear();
   auto* host = new QWidget;
-  host->setAutoFillBackground(false);
   auto* row = new QHBoxLayout(host);
   row->setContentsMargins(4, 4, 4, 4);
   row->setSpacing(14);
@@ -138,8 +157,9 @@ void ReviewStage::rebuildCards() {
     columnWidgets_.push_back(columnWidget);
     row->addWidget(columnWidget, 1, Qt::AlignTop);
   }
-  // The scroll area deletes the content it held.
+  // The scroll area deletes the content it held, and fills the new one: the page shows through.
   scroll_->setWidget(host);
+  host->setAutoFillBackground(false);
 }
 
 void ReviewStage::refresh() {
@@ -154,7 +174,7 @@ void ReviewStage::refresh() {
   }
   const bool empty = findings.empty();
   empty_->setVisible(empty);
-  scroll_->setVisible(!empty);
+  scroll_->parentWidget()->setVisible(!empty);
 
   const std::set<std::string>& selection = state_.smartSelection();
   for (GroupCard* card : cards_) card->showSelection(selection);
