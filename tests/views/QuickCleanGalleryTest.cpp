@@ -12,6 +12,7 @@
 #include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
 #include "views/QuickCleanFixture.h"
+#include "views/cleanup/StageTransition.h"
 
 using namespace tolvex;
 using namespace tolvex::test;
@@ -87,4 +88,26 @@ TEST(QuickCleanGallery, DISABLED_GrabsEveryStageInLightAndDark) {
     waitUntil([&] { return !q.state->junkLoading(); });
     grab("5-result", {QSize(1040, 680), QSize(1500, 950)});
   }
+}
+
+TEST(QuickCleanGallery, DISABLED_GrabsAStageChangeOnItsWay) {
+  const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-quickclean"));
+  QDir().mkpath(dir);
+  const QByteArray saved = qgetenv("TOLVEX_NO_ANIMATIONS");
+  qputenv("TOLVEX_NO_ANIMATIONS", "0");
+  {
+    QuickCleanScreen q(false);
+    q.fakeJunk = realisticJunk(q.home);
+    q.start();
+    q.show();
+    q.state->startSmartClean();
+    ASSERT_TRUE(waitUntil([&] { return q.view->transition()->isVisible(); }));
+    for (int i = 0; i < 3; ++i) {
+      waitUntil([] { return false; }, 90);  // a moment further on, for the picture only
+      q.view->grab().save(dir + "/6-change-" + QString::number(i) + ".png");
+    }
+    q.fireMinimumWait();
+    ASSERT_TRUE(q.showsPhase(SmartPhase::review));
+  }
+  qputenv("TOLVEX_NO_ANIMATIONS", saved);
 }
