@@ -111,6 +111,9 @@ class AppState : public QObject {
   void setExplorerStack(std::vector<FileNode*> stack);
   void setLargeFilter(const FileFilter& filter);
   void setSmartSelection(std::set<std::string> selection);
+  // Moves Quick Clean back to a stage the user leads it to ("Start Over", "Done"). Nothing while a
+  // Quick Clean search or clean is running: its end would move the phase on under the user's feet.
+  void setSmartPhase(SmartPhase phase);
   void setHasFullDiskAccess(bool granted);
   void setShowAccessOnboarding(bool show);
   void setRemovedApp(const RemovedApp& app);

@@ -145,6 +145,12 @@ void AppState::startSmartClean() {
   });
 }
 
+void AppState::setSmartPhase(SmartPhase phase) {
+  if (smartCleanRunning_ || smartPhase_ == phase) return;
+  smartPhase_ = phase;
+  notify(&AppState::smartCleanChanged);
+}
+
 void AppState::runSmartClean() {
   if (smartCleanRunning_) return;
   // Each rule's own removal: Quick Clean does not follow "permanentDelete".

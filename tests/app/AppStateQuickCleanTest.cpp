@@ -254,3 +254,30 @@ TEST(AppStateQuickClean, NoStageIsShownOnceTheStoreIsGone) {
   h.state.reset();
   h.time.fire();  // the wait ends after the store: nothing happens
 }
+
+TEST(AppStateQuickClean, TheUserMovesThePhaseBackOnlyWhileNothingRuns) {
+  Harness h;
+  TreeBuilder files(h.f.home / "junk");
+  h.junk.answer({findingOf("user-caches", {{files.file("cache.bin", 10), 10}})});
+  h.state->startSmartClean();
+  h.state->setSmartPhase(SmartPhase::idle);  // the search runs: its end shows the review
+  EXPECT_EQ(h.state->smartPhase(), SmartPhase::scanning);
+  ASSERT_TRUE(waitUntil([&] { return !h.time.pending().empty(); }));
+  h.time.fire();
+  ASSERT_EQ(h.state->smartPhase(), SmartPhase::review);
+
+  h.state->runSmartClean();
+  h.state->setSmartPhase(SmartPhase::idle);  // the clean runs: its end shows the result
+  EXPECT_EQ(h.state->smartPhase(), SmartPhase::cleaning);
+  ASSERT_TRUE(waitUntil([&] { return !h.time.pending().empty(); }));
+  h.time.fire();
+  ASSERT_EQ(h.state->smartPhase(), SmartPhase::done);
+
+  int changes = 0;
+  QObject::connect(h.state.get(), &AppState::smartCleanChanged, [&] { ++changes; });
+  h.state->setSmartPhase(SmartPhase::idle);
+  EXPECT_EQ(h.state->smartPhase(), SmartPhase::idle);
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(h.state->lastReport());  // the last result stays known
+  h.state->waitForBackgroundWork();
+}

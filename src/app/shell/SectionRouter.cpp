@@ -12,6 +12,7 @@
 #include "views/analysis/TrendsView.h"
 #include "views/cleanup/AppLeftoversView.h"
 #include "views/cleanup/ApplicationsView.h"
+#include "views/cleanup/QuickCleanView.h"
 
 namespace tolvex {
 
@@ -51,6 +52,7 @@ void SectionRouter::show(AppSection section) {
 QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
   // Every section's own screen joins here as it is built; until then its header and the scan prompt.
   switch (section) {
+    case AppSection::smartClean: return new QuickCleanView(state);
     case AppSection::overview: return new OverviewView(state);
     case AppSection::explorer: return new ExplorerView(state);
     case AppSection::large: return new LargeFilesView(state);
