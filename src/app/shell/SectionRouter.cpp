@@ -10,6 +10,7 @@
 #include "views/analysis/OverviewView.h"
 #include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
+#include "views/cleanup/DuplicatesView.h"
 #include "views/cleanup/JunkView.h"
 
 namespace tolvex {
@@ -56,6 +57,7 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::types: return new TypesView(state);
     case AppSection::trends: return new TrendsView(state);
     case AppSection::junk: return new JunkView(state);
+    case AppSection::duplicates: return new DuplicatesView(state);
     default: return new PendingScreen(state, section);
   }
 }
