@@ -126,6 +126,8 @@ class AppState : public QObject {
   void dismissPlan();
   // Clears the toast if it is still the one with `id`.
   void clearToast(const std::string& id);
+  // Shows a screen's own message under the window.
+  void showToast(Toast toast) { setToast(std::move(toast)); }
 
   // ---- Scans --------------------------------------------------------------------------------------
   void startScan(std::optional<ScanTarget> target = std::nullopt);
@@ -234,7 +236,7 @@ class AppState : public QObject {
                         std::vector<Leftover> leftovers);
   void loadOnce(bool AppState::*flag, void (AppState::*signal)(), std::function<void()> work);
   void afterMinimum(double startedAt, int minimumMs, std::function<void()> then);
-  void publishDuplicates(const std::shared_ptr<FileTree>& searched, std::vector<DuplicateGroup> groups);
+  void publishDuplicates(uint64_t search, const std::shared_ptr<FileTree>& searched, std::vector<DuplicateGroup> groups);
   void reportShareSpace(const CloneReport& report, const NodeSelection& selection);
   void reportEviction(const EvictionReport& eviction, CloudReport cloud);
 
@@ -271,6 +273,7 @@ class AppState : public QObject {
   std::optional<DeletionReport> lastReport_;
   std::vector<DuplicateGroup> duplicates_;
   std::optional<double> duplicatesProgress_;
+  uint64_t duplicatesSearch_ = 0;  // the latest duplicate search; an older one publishes nothing
   bool isSharingSpace_ = false;
   std::optional<CloudReport> cloud_;
   bool cloudLoading_ = false;

@@ -61,6 +61,11 @@ void AppState::publishScanResult(const std::shared_ptr<Scanner>& scanner, std::o
     scannedTarget_ = target;
     explorerStack_ = {scan_->root};
     duplicates_.clear();
+    // A duplicate search over the previous scan is superseded: its bar goes, and a new one may start.
+    if (duplicatesProgress_) {
+      ++duplicatesSearch_;
+      duplicatesProgress_.reset();
+    }
     ++revision_;
     if (snapshot) trends_->recordSnapshot(std::move(*snapshot));
   }

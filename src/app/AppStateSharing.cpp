@@ -48,25 +48,29 @@ Toast evictionToast(const EvictionReport& report) {
 
 void AppState::searchDuplicates() {
   if (!scan_ || duplicatesProgress_) return;  // no scan, or a search is already running
+  const uint64_t search = ++duplicatesSearch_;
   duplicatesProgress_ = 0.0;
   notify(&AppState::duplicatesChanged);
   // The search reads its own copy of the scan, which keeps the tree alive whatever the store does.
   auto searched = std::make_shared<const ScanResult>(*scan_);
-  startInPool(workPool_, [this, searched] {
-    auto progress = [this](double fraction) {
-      ui_->post([this, fraction] {
-        if (!duplicatesProgress_) return;
+  startInPool(workPool_, [this, searched, search] {
+    auto progress = [this, search](double fraction) {
+      ui_->post([this, search, fraction] {
+        // A search that has ended, or that a new scan has superseded, no longer moves the bar.
+        if (search != duplicatesSearch_ || !duplicatesProgress_) return;
         duplicatesProgress_ = fraction;
         notify(&AppState::duplicatesChanged);
       });
     };
     auto groups = std::make_shared<std::vector<DuplicateGroup>>(
         env_.findDuplicates(*searched, kDuplicateMinimumSize, progress));
-    ui_->post([this, searched, groups] { publishDuplicates(searched->tree, std::move(*groups)); });
+    ui_->post([this, search, searched, groups] { publishDuplicates(search, searched->tree, std::move(*groups)); });
   });
 }
 
-void AppState::publishDuplicates(const std::shared_ptr<FileTree>& searched, std::vector<DuplicateGroup> groups) {
+void AppState::publishDuplicates(uint64_t search, const std::shared_ptr<FileTree>& searched,
+                                 std::vector<DuplicateGroup> groups) {
+  if (search != duplicatesSearch_) return;  // superseded: the bar and the groups belong to a newer search
   duplicatesProgress_.reset();
   // Groups of a tree that is no longer on screen are dropped; files deleted meanwhile leave their group.
   if (scan_ && scan_->tree == searched) {

@@ -346,5 +346,25 @@ inline constexpr const char* doneUntouched = "doneUntouched";
 inline constexpr const char* doneFreeSpace = "doneFreeSpace";
 inline constexpr const char* doneSeeMore = "doneSeeMore";
 inline constexpr const char* doneFinish = "doneFinish";
+// The Junk and Duplicates screens.
+inline constexpr const char* junkView = "junkView";
+inline constexpr const char* junkScanAgain = "junkScanAgain";
+inline constexpr const char* junkSearching = "junkSearching";
+inline constexpr const char* junkList = "junkList";
+inline constexpr const char* junkItemMenu = "junkItemMenu";
+inline constexpr const char* junkMenuReveal = "junkMenuReveal";
+inline constexpr const char* duplicatesView = "duplicatesView";
+inline constexpr const char* duplicatesFind = "duplicatesFind";
+inline constexpr const char* duplicatesPrompt = "duplicatesPrompt";
+inline constexpr const char* duplicatesProgress = "duplicatesProgress";
+inline constexpr const char* duplicatesProgressBar = "duplicatesProgressBar";
+inline constexpr const char* duplicatesEmpty = "duplicatesEmpty";
+inline constexpr const char* duplicatesContent = "duplicatesContent";
+inline constexpr const char* duplicatesSummary = "duplicatesSummary";
+inline constexpr const char* duplicatesSelectAll = "duplicatesSelectAll";
+inline constexpr const char* duplicatesList = "duplicatesList";
+inline constexpr const char* duplicatesSharing = "duplicatesSharing";
+inline constexpr const char* duplicatesFileMenu = "duplicatesFileMenu";
+inline constexpr const char* duplicatesMenuReveal = "duplicatesMenuReveal";
 
 }  // namespace tolvex::names

@@ -166,6 +166,35 @@ TEST(AppStateDuplicates, GroupsOfAScanNoLongerShownAreDroppedAndTheTreeLivesWhil
   EXPECT_TRUE(searched.expired());
 }
 
+TEST(AppStateDuplicates, ANewScanSupersedesARunningSearchWhoseBarAndGroupsAreDropped) {
+  Harness h(copies("/srv", {"a", "b"}), copies("/srv", {"a", "b"}));
+  auto gate = h.search.holdCall(1);
+  h.search.answer({{"a", "b"}});
+  h.state->searchDuplicates();
+  ASSERT_TRUE(waitUntil([&] { return gate->someoneWaiting(); }));
+  ASSERT_TRUE(waitUntil([&] { return h.state->duplicatesProgress() == 0.5; }));
+  std::weak_ptr<FileTree> old = h.state->scan()->tree;
+  h.state->startScan(ScanTarget::folder("/srv"));
+  ASSERT_TRUE(waitUntil([&] { return h.state->scan()->tree != old.lock(); }));
+  // The bar of the old search goes at once, and a search of the new scan can start.
+  EXPECT_FALSE(h.state->duplicatesProgress());
+  h.state->searchDuplicates();
+  EXPECT_EQ(h.state->duplicatesProgress(), 0.0);
+  ASSERT_TRUE(waitUntil([&] { return !h.state->duplicatesProgress(); }));
+  ASSERT_EQ(h.state->duplicates().size(), 1u);
+  EXPECT_EQ(h.state->duplicates()[0].tree, h.state->scan()->tree);
+  // The old search ends later: neither its progress nor its groups reach the store.
+  std::vector<std::optional<double>> seen;
+  QObject::connect(h.state.get(), &AppState::duplicatesChanged, [&] { seen.push_back(h.state->duplicatesProgress()); });
+  gate->open();
+  ASSERT_TRUE(waitUntil([&] { return h.search.returned() == 2; }));
+  h.state->waitForBackgroundWork();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(seen.empty());
+  ASSERT_EQ(h.state->duplicates().size(), 1u);
+  EXPECT_EQ(h.state->duplicates()[0].tree, h.state->scan()->tree);
+}
+
 TEST(AppStateDuplicates, FilesDeletedDuringTheSearchLeaveTheirGroups) {
   Harness h(copies("/srv", {"a", "b", "c", "d", "e"}));
   auto gate = h.search.holdCall(1);

@@ -13,6 +13,8 @@
 #include "views/cleanup/AppLeftoversView.h"
 #include "views/cleanup/ApplicationsView.h"
 #include "views/cleanup/QuickCleanView.h"
+#include "views/cleanup/DuplicatesView.h"
+#include "views/cleanup/JunkView.h"
 
 namespace tolvex {
 
@@ -60,6 +62,8 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::trends: return new TrendsView(state);
     case AppSection::apps: return new ApplicationsView(state);
     case AppSection::leftovers: return new AppLeftoversView(state);
+    case AppSection::junk: return new JunkView(state);
+    case AppSection::duplicates: return new DuplicatesView(state);
     default: return new PendingScreen(state, section);
   }
 }
