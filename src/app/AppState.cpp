@@ -65,6 +65,7 @@ void AppState::startUp() {
                        TrendStore::kScansFileName, TrendStore::kSpaceFileName},
                       env_.clock(), kStaleTemporarySeconds);
   history_ = std::make_unique<DeletionHistory>(env_.historyPath());
+  history_->setObserver([this] { notify(&AppState::historyChanged); });
   trends_ = std::make_unique<TrendStore>(env_.appFolder);
   tellOfSetAsideFiles();
 

@@ -243,4 +243,14 @@ inline constexpr const char* recommendationRow = "recommendationRow";
 inline constexpr const char* recommendationSize = "recommendationSize";
 inline constexpr const char* recommendationDetail = "recommendationDetail";
 
+// History
+inline constexpr const char* historyView = "historyView";
+inline constexpr const char* historyClear = "historyClear";
+inline constexpr const char* historyTable = "historyTable";
+inline constexpr const char* historyFailures = "historyFailures";
+inline constexpr const char* historyFailureRow = "historyFailureRow";
+inline constexpr const char* historyFailurePath = "historyFailurePath";
+inline constexpr const char* historyFailureReason = "historyFailureReason";
+inline constexpr const char* historyRestoreNote = "historyRestoreNote";
+
 }  // namespace tolvex::names
