@@ -10,6 +10,7 @@
 #include "views/analysis/OverviewView.h"
 #include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
+#include "views/cleanup/CloudView.h"
 #include "views/cleanup/HistoryView.h"
 
 namespace tolvex {
@@ -55,6 +56,7 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::large: return new LargeFilesView(state);
     case AppSection::types: return new TypesView(state);
     case AppSection::trends: return new TrendsView(state);
+    case AppSection::cloud: return new CloudView(state);
     case AppSection::history: return new HistoryView(state, state.history());
     default: return new PendingScreen(state, section);
   }
