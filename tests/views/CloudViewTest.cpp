@@ -276,7 +276,9 @@ TEST(CloudView, OpenFoldersShow300RowsAndCountTheRest) {
   s.show();
   s.waitLoaded();
   EXPECT_EQ(s.model()->rowCount(), 2);
+  EXPECT_EQ(s.model()->index(1).data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Expand"));
   s.toggleFolder("/i/Exact");
+  EXPECT_EQ(s.model()->index(1).data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Collapse"));
   EXPECT_EQ(s.model()->rowCount(), 302);
   s.toggleFolder("/i/Big");
   ASSERT_EQ(s.model()->rowCount(), 2 + 300 + 1 + 300);

@@ -139,6 +139,9 @@ QVariant CloudListModel::data(const QModelIndex& index, int role) const {
       case CloudRow::Kind::more: return cloudMoreText(r->more);
     }
   }
+  // What the folder row's chevron does, for assistive technologies.
+  if (role == Qt::AccessibleDescriptionRole && r->kind == CloudRow::Kind::folder)
+    return isExpanded(f) ? tr("Collapse") : tr("Expand");
   if (role == Qt::ToolTipRole && r->kind == CloudRow::Kind::item && !f.items[r->item].isUploaded) return uploadingHelp();
   return {};
 }

@@ -104,8 +104,8 @@ HistoryView::HistoryView(AppState& state, DeletionHistory& history, QWidget* par
 
   connect(clear_, &QPushButton::clicked, this, &HistoryView::clearHistory);
   connect(table_, &HistoryTable::restoreRequested, this, &HistoryView::restore);
-  // The rows follow the store; everything else the store publishes only repaints them (the
-  // restorable test runs again at each paint).
+  // The rows follow the history store and the card the last run; nothing else the application
+  // publishes changes them. The Restore buttons are decided again at each paint of a row.
   connect(&state, &AppState::historyChanged, table_, &HistoryTable::reload);
   connect(&state, &AppState::failuresChanged, this, &HistoryView::showFailures);
   showFailures();
@@ -130,9 +130,13 @@ void HistoryView::clearHistory() {
   restoreNote_->hide();
 }
 
-void HistoryView::refresh() {
-  clear_->setEnabled(!history_.entries().empty());
-  table_->viewport()->update();
+void HistoryView::refresh() { clear_->setEnabled(!history_.entries().empty()); }
+
+void HistoryView::changeEvent(QEvent* event) {
+  Screen::changeEvent(event);
+  // Back from the file manager, where the Trash may have been emptied or a name taken again: the
+  // rows are drawn anew, and with them the Restore buttons are decided again.
+  if (event->type() == QEvent::ActivationChange) table_->viewport()->update();
 }
 
 void HistoryView::showFailures() {

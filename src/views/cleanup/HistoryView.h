@@ -28,6 +28,7 @@ class HistoryView : public Screen {
 
  protected:
   void refresh() override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void showFailures();
