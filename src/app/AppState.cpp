@@ -67,6 +67,7 @@ void AppState::startUp() {
                        TrendStore::kScansFileName, TrendStore::kSpaceFileName},
                       env_.clock(), kStaleTemporarySeconds);
   history_ = std::make_unique<DeletionHistory>(env_.historyPath());
+  history_->setObserver([this] { notify(&AppState::historyChanged); });
   trends_ = std::make_unique<TrendStore>(env_.appFolder);
   trends_->setWriter([this](const std::string& path, std::function<int()> write) {
     storeWriter_->submit(path, std::move(write), [path](int error) {

@@ -208,6 +208,7 @@ class AppState : public QObject {
   void smartCleanChanged();   // smartPhase, smartSelection, lastReport
   void duplicatesChanged();   // duplicates, duplicatesProgress, isSharingSpace
   void cloudChanged();        // cloud, cloudLoading
+  void historyChanged();      // the entries of `history()`
   void removedAppChanged();
   void scanArchived();   // an archive write finished (tests)
 

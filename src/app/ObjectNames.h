@@ -366,5 +366,27 @@ inline constexpr const char* duplicatesList = "duplicatesList";
 inline constexpr const char* duplicatesSharing = "duplicatesSharing";
 inline constexpr const char* duplicatesFileMenu = "duplicatesFileMenu";
 inline constexpr const char* duplicatesMenuReveal = "duplicatesMenuReveal";
+// History
+inline constexpr const char* historyView = "historyView";
+inline constexpr const char* historyClear = "historyClear";
+inline constexpr const char* historyTable = "historyTable";
+inline constexpr const char* historyFailures = "historyFailures";
+inline constexpr const char* historyFailureRow = "historyFailureRow";
+inline constexpr const char* historyFailurePath = "historyFailurePath";
+inline constexpr const char* historyFailureReason = "historyFailureReason";
+inline constexpr const char* historyRestoreNote = "historyRestoreNote";
+
+// iCloud Drive
+inline constexpr const char* cloudView = "cloudView";
+inline constexpr const char* cloudRefresh = "cloudRefresh";
+inline constexpr const char* cloudReading = "cloudReading";
+inline constexpr const char* cloudEmptyState = "cloudEmptyState";
+inline constexpr const char* cloudEmptyTitle = "cloudEmptyTitle";
+inline constexpr const char* cloudEmptyMessage = "cloudEmptyMessage";
+inline constexpr const char* cloudTiles = "cloudTiles";
+inline constexpr const char* cloudList = "cloudList";
+inline constexpr const char* cloudConfirm = "cloudConfirm";
+inline constexpr const char* cloudConfirmRemove = "cloudConfirmRemove";
+inline constexpr const char* cloudConfirmCancel = "cloudConfirmCancel";
 
 }  // namespace tolvex::names

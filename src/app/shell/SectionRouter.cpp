@@ -15,6 +15,8 @@
 #include "views/cleanup/QuickCleanView.h"
 #include "views/cleanup/DuplicatesView.h"
 #include "views/cleanup/JunkView.h"
+#include "views/cleanup/CloudView.h"
+#include "views/cleanup/HistoryView.h"
 
 namespace tolvex {
 
@@ -64,6 +66,8 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::leftovers: return new AppLeftoversView(state);
     case AppSection::junk: return new JunkView(state);
     case AppSection::duplicates: return new DuplicatesView(state);
+    case AppSection::cloud: return new CloudView(state);
+    case AppSection::history: return new HistoryView(state, state.history());
     default: return new PendingScreen(state, section);
   }
 }

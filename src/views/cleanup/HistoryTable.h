@@ -1,0 +1,90 @@
+#pragma once
+// The table of the deletion history: one painted row per entry, in the store's order (newest first),
+// with the Restore button painted in the last column of a restorable row. The model reads the store
+// itself, so the table never holds a copy of the entries; `reload` follows a change of the store.
+#include <QAbstractTableModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <set>
+#include <string>
+
+#include "views/cleanup/logic/HistoryRows.h"
+
+namespace tolvex {
+
+class DeletionHistory;
+
+enum class HistoryColumn { date, item, size, method, restore };
+
+class HistoryModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit HistoryModel(const DeletionHistory& history, QObject* parent = nullptr);
+
+  static HistoryColumn column(int section);
+  const HistoryEntry* entry(int row) const;
+  // Asked at every paint of a row, so a Trash emptied or a path taken meanwhile shows at once.
+  bool restorable(int row) const;
+  void setProbe(HistoryProbe probe) { probe_ = std::move(probe); }
+  void reload();
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  const DeletionHistory& history_;
+  HistoryProbe probe_ = HistoryProbe::live();
+};
+
+class HistoryDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+ public:
+  explicit HistoryDelegate(HistoryModel* model, QObject* parent = nullptr);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  // Where the Restore button lies within its cell.
+  static QRect buttonRect(const QRect& cell);
+
+ private:
+  HistoryModel* model_;
+};
+
+class HistoryTable : public QTableView {
+  Q_OBJECT
+ public:
+  explicit HistoryTable(const DeletionHistory& history, QWidget* parent = nullptr);
+
+  HistoryModel* historyModel() const { return model_; }
+  // Follows the store, keeping the highlighted rows by entry identifier.
+  void reload();
+  const std::set<std::string>& selection() const { return selection_; }
+  // The Restore button of `row`, in viewport coordinates (empty when the row shows none).
+  QRect restoreButtonRect(int row) const;
+
+  static constexpr int kRowHeight = 38;
+
+ signals:
+  void restoreRequested(const HistoryEntry& entry);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void fitColumns();
+  void applySelectionColors();
+  void restoreSelection();
+  void rememberSelection();
+  // The row whose Restore button is at `pos`, or -1.
+  int buttonRowAt(const QPoint& pos) const;
+
+  HistoryModel* model_;
+  std::set<std::string> selection_;
+  bool restoring_ = false;
+  int pressedRow_ = -1;
+};
+
+}  // namespace tolvex
