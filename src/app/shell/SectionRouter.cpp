@@ -10,6 +10,7 @@
 #include "views/analysis/OverviewView.h"
 #include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
+#include "views/cleanup/DeveloperView.h"
 
 namespace tolvex {
 
@@ -54,6 +55,7 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::large: return new LargeFilesView(state);
     case AppSection::types: return new TypesView(state);
     case AppSection::trends: return new TrendsView(state);
+    case AppSection::developer: return new DeveloperView(state);
     default: return new PendingScreen(state, section);
   }
 }
