@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include "app/ObjectNames.h"
+#include "app/components/SizeCell.h"
 #include "app/components/SymbolView.h"
 #include "model/Formatting.h"
 #include "views/DeveloperFixture.h"
@@ -91,6 +92,11 @@ TEST(VirtualDisksCard, RowsShowOwnerSizeGrowthAdviceAndTheirActions) {
   EXPECT_EQ(part<QLabel>(dockerRow, names::virtualDiskAdvice)->text(), QString::fromStdString(docker.advice));
   EXPECT_EQ(part<QLabel>(dockerRow, names::virtualDiskCommand)->text(), QStringLiteral("docker system prune"));
   EXPECT_EQ(buttonText(dockerRow), QStringLiteral("Copy Command"));
+  // The bar alone, filled to what the image occupies of what it may reach.
+  auto* fill = dockerRow->findChild<SizeCell*>();
+  ASSERT_TRUE(fill);
+  EXPECT_TRUE(fill->labelsHidden());
+  EXPECT_DOUBLE_EQ(fill->fraction(), static_cast<double>(docker.size) / 64e9);
 
   QWidget* vboxRow = diskRow(card, vbox.path);
   ASSERT_TRUE(vboxRow);
