@@ -388,5 +388,26 @@ inline constexpr const char* cloudList = "cloudList";
 inline constexpr const char* cloudConfirm = "cloudConfirm";
 inline constexpr const char* cloudConfirmRemove = "cloudConfirmRemove";
 inline constexpr const char* cloudConfirmCancel = "cloudConfirmCancel";
+// The Developer screen and its card of virtual disk images.
+inline constexpr const char* developerView = "developerView";
+inline constexpr const char* developerHeader = "developerHeader";
+inline constexpr const char* developerHint = "developerHint";
+inline constexpr const char* developerTable = "developerTable";
+inline constexpr const char* developerMenu = "developerMenu";
+inline constexpr const char* developerMenuReveal = "developerMenuReveal";
+inline constexpr const char* virtualDisksCard = "virtualDisksCard";
+inline constexpr const char* virtualDisksTitle = "virtualDisksTitle";
+inline constexpr const char* virtualDisksTotal = "virtualDisksTotal";
+inline constexpr const char* virtualDisksList = "virtualDisksList";
+inline constexpr const char* virtualDiskRow = "virtualDiskRow";  // property "path": the image's path
+inline constexpr const char* virtualDiskName = "virtualDiskName";
+inline constexpr const char* virtualDiskOwner = "virtualDiskOwner";
+inline constexpr const char* virtualDiskPath = "virtualDiskPath";
+inline constexpr const char* virtualDiskSize = "virtualDiskSize";
+inline constexpr const char* virtualDiskCapacity = "virtualDiskCapacity";
+inline constexpr const char* virtualDiskAdvice = "virtualDiskAdvice";
+inline constexpr const char* virtualDiskCommand = "virtualDiskCommand";
+inline constexpr const char* virtualDiskCopy = "virtualDiskCopy";
+inline constexpr const char* virtualDiskReveal = "virtualDiskReveal";
 
 }  // namespace tolvex::names

@@ -1,6 +1,7 @@
 #include "engines/DevItem.h"
 
 #include <array>
+#include <unordered_set>
 #include <utility>
 
 #include "model/DisplayPath.h"
@@ -45,6 +46,18 @@ void appendScanItems(const ScanResult& scan, const std::string& home, std::vecto
   }
 }
 
+// A folder can be both a scanned artefact and a junk rule's item (a "venv" directly in ~/.cache), and a
+// scan of the whole disk spells home paths with the data volume's prefix. The path is the row's
+// identity and sizes are summed over the list, so each item is listed once, as first met.
+void dropRepeatedPaths(std::vector<DevItem>& items) {
+  std::unordered_set<std::string> seen;
+  std::vector<DevItem> kept;
+  kept.reserve(items.size());
+  for (DevItem& item : items)
+    if (seen.insert(foldedPath(item.path)).second) kept.push_back(std::move(item));
+  items = std::move(kept);
+}
+
 }  // namespace
 
 std::optional<std::string_view> developerFolderDetail(std::string_view name) {
@@ -64,6 +77,7 @@ std::vector<DevItem> findDeveloperArtifacts(const ScanResult* scan, const std::v
                               finding.rule.explanation, item.size, item.modified.value_or(kDistantPast),
                               finding.rule.removal});
   }
+  dropRepeatedPaths(items);
   return items;
 }
 

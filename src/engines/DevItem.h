@@ -38,7 +38,8 @@ std::optional<std::string_view> developerFolderDetail(std::string_view name);
 // Scan items first, in the order a depth-first walk meets them, then the items of every
 // developer-group junk finding. A matching folder is not searched further, and neither are
 // packages; folders inside `home`/Library are left to the junk rules. Deleted folders, and
-// everything under them, are skipped. Not sorted.
+// everything under them, are skipped. A path is listed once (the data volume's prefix folded away):
+// a junk item that is also a scanned folder keeps the scan's row. Not sorted.
 std::vector<DevItem> findDeveloperArtifacts(const ScanResult* scan, const std::vector<JunkFinding>& junk,
                                             const std::string& home);
 

@@ -109,3 +109,24 @@ TEST(DeveloperArtifacts, DeveloperJunkFollowsTheScanItems) {
     EXPECT_EQ(items[first + 2].path, kHome + "/Library/Developer/Xcode/Archives/2024-01-01");
   }
 }
+
+TEST(DeveloperArtifacts, APathIsListedOnceAndTheScannedRowWins) {
+  // A whole-disk scan spells the home with the data volume's prefix; the junk finder without it.
+  HandTree tree("/System/Volumes/Data");
+  tree.folder("Users/me/.cache/venv", 25'000'000, 1.5e9);
+  tree.folder("Users/me/code/app/node_modules", 30'000'000);
+  const ScanResult scan = tree.result();
+  const std::vector<JunkFinding> junk = {
+      findingOf("dot-cache", {{kHome + "/.cache/venv", 25'000'000}, {kHome + "/.cache/pip", 9'000'000}}),
+      findingOf("npm-cache", {{kHome + "/.npm/_cacache/content-v2", 4'000'000}}),
+  };
+  const auto items = findDeveloperArtifacts(&scan, junk, kHome);
+  EXPECT_EQ(pathsOf(items), (std::vector<std::string>{"/System/Volumes/Data/Users/me/code/app/node_modules",
+                                                      "/System/Volumes/Data/Users/me/.cache/venv",
+                                                      kHome + "/.cache/pip", kHome + "/.npm/_cacache/content-v2"}));
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[1].title, ".cache / venv");
+
+  // Without the scan the junk item stands alone.
+  EXPECT_EQ(findDeveloperArtifacts(nullptr, junk, kHome).size(), 3u);
+}

@@ -63,32 +63,54 @@ void SizeCell::paint(QPainter* painter, const QRect& rect, qint64 size, double f
 
   const qreal barWidth = rect.width() - textWidth - kSpacing;
   if (barWidth > 0) {
-    const qreal y = rect.top() + (rect.height() - kBarHeight) / 2.0;
     const qreal x = rtl ? rect.left() : textRect.right() + 1 + kSpacing;
-    const QRectF track(x, y, barWidth, kBarHeight);
-    const qreal radius = kBarHeight / 2.0;
-    QPainterPath trackPath;
-    trackPath.addRoundedRect(track, radius, radius);
-    painter->fillPath(trackPath, Theme::primary(palette, 0.07));
-    const qreal w = fillWidth(barWidth, fraction);
-    const QRectF fill(rtl ? track.right() - w : track.left(), y, w, kBarHeight);
-    QPainterPath fillPath;
-    fillPath.addRoundedRect(fill, std::min(radius, w / 2), radius);
-    painter->fillPath(fillPath, Theme::gradient(color.resolve(palette), fill));
+    paintBar(painter, QRectF(x, rect.top(), barWidth, rect.height()), fraction, color, palette, direction);
   }
   painter->restore();
 }
 
+void SizeCell::paintBar(QPainter* painter, const QRectF& rect, double fraction, const ThemeColor& color,
+                        const QPalette& palette, Qt::LayoutDirection direction) {
+  if (rect.width() <= 0) return;
+  painter->save();
+  painter->setRenderHint(QPainter::Antialiasing);
+  const qreal y = rect.top() + (rect.height() - kBarHeight) / 2.0;
+  const QRectF track(rect.left(), y, rect.width(), kBarHeight);
+  const qreal radius = kBarHeight / 2.0;
+  QPainterPath trackPath;
+  trackPath.addRoundedRect(track, radius, radius);
+  painter->fillPath(trackPath, Theme::primary(palette, 0.07));
+  const qreal w = fillWidth(rect.width(), fraction);
+  const QRectF fill(direction == Qt::RightToLeft ? track.right() - w : track.left(), y, w, kBarHeight);
+  QPainterPath fillPath;
+  fillPath.addRoundedRect(fill, std::min(radius, w / 2), radius);
+  painter->fillPath(fillPath, Theme::gradient(color.resolve(palette), fill));
+  painter->restore();
+}
+
+void SizeCell::setLabelsHidden(bool hidden) {
+  if (labelsHidden_ == hidden) return;
+  labelsHidden_ = hidden;
+  updateGeometry();
+  update();
+}
+
 QSize SizeCell::sizeHint() const {
+  if (labelsHidden_) return {80, kBarHeight + 2};
   return {textWidthFor(size_) + kSpacing + 80, std::max(QFontMetrics(cellFont()).height(), kBarHeight) + 2};
 }
 
 QSize SizeCell::minimumSizeHint() const {
+  if (labelsHidden_) return {8, kBarHeight};
   return {textWidthFor(size_) + kSpacing + 8, std::max(QFontMetrics(cellFont()).height(), kBarHeight)};
 }
 
 void SizeCell::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  if (labelsHidden_) {
+    paintBar(&painter, rect(), fraction_, color_, palette(), layoutDirection());
+    return;
+  }
   paint(&painter, rect(), size_, fraction_, color_, palette(), kMinTextWidth, layoutDirection());
 }
 

@@ -17,6 +17,9 @@ class SizeCell : public QWidget {
   double fraction() const { return fraction_; }
   void setValues(qint64 size, double fraction);
   void setColor(const ThemeColor& color);
+  // Without its label the cell is the bar alone, across its whole width.
+  void setLabelsHidden(bool hidden);
+  bool labelsHidden() const { return labelsHidden_; }
   // The text shown: the byte count of max(size, 0).
   QString text() const { return text(size_); }
 
@@ -32,6 +35,9 @@ class SizeCell : public QWidget {
   static void paint(QPainter* painter, const QRect& rect, qint64 size, double fraction, const ThemeColor& color,
                     const QPalette& palette, int textWidth = kMinTextWidth, Qt::LayoutDirection direction = Qt::LeftToRight);
   static int textWidthFor(qint64 size);
+  // The bar alone: the track across `rect`'s width, centred in its height, filled to `fraction`.
+  static void paintBar(QPainter* painter, const QRectF& rect, double fraction, const ThemeColor& color,
+                       const QPalette& palette, Qt::LayoutDirection direction = Qt::LeftToRight);
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -43,6 +49,7 @@ class SizeCell : public QWidget {
   qint64 size_;
   double fraction_;
   ThemeColor color_;
+  bool labelsHidden_ = false;
 };
 
 }  // namespace tolvex

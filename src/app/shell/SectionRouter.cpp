@@ -17,6 +17,7 @@
 #include "views/cleanup/JunkView.h"
 #include "views/cleanup/CloudView.h"
 #include "views/cleanup/HistoryView.h"
+#include "views/cleanup/DeveloperView.h"
 
 namespace tolvex {
 
@@ -68,6 +69,7 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::duplicates: return new DuplicatesView(state);
     case AppSection::cloud: return new CloudView(state);
     case AppSection::history: return new HistoryView(state, state.history());
+    case AppSection::developer: return new DeveloperView(state);
     default: return new PendingScreen(state, section);
   }
 }
