@@ -10,6 +10,8 @@
 #include "views/analysis/OverviewView.h"
 #include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
+#include "views/cleanup/LoginItemsView.h"
+#include "views/cleanup/SystemDataView.h"
 
 namespace tolvex {
 
@@ -54,6 +56,8 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::large: return new LargeFilesView(state);
     case AppSection::types: return new TypesView(state);
     case AppSection::trends: return new TrendsView(state);
+    case AppSection::loginItems: return new LoginItemsView(state);
+    case AppSection::systemData: return new SystemDataView(state);
     default: return new PendingScreen(state, section);
   }
 }
