@@ -460,6 +460,34 @@ TEST(LoginItemsView, CopyTakesTheSelectedLabel) {
   EXPECT_EQ(QApplication::clipboard()->text(), "com.example.beta");
 }
 
+TEST(LoginItemsView, LeavingAndComingBackClearsTheMessageAndLoadsAgain) {
+  LaunchFolders f;
+  const std::string beta = f.write(Scope::userAgent, "com.beta.plist", plist("com.beta", std::nullopt));
+  f.write(Scope::systemDaemon, "org.example.vpn.plist", plist("org.example.vpn", std::string("/usr/bin/true")));
+  *f.privileged = [](const std::vector<std::string>&) { return PrivilegedResult{Status::cancelled, {}}; };
+  SectionRouter router(*f.state);
+  router.setFactory([&f](AppSection section, AppState& state) -> QWidget* {
+    if (section == AppSection::loginItems) return new LoginItemsView(state, f.loaders());
+    return SectionRouter::makeScreen(section, state);
+  });
+  router.resize(1040, 680);
+  static_cast<QWidget&>(router).show();
+  auto screen = [&] { return qobject_cast<LoginItemsView*>(router.currentScreen()); };
+  f.state->setSection(AppSection::loginItems);
+  waitOrFail([&] { return screen() && f.calls->loads == 1 && !screen()->loading(); }, "the first visit loads");
+  screen()->remove(screen()->items().back());
+  waitOrFail([&] { return screen()->message() && !screen()->loading(); }, "the removal is reported");
+  EXPECT_EQ(screen()->message(), "Cancelled.");
+
+  f.state->setSection(AppSection::history);
+  f.state->setSection(AppSection::loginItems);
+  waitOrFail([&] { return f.calls->loads == 3 && !screen()->loading(); }, "the second visit loads");
+  EXPECT_FALSE(screen()->message());
+  EXPECT_FALSE(screen()->findChild<QWidget*>(QLatin1String(names::loginItemsMessage))->isVisible());
+  EXPECT_EQ(screen()->items().size(), 2u);
+  EXPECT_TRUE(pathExists(beta));
+}
+
 TEST(SectionRouter, ShowsTheLoginItemsAndSystemDataScreens) {
   AppFixture fixture;
   AppState state(fixture.environment());

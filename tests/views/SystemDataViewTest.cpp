@@ -380,6 +380,21 @@ TEST(SystemDataView, LeavingDuringADeletionNeitherWaitsNorCrashes) {
   EXPECT_EQ(s.list.calls(), 1);  // nothing listed for a screen that is gone
 }
 
+TEST(SystemDataView, LeavingAndComingBackMeasuresAgainAndClearsTheMessage) {
+  SystemDataScreen s;
+  s.measure.answer({part("vm", "Swap and sleep image", 8 * kGB, std::nullopt)});
+  s.list.answer({kOlder});
+  s.runner.answer({Status::cancelled, {}});
+  s.open();
+  s.deleteByClick(0);
+  EXPECT_EQ(s.message(), "Cancelled.");
+  s.open();  // a new screen, as the window builds on every visit
+  EXPECT_EQ(s.measure.calls(), 2);
+  EXPECT_TRUE(s.message().isEmpty());
+  EXPECT_FALSE(s.view->snapshotMessage());
+  EXPECT_EQ(s.partRows().size(), 1u);
+}
+
 TEST(SystemDataView, OnThisSystemThereAreNoPartsNorSnapshots) {
   SystemDataScreen s;
   SystemDataView view(*s.state);  // the real locations and tmutil

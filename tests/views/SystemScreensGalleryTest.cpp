@@ -129,8 +129,12 @@ TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) 
     const char* name;
     bool empty;
     bool outcome;
+    bool loading = false;  // the loaders are held until the grabs are made
   };
-  for (const Variant& v : {Variant{"full", false, false}, Variant{"outcome", false, true}, Variant{"empty", true, false}}) {
+  for (const Variant& v : {Variant{"full", false, false}, Variant{"outcome", false, true}, Variant{"empty", true, false},
+                           Variant{"loading", true, false, true}}) {
+    auto held = std::make_shared<Gate>();
+    if (!v.loading) held->open();
     AppFixture fixture;
     AppEnvironment env = fixture.environment();
     env.readVolume = [] { return std::optional<VolumeInfo>(VolumeInfo{"Macintosh HD", 994'662'584'320, 212'400'000'000, 236'420'000'000}); };
@@ -142,9 +146,10 @@ TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) 
     // administrator prompt is cancelled).
     auto removed = std::make_shared<std::set<std::string>>();
     auto mutex = std::make_shared<std::mutex>();
-    window.router()->setFactory([empty, removed, mutex](AppSection section, AppState& s) -> QWidget* {
+    window.router()->setFactory([empty, removed, mutex, held](AppSection section, AppState& s) -> QWidget* {
       if (section == AppSection::loginItems) {
-        LoginItemsLoaders loaders{[empty, removed, mutex] {
+        LoginItemsLoaders loaders{[empty, removed, mutex, held] {
+                                    held->wait();
                                     std::vector<LaunchItem> items;
                                     std::lock_guard lock(*mutex);
                                     for (LaunchItem& item : empty ? std::vector<LaunchItem>() : typicalLaunchItems())
@@ -160,7 +165,10 @@ TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) 
         return new LoginItemsView(s, loaders);
       }
       if (section == AppSection::systemData) {
-        SystemDataLoaders loaders{[empty](const ScanResult*) { return empty ? std::vector<SystemDataPart>() : typicalParts(); },
+        SystemDataLoaders loaders{[empty, held](const ScanResult*) {
+                                    held->wait();
+                                    return empty ? std::vector<SystemDataPart>() : typicalParts();
+                                  },
                                   [empty] { return empty ? std::vector<LocalSnapshot>() : typicalSnapshots(); },
                                   [](const LocalSnapshot&) { return std::optional<std::string>("Cancelled."); }};
         return new SystemDataView(s, loaders);
@@ -172,7 +180,7 @@ TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) 
     state.setSection(AppSection::loginItems);
     auto* logins = qobject_cast<LoginItemsView*>(window.router()->currentScreen());
     ASSERT_TRUE(logins);
-    waitUntil([&] { return !logins->loading(); });
+    if (!v.loading) waitUntil([&] { return !logins->loading(); });
     if (v.outcome) {
       logins->list()->selectPath(logins->items().at(3).path);
       logins->remove(logins->items().at(4));
@@ -183,12 +191,14 @@ TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) 
     state.setSection(AppSection::systemData);
     auto* data = qobject_cast<SystemDataView*>(window.router()->currentScreen());
     ASSERT_TRUE(data);
-    waitUntil([&] { return !data->loading(); });
+    if (!v.loading) waitUntil([&] { return !data->loading(); });
     if (v.outcome) {
       data->deleteSnapshot(data->snapshots().front());
       waitUntil([&] { return data->snapshotMessage().has_value(); });
     }
     grab(window, data, dir + "/system-" + v.name);
+    held->open();
+    waitUntil([&] { return !data->loading(); });
     state.waitForBackgroundWork();
   }
 }
