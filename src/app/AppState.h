@@ -189,6 +189,9 @@ class AppState : public QObject {
   // told the errno (0 on success) back on the UI thread.
   void saveHistory(std::function<void(int error)> then = {});
 
+  // Reads the start-up volume's figures again (none when they cannot be read).
+  void refreshVolume();
+
   // Waits for every background task of the store (tests).
   void waitForBackgroundWork();
 
@@ -221,7 +224,6 @@ class AppState : public QObject {
                          std::optional<ScanSnapshot> snapshot, const ScanTarget& target);
   void applyRestoredScan(std::optional<std::pair<ScanResult, ScanTarget>> restored);
   void applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries, bool quiet);
-  void refreshVolume();
   void setToast(Toast toast);
   void writeArchiveNow(const ScanResult& result, const ScanTarget& target);
   void notify(void (AppState::*signal)());

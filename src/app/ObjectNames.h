@@ -210,6 +210,40 @@ inline constexpr const char* changeRowBar = "changeRowBar";
 inline constexpr const char* changeRowDelta = "changeRowDelta";
 inline constexpr const char* changeRowSize = "changeRowSize";
 
+// The Login Items screen.
+inline constexpr const char* loginItemsView = "loginItemsView";
+inline constexpr const char* loginItemsSettings = "loginItemsSettings";
+inline constexpr const char* loginItemsRefresh = "loginItemsRefresh";
+inline constexpr const char* loginItemsMessage = "loginItemsMessage";
+inline constexpr const char* loginItemsLoading = "loginItemsLoading";
+inline constexpr const char* loginItemsCard = "loginItemsCard";
+inline constexpr const char* loginItemsList = "loginItemsList";
+inline constexpr const char* loginItemsMenu = "loginItemsMenu";
+
+// The System Data screen.
+inline constexpr const char* systemDataView = "systemDataView";
+inline constexpr const char* systemDataScroll = "systemDataScroll";
+inline constexpr const char* systemDataRefresh = "systemDataRefresh";
+inline constexpr const char* systemDataTiles = "systemDataTiles";
+inline constexpr const char* systemDataPurgeable = "systemDataPurgeable";
+inline constexpr const char* systemDataSnapshotCount = "systemDataSnapshotCount";
+inline constexpr const char* systemDataMeasured = "systemDataMeasured";
+inline constexpr const char* systemDataComponents = "systemDataComponents";
+inline constexpr const char* systemDataLoading = "systemDataLoading";
+inline constexpr const char* systemDataPartRow = "systemDataPartRow";
+inline constexpr const char* systemDataPartTitle = "systemDataPartTitle";
+inline constexpr const char* systemDataPartSize = "systemDataPartSize";
+inline constexpr const char* systemDataPartBar = "systemDataPartBar";
+inline constexpr const char* systemDataPartExplanation = "systemDataPartExplanation";
+inline constexpr const char* systemDataPartAdvice = "systemDataPartAdvice";
+inline constexpr const char* systemDataPartReveal = "systemDataPartReveal";
+inline constexpr const char* systemDataSnapshots = "systemDataSnapshots";
+inline constexpr const char* systemDataSnapshotMessage = "systemDataSnapshotMessage";
+inline constexpr const char* systemDataNoSnapshots = "systemDataNoSnapshots";
+inline constexpr const char* systemDataSnapshotRow = "systemDataSnapshotRow";
+inline constexpr const char* systemDataSnapshotTitle = "systemDataSnapshotTitle";
+inline constexpr const char* systemDataSnapshotDelete = "systemDataSnapshotDelete";
+
 // Overview
 inline constexpr const char* overviewView = "overviewView";
 inline constexpr const char* overviewPrompt = "overviewPrompt";

@@ -18,6 +18,8 @@
 #include "views/cleanup/CloudView.h"
 #include "views/cleanup/HistoryView.h"
 #include "views/cleanup/DeveloperView.h"
+#include "views/cleanup/LoginItemsView.h"
+#include "views/cleanup/SystemDataView.h"
 
 namespace tolvex {
 
@@ -70,6 +72,8 @@ QWidget* SectionRouter::makeScreen(AppSection section, AppState& state) {
     case AppSection::cloud: return new CloudView(state);
     case AppSection::history: return new HistoryView(state, state.history());
     case AppSection::developer: return new DeveloperView(state);
+    case AppSection::loginItems: return new LoginItemsView(state);
+    case AppSection::systemData: return new SystemDataView(state);
     default: return new PendingScreen(state, section);
   }
 }

@@ -1,0 +1,323 @@
+#include "views/cleanup/SystemDataView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "app/AppState.h"
+#include "app/ObjectNames.h"
+#include "app/components/ActivitySpinner.h"
+#include "app/components/Card.h"
+#include "app/components/PageHeader.h"
+#include "app/components/StatTile.h"
+#include "app/components/SymbolView.h"
+#include "views/analysis/RowButton.h"
+#include "views/analysis/RowDivider.h"
+#include "views/cleanup/CleanupPieces.h"
+#include "views/cleanup/DetachedWork.h"
+#include "views/cleanup/SystemDataPartRow.h"
+#include "views/cleanup/logic/SystemDataContent.h"
+
+namespace tolvex {
+
+namespace {
+
+QLabel* textLabel(const QString& text, TextStyle style, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(Theme::font(style));
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  return label;
+}
+
+QLabel* headline(const QString& text, QWidget* parent) {
+  auto* label = textLabel(text, TextStyle::headline, parent);
+  label->setFont(Theme::font(TextStyle::headline, QFont::Bold));
+  return label;
+}
+
+// What the measuring reads of the scan: its tree (kept alive by the copy) and root, not its list of
+// files, which may hold millions of entries.
+std::optional<ScanResult> treeOf(const std::optional<ScanResult>& scan) {
+  if (!scan) return std::nullopt;
+  ScanResult tree;
+  tree.tree = scan->tree;
+  tree.root = scan->root;
+  tree.rootPath = scan->rootPath;
+  return tree;
+}
+
+}  // namespace
+
+// One reload: the parts are shown first, then the snapshots listed beside them.
+struct SystemDataView::Round {
+  bool partsShown = false;
+  bool snapshotsDelivered = false;
+  std::optional<std::pair<std::vector<LocalSnapshot>, uint64_t>> waiting;  // snapshots that came first
+};
+
+SystemDataLoaders SystemDataLoaders::standard() {
+  return {[](const ScanResult* scan) { return measureSystemDataParts(scan); },
+          [] { return loadLocalSnapshots(); },
+          [](const LocalSnapshot& snapshot) { return tolvex::deleteLocalSnapshot(snapshot); }};
+}
+
+SystemDataView::SystemDataView(AppState& state, QWidget* parent)
+    : SystemDataView(state, SystemDataLoaders::standard(), parent) {}
+
+SystemDataView::SystemDataView(AppState& state, SystemDataLoaders loaders, QWidget* parent)
+    : Screen(state, parent), loaders_(std::move(loaders)), work_(new DetachedWork(this)) {
+  setObjectName(QLatin1String(names::systemDataView));
+  QVBoxLayout* pageLayout = ambientPage();
+  QWidget* page = pageLayout->parentWidget();
+
+  scroll_ = new QScrollArea(page);
+  scroll_->setObjectName(QLatin1String(names::systemDataScroll));
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
+  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  scroll_->viewport()->setAutoFillBackground(false);
+  pageLayout->addWidget(scroll_);
+
+  auto* content = new QWidget(scroll_);
+  auto* column = new QVBoxLayout(content);
+  column->setContentsMargins(24, 24, 24, 24);
+  column->setSpacing(20);
+
+  auto* header = new PageHeader(
+      tr("System Data"),
+      tr("What macOS lumps together as \u201CSystem Data\u201D in Storage settings, explained piece by piece."), content);
+  refresh_ = new QPushButton(header);
+  refresh_->setObjectName(QLatin1String(names::systemDataRefresh));
+  refresh_->setAutoDefault(false);
+  refreshButtonLabel(refresh_);
+  connect(refresh_, &QPushButton::clicked, this, &SystemDataView::load);
+  header->addTrailing(refresh_);
+  column->addWidget(header);
+  column->addWidget(buildTiles(content));
+  column->addWidget(buildComponents(content));
+  column->addWidget(buildSnapshots(content));
+  column->addStretch(1);
+  scroll_->setWidget(content);
+  content->setAutoFillBackground(false);  // the page's glows show through
+
+  connect(&state, &AppState::volumeChanged, this, &SystemDataView::syncTiles);
+  syncTiles();
+  syncLoading();
+}
+
+QWidget* SystemDataView::buildTiles(QWidget* parent) {
+  tiles_ = new QWidget(parent);
+  tiles_->setObjectName(QLatin1String(names::systemDataTiles));
+  auto* row = new QHBoxLayout(tiles_);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(14);
+  purgeable_ = new StatTile(tr("Purgeable"), QString(), tr("macOS frees this on its own when space runs low."),
+                            QStringLiteral("icloud.and.arrow.down.fill"), Theme::accent(), tiles_);
+  purgeable_->setObjectName(QLatin1String(names::systemDataPurgeable));
+  snapshotCount_ = new StatTile(tr("Local snapshots"), QString(), tr("Time Machine copies kept on this disk."),
+                                QStringLiteral("clock.arrow.circlepath"), Theme::warning(), tiles_);
+  snapshotCount_->setObjectName(QLatin1String(names::systemDataSnapshotCount));
+  measured_ = new StatTile(tr("Measured here"), QString(), tr("Sum of the components below."),
+                           QStringLiteral("gearshape.2.fill"), Theme::graphite(), tiles_);
+  measured_->setObjectName(QLatin1String(names::systemDataMeasured));
+  for (StatTile* tile : {purgeable_, snapshotCount_, measured_}) row->addWidget(tile, 1);
+  return tiles_;
+}
+
+QWidget* SystemDataView::buildComponents(QWidget* parent) {
+  auto* card = new Card(18, parent);
+  card->setObjectName(QLatin1String(names::systemDataComponents));
+  card->body()->setSpacing(12);
+  card->body()->addWidget(headline(tr("Components"), card));
+  partsSpinner_ = new QWidget(card);
+  partsSpinner_->setObjectName(QLatin1String(names::systemDataLoading));
+  auto* spinnerRow = new QHBoxLayout(partsSpinner_);
+  spinnerRow->setContentsMargins(0, 4, 0, 4);
+  spinnerRow->addWidget(new ActivitySpinner(20, partsSpinner_), 1, Qt::AlignHCenter);
+  card->body()->addWidget(partsSpinner_);
+  partRows_ = new QVBoxLayout;
+  partRows_->setContentsMargins(0, 0, 0, 0);
+  partRows_->setSpacing(12);
+  card->body()->addLayout(partRows_);
+  return card;
+}
+
+QWidget* SystemDataView::buildSnapshots(QWidget* parent) {
+  auto* card = new Card(18, parent);
+  card->setObjectName(QLatin1String(names::systemDataSnapshots));
+  card->body()->setSpacing(10);
+  card->body()->addWidget(headline(tr("Time Machine local snapshots"), card));
+  auto* explanation = textLabel(
+      tr("macOS keeps hourly snapshots on your disk while your backup drive is away and removes them automatically "
+         "when space is needed or after 24 hours. Deleting one by hand frees its space right away; your backups on "
+         "the external drive are not affected."),
+      TextStyle::caption, card);
+  Theme::setForeground(explanation, Tone::secondary);
+  card->body()->addWidget(explanation);
+
+  snapshotMessageLabel_ = textLabel(QString(), TextStyle::caption, card);
+  snapshotMessageLabel_->setObjectName(QLatin1String(names::systemDataSnapshotMessage));
+  snapshotMessageLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Theme::setForeground(snapshotMessageLabel_, Theme::warning());
+  snapshotMessageLabel_->hide();
+  card->body()->addWidget(snapshotMessageLabel_);
+
+  noSnapshots_ = textLabel(tr("No local snapshots on this disk."), TextStyle::callout, card);
+  noSnapshots_->setObjectName(QLatin1String(names::systemDataNoSnapshots));
+  Theme::setForeground(noSnapshots_, Tone::secondary);
+  card->body()->addWidget(noSnapshots_);
+
+  snapshotRows_ = new QVBoxLayout;
+  snapshotRows_->setContentsMargins(0, 0, 0, 0);
+  snapshotRows_->setSpacing(6);
+  card->body()->addLayout(snapshotRows_);
+  return card;
+}
+
+void SystemDataView::refresh() { syncTiles(); }
+
+void SystemDataView::showEvent(QShowEvent* event) {
+  Screen::showEvent(event);
+  if (!event->spontaneous() && parts_.empty() && !loading()) reload();
+}
+
+void SystemDataView::load() {
+  if (loading()) return;
+  reload();
+}
+
+void SystemDataView::reload() {
+  ++reloads_;
+  syncLoading();
+  auto round = std::make_shared<Round>();
+
+  listSnapshots([this, round](std::vector<LocalSnapshot>& snapshots, uint64_t ticket) {
+    round->snapshotsDelivered = true;
+    if (!round->partsShown) {
+      round->waiting.emplace(std::move(snapshots), ticket);
+      return;
+    }
+    showSnapshots(std::move(snapshots), ticket);
+    endRound(*round);
+  });
+
+  auto measure = loaders_.measure;
+  work_->run<std::vector<SystemDataPart>>(
+      [measure, scan = treeOf(state().scan())] {
+        return measure ? measure(scan ? &*scan : nullptr) : std::vector<SystemDataPart>();
+      },
+      [this, round](std::vector<SystemDataPart>& parts) {
+        showParts(std::move(parts));
+        round->partsShown = true;
+        if (round->waiting) {
+          showSnapshots(std::move(round->waiting->first), round->waiting->second);
+          round->waiting.reset();
+        }
+        if (round->snapshotsDelivered) endRound(*round);
+      });
+}
+
+void SystemDataView::endRound(Round&) {
+  --reloads_;
+  syncLoading();
+}
+
+void SystemDataView::listSnapshots(std::function<void(std::vector<LocalSnapshot>&, uint64_t ticket)> then) {
+  const uint64_t ticket = ++snapshotTicket_;
+  auto list = loaders_.listSnapshots;
+  work_->run<std::vector<LocalSnapshot>>(
+      [list] { return list ? list() : std::vector<LocalSnapshot>(); },
+      [then = std::move(then), ticket](std::vector<LocalSnapshot>& snapshots) { then(snapshots, ticket); });
+}
+
+void SystemDataView::deleteSnapshot(const LocalSnapshot& snapshot) {
+  auto remove = loaders_.deleteSnapshot;
+  work_->run<std::optional<std::string>>(
+      [remove, snapshot]() -> std::optional<std::string> {
+        // Without a way to delete, nothing was deleted: never report success.
+        if (!remove) return std::string(kCouldNotDeleteSnapshotMessage);
+        return remove(snapshot);
+      },
+      [this](std::optional<std::string>& failure) {
+        showSnapshotMessage(failure);
+        listSnapshots([this](std::vector<LocalSnapshot>& snapshots, uint64_t ticket) {
+          showSnapshots(std::move(snapshots), ticket);
+          state().refreshVolume();
+        });
+      });
+}
+
+void SystemDataView::showParts(std::vector<SystemDataPart> parts) {
+  parts_ = std::move(parts);
+  removeRows(partRows_);
+  const int64_t scale = systemDataBarScale(parts_);
+  QWidget* host = partRows_->parentWidget();
+  for (const SystemDataPart& part : parts_) {
+    partRows_->addWidget(new SystemDataPartRow(part, scale, host));
+    partRows_->addWidget(new RowDivider(host));
+  }
+  syncTiles();
+  syncLoading();
+  emit partsChanged();
+}
+
+void SystemDataView::showSnapshots(std::vector<LocalSnapshot> snapshots, uint64_t ticket) {
+  // A listing started before the one shown (a deletion's, during a refresh) is already out of date.
+  if (ticket < shownSnapshotTicket_) return;
+  shownSnapshotTicket_ = ticket;
+  snapshots_ = std::move(snapshots);
+  removeRows(snapshotRows_);
+  QWidget* host = snapshotRows_->parentWidget();
+  for (const LocalSnapshot& snapshot : snapshots_) {
+    auto* row = new QWidget(host);
+    row->setObjectName(QLatin1String(names::systemDataSnapshotRow));
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(8);
+    auto* symbol = new SymbolView(QStringLiteral("clock.arrow.circlepath"), 14, row);
+    Theme::setForeground(symbol, Tone::secondary);
+    line->addWidget(symbol);
+    auto* title = textLabel(snapshotRowTitle(snapshot), TextStyle::body, row);
+    title->setObjectName(QLatin1String(names::systemDataSnapshotTitle));
+    title->setWordWrap(false);
+    line->addWidget(title, 1);
+    auto* remove = new QPushButton(tr("Delete\u2026"), row);
+    remove->setObjectName(QLatin1String(names::systemDataSnapshotDelete));
+    remove->setAutoDefault(false);
+    connect(remove, &QPushButton::clicked, this, [this, snapshot] { deleteSnapshot(snapshot); });
+    line->addWidget(remove);
+    snapshotRows_->addWidget(row);
+  }
+  noSnapshots_->setVisible(snapshots_.empty());
+  syncTiles();
+  emit snapshotsChanged();
+}
+
+void SystemDataView::showSnapshotMessage(const std::optional<std::string>& failure) {
+  snapshotMessage_ = snapshotDeletionMessage(failure);
+  snapshotMessageLabel_->setText(snapshotMessage_.value_or(QString()));
+  snapshotMessageLabel_->setVisible(snapshotMessage_.has_value());
+  emit snapshotMessageChanged();
+}
+
+void SystemDataView::syncTiles() {
+  const auto& volume = state().volume();
+  tiles_->setVisible(volume.has_value());
+  if (!volume) return;
+  const SystemDataTiles texts = systemDataTiles(*volume, snapshots_.size(), parts_);
+  purgeable_->setValue(texts.purgeable);
+  snapshotCount_->setValue(texts.snapshots);
+  measured_->setValue(texts.measured);
+}
+
+void SystemDataView::syncLoading() {
+  refresh_->setEnabled(!loading());
+  partsSpinner_->setVisible(loading() && parts_.empty());
+}
+
+}  // namespace tolvex

@@ -1,0 +1,204 @@
+// Grabs of the Login Items and System Data screens in the main window, for looking at them (not run
+// by default):
+//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*SystemScreensGallery*'
+// The screens are given what a typical Mac would show: launch agents of well-known applications
+// (one left behind by a removed application), the parts of System Data with plausible sizes and a
+// few local snapshots.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QScrollArea>
+#include <mutex>
+#include <set>
+
+#include "app/ObjectNames.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/SectionRouter.h"
+#include "app/theme/Appearance.h"
+#include "support/qt/AppFixture.h"
+#include "views/ExplorerFixture.h"
+#include "views/cleanup/LaunchItemList.h"
+#include "views/cleanup/LoginItemsView.h"
+#include "views/cleanup/SystemDataView.h"
+
+using namespace tolvex;
+using namespace tolvex::test;
+using Scope = LaunchItem::Scope;
+
+namespace {
+
+constexpr int64_t kGB = 1'000'000'000;
+
+LaunchItem agent(Scope scope, const std::string& label, std::optional<std::string> program,
+                 std::optional<std::string> owner, std::optional<std::string> ownerPath, bool atLoad, bool keepAlive,
+                 bool orphan = false) {
+  LaunchItem item;
+  const char* folder = scope == Scope::userAgent     ? "/Users/me/Library/LaunchAgents/"
+                       : scope == Scope::systemAgent ? "/Library/LaunchAgents/"
+                                                     : "/Library/LaunchDaemons/";
+  item.path = folder + label + ".plist";
+  item.label = label;
+  item.program = std::move(program);
+  item.scope = scope;
+  item.runAtLoad = atLoad;
+  item.keepAlive = keepAlive;
+  item.ownerName = std::move(owner);
+  item.ownerPath = std::move(ownerPath);
+  item.isOrphan = orphan;
+  return item;
+}
+
+std::vector<LaunchItem> typicalLaunchItems() {
+  std::vector<LaunchItem> items = {
+      agent(Scope::userAgent, "com.adobe.GC.Invoker-1.0",
+            "/Library/Application Support/Adobe/AdobeGCClient/AGCInvokerUtility", {}, {}, true, false, true),
+      agent(Scope::userAgent, "com.apple.CSConfigDotMacCert-me@icloud.com-SharedServices.Agent",
+            "/System/Library/PrivateFrameworks/DotMacConfig.framework/Resources/dmc-agent", {}, {}, false, false),
+      agent(Scope::userAgent, "com.google.keystone.agent",
+            "/Users/me/Library/Google/GoogleSoftwareUpdate/GoogleSoftwareUpdate.bundle/Contents/Resources/"
+            "GoogleSoftwareUpdateAgent.app/Contents/MacOS/GoogleSoftwareUpdateAgent",
+            "GoogleSoftwareUpdateAgent",
+            "/Users/me/Library/Google/GoogleSoftwareUpdate/GoogleSoftwareUpdate.bundle/Contents/Resources/"
+            "GoogleSoftwareUpdateAgent.app",
+            true, false),
+      agent(Scope::userAgent, "com.spotify.webhelper", "/Applications/Spotify.app/Contents/MacOS/SpotifyWebHelper",
+            "Spotify", "/Applications/Spotify.app", true, true),
+      agent(Scope::systemAgent, "com.microsoft.update.agent",
+            "/Library/Application Support/Microsoft/MAU2.0/Microsoft AutoUpdate.app/Contents/MacOS/Microsoft Update "
+            "Assistant.app/Contents/MacOS/Microsoft Update Assistant",
+            "Microsoft AutoUpdate", "/Library/Application Support/Microsoft/MAU2.0/Microsoft AutoUpdate.app", false,
+            false),
+      agent(Scope::systemAgent, "org.macosforge.xquartz.startx", "/opt/X11/libexec/launchd_startx", {}, {}, true,
+            false),
+      agent(Scope::systemDaemon, "com.apple.installer.osmessagetracing",
+            "/System/Library/PrivateFrameworks/OSInstaller.framework/Resources/OSMessageTracer", {}, {}, true, false),
+      agent(Scope::systemDaemon, "com.docker.vmnetd", "/Library/PrivilegedHelperTools/com.docker.vmnetd", "Docker",
+            "/Applications/Docker.app", false, true),
+      agent(Scope::systemDaemon, "us.zoom.ZoomDaemon",
+            "/Applications/zoom.us.app/Contents/Library/LaunchServices/us.zoom.ZoomDaemon", "zoom.us",
+            "/Applications/zoom.us.app", true, true),
+  };
+  std::stable_sort(items.begin(), items.end(), launchItemOrder);
+  return items;
+}
+
+std::vector<SystemDataPart> typicalParts() {
+  const std::map<std::string, int64_t> sizes = {
+      {"vm", 6'442'450'944},      {"tmp", 3'120'000'000},       {"assets", 9'810'000'000}, {"updates", 2'310'000'000},
+      {"simulators", 18'640'000'000}, {"spotlight", 1'240'000'000}, {"caches", 851'000'000}, {"logs", 412'000'000}};
+  std::vector<SystemDataPart> parts;
+  for (const SystemDataPart::Row& row : SystemDataPart::all()) {
+    SystemDataPart part{row.id, row.title, row.explanation, row.advice, sizes.at(row.id), row.path, row.risk,
+                        row.symbol};
+    if (row.id == "spotlight") part.path.reset();
+    parts.push_back(part);
+  }
+  sortSystemDataParts(parts);
+  return parts;
+}
+
+std::vector<LocalSnapshot> typicalSnapshots() {
+  return {{"com.apple.TimeMachine.2024-11-08-141502.local", 1'731'075'302},
+          {"com.apple.TimeMachine.2024-11-08-131455.local", 1'731'071'695},
+          {"com.apple.TimeMachine.2024-11-08-121449.local", 1'731'068'089},
+          {"com.apple.os.update-1F3C0A9D82B4E6", std::nullopt}};
+}
+
+void grab(MainWindow& window, QWidget* screen, const QString& stem) {
+  for (QSize size : {QSize(1040, 680), QSize(1400, 900)}) {
+    window.resize(size);
+    for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+      Appearance::apply(look);
+      waitUntil([] { return false; }, 120);
+      const QString name = stem + "-" + QString::number(size.width()) + "-" + rawValue(look);
+      window.grab().save(name + ".png");
+      if (auto* scroll = screen->findChild<QScrollArea*>()) scroll->widget()->grab().save(name + "-full.png");
+    }
+  }
+  Appearance::apply(AppAppearance::light);
+}
+
+}  // namespace
+
+TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) {
+  const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-system"));
+  QDir().mkpath(dir);
+  FakeServices services;
+
+  struct Variant {
+    const char* name;
+    bool empty;
+    bool outcome;
+    bool loading = false;  // the loaders are held until the grabs are made
+  };
+  for (const Variant& v : {Variant{"full", false, false}, Variant{"outcome", false, true}, Variant{"empty", true, false},
+                           Variant{"loading", true, false, true}}) {
+    auto held = std::make_shared<Gate>();
+    if (!v.loading) held->open();
+    AppFixture fixture;
+    AppEnvironment env = fixture.environment();
+    env.readVolume = [] { return std::optional<VolumeInfo>(VolumeInfo{"Macintosh HD", 994'662'584'320, 212'400'000'000, 236'420'000'000}); };
+    AppState state(env);
+    waitUntil([&] { return !state.isRestoringScan(); });
+    MainWindow window(state);
+    const bool empty = v.empty;
+    // Items removed from the fixture's list stay removed (a user agent goes; a shared item's
+    // administrator prompt is cancelled).
+    auto removed = std::make_shared<std::set<std::string>>();
+    auto mutex = std::make_shared<std::mutex>();
+    window.router()->setFactory([empty, removed, mutex, held](AppSection section, AppState& s) -> QWidget* {
+      if (section == AppSection::loginItems) {
+        LoginItemsLoaders loaders{[empty, removed, mutex, held] {
+                                    held->wait();
+                                    std::vector<LaunchItem> items;
+                                    std::lock_guard lock(*mutex);
+                                    for (LaunchItem& item : empty ? std::vector<LaunchItem>() : typicalLaunchItems())
+                                      if (!removed->contains(item.path)) items.push_back(std::move(item));
+                                    return items;
+                                  },
+                                  [removed, mutex](const LaunchItem& item) -> std::optional<std::string> {
+                                    if (item.scope != Scope::userAgent) return std::string("Cancelled.");
+                                    std::lock_guard lock(*mutex);
+                                    removed->insert(item.path);
+                                    return std::nullopt;
+                                  }};
+        return new LoginItemsView(s, loaders);
+      }
+      if (section == AppSection::systemData) {
+        SystemDataLoaders loaders{[empty, held](const ScanResult*) {
+                                    held->wait();
+                                    return empty ? std::vector<SystemDataPart>() : typicalParts();
+                                  },
+                                  [empty] { return empty ? std::vector<LocalSnapshot>() : typicalSnapshots(); },
+                                  [](const LocalSnapshot&) { return std::optional<std::string>("Cancelled."); }};
+        return new SystemDataView(s, loaders);
+      }
+      return SectionRouter::makeScreen(section, s);
+    });
+    window.show();
+
+    state.setSection(AppSection::loginItems);
+    auto* logins = qobject_cast<LoginItemsView*>(window.router()->currentScreen());
+    ASSERT_TRUE(logins);
+    if (!v.loading) waitUntil([&] { return !logins->loading(); });
+    if (v.outcome) {
+      logins->list()->selectPath(logins->items().at(3).path);
+      logins->remove(logins->items().at(4));
+      waitUntil([&] { return logins->message().has_value() && !logins->loading(); });
+    }
+    grab(window, logins, dir + "/login-" + v.name);
+
+    state.setSection(AppSection::systemData);
+    auto* data = qobject_cast<SystemDataView*>(window.router()->currentScreen());
+    ASSERT_TRUE(data);
+    if (!v.loading) waitUntil([&] { return !data->loading(); });
+    if (v.outcome) {
+      data->deleteSnapshot(data->snapshots().front());
+      waitUntil([&] { return data->snapshotMessage().has_value(); });
+    }
+    grab(window, data, dir + "/system-" + v.name);
+    held->open();
+    waitUntil([&] { return !data->loading(); });
+    state.waitForBackgroundWork();
+  }
+}
