@@ -1,6 +1,8 @@
 // Grabs of the settings window and the menu-bar panel for looking at them (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_app --gtest_also_run_disabled_tests --gtest_filter='*SettingsGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x test_app --gtest_filter='*SettingsGallery*'
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QTabWidget>
@@ -37,7 +39,8 @@ void grabBothLooks(QWidget* widget, const QString& name) {
 
 }  // namespace
 
-TEST(SettingsGallery, DISABLED_GrabsEveryTabAndThePanel) {
+TEST(SettingsGallery, GrabsEveryTabAndThePanel) {
+  TOLVEX_GALLERY_ONLY();
   AppFixture f;
   f.setSetting(keys::excludedPaths, QStringLiteral("/Users/Shared/VMs\n/home/me/Projects/build-cache\n/srv/backups/"
                                                    "a-rather-long-folder-name-that-needs-more-room-than-the-list-has"));

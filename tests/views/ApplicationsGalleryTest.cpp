@@ -1,8 +1,10 @@
 // Grabs of the Applications and App Leftovers screens in the main window, for looking at them (not
 // run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*ApplicationsGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_filter='*ApplicationsGallery*'
 // The applications and leftovers are those of a typical Mac; the inspector shows the selected one.
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 
@@ -74,7 +76,8 @@ std::vector<Leftover> typicalLeftovers() {
 
 }  // namespace
 
-TEST(ApplicationsGallery, DISABLED_GrabsTheScreensInLightAndDark) {
+TEST(ApplicationsGallery, GrabsTheScreensInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-apps"));
   QDir().mkpath(dir);
   AppFixture fixture;

@@ -1,6 +1,8 @@
 // Grabs of the Junk and Duplicates screens over fixture data, for looking at them (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*CleanupGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_filter='*CleanupGallery*'
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -51,7 +53,8 @@ void makeJunk(const AppFixture& f) {
 
 }  // namespace
 
-TEST(CleanupGallery, DISABLED_GrabsJunkAndDuplicatesInLightAndDark) {
+TEST(CleanupGallery, GrabsJunkAndDuplicatesInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-cleanup"));
   QDir().mkpath(dir);
   AppFixture f;

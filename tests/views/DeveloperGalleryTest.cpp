@@ -1,6 +1,8 @@
 // Grabs of the Developer screen with its virtual disks card, for looking at them (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*DeveloperGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_filter='*DeveloperGallery*'
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -18,7 +20,8 @@
 using namespace tolvex;
 using namespace tolvex::test;
 
-TEST(DeveloperGallery, DISABLED_GrabsTheScreenInLightAndDark) {
+TEST(DeveloperGallery, GrabsTheScreenInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-developer"));
   QDir().mkpath(dir);
   struct Look {

@@ -132,14 +132,9 @@ TEST(JunkPlan, EachItemGoesAsItsRuleSaysAndAnItemOfAnUnknownRuleIsLeftOut) {
   EXPECT_TRUE(junkPlanItems({&orphan}).empty());
 }
 
-TEST(JunkTexts, CountsSymbolsAndTheMoreLine) {
+TEST(JunkTexts, CountsAndTheMoreLine) {
   EXPECT_EQ(junkItemCountText(1234), QStringLiteral("1,234 items"));
   EXPECT_EQ(junkMoreText(1), QStringLiteral("\u2026 and 1 more"));
-  const std::pair<JunkGroup, const char*> symbols[] = {
-      {JunkGroup::system, "sparkles"},  {JunkGroup::trash, "trash.fill"},     {JunkGroup::mail, "paperclip"},
-      {JunkGroup::developer, "hammer.fill"}, {JunkGroup::devices, "iphone"}, {JunkGroup::downloads, "arrow.down.circle.fill"},
-  };
-  for (const auto& [group, symbol] : symbols) EXPECT_EQ(junkGroupSymbol(group), QLatin1String(symbol));
 }
 
 }  // namespace

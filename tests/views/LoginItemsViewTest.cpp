@@ -94,7 +94,7 @@ struct LaunchFolders {
   }
   std::string write(Scope scope, const std::string& name, const std::string& bytes) {
     const std::string path = folder(scope) + "/" + name;
-    makeFolders(folder(scope));
+    EXPECT_TRUE(makeFolders(folder(scope)));
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path;
   }

@@ -1,10 +1,12 @@
 // Grabs of the Login Items and System Data screens in the main window, for looking at them (not run
 // by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_also_run_disabled_tests --gtest_filter='*SystemScreensGallery*'
+//   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_filter='*SystemScreensGallery*'
 // The screens are given what a typical Mac would show: launch agents of well-known applications
 // (one left behind by a removed application), the parts of System Data with plausible sizes and a
 // few local snapshots.
 #include <gtest/gtest.h>
+
+#include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QScrollArea>
@@ -120,7 +122,8 @@ void grab(MainWindow& window, QWidget* screen, const QString& stem) {
 
 }  // namespace
 
-TEST(SystemScreensGallery, DISABLED_GrabsLoginItemsAndSystemDataInLightAndDark) {
+TEST(SystemScreensGallery, GrabsLoginItemsAndSystemDataInLightAndDark) {
+  TOLVEX_GALLERY_ONLY();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-system"));
   QDir().mkpath(dir);
   FakeServices services;

@@ -133,7 +133,7 @@ void AppLeftoversView::load() { state().loadLeftovers(); }
 
 void AppLeftoversView::setSortOrder(LeftoverSortOrder order) {
   sortOrder_ = order.empty() ? defaultLeftoverSortOrder() : std::move(order);
-  refresh();
+  refreshNow();
 }
 
 void AppLeftoversView::refresh() {

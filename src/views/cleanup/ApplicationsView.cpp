@@ -124,7 +124,7 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
   });
   connect(table_, &RecordTable::recordSelectionChanged, this, [this] {
     runningRead_.invalidate();  // a newly selected application is judged on the processes of now
-    refresh();
+    refreshNow();
   });
   faces_->addWidget(table_);
   column->addWidget(faces_, 1);
@@ -173,7 +173,7 @@ QWidget* ApplicationsView::headerRow() {
   fieldRow->addWidget(search_, 1);
   connect(search_, &QLineEdit::textEdited, this, [this](const QString& text) {
     filters_.query = text;
-    refresh();
+    refreshNow();
   });
   row->addWidget(field, 1);
 
@@ -182,7 +182,7 @@ QWidget* ApplicationsView::headerRow() {
   hideApple_->setChecked(filters_.hideApple);
   connect(hideApple_, &QCheckBox::clicked, this, [this](bool on) {
     filters_.hideApple = on;
-    refresh();
+    refreshNow();
   });
   row->addWidget(hideApple_);
   unusedOnly_ = new QCheckBox(tr("Unused for 3 months"), box);
@@ -190,7 +190,7 @@ QWidget* ApplicationsView::headerRow() {
   unusedOnly_->setChecked(filters_.unusedOnly);
   connect(unusedOnly_, &QCheckBox::clicked, this, [this](bool on) {
     filters_.unusedOnly = on;
-    refresh();
+    refreshNow();
   });
   row->addWidget(unusedOnly_);
   row->addStretch(1);
@@ -224,7 +224,7 @@ void ApplicationsView::uninstall(const InstalledApp& app) { state().planUninstal
 
 void ApplicationsView::setSortOrder(AppSortOrder order) {
   sortOrder_ = order.empty() ? defaultAppSortOrder() : std::move(order);
-  refresh();
+  refreshNow();
 }
 
 std::optional<std::string> ApplicationsView::selection() const {

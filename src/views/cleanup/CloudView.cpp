@@ -52,14 +52,14 @@ CloudView::CloudView(AppState& state, QWidget* parent) : Screen(state, parent) {
   connect(refresh_, &QPushButton::clicked, this, &CloudView::load);
   // The list reads the report in place: a new one is taken in at once, before anything repaints.
   connect(&state, &AppState::cloudChanged, this, [this] {
-    if (appeared_) refresh();
+    if (appeared_) refreshNow();
   });
   connect(list_, &CloudList::disclosureToggled, this, &CloudView::toggleFolder);
   connect(list_, &CloudList::folderChecked, this, &CloudView::setFolderSelected);
   connect(list_, &CloudList::fileChecked, this, &CloudView::setFileSelected);
   connect(bar_, &SelectionBar::clearRequested, this, [this] {
     selected_.clear();
-    refresh();
+    refreshNow();
   });
   connect(bar_, &SelectionBar::actionRequested, this, &CloudView::confirmRemoval);
 }
@@ -147,18 +147,18 @@ void CloudView::load() { state().loadCloud(); }
 
 void CloudView::toggleFolder(const std::string& folderPath) {
   if (!expanded_.erase(folderPath)) expanded_.insert(folderPath);
-  refresh();
+  refreshNow();
 }
 
 void CloudView::setFolderSelected(const CloudFolder& folder, bool on) {
   selected_ = cloudFolderToggled(folder, std::move(selected_), on);
-  refresh();
+  refreshNow();
 }
 
 void CloudView::setFileSelected(const std::string& path, bool on) {
   if (on) selected_.insert(path);
   else selected_.erase(path);
-  refresh();
+  refreshNow();
 }
 
 void CloudView::confirmRemoval() {
@@ -191,7 +191,7 @@ void CloudView::removeDownloads() {
   const auto files = cloudSelectedFiles(state().cloud(), selected_);
   state().evictCloudDownloads(files);
   selected_.clear();
-  refresh();
+  refreshNow();
 }
 
 void CloudView::pruneSelection() {

@@ -21,6 +21,7 @@
 #include "platform/Paths.h"
 #include "views/analysis/logic/NodeLists.h"
 #include "views/cleanup/CleanupPieces.h"
+#include "views/cleanup/logic/ReviewGroups.h"
 
 namespace tolvex {
 

@@ -95,18 +95,6 @@ std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items, c
   return plan;
 }
 
-QString junkGroupSymbol(JunkGroup group) {
-  switch (group) {
-    case JunkGroup::system: return QStringLiteral("sparkles");
-    case JunkGroup::trash: return QStringLiteral("trash.fill");
-    case JunkGroup::mail: return QStringLiteral("paperclip");
-    case JunkGroup::developer: return QStringLiteral("hammer.fill");
-    case JunkGroup::devices: return QStringLiteral("iphone");
-    case JunkGroup::downloads: return QStringLiteral("arrow.down.circle.fill");
-  }
-  return {};
-}
-
 QString junkItemCountText(int64_t count) { return tr("%1 items").arg(countText(count)); }
 
 QString junkMoreText(int64_t count) { return tr("\u2026 and %1 more").arg(countText(count)); }

@@ -59,8 +59,6 @@ StringSet prunedJunkSelection(const StringSet& selected, const std::vector<JunkF
 std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items,
                                     const std::vector<JunkRule>& rules = JunkRule::all());
 
-// The symbol of a category's section header.
-QString junkGroupSymbol(JunkGroup group);
 // "%lld items" and "… and %lld more".
 QString junkItemCountText(int64_t count);
 QString junkMoreText(int64_t count);
