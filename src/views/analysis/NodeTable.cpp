@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "app/components/SelectionTint.h"
 #include "app/components/FileIcon.h"
 #include "app/components/FocusRing.h"
 #include "app/components/RiskBadge.h"
@@ -344,19 +345,7 @@ NodeTable::NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget
   applySelectionColors();
 }
 
-void NodeTable::applySelectionColors() {
-  // Selected rows are tinted with the highlight colour and keep their own text colours, so the
-  // coloured bars, dots and badges stay readable on them.
-  const QPalette app = QApplication::palette(this);
-  QColor tint = app.color(QPalette::Highlight);
-  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
-  QPalette own = palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    own.setColor(group, QPalette::Highlight, tint);
-    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
-  }
-  setPalette(own);
-}
+void NodeTable::applySelectionColors() { applySelectionTint(this); }
 
 void NodeTable::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);

@@ -9,6 +9,7 @@
 #include <QProxyStyle>
 #include <algorithm>
 
+#include "app/components/SelectionTint.h"
 #include "app/ObjectNames.h"
 #include "app/UiText.h"
 #include "app/components/ElidedLabel.h"
@@ -381,18 +382,7 @@ void DevItemTable::fitColumns() {
   for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
 }
 
-void DevItemTable::applySelectionColors() {
-  // Selected rows are tinted with the highlight colour and keep their own text colours.
-  const QPalette app = QApplication::palette(this);
-  QColor tint = app.color(QPalette::Highlight);
-  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
-  QPalette own = palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    own.setColor(group, QPalette::Highlight, tint);
-    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
-  }
-  setPalette(own);
-}
+void DevItemTable::applySelectionColors() { applySelectionTint(this); }
 
 void DevItemTable::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <utility>
 
+#include "app/components/SelectionTint.h"
 #include "app/UiText.h"
 #include "app/theme/Theme.h"
 #include "engines/DeletionHistory.h"
@@ -290,18 +291,7 @@ void HistoryTable::fitColumns() {
   for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
 }
 
-void HistoryTable::applySelectionColors() {
-  // Highlighted rows keep their own text colours, so "Restored" stays green on them.
-  const QPalette app = QApplication::palette(this);
-  QColor tint = app.color(QPalette::Highlight);
-  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
-  QPalette own = palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    own.setColor(group, QPalette::Highlight, tint);
-    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
-  }
-  setPalette(own);
-}
+void HistoryTable::applySelectionColors() { applySelectionTint(this); }
 
 void HistoryTable::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "app/components/SelectionTint.h"
 #include "app/theme/Theme.h"
 #include "views/analysis/logic/NodeLists.h"
 
@@ -115,18 +116,7 @@ RecordTable::RecordTable(std::vector<RecordColumn> columns, int rowHeight, bool 
   applySelectionColors();
 }
 
-void RecordTable::applySelectionColors() {
-  // Selected rows are tinted and keep their own text colours, so bars and warnings stay readable.
-  const QPalette app = QApplication::palette(this);
-  QColor tint = app.color(QPalette::Highlight);
-  tint.setAlphaF(Theme::isDark(app) ? 0.42f : 0.2f);
-  QPalette own = palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    own.setColor(group, QPalette::Highlight, tint);
-    own.setColor(group, QPalette::HighlightedText, app.color(group, QPalette::Text));
-  }
-  setPalette(own);
-}
+void RecordTable::applySelectionColors() { applySelectionTint(this); }
 
 void RecordTable::changeEvent(QEvent* event) {
   QTableView::changeEvent(event);
