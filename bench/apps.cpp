@@ -41,9 +41,15 @@ void file(const std::string& path, size_t bytes) {
 
 std::string infoPlist(const std::string& identifier, const std::string& name) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-         "<key>CFBundleIdentifier</key><string>" + identifier + "</string>"
-         "<key>CFBundleName</key><string>" + name + "</string>"
-         "<key>CFBundleExecutable</key><string>" + name + "</string>"
+         "<key>CFBundleIdentifier</key><string>" +
+         identifier +
+         "</string>"
+         "<key>CFBundleName</key><string>" +
+         name +
+         "</string>"
+         "<key>CFBundleExecutable</key><string>" +
+         name +
+         "</string>"
          "<key>CFBundleShortVersionString</key><string>1.0</string></dict></plist>";
 }
 
@@ -70,13 +76,12 @@ int main(int argc, char** argv) {
   }
   for (int i = 0; i < orphans; ++i)
     file(home + "/Library/Caches/com.gone" + std::to_string(i) + ".Tool/c", i % 2 ? 100'000 : 1'000);
-  const InventoryContext context = InventoryContext::forPlaces(home, {folder, home + "/Applications", folder + "/Utilities"});
+  const InventoryContext context =
+      InventoryContext::forPlaces(home, {folder, home + "/Applications", folder + "/Utilities"});
 
   std::vector<InstalledApp> inventory;
   const double inventoryTime = best(3, [&] { inventory = AppInventory::installedApps(context); });
-  const double duTime = best(3, [&] {
-    runProcess({"du", "-s", "--block-size=1", folder, home + "/Library"});
-  });
+  const double duTime = best(3, [&] { runProcess({"du", "-s", "--block-size=1", folder, home + "/Library"}); });
   std::vector<Leftover> leftovers;
   const double leftoverTime = best(3, [&] { leftovers = AppInventory::findLeftovers(inventory, context); });
 

@@ -63,12 +63,13 @@ bool run(const std::vector<std::string>& argv, const std::string& in, const std:
 // vocabulary mixed with numbers and hashes, large files with extensions, plausible sizes and dates.
 ScanResult buildTree(size_t target) {
   static const char* const folderWords[] = {
-      "src", "lib", "node_modules", "Library", "Caches", "cache", "share", "include", "build", "dist",
-      "Documents", "Pictures", "Music", "Projects", "objects", "pack", "tmp", "logs", "config", "data",
-      "assets", "images", "test", "tests", "vendor", "python3.11", "site-packages", "__pycache__", ".git", "bin"};
+      "src",    "lib",        "node_modules",  "Library",     "Caches", "cache",    "share",   "include",
+      "build",  "dist",       "Documents",     "Pictures",    "Music",  "Projects", "objects", "pack",
+      "tmp",    "logs",       "config",        "data",        "assets", "images",   "test",    "tests",
+      "vendor", "python3.11", "site-packages", "__pycache__", ".git",   "bin"};
   static const char* const fileWords[] = {"IMG_", "video-", "backup-", "archive-", "dump-", "photo-", "track-"};
-  static const char* const extensions[] = {".jpg", ".mp4", ".tar.gz", ".zip", ".iso", ".mov", ".pdf", ".pack",
-                                           ".bin", ".db"};
+  static const char* const extensions[] = {".jpg", ".mp4", ".tar.gz", ".zip", ".iso",
+                                           ".mov", ".pdf", ".pack",   ".bin", ".db"};
   std::mt19937_64 random(42);
   auto pick = [&](uint64_t n) { return static_cast<size_t>(random() % n); };
 
@@ -92,21 +93,24 @@ ScanResult buildTree(size_t target) {
       if (isFolder) {
         switch (pick(4)) {
           case 0: name = folderWords[pick(std::size(folderWords))]; break;
-          case 1: name = std::string(folderWords[pick(std::size(folderWords))]) + "-" + std::to_string(pick(1000)); break;
+          case 1:
+            name = std::string(folderWords[pick(std::size(folderWords))]) + "-" + std::to_string(pick(1000));
+            break;
           case 2: {
             char hex[17];
             std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(random()));
             name = std::string(hex, 2 + pick(14));
             break;
           }
-          default: name = "v" + std::to_string(pick(10)) + "." + std::to_string(pick(30)) + "." + std::to_string(pick(100));
+          default:
+            name = "v" + std::to_string(pick(10)) + "." + std::to_string(pick(30)) + "." + std::to_string(pick(100));
         }
       } else {
         const size_t e = pick(std::size(extensions));
         name = std::string(fileWords[pick(std::size(fileWords))]) + std::to_string(pick(100000)) + extensions[e];
-        static const FileKind kinds[] = {FileKind::image, FileKind::video, FileKind::archive, FileKind::archive,
+        static const FileKind kinds[] = {FileKind::image,     FileKind::video, FileKind::archive,  FileKind::archive,
                                          FileKind::diskImage, FileKind::video, FileKind::document, FileKind::other,
-                                         FileKind::other, FileKind::other};
+                                         FileKind::other,     FileKind::other};
         kind = kinds[e];
       }
       FileNode* node = result.tree->make(std::move(name), folder, isFolder, false, kind,
@@ -196,7 +200,8 @@ int main(int argc, char** argv) {
 
   ScanResult result;
   const double buildTime = seconds([&] { result = buildTree(target); });
-  std::printf("tree: %zu nodes (%zu files), built in %.2f s\n", result.tree->nodeCount(), result.files.size(), buildTime);
+  std::printf("tree: %zu nodes (%zu files), built in %.2f s\n", result.tree->nodeCount(), result.files.size(),
+              buildTime);
 
   std::string stream;
   const double serialize = best(3, [&] { stream = scanArchiveBytes(result, ScanTarget::wholeDisk()); });
@@ -236,15 +241,17 @@ int main(int argc, char** argv) {
               static_cast<double>(stream.size()) / static_cast<double>(result.tree->nodeCount()), serialize);
   std::printf("%-10s %12s %8s %12s %12s\n", "", "compressed", "ratio", "encode MB/s", "decode MB/s");
   std::printf("%-10s %12zu %7.2fx %12.1f %12.1f\n", "LZFSE", compressed.size(),
-              static_cast<double>(stream.size()) / static_cast<double>(compressed.size()), size / encode, size / decode);
+              static_cast<double>(stream.size()) / static_cast<double>(compressed.size()), size / encode,
+              size / decode);
   std::printf("%-10s %12zu %7.2fx %12.1f %12.1f\n", "gzip -6/-d", gzSize,
               static_cast<double>(stream.size()) / static_cast<double>(gzSize), size / gzipEncode, size / gzipDecode);
-  std::printf("ours vs gzip: encode %.2fx as fast, decode %.2fx as fast, output %.2fx the size\n",
-              gzipEncode / encode, gzipDecode / decode,
-              static_cast<double>(compressed.size()) / static_cast<double>(gzSize));
+  std::printf("ours vs gzip: encode %.2fx as fast, decode %.2fx as fast, output %.2fx the size\n", gzipEncode / encode,
+              gzipDecode / decode, static_cast<double>(compressed.size()) / static_cast<double>(gzSize));
   std::printf("write archive (stream + compress + atomic write): %.3f s\n", write);
-  std::printf("read archive into a ScanResult (%zu nodes): first %.3f s, best %.3f s (file %.3f, decompress %.3f, "
-              "parse %.3f)\n", readNodes, firstReadTime, readTime, fileTime, inflateTime, parseTime);
+  std::printf(
+      "read archive into a ScanResult (%zu nodes): first %.3f s, best %.3f s (file %.3f, decompress %.3f, "
+      "parse %.3f)\n",
+      readNodes, firstReadTime, readTime, fileTime, inflateTime, parseTime);
   const double fresh = freshProcessRead(archive, 5);
   std::printf("read archive in a fresh process (median of 5): %.3f s (target < 0.3 s: %s)\n", fresh,
               fresh < 0.3 ? "met" : "MISSED");

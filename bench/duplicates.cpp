@@ -32,7 +32,6 @@
 #include "platform/Process.h"
 #include "model/Scanner.h"
 
-
 using namespace tolvex;
 using Clock = std::chrono::steady_clock;
 using Groups = std::set<std::set<std::string>>;
@@ -49,7 +48,9 @@ struct SplitMix {
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
   }
-  int64_t range(int64_t low, int64_t high) { return low + static_cast<int64_t>(next() % static_cast<uint64_t>(high - low)); }
+  int64_t range(int64_t low, int64_t high) {
+    return low + static_cast<int64_t>(next() % static_cast<uint64_t>(high - low));
+  }
 };
 
 std::string contentFor(uint64_t seed, size_t length) {
@@ -119,7 +120,8 @@ Tree generate(const std::string& root, int64_t fileCount) {
 
   // Large files: unique sizes, duplicate groups, same-size pairs that differ early or late, very large ones.
   for (int64_t i = 0; i < scale(1000); ++i)
-    add(place("unique-" + std::to_string(i) + ".bin"), contentFor(seed++, static_cast<size_t>(random.range(kMinimum, kMinimum + (kMinimum >> 3)))));
+    add(place("unique-" + std::to_string(i) + ".bin"),
+        contentFor(seed++, static_cast<size_t>(random.range(kMinimum, kMinimum + (kMinimum >> 3)))));
   for (int64_t g = 0; g < scale(200); ++g) {
     const auto length = static_cast<size_t>(random.range(kMinimum + (kMinimum >> 3), 2 * kMinimum));
     const std::string bytes = contentFor(seed++, length);
@@ -138,7 +140,8 @@ Tree generate(const std::string& root, int64_t fileCount) {
     std::string bytes = contentFor(seed++, length);
     add(place("pair-" + std::to_string(p) + "-a.bin"), bytes);
     const bool late = p % 2 == 0;
-    const auto at = static_cast<size_t>(late ? random.range(65536, static_cast<int64_t>(length)) : random.range(0, 65536));
+    const auto at =
+        static_cast<size_t>(late ? random.range(65536, static_cast<int64_t>(length)) : random.range(0, 65536));
     bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
     add(place("pair-" + std::to_string(p) + "-b.bin"), bytes);
     tree.hashedBytes += 2 * 65536 + (late ? 2 * static_cast<int64_t>(length) : 0);
@@ -241,10 +244,14 @@ int main(int argc, char** argv) {
   std::string parent = tmp && *tmp ? tmp : "/tmp";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--files" && i + 1 < argc) fileCount = std::atoll(argv[++i]);
-    else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
-    else if (arg == "--dir" && i + 1 < argc) parent = argv[++i];
-    else if (arg == "--keep") keep = true;
+    if (arg == "--files" && i + 1 < argc)
+      fileCount = std::atoll(argv[++i]);
+    else if (arg == "--rounds" && i + 1 < argc)
+      rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--dir" && i + 1 < argc)
+      parent = argv[++i];
+    else if (arg == "--keep")
+      keep = true;
     else {
       std::fprintf(stderr, "usage: %s [--files N] [--rounds R] [--dir PARENT] [--keep]\n", argv[0]);
       return 2;
@@ -365,8 +372,9 @@ int main(int argc, char** argv) {
 
   ::unlink(rdfindResults.c_str());
   if (!keep)
-    nftw(root.c_str(), [](const char* path, const struct stat*, int, FTW*) { return ::remove(path), 0; }, 64,
-         FTW_DEPTH | FTW_PHYS);
+    nftw(
+        root.c_str(), [](const char* path, const struct stat*, int, FTW*) { return ::remove(path), 0; }, 64,
+        FTW_DEPTH | FTW_PHYS);
   const bool agree = finderGroups == tree.expected && (!haveRdfind || rdfindGroups == finderGroups) &&
                      (!haveJdupes || jdupesGroups == finderGroups);
   return agree ? 0 : 1;

@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
     const double dec = bestSeconds(5, [&] { ok = lzfseDecode(encoded) == *input; });
     const double mb = static_cast<double>(input->size()) / 1e6;
     std::printf("%-16s %10zu %10zu %10zu %6.2fx %10.1f %10.1f%s\n", name, input->size(), encoded.size(),
-                reference->size(), static_cast<double>(input->size()) / static_cast<double>(encoded.size()),
-                mb / enc, mb / dec, ok ? "" : "  ROUND TRIP FAILED");
+                reference->size(), static_cast<double>(input->size()) / static_cast<double>(encoded.size()), mb / enc,
+                mb / dec, ok ? "" : "  ROUND TRIP FAILED");
     if (!ok) return 1;
   }
   return 0;

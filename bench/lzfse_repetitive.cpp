@@ -45,7 +45,8 @@ std::string deepChainArchive(size_t levels) {
   result.tree = std::make_shared<FileTree>();
   FileNode* node = result.tree->make("/deep", nullptr, true, false, FileKind::other, StorageBucket::other);
   result.root = node;
-  for (size_t i = 0; i < levels; ++i) node = result.tree->make("d", node, true, false, FileKind::other, StorageBucket::other);
+  for (size_t i = 0; i < levels; ++i)
+    node = result.tree->make("d", node, true, false, FileKind::other, StorageBucket::other);
   return scanArchiveBytes(result, ScanTarget::folder("/deep"));
 }
 

@@ -33,7 +33,6 @@ extern char** environ;
 
 #include "model/Scanner.h"
 
-
 using namespace tolvex;
 using Clock = std::chrono::steady_clock;
 
@@ -117,8 +116,8 @@ class Generator {
   }
 
   std::string ext() {
-    static const char* const exts[] = {".js", ".json", ".md", ".txt", ".jpg", ".png", ".py", ".c", "",
-                                       ".html", ".css", ".ts", ".mp3", ".pdf", ".log", ".zip"};
+    static const char* const exts[] = {".js", ".json", ".md",  ".txt", ".jpg", ".png", ".py",  ".c",
+                                       "",    ".html", ".css", ".ts",  ".mp3", ".pdf", ".log", ".zip"};
     return exts[random_() % (sizeof exts / sizeof exts[0])];
   }
 
@@ -133,8 +132,8 @@ int64_t generateHome(const std::string& home, int64_t target, Generator& gen) {
   if (::mkdir(home.c_str(), 0755) != 0) die("mkdir " + home);
   int root = ::open(home.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   const std::vector<const char*> docNames = {"report", "notes", "draft", "scan", "invoice", "photo", "IMG", "song"};
-  const std::vector<const char*> moduleNames = {"index", "lib", "dist", "src", "package", "utils", "types", "test",
-                                                "README", "LICENSE", "core", "helpers"};
+  const std::vector<const char*> moduleNames = {"index", "lib",  "dist",   "src",     "package", "utils",
+                                                "types", "test", "README", "LICENSE", "core",    "helpers"};
   const std::vector<const char*> cacheNames = {"a0", "b1", "c2", "d3", "e4", "f5", "entry", "blob"};
 
   auto share = [&](double part) { return static_cast<int64_t>(static_cast<double>(target) * part); };
@@ -146,9 +145,9 @@ int64_t generateHome(const std::string& home, int64_t target, Generator& gen) {
     int largeEvery;
   };
   const Area areas[] = {
-      {"Documents", 0.06, 30, 6, &docNames, 400},   {"Pictures", 0.04, 60, 5, &docNames, 150},
-      {"Music", 0.02, 20, 8, &docNames, 100},       {"Downloads", 0.003, 40, 4, &docNames, 8},
-      {".cache", 0.15, 40, 16, &cacheNames, 3000},  {".local/share", 0.05, 25, 8, &cacheNames, 2000},
+      {"Documents", 0.06, 30, 6, &docNames, 400},      {"Pictures", 0.04, 60, 5, &docNames, 150},
+      {"Music", 0.02, 20, 8, &docNames, 100},          {"Downloads", 0.003, 40, 4, &docNames, 8},
+      {".cache", 0.15, 40, 16, &cacheNames, 3000},     {".local/share", 0.05, 25, 8, &cacheNames, 2000},
       {"Library/Caches", 0.02, 30, 8, &cacheNames, 0},
   };
   for (const Area& area : areas) {
@@ -367,22 +366,23 @@ void compare(const std::string& label, const std::string& root, int rounds) {
   if (!parallel) die("parallel walk " + root);
   const int64_t nodes = static_cast<int64_t>(first->tree->nodeCount());
   const int64_t held = static_cast<int64_t>(first->tree->memoryBytes() + first->files.capacity() * sizeof(FileNode*));
-  const int64_t entries = first->totalFiles + first->totalDirectories + first->hardLinksSkipped +
-                          first->unreadableDirectories;
+  const int64_t entries =
+      first->totalFiles + first->totalDirectories + first->hardLinksSkipped + first->unreadableDirectories;
   const int64_t ourSize = get(first->root->size), parallelSize = get(parallel->root->size);
   const bool same = ourSize == parallelSize && first->totalFiles == parallel->totalFiles &&
-                    first->hardLinksSkipped == parallel->hardLinksSkipped && nodes == static_cast<int64_t>(parallel->tree->nodeCount());
+                    first->hardLinksSkipped == parallel->hardLinksSkipped &&
+                    nodes == static_cast<int64_t>(parallel->tree->nodeCount());
   std::printf("entries %" PRId64 " (files %" PRId64 ", folders %" PRId64 ", hard links skipped %" PRId64
               ", unreadable %" PRId64 "); nodes %" PRId64 " (file nodes %zu)\n",
               entries, first->totalFiles, first->totalDirectories, first->hardLinksSkipped,
               first->unreadableDirectories, nodes, first->files.size());
   std::printf("size: ours %" PRId64 ", ours in parallel %" PRId64 ", du %" PRId64 " (%s)\n", ourSize, parallelSize,
               duSize, ourSize == duSize && same ? "equal" : "DIFFERENT");
-  std::printf("tree memory: %.1f MB = %.1f bytes/node (nodes %zu bytes each, names, file list); resident growth "
-              "%.1f MB = %.1f bytes/node\n",
-              static_cast<double>(held) / 1e6, static_cast<double>(held) / static_cast<double>(nodes), sizeof(FileNode),
-              static_cast<double>(residentGrowth) / 1e6,
-              static_cast<double>(residentGrowth) / static_cast<double>(nodes));
+  std::printf(
+      "tree memory: %.1f MB = %.1f bytes/node (nodes %zu bytes each, names, file list); resident growth "
+      "%.1f MB = %.1f bytes/node\n",
+      static_cast<double>(held) / 1e6, static_cast<double>(held) / static_cast<double>(nodes), sizeof(FileNode),
+      static_cast<double>(residentGrowth) / 1e6, static_cast<double>(residentGrowth) / static_cast<double>(nodes));
   first.reset();
   parallel.reset();
 
@@ -392,10 +392,14 @@ void compare(const std::string& label, const std::string& root, int rounds) {
       {"ours, parallel", {self, "--walk", root, "0"}, {}, 0, false},
       {"du -s -x", {"du", "-s", "-x", root}, {}, 0, false},
   };
-  if (installed("ncdu")) contenders.push_back({"ncdu -0 -o /dev/null", {"ncdu", "-0", "-o", "/dev/null", root}, {}, 0, false});
-  else std::printf("(ncdu is not installed: left out)\n");
-  if (installed("gdu")) contenders.push_back({"gdu -n -p", {"gdu", "-n", "-p", root}, {}, 0, false});
-  else std::printf("(gdu is not installed: left out)\n");
+  if (installed("ncdu"))
+    contenders.push_back({"ncdu -0 -o /dev/null", {"ncdu", "-0", "-o", "/dev/null", root}, {}, 0, false});
+  else
+    std::printf("(ncdu is not installed: left out)\n");
+  if (installed("gdu"))
+    contenders.push_back({"gdu -n -p", {"gdu", "-n", "-p", root}, {}, 0, false});
+  else
+    std::printf("(gdu is not installed: left out)\n");
 
   for (int r = 0; r < rounds; ++r) {
     // Each round starts with another contender, so none always runs on another's warm-up.
@@ -411,15 +415,16 @@ void compare(const std::string& label, const std::string& root, int rounds) {
   std::printf("%-22s %10s %9s %14s %12s   (%d rounds)\n", "", "median s", "x du", "entries/s", "peak MB", rounds);
   for (const Contender& c : contenders) {
     const double t = median(c.times);
-    std::printf("%-22s %10.3f %9.3f %14.0f %12.1f%s\n", c.name.c_str(), t, t / du,
-                static_cast<double>(entries) / t, static_cast<double>(c.peakBytes) / 1e6, c.failed ? "  (FAILED)" : "");
+    std::printf("%-22s %10.3f %9.3f %14.0f %12.1f%s\n", c.name.c_str(), t, t / du, static_cast<double>(entries) / t,
+                static_cast<double>(c.peakBytes) / 1e6, c.failed ? "  (FAILED)" : "");
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--walk") return walkOnce(argv[2], static_cast<unsigned>(std::atoi(argv[3])));
+  if (argc == 4 && std::string(argv[1]) == "--walk")
+    return walkOnce(argv[2], static_cast<unsigned>(std::atoi(argv[3])));
   if (argc >= 3 && std::string(argv[1]) == "--measure") return measureOnce(argv + 2);
   std::string base;
   int64_t target = 1000000;
@@ -428,12 +433,18 @@ int main(int argc, char** argv) {
   std::vector<std::string> folders;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--entries" && i + 1 < argc) target = std::atoll(argv[++i]);
-    else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
-    else if (arg == "--base" && i + 1 < argc) base = argv[++i];
-    else if (arg == "--keep") keep = true;
-    else if (arg == "--no-home") home = false;
-    else folders.push_back(arg);
+    if (arg == "--entries" && i + 1 < argc)
+      target = std::atoll(argv[++i]);
+    else if (arg == "--rounds" && i + 1 < argc)
+      rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--base" && i + 1 < argc)
+      base = argv[++i];
+    else if (arg == "--keep")
+      keep = true;
+    else if (arg == "--no-home")
+      home = false;
+    else
+      folders.push_back(arg);
   }
   if (folders.empty()) folders.push_back("/usr");
   if (base.empty()) {

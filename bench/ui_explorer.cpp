@@ -70,7 +70,10 @@ void generate(Generated& g, size_t target, uint64_t seed) {
   for (size_t head = 0; head < queue.size() && count < target; ++head) {
     auto [folder, depth] = queue[head];
     const double r = unit(random);
-    const int subfolders = depth < 2 ? 8 + static_cast<int>(r * 8) : (r < 0.6 ? 0 : r < 0.97 ? 1 + static_cast<int>(r * 9) : 40);
+    const int subfolders = depth < 2 ? 8 + static_cast<int>(r * 8)
+                                     : (r < 0.6    ? 0
+                                        : r < 0.97 ? 1 + static_cast<int>(r * 9)
+                                                   : 40);
     const int files = r < 0.02 ? 400 : static_cast<int>(unit(random) * 12);
     for (int i = 0; i < subfolders && count < target; ++i) {
       FileNode* sub = g.tree.make("folder" + std::to_string(i), folder, true, false, FileKind::other,
@@ -113,9 +116,12 @@ int main(int argc, char** argv) {
   int rounds = 31;
   uint64_t seed = 7;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--nodes") && i + 1 < argc) nodes = std::strtoull(argv[++i], nullptr, 10);
-    else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) rounds = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--seed") && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
+    if (!std::strcmp(argv[i], "--nodes") && i + 1 < argc)
+      nodes = std::strtoull(argv[++i], nullptr, 10);
+    else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+      rounds = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--seed") && i + 1 < argc)
+      seed = std::strtoull(argv[++i], nullptr, 10);
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("TOLVEX_NO_ANIMATIONS", "1", 1);
@@ -125,8 +131,8 @@ int main(int argc, char** argv) {
   Generated g;
   const auto built = Clock::now();
   generate(g, nodes, seed);
-  std::printf("tree: %zu nodes (%zu folders, %zu files) in %.0f ms; widest folder: %zu entries\n",
-              g.tree.nodeCount(), g.folders, g.files, ms(Clock::now() - built), g.widest->children.size());
+  std::printf("tree: %zu nodes (%zu folders, %zu files) in %.0f ms; widest folder: %zu entries\n", g.tree.nodeCount(),
+              g.folders, g.files, ms(Clock::now() - built), g.widest->children.size());
 
   // Map: layout, paint, and both together (one frame).
   const QSize mapSize(1200, 800);
@@ -165,9 +171,10 @@ int main(int argc, char** argv) {
       hoverTimes.push_back(ms(Clock::now() - t0));
     }
   }
-  std::printf("map (%zu arcs, 1200x800): layout %.2f ms, paint %.2f ms, layout+paint %.2f ms (target < 16), "
-              "hovered frame %.2f ms\n",
-              arcCount, median(layoutTimes), median(paintTimes), median(frameTimes), median(hoverTimes));
+  std::printf(
+      "map (%zu arcs, 1200x800): layout %.2f ms, paint %.2f ms, layout+paint %.2f ms (target < 16), "
+      "hovered frame %.2f ms\n",
+      arcCount, median(layoutTimes), median(paintTimes), median(frameTimes), median(hoverTimes));
 
   // Table of the widest folder: rows (children still there), sorted by size, into the model.
   NodeTable table({{NodeColumn::name, "Name", NodeKey::name, 220, 340},
@@ -201,7 +208,8 @@ int main(int argc, char** argv) {
     table.render(&screen);
     scrollTimes.push_back(ms(Clock::now() - t0));
   }
-  std::printf("table of %d rows: model %.2f ms (rows, size sort, reset), name sort %.2f ms, one screen after a jump %.2f ms\n",
-              table.model()->rowCount(), median(modelTimes), median(nameSortTimes), median(scrollTimes));
+  std::printf(
+      "table of %d rows: model %.2f ms (rows, size sort, reset), name sort %.2f ms, one screen after a jump %.2f ms\n",
+      table.model()->rowCount(), median(modelTimes), median(nameSortTimes), median(scrollTimes));
   return 0;
 }

@@ -51,8 +51,8 @@ ScanResult generate(size_t files, uint64_t seed) {
   std::mt19937_64 random(seed);
   std::uniform_real_distribution<double> unit(0, 1);
   const char* extensions[] = {"jpg", "mov", "pdf", "mp3", "zip", "dmg", "swift", "bin", "heic", "docx"};
-  const StorageBucket buckets[] = {StorageBucket::images, StorageBucket::video, StorageBucket::documents,
-                                   StorageBucket::audio, StorageBucket::archives, StorageBucket::developer,
+  const StorageBucket buckets[] = {StorageBucket::images,  StorageBucket::video,    StorageBucket::documents,
+                                   StorageBucket::audio,   StorageBucket::archives, StorageBucket::developer,
                                    StorageBucket::appData, StorageBucket::other};
   ScanResult scan;
   scan.tree = std::make_shared<FileTree>();
@@ -62,7 +62,8 @@ ScanResult generate(size_t files, uint64_t seed) {
   scan.files.reserve(files);
   size_t made = 0;
   for (int top = 0; made < files; ++top) {
-    FileNode* a = tree.make("Area" + std::to_string(top), scan.root, true, false, FileKind::other, StorageBucket::other);
+    FileNode* a =
+        tree.make("Area" + std::to_string(top), scan.root, true, false, FileKind::other, StorageBucket::other);
     for (int mid = 0; mid < 30 && made < files; ++mid) {
       const StorageBucket bucket = buckets[random() % std::size(buckets)];
       FileNode* b = tree.make("Project " + std::to_string(mid), a, true, false, FileKind::other, bucket);
@@ -73,7 +74,8 @@ ScanResult generate(size_t files, uint64_t seed) {
           std::string name = "File " + std::to_string(made) + "." + extensions[random() % std::size(extensions)];
           const FileKind kind = kindForFileName(name);
           FileNode* f = tree.make(std::move(name), c, false, false, kind, bucket);
-          const int64_t size = static_cast<int64_t>(524288.0 * std::pow(8192.0, unit(random) * unit(random) * unit(random)));
+          const int64_t size =
+              static_cast<int64_t>(524288.0 * std::pow(8192.0, unit(random) * unit(random) * unit(random)));
           set(f->size, size);
           set(f->logicalSize, size);
           set(f->fileCount, 1);
@@ -138,9 +140,12 @@ int main(int argc, char** argv) {
   int rounds = 11;
   uint64_t seed = 7;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--files") && i + 1 < argc) files = std::strtoull(argv[++i], nullptr, 10);
-    else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) rounds = std::atoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--seed") && i + 1 < argc) seed = std::strtoull(argv[++i], nullptr, 10);
+    if (!std::strcmp(argv[i], "--files") && i + 1 < argc)
+      files = std::strtoull(argv[++i], nullptr, 10);
+    else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
+      rounds = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--seed") && i + 1 < argc)
+      seed = std::strtoull(argv[++i], nullptr, 10);
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("TOLVEX_NO_ANIMATIONS", "1", 1);
@@ -151,8 +156,8 @@ int main(int argc, char** argv) {
 
   const auto built = Clock::now();
   const ScanResult scan = generate(files, seed);
-  std::printf("scan: %zu recorded files, %zu nodes, generated in %.0f ms\n", scan.files.size(),
-              scan.tree->nodeCount(), ms(Clock::now() - built));
+  std::printf("scan: %zu recorded files, %zu nodes, generated in %.0f ms\n", scan.files.size(), scan.tree->nodeCount(),
+              ms(Clock::now() - built));
 
   // The list alone, per filter.
   for (const Named& n : filters()) {
@@ -177,7 +182,8 @@ int main(int argc, char** argv) {
   }
   // The table's sort of the whole list.
   for (const auto& [label, order] : std::vector<std::pair<const char*, SortOrder>>{
-           {"size", defaultSortOrder()}, {"name", {{NodeKey::name, true}, {NodeKey::size, false}}},
+           {"size", defaultSortOrder()},
+           {"name", {{NodeKey::name, true}, {NodeKey::size, false}}},
            {"modified", {{NodeKey::modified, false}, {NodeKey::size, false}}}}) {
     std::vector<double> times;
     for (int r = 0; r < std::max(3, rounds / 3); ++r) {
@@ -240,10 +246,11 @@ int main(int argc, char** argv) {
     }
   }
   std::sort(stalls.begin(), stalls.end());
-  std::printf("screen, filter edit to sorted rows: median %.1f ms, slowest %.1f ms; longest UI-thread stall: "
-              "median %.1f ms, worst %.1f ms (%zu edits)\n",
-              median(rounds_), *std::max_element(rounds_.begin(), rounds_.end()), median(stalls), stalls.back(),
-              rounds_.size());
+  std::printf(
+      "screen, filter edit to sorted rows: median %.1f ms, slowest %.1f ms; longest UI-thread stall: "
+      "median %.1f ms, worst %.1f ms (%zu edits)\n",
+      median(rounds_), *std::max_element(rounds_.begin(), rounds_.end()), median(stalls), stalls.back(),
+      rounds_.size());
 
   // Export text of the whole list (built off the UI thread when the user exports).
   const auto t0 = Clock::now();

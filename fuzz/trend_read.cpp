@@ -26,7 +26,9 @@ void readWriteRead(std::string_view input, Decode decode, Encode encode) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-  if (data[0] & 1) readWriteRead(input, tolvex::decodeSamples, tolvex::encodeSamples);
-  else readWriteRead(input, tolvex::decodeSnapshots, tolvex::encodeSnapshots);
+  if (data[0] & 1)
+    readWriteRead(input, tolvex::decodeSamples, tolvex::encodeSamples);
+  else
+    readWriteRead(input, tolvex::decodeSnapshots, tolvex::encodeSnapshots);
   return 0;
 }

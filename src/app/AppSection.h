@@ -7,14 +7,27 @@ namespace tolvex {
 
 // The fifteen screens of the sidebar, in sidebar order. The raw value of a case is its name.
 enum class AppSection {
-  smartClean, overview, trends, explorer, types, large, systemData, cloud,
-  apps, leftovers, loginItems, junk, developer, duplicates, history
+  smartClean,
+  overview,
+  trends,
+  explorer,
+  types,
+  large,
+  systemData,
+  cloud,
+  apps,
+  leftovers,
+  loginItems,
+  junk,
+  developer,
+  duplicates,
+  history
 };
 
 inline constexpr std::array<AppSection, 15> kAllSections = {
-    AppSection::smartClean, AppSection::overview,  AppSection::trends,     AppSection::explorer,
-    AppSection::types,      AppSection::large,     AppSection::systemData, AppSection::cloud,
-    AppSection::apps,       AppSection::leftovers, AppSection::loginItems, AppSection::junk,
+    AppSection::smartClean, AppSection::overview,   AppSection::trends,     AppSection::explorer,
+    AppSection::types,      AppSection::large,      AppSection::systemData, AppSection::cloud,
+    AppSection::apps,       AppSection::leftovers,  AppSection::loginItems, AppSection::junk,
     AppSection::developer,  AppSection::duplicates, AppSection::history};
 
 QString rawValue(AppSection section);

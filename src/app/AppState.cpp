@@ -80,11 +80,15 @@ void AppState::startUp() {
     if (auto section = appSectionFromRaw(*raw)) section_ = *section;
 
   const QString autoScan = settings_.stringValue(keys::autoScan);
-  if (autoScan == QLatin1String("home")) startScan(ScanTarget::home());
-  else if (autoScan == QLatin1String("disk")) startScan(ScanTarget::wholeDisk());
+  if (autoScan == QLatin1String("home"))
+    startScan(ScanTarget::home());
+  else if (autoScan == QLatin1String("disk"))
+    startScan(ScanTarget::wholeDisk());
   // The folder as a path names it: "/x/proj/" is the folder "/x/proj".
-  else if (autoScan.startsWith(QLatin1Char('/'))) startScan(ScanTarget::folder(withoutTrailingSlashes(autoScan.toStdString())));
-  else restoreLastScan();
+  else if (autoScan.startsWith(QLatin1Char('/')))
+    startScan(ScanTarget::folder(withoutTrailingSlashes(autoScan.toStdString())));
+  else
+    restoreLastScan();
 }
 
 void AppState::tellOfSetAsideFiles() {

@@ -39,7 +39,6 @@ namespace tolvex {
 
 struct RemovedApp;
 
-
 // The one store of the application: every screen reads it and every user action is one of its
 // methods. It lives on the UI thread; long work runs on its thread pools and comes back through
 // queued calls with the store as context. Every change of a published field emits `changed()` and,
@@ -204,16 +203,16 @@ class AppState : public QObject {
   void toastChanged();
   void failuresChanged();
   void volumeChanged();
-  void accessChanged();  // hasFullDiskAccess, showAccessOnboarding
-  void appsChanged();         // apps, appsLoading
-  void leftoversChanged();    // leftovers, leftoversLoading
-  void junkChanged();         // junk, junkLoading
-  void smartCleanChanged();   // smartPhase, smartSelection, lastReport
-  void duplicatesChanged();   // duplicates, duplicatesProgress, isSharingSpace
-  void cloudChanged();        // cloud, cloudLoading
-  void historyChanged();      // the entries of `history()`
+  void accessChanged();      // hasFullDiskAccess, showAccessOnboarding
+  void appsChanged();        // apps, appsLoading
+  void leftoversChanged();   // leftovers, leftoversLoading
+  void junkChanged();        // junk, junkLoading
+  void smartCleanChanged();  // smartPhase, smartSelection, lastReport
+  void duplicatesChanged();  // duplicates, duplicatesProgress, isSharingSpace
+  void cloudChanged();       // cloud, cloudLoading
+  void historyChanged();     // the entries of `history()`
   void removedAppChanged();
-  void scanArchived();   // an archive write finished (tests)
+  void scanArchived();  // an archive write finished (tests)
 
  private:
   void startUp();
@@ -239,7 +238,8 @@ class AppState : public QObject {
                         std::vector<Leftover> leftovers);
   void loadOnce(bool AppState::*flag, void (AppState::*signal)(), std::function<void()> work);
   void afterMinimum(double startedAt, int minimumMs, std::function<void()> then);
-  void publishDuplicates(uint64_t search, const std::shared_ptr<FileTree>& searched, std::vector<DuplicateGroup> groups);
+  void publishDuplicates(uint64_t search, const std::shared_ptr<FileTree>& searched,
+                         std::vector<DuplicateGroup> groups);
   void reportShareSpace(const CloneReport& report, const NodeSelection& selection);
   void reportEviction(const EvictionReport& eviction, CloudReport cloud);
 
@@ -267,10 +267,10 @@ class AppState : public QObject {
   std::vector<std::shared_ptr<PruneWatch>> pruneWatches_;
   std::vector<JunkFinding> junk_;
   bool junkLoading_ = false;
-  uint64_t junkGeneration_ = 0;                  // the latest junk search
+  uint64_t junkGeneration_ = 0;                     // the latest junk search
   std::vector<std::function<void()>> junkWaiters_;  // run when the latest search publishes
-  std::set<std::string> junkPrunedDuringSearch_;  // deleted while the latest search ran
-  bool smartCleanRunning_ = false;                // a Quick Clean search or clean is under way
+  std::set<std::string> junkPrunedDuringSearch_;    // deleted while the latest search ran
+  bool smartCleanRunning_ = false;                  // a Quick Clean search or clean is under way
   SmartPhase smartPhase_ = SmartPhase::idle;
   std::set<std::string> smartSelection_;
   std::optional<DeletionReport> lastReport_;
@@ -290,7 +290,7 @@ class AppState : public QObject {
   std::unique_ptr<RemovedApp> removedApp_;
 
   UiTaskQueue* ui_ = new UiTaskQueue(this);  // results of background work come back through it
-  QThreadPool workPool_;  // file-system work: scans, restores, deletions
+  QThreadPool workPool_;                     // file-system work: scans, restores, deletions
   std::unique_ptr<ArchiveWriter> archiveWriter_;
   std::unique_ptr<BackgroundWriter> storeWriter_ = std::make_unique<BackgroundWriter>();  // history, trends
   BackgroundServices* services_ = nullptr;  // a child: inert until the window starts it

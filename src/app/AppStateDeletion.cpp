@@ -96,14 +96,13 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
                           done = std::move(done), context = std::move(context)] {
     auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests, context, chosen));
     ui_->post([this, outcome, quiet, done] {
-          applyDeletionReport(outcome->report, outcome->entries, quiet);
-          if (done) done(outcome->report);
-        });
+      applyDeletionReport(outcome->report, outcome->entries, quiet);
+      if (done) done(outcome->report);
+    });
   });
 }
 
-void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries,
-                                   bool quiet) {
+void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries, bool quiet) {
   if (!entries.empty()) {
     history_->add(entries);
     // Without a saved history the items cannot be put back after a restart: the user is told, even
@@ -195,7 +194,8 @@ void AppState::pruneDeleted(const std::set<std::string>& paths) {
   std::erase_if(apps_, [&](const InstalledApp& app) { return paths.contains(app.path); });
   std::erase_if(leftovers_, [&](const Leftover& leftover) { return paths.contains(leftover.path); });
   for (const auto& watch : pruneWatches_) watch->paths.insert(paths.begin(), paths.end());
-  if (junkLoading_) junkPrunedDuringSearch_.insert(paths.begin(), paths.end());  // the running search may still list them
+  if (junkLoading_)
+    junkPrunedDuringSearch_.insert(paths.begin(), paths.end());  // the running search may still list them
   for (JunkFinding& finding : junk_) {
     std::erase_if(finding.items, [&](const JunkItem& item) { return paths.contains(item.url); });
   }

@@ -14,7 +14,8 @@ namespace {
 std::vector<PlanItem> planItems(const JunkFinding& finding, Removal removal) {
   std::vector<PlanItem> items;
   for (const JunkItem& item : finding.items)
-    items.push_back(PlanItem{item.url, lastPathComponent(item.url), item.size, removal, SafetyVerdict::forPath(item.url)});
+    items.push_back(
+        PlanItem{item.url, lastPathComponent(item.url), item.size, removal, SafetyVerdict::forPath(item.url)});
   return items;
 }
 

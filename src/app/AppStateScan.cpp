@@ -37,17 +37,17 @@ void AppState::startScan(std::optional<ScanTarget> target) {
   startInPool(workPool_, [this, scanner, root, excluded, scanned] {
     auto report = [this, scanner](int64_t files, int64_t bytes, const std::string& path) {
       ui_->post([this, scanner, snapshot = ScanProgressSnapshot{files, bytes, path}] {
-            if (scanner_ != scanner) return;  // a superseded or cancelled scan
-            progress_ = snapshot;
-            notify(&AppState::scanningChanged);
-          });
+        if (scanner_ != scanner) return;  // a superseded or cancelled scan
+        progress_ = snapshot;
+        notify(&AppState::scanningChanged);
+      });
     };
     auto result = std::make_shared<std::optional<ScanResult>>(env_.walk(*scanner, root, excluded, report));
     auto snapshot = std::make_shared<std::optional<ScanSnapshot>>();
     if (*result) *snapshot = ScanSnapshot::fromScan(**result, env_.clock());
     ui_->post([this, scanner, result, snapshot, scanned] {
-          publishScanResult(scanner, std::move(*result), std::move(*snapshot), scanned);
-        });
+      publishScanResult(scanner, std::move(*result), std::move(*snapshot), scanned);
+    });
   });
 }
 
@@ -91,8 +91,8 @@ void AppState::restoreLastScan() {
   isRestoringScan_ = true;
   notify(&AppState::scanningChanged);
   startInPool(workPool_, [this] {
-    auto restored = std::make_shared<std::optional<std::pair<ScanResult, ScanTarget>>>(
-        env_.readArchive(env_.archivePath()));
+    auto restored =
+        std::make_shared<std::optional<std::pair<ScanResult, ScanTarget>>>(env_.readArchive(env_.archivePath()));
     ui_->post([this, restored] { applyRestoredScan(std::move(*restored)); });
   });
 }
@@ -114,9 +114,7 @@ void AppState::applyRestoredScan(std::optional<std::pair<ScanResult, ScanTarget>
 
 void AppState::scheduleArchiveSave() { archiveTimer_.start(env_.timings.archiveDebounceMs); }
 
-bool AppState::isScanStale() const {
-  return scan_ && !isScanning_ && env_.clock() - scan_->finishedAt > 86400.0;
-}
+bool AppState::isScanStale() const { return scan_ && !isScanning_ && env_.clock() - scan_->finishedAt > 86400.0; }
 
 std::vector<std::pair<StorageBucket, int64_t>> AppState::bucketBreakdown() const {
   std::vector<std::pair<StorageBucket, int64_t>> rows;

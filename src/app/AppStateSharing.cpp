@@ -62,8 +62,8 @@ void AppState::searchDuplicates() {
         notify(&AppState::duplicatesChanged);
       });
     };
-    auto groups = std::make_shared<std::vector<DuplicateGroup>>(
-        env_.findDuplicates(*searched, kDuplicateMinimumSize, progress));
+    auto groups =
+        std::make_shared<std::vector<DuplicateGroup>>(env_.findDuplicates(*searched, kDuplicateMinimumSize, progress));
     ui_->post([this, search, searched, groups] { publishDuplicates(search, searched->tree, std::move(*groups)); });
   });
 }

@@ -25,7 +25,6 @@ inline constexpr const char* symbolLabel = "symbolLabel";
 inline constexpr const char* symbolLabelText = "symbolLabelText";
 inline constexpr const char* symbolTile = "symbolTile";
 
-
 // The main window and its shell.
 inline constexpr const char* mainWindow = "mainWindow";
 inline constexpr const char* mainSplit = "mainSplit";

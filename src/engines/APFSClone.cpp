@@ -128,11 +128,13 @@ bool sameBytes(int first, int second) {
 
 }  // namespace
 
-Failure::Failure(Kind kind, int32_t code) : kind_(kind), code_(kind == Kind::system ? code : 0), reason_(reasonFor(kind, code)) {}
+Failure::Failure(Kind kind, int32_t code)
+    : kind_(kind), code_(kind == Kind::system ? code : 0), reason_(reasonFor(kind, code)) {}
 
 int64_t replaceWithClone(const std::string& duplicate, const std::string& keptCopy) {
   // 1, 2. Both must be regular files, looked at without following links: the kept copy first.
-  struct stat kept {}, dup {};
+  struct stat kept {
+  }, dup{};
   if (::lstat(keptCopy.c_str(), &kept) != 0 || ::lstat(duplicate.c_str(), &dup) != 0) throw Failure::notRegularFile();
   if (!S_ISREG(kept.st_mode) || !S_ISREG(dup.st_mode)) throw Failure::notRegularFile();
   // 3. Storage is shared only within one file system.
@@ -163,7 +165,8 @@ int64_t replaceWithClone(const std::string& duplicate, const std::string& keptCo
   }
   // A file that shrank or grew meanwhile makes the range invalid: that is a change, not a limit of
   // the file system.
-  struct stat keptNow {}, dupNow {};
+  struct stat keptNow {
+  }, dupNow{};
   if (::fstat(keptFd.fd, &keptNow) != 0 || ::fstat(dupFd.fd, &dupNow) != 0 || keptNow.st_size != kept.st_size ||
       dupNow.st_size != dup.st_size)
     throw Failure::contentsDiffer();

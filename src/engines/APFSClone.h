@@ -67,10 +67,10 @@ class Failure : public std::exception {
 
 // The outcome of one space-sharing batch.
 struct CloneReport {
-  int64_t reclaimed = 0;                 // bytes given back by the successful replacements
-  std::vector<std::string> converted;    // duplicates that now share storage, in the order processed
-  int alreadyShared = 0;                 // duplicates that already shared their storage
-  std::vector<DeletionFailure> failures; // duplicates left alone for any other reason
+  int64_t reclaimed = 0;                  // bytes given back by the successful replacements
+  std::vector<std::string> converted;     // duplicates that now share storage, in the order processed
+  int alreadyShared = 0;                  // duplicates that already shared their storage
+  std::vector<DeletionFailure> failures;  // duplicates left alone for any other reason
 };
 
 }  // namespace tolvex

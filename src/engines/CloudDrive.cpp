@@ -85,7 +85,8 @@ void accountCloudFile(const std::string& path, CloudFolder& folder, const CloudP
   }
   if (allocated > 0) {
     folder.localSize += allocated;
-    if (allocated >= kLargeItemBytes) folder.items.push_back({path, name, allocated, values->isUploaded.value_or(false)});
+    if (allocated >= kLargeItemBytes)
+      folder.items.push_back({path, name, allocated, values->isUploaded.value_or(false)});
   } else if (length >= 1) {
     // A file without local data: its bytes are only in iCloud.
     folder.cloudOnlySize += length;
@@ -158,7 +159,9 @@ EvictionReport evictICloudItems(const std::vector<CloudItem>& items, const Cloud
   return report;
 }
 
-EvictionReport evictICloudItems(const std::vector<CloudItem>& items) { return evictICloudItems(items, localProvider()); }
+EvictionReport evictICloudItems(const std::vector<CloudItem>& items) {
+  return evictICloudItems(items, localProvider());
+}
 
 std::string cloudFolderTitle(const std::string& containerName, const CloudProvider& provider) {
   std::vector<std::string> parts;
@@ -170,7 +173,8 @@ std::string cloudFolderTitle(const std::string& containerName, const CloudProvid
   }
   // A leading "iCloud" or team identifier (upper-case letters and digits) is not part of the
   // application's identifier.
-  if (!parts.empty() && (parts.front() == "iCloud" || std::all_of(parts.front().begin(), parts.front().end(), isUpperOrDigit)))
+  if (!parts.empty() &&
+      (parts.front() == "iCloud" || std::all_of(parts.front().begin(), parts.front().end(), isUpperOrDigit)))
     parts.erase(parts.begin());
 
   std::string identifier;
@@ -188,6 +192,8 @@ std::string cloudFolderTitle(const std::string& containerName, const CloudProvid
   return title;
 }
 
-std::string cloudFolderTitle(const std::string& containerName) { return cloudFolderTitle(containerName, localProvider()); }
+std::string cloudFolderTitle(const std::string& containerName) {
+  return cloudFolderTitle(containerName, localProvider());
+}
 
 }  // namespace tolvex

@@ -15,8 +15,8 @@ namespace tolvex {
 struct CloudItem {
   std::string path;
   std::string name;
-  int64_t size = 0;          // allocated bytes on this computer
-  bool isUploaded = false;   // iCloud holds the whole file
+  int64_t size = 0;         // allocated bytes on this computer
+  bool isUploaded = false;  // iCloud holds the whole file
   bool operator==(const CloudItem&) const = default;
 };
 
@@ -24,10 +24,10 @@ struct CloudItem {
 struct CloudFolder {
   std::string path;
   std::string title;
-  bool isApp = false;          // an application's container, not one of iCloud Drive's own folders
-  int64_t localSize = 0;       // allocated bytes of the downloaded regular files
-  int64_t cloudOnlySize = 0;   // logical bytes of the files held only in iCloud
-  int64_t cloudOnlyCount = 0;  // files held only in iCloud, placeholders included
+  bool isApp = false;            // an application's container, not one of iCloud Drive's own folders
+  int64_t localSize = 0;         // allocated bytes of the downloaded regular files
+  int64_t cloudOnlySize = 0;     // logical bytes of the files held only in iCloud
+  int64_t cloudOnlyCount = 0;    // files held only in iCloud, placeholders included
   std::vector<CloudItem> items;  // the large downloads, largest first
 
   // Bytes that evicting the uploaded large downloads would give back.

@@ -32,8 +32,9 @@ std::optional<std::string> LocalCloudProvider::applicationPath(const std::string
   if (identifier.empty()) return std::nullopt;
   // The home folder is read at each look-up, as everywhere else.
   const std::vector<std::string> folders =
-      applicationFolders_ ? *applicationFolders_
-                          : std::vector<std::string>{"/Applications", homeFolder() + "/Applications", "/Applications/Utilities"};
+      applicationFolders_
+          ? *applicationFolders_
+          : std::vector<std::string>{"/Applications", homeFolder() + "/Applications", "/Applications/Utilities"};
   for (const std::string& folder : folders) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) continue;

@@ -73,9 +73,12 @@ Target locate(const std::string& path, const SafetyContext& context, const std::
   if (target.folder.error == ELOOP) {
     // A link where the scan saw a folder: the tree changed. What it leads to only decides the words.
     const std::string resolved = resolvedLocation(path);
-    SafetyVerdict there = resolved.empty() ? SafetyVerdict{Risk::review, ""} : SafetyVerdict::forPath(resolved, context);
-    if (there.risk == Risk::protected_) target.refused = there;
-    else target.failure = kFolderChangedReason;
+    SafetyVerdict there =
+        resolved.empty() ? SafetyVerdict{Risk::review, ""} : SafetyVerdict::forPath(resolved, context);
+    if (there.risk == Risk::protected_)
+      target.refused = there;
+    else
+      target.failure = kFolderChangedReason;
     return target;
   }
   if (target.folder.error) {

@@ -53,8 +53,9 @@ struct DeletionOutcome {
 // folder only, so a folder of the path swapped for a link meanwhile cannot redirect the act. Every
 // request ends in the report. Blocking: run it off the user-interface thread.
 [[nodiscard]] DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests);
-[[nodiscard]] DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests, const SafetyContext& context,
-                                const std::vector<std::string>& chosenFolders = {});
+[[nodiscard]] DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests,
+                                              const SafetyContext& context,
+                                              const std::vector<std::string>& chosenFolders = {});
 
 // The reason given to an item whose folders now run through a link that was not there when it was
 // found.

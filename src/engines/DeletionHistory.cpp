@@ -139,8 +139,10 @@ DeletionHistory::DeletionHistory(std::string fileURL) : file_(std::move(fileURL)
 void DeletionHistory::load() {
   auto bytes = file_.read();
   if (!bytes) return;
-  if (auto decoded = decodeHistory(*bytes)) entries_ = std::move(*decoded);
-  else file_.reject();
+  if (auto decoded = decodeHistory(*bytes))
+    entries_ = std::move(*decoded);
+  else
+    file_.reject();
 }
 
 void DeletionHistory::changed() {

@@ -13,7 +13,7 @@
 namespace tolvex {
 
 struct HistoryEntry {
-  std::string id;  // UUID, upper case with hyphens
+  std::string id;   // UUID, upper case with hyphens
   double date = 0;  // when the item was removed, seconds since 1970
   std::string originalPath;
   std::optional<std::string> trashPath;  // absent for a permanent removal

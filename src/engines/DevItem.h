@@ -14,14 +14,13 @@
 
 namespace tolvex {
 
-
 // One developer artefact. Identified by its path, which is unique in a list.
 struct DevItem {
   std::string path;   // full path of the folder or junk item (not folded)
   std::string title;  // "myapp / node_modules", or "Xcode · DerivedData · Build"
   std::string detail;
-  int64_t size = 0;           // allocated bytes
-  double lastTouched = 0;     // seconds since 1970: the project folder's modification, or the item's
+  int64_t size = 0;        // allocated bytes
+  double lastTouched = 0;  // seconds since 1970: the project folder's modification, or the item's
   Removal removal = Removal::permanent;
 
   const std::string& id() const { return path; }

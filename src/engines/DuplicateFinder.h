@@ -16,10 +16,10 @@ namespace tolvex {
 
 // Files whose contents are identical.
 struct DuplicateGroup {
-  std::string id;                               // SHA-256 of the shared content, 64 lowercase hex digits
-  int64_t size = 0;                             // allocated bytes of one copy (the first file met)
-  std::vector<FileNode*> files;                 // two or more, oldest first
-  std::unordered_set<const FileNode*> shared;   // files whose storage is already almost all shared
+  std::string id;                              // SHA-256 of the shared content, 64 lowercase hex digits
+  int64_t size = 0;                            // allocated bytes of one copy (the first file met)
+  std::vector<FileNode*> files;                // two or more, oldest first
+  std::unordered_set<const FileNode*> shared;  // files whose storage is already almost all shared
   // The tree the files belong to when the group came from a scan result: it keeps the nodes alive
   // for as long as the group lives, and tells a receiver which scan the group was computed for.
   std::shared_ptr<const FileTree> tree;

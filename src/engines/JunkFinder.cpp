@@ -51,9 +51,8 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule, const JunkPlaces& plac
     finding.items.push_back(JunkItem{path, path, rule.id, measured.bytes, measured.count, modified});
   }
   ::closedir(dir);
-  std::sort(finding.items.begin(), finding.items.end(), [](const JunkItem& a, const JunkItem& b) {
-    return a.size != b.size ? a.size > b.size : a.id < b.id;
-  });
+  std::sort(finding.items.begin(), finding.items.end(),
+            [](const JunkItem& a, const JunkItem& b) { return a.size != b.size ? a.size > b.size : a.id < b.id; });
   return finding;
 }
 
@@ -61,8 +60,8 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule) {
   return scanRule(rule, JunkPlaces::current(), nowSince1970());
 }
 
-std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places,
-                                  bool fullDiskAccess, double now) {
+std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places, bool fullDiskAccess,
+                                  double now) {
   std::vector<const JunkRule*> searched;
   for (const JunkRule& rule : rules)
     if (fullDiskAccess || !rule.base.starts_with("Library/Containers/")) searched.push_back(&rule);

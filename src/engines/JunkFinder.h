@@ -14,8 +14,8 @@ struct JunkItem {
   std::string id;   // the item's full path
   std::string url;  // the item's path (the same bytes as `id`)
   std::string ruleID;
-  int64_t size = 0;       // allocated bytes of the item and everything in it
-  int64_t fileCount = 0;  // items counted inside it
+  int64_t size = 0;                // allocated bytes of the item and everything in it
+  int64_t fileCount = 0;           // items counted inside it
   std::optional<double> modified;  // content modification, seconds since 1970
 
   bool operator==(const JunkItem&) const = default;
@@ -40,8 +40,8 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule);
 // processors), and returns the findings that hold at least one item, largest total first (equal
 // totals in the order of the rules). Without full disk access the rules inside the Mail container
 // are left out. Never fails: a folder that cannot be listed gives no finding.
-std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places,
-                                  bool fullDiskAccess, double now);
+std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places, bool fullDiskAccess,
+                                  double now);
 std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules);
 
 }  // namespace tolvex

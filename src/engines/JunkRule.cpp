@@ -35,9 +35,7 @@ const char* title(JunkGroup group) {
   return "";
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::string JunkRule::folder(const JunkPlaces& places) const {
   if (base.starts_with("/")) return base;
@@ -107,15 +105,9 @@ const std::vector<JunkRule>& JunkRule::all() {
         rule("old-installers", downloads, "Installers in Downloads", review, "Downloads", trash_, false,
              ".dmg/.pkg/.xip files downloaded more than a week ago. The app is usually already installed."),
     };
-    table[0].excludedNames = {"com.apple.bird",
-                              "CloudKit",
-                              "com.apple.containermanagerd",
-                              "FamilyCircle",
-                              "com.apple.akd",
-                              "com.apple.nsurlsessiond",
-                              kBundleIdentifier,
-                              "com.apple.HomeKit",
-                              "com.apple.ap.adprivacyd"};
+    table[0].excludedNames = {"com.apple.bird",  "CloudKit",          "com.apple.containermanagerd",
+                              "FamilyCircle",    "com.apple.akd",     "com.apple.nsurlsessiond",
+                              kBundleIdentifier, "com.apple.HomeKit", "com.apple.ap.adprivacyd"};
     table[16].extensions = std::set<std::string>{"dmg", "pkg", "mpkg", "xip", "iso"};
     table[16].minAgeDays = 7;
     return table;

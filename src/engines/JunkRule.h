@@ -18,9 +18,9 @@ enum class Removal { permanent, trash };
 
 enum class JunkGroup { system, trash, mail, developer, devices, downloads };
 
-inline constexpr std::array<JunkGroup, 6> kAllJunkGroups = {JunkGroup::system,    JunkGroup::trash,
-                                                            JunkGroup::mail,      JunkGroup::developer,
-                                                            JunkGroup::devices,   JunkGroup::downloads};
+inline constexpr std::array<JunkGroup, 6> kAllJunkGroups = {JunkGroup::system,  JunkGroup::trash,
+                                                            JunkGroup::mail,    JunkGroup::developer,
+                                                            JunkGroup::devices, JunkGroup::downloads};
 
 // "system", "trash", … ; the raw value is also the group's identity.
 const char* rawValue(JunkGroup group);

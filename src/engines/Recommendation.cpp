@@ -22,10 +22,10 @@ const JunkFinding* nonEmptyFinding(const std::vector<JunkFinding>& junk, const s
   return finding && !finding->items.empty() ? finding : nullptr;
 }
 
-Recommendation row(std::string id, std::string symbol, RecommendationTint tint, std::string title,
-                   std::string detail, int64_t size, std::function<void()> action) {
-  return Recommendation{std::move(id), std::move(symbol), tint, std::move(title), std::move(detail), size,
-                        std::move(action)};
+Recommendation row(std::string id, std::string symbol, RecommendationTint tint, std::string title, std::string detail,
+                   int64_t size, std::function<void()> action) {
+  return Recommendation{std::move(id), std::move(symbol), tint, std::move(title), std::move(detail),
+                        size,          std::move(action)};
 }
 
 std::function<void()> withFinding(const std::function<void(const JunkFinding&)>& act, const JunkFinding& finding) {
@@ -111,12 +111,12 @@ std::vector<Recommendation> buildRecommendations(const RecommendationInputs& in,
     int64_t total = 0;
     for (const FileNode* file : files) total += get(file->size);
     if (!files.empty())
-      rows.push_back(row("oldbig", "clock.badge.exclamationmark.fill", T::warning, "Forgotten large files",
-                         groupedNumber(static_cast<int64_t>(files.size())) +
-                             " file(s) over 500 MB unchanged for 6 months.",
-                         total, [act = actions.showLargeFiles, home = in.home] {
-                           if (act) act(home);
-                         }));
+      rows.push_back(
+          row("oldbig", "clock.badge.exclamationmark.fill", T::warning, "Forgotten large files",
+              groupedNumber(static_cast<int64_t>(files.size())) + " file(s) over 500 MB unchanged for 6 months.", total,
+              [act = actions.showLargeFiles, home = in.home] {
+                if (act) act(home);
+              }));
   }
 
   int64_t developerTotal = 0;
@@ -138,7 +138,8 @@ std::vector<Recommendation> buildRecommendations(const RecommendationInputs& in,
                            if (act) act(downloads);
                          }));
 
-  std::stable_sort(rows.begin(), rows.end(), [](const Recommendation& a, const Recommendation& b) { return a.size > b.size; });
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const Recommendation& a, const Recommendation& b) { return a.size > b.size; });
   return rows;
 }
 

@@ -38,7 +38,8 @@ std::string cloneFailureReason(const std::exception& error) {
   return error.what();
 }
 
-CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs, const CloneFunction& replace) {
+CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs,
+                            const CloneFunction& replace) {
   CloneReport report;
   for (const auto& [duplicate, keeper] : pairs) {
     const SafetyVerdict verdict = SafetyVerdict::forPath(duplicate);
@@ -50,8 +51,10 @@ CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string
       report.reclaimed += replace(duplicate, keeper);
       report.converted.push_back(duplicate);
     } catch (const APFSClone::Failure& error) {
-      if (error.kind() == APFSClone::Failure::Kind::alreadyShared) ++report.alreadyShared;
-      else report.failures.push_back(failure(duplicate, cloneFailureReason(error)));
+      if (error.kind() == APFSClone::Failure::Kind::alreadyShared)
+        ++report.alreadyShared;
+      else
+        report.failures.push_back(failure(duplicate, cloneFailureReason(error)));
     } catch (const std::exception& error) {
       report.failures.push_back(failure(duplicate, cloneFailureReason(error)));
     }

@@ -36,7 +36,8 @@ std::string cloneFailureReason(const std::exception& error);
 // Runs each (duplicate path, keeper path) pair in order. A duplicate whose verdict is protected never
 // reaches `replace`; it fails with the verdict's reason. Copies already sharing are counted, not
 // failed. A failure never stops the rest.
-[[nodiscard]] CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs, const CloneFunction& replace);
+[[nodiscard]] CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs,
+                                          const CloneFunction& replace);
 
 // Marks as shared, in each group, the files the report converted and, with them, the group's keeper.
 void applyCloneReport(std::vector<DuplicateGroup>& groups, const CloneReport& report, const NodeSelection& selection);

@@ -37,30 +37,29 @@ constexpr std::array<std::string_view, 8> kVirtualDiskExtensions{"qcow2", "vmdk"
                                                                  "vhdx",  "hdd",  "hds", "sparseimage"};
 constexpr std::array<std::string_view, 2> kRawDiskExtensions{"raw", "img"};
 
-bool contains(const auto& set, std::string_view value) {
-  return std::find(set.begin(), set.end(), value) != set.end();
-}
+bool contains(const auto& set, std::string_view value) { return std::find(set.begin(), set.end(), value) != set.end(); }
 
 // The path matched against the owner table: the data volume's prefix folded away, lower-cased.
-std::string normalisedPath(const std::string& path) {
-  return asciiLowercased(foldedPath(path));
-}
+std::string normalisedPath(const std::string& path) { return asciiLowercased(foldedPath(path)); }
 
 }  // namespace
 
 std::pair<std::string, std::optional<std::string>> virtualDiskAdvice(const std::optional<std::string>& owner) {
   if (owner == "Docker Desktop")
-    return {"Remove the images, containers and build cache you no longer use with the command below. If the file "
-            "doesn\u2019t shrink afterwards, Docker Desktop \u203a Troubleshoot \u203a Clean / Purge data resets it "
-            "(that removes all images and containers).",
-            "docker system prune"};
+    return {
+        "Remove the images, containers and build cache you no longer use with the command below. If the file "
+        "doesn\u2019t shrink afterwards, Docker Desktop \u203a Troubleshoot \u203a Clean / Purge data resets it "
+        "(that removes all images and containers).",
+        "docker system prune"};
   if (owner == "Android Emulator")
-    return {"Each virtual device keeps its own disk. Wipe its data or delete the devices you no longer use in "
-            "Android Studio \u203a Device Manager.",
-            std::nullopt};
-  return {"Deleting files inside the virtual machine doesn\u2019t give the space back to your Mac. Compact the disk "
-          "from the app that owns it, or delete the machine there if you no longer use it.",
-          std::nullopt};
+    return {
+        "Each virtual device keeps its own disk. Wipe its data or delete the devices you no longer use in "
+        "Android Studio \u203a Device Manager.",
+        std::nullopt};
+  return {
+      "Deleting files inside the virtual machine doesn\u2019t give the space back to your Mac. Compact the disk "
+      "from the app that owns it, or delete the machine there if you no longer use it.",
+      std::nullopt};
 }
 
 std::optional<VirtualDisk> virtualDiskForNode(const FileNode& node) {
@@ -98,7 +97,8 @@ std::vector<VirtualDisk> findVirtualDisks(const std::vector<FileNode*>& nodes) {
   for (const FileNode* node : nodes)
     if (node)
       if (auto disk = virtualDiskForNode(*node)) disks.push_back(std::move(*disk));
-  std::stable_sort(disks.begin(), disks.end(), [](const VirtualDisk& a, const VirtualDisk& b) { return a.size > b.size; });
+  std::stable_sort(disks.begin(), disks.end(),
+                   [](const VirtualDisk& a, const VirtualDisk& b) { return a.size > b.size; });
   return disks;
 }
 

@@ -11,7 +11,7 @@
 namespace tolvex {
 
 struct VirtualDisk {
-  std::string path;      // the node's full path
+  std::string path;  // the node's full path
   std::string name;
   std::string owner;     // the owning tool, or "Virtual disk"
   int64_t size = 0;      // allocated bytes

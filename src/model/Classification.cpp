@@ -13,8 +13,8 @@ namespace tolvex {
 // Titles and tables
 
 const char* title(FileKind kind) {
-  static constexpr const char* titles[] = {"Documents", "Images", "Video", "Audio", "Archives",
-                                           "Disk Images & Installers", "Code", "Applications", "Other"};
+  static constexpr const char* titles[] = {
+      "Documents", "Images", "Video", "Audio", "Archives", "Disk Images & Installers", "Code", "Applications", "Other"};
   return titles[static_cast<size_t>(kind)];
 }
 
@@ -25,33 +25,32 @@ std::optional<FileKind> fileKindFromRaw(unsigned raw) {
 
 const char* title(StorageBucket bucket) {
   static constexpr const char* titles[] = {
-      "Applications", "Documents", "Images & Photos", "Video", "Music & Audio", "Installers & Archives",
-      "Developer", "App Data", "Caches & Temporary Files", "Trash", "System", "Other"};
+      "Applications", "Documents", "Images & Photos",          "Video", "Music & Audio", "Installers & Archives",
+      "Developer",    "App Data",  "Caches & Temporary Files", "Trash", "System",        "Other"};
   return titles[static_cast<size_t>(bucket)];
 }
 
 const char* detail(StorageBucket bucket) {
-  static constexpr const char* details[] = {
-      ".app bundles in Applications and other folders.",
-      "PDFs, office files, text and data.",
-      "Photos, the Photos library and design files.",
-      "Movies, recordings and video projects.",
-      "Music, podcasts and sound libraries.",
-      "DMG, PKG, ZIP\u2026 usually safe to delete after installing.",
-      "Xcode, simulators, node_modules, Docker and package caches.",
-      "What apps store in ~/Library: databases, settings, containers.",
-      "Caches, logs and temporary files. macOS and apps recreate them.",
-      "Items already in the Trash.",
-      "macOS files and shared components outside the sealed volume.",
-      "Everything that doesn\u2019t fit another category."};
+  static constexpr const char* details[] = {".app bundles in Applications and other folders.",
+                                            "PDFs, office files, text and data.",
+                                            "Photos, the Photos library and design files.",
+                                            "Movies, recordings and video projects.",
+                                            "Music, podcasts and sound libraries.",
+                                            "DMG, PKG, ZIP\u2026 usually safe to delete after installing.",
+                                            "Xcode, simulators, node_modules, Docker and package caches.",
+                                            "What apps store in ~/Library: databases, settings, containers.",
+                                            "Caches, logs and temporary files. macOS and apps recreate them.",
+                                            "Items already in the Trash.",
+                                            "macOS files and shared components outside the sealed volume.",
+                                            "Everything that doesn\u2019t fit another category."};
   return details[static_cast<size_t>(bucket)];
 }
 
 const char* symbol(StorageBucket bucket) {
-  static constexpr const char* symbols[] = {
-      "square.grid.2x2.fill", "doc.text.fill", "photo.on.rectangle.angled", "film.stack.fill",
-      "music.note",           "shippingbox.fill", "hammer.fill", "tray.full.fill",
-      "sparkles",             "trash.fill",    "gearshape.2.fill", "ellipsis.circle.fill"};
+  static constexpr const char* symbols[] = {"square.grid.2x2.fill", "doc.text.fill",    "photo.on.rectangle.angled",
+                                            "film.stack.fill",      "music.note",       "shippingbox.fill",
+                                            "hammer.fill",          "tray.full.fill",   "sparkles",
+                                            "trash.fill",           "gearshape.2.fill", "ellipsis.circle.fill"};
   return symbols[static_cast<size_t>(bucket)];
 }
 
@@ -87,12 +86,10 @@ const std::unordered_map<std::string, FileKind>& extensionKinds() {
         {FileKind::image,
          "jpg jpeg png heic heif gif tif tiff bmp webp raw cr2 cr3 nef arw dng orf raf rw2 psd psb ai svg eps "
          "sketch fig xcf exr hdr icns ico avif jxl"},
-        {FileKind::video,
-         "mov mp4 m4v avi mkv webm mts m2ts mpg mpeg wmv flv 3gp braw r3d mxf vob prproj fcpxml"},
+        {FileKind::video, "mov mp4 m4v avi mkv webm mts m2ts mpg mpeg wmv flv 3gp braw r3d mxf vob prproj fcpxml"},
         {FileKind::audio, "mp3 m4a m4b m4p aac wav aif aiff flac ogg opus caf alac wma mid midi exs sf2 als band"},
         {FileKind::archive, "zip rar 7z tar gz tgz bz2 tbz xz txz lz lzma zst cab sit sitx cpgz"},
-        {FileKind::diskImage,
-         "dmg iso img sparseimage sparsebundle toast vmdk vdi qcow2 vhd vhdx ipsw pkg mpkg xip"},
+        {FileKind::diskImage, "dmg iso img sparseimage sparsebundle toast vmdk vdi qcow2 vhd vhdx ipsw pkg mpkg xip"},
         {FileKind::code,
          "swift m mm h hpp c cc cpp js mjs cjs ts tsx jsx py rb go rs java kt kts php cs sh zsh bash sql lua "
          "dart scala r pl ex exs erl hs vue svelte css scss sass less gradle o a dylib so class jar wasm pyc"},
@@ -113,20 +110,38 @@ const std::unordered_map<std::string, FileKind>& extensionKinds() {
 
 const std::unordered_set<std::string_view>& packageExtensions() {
   static const std::unordered_set<std::string_view> set = {
-      "app",         "photoslibrary", "musiclibrary", "tvlibrary", "imovielibrary", "fcpbundle", "logicx",
-      "bundle",      "framework",     "plugin",       "kext",      "xpc",           "appex",     "xcarchive",
-      "xcodeproj",   "xcworkspace",   "rtfd",         "pages",     "numbers",       "key",       "sparsebundle",
-      "photolibrary", "aplibrary",    "band",         "savedState", "mdimporter",   "qlgenerator", "prefPane",
-      "saver",       "component",     "vst",          "vst3"};
+      "app",          "photoslibrary", "musiclibrary", "tvlibrary",  "imovielibrary", "fcpbundle",   "logicx",
+      "bundle",       "framework",     "plugin",       "kext",       "xpc",           "appex",       "xcarchive",
+      "xcodeproj",    "xcworkspace",   "rtfd",         "pages",      "numbers",       "key",         "sparsebundle",
+      "photolibrary", "aplibrary",     "band",         "savedState", "mdimporter",    "qlgenerator", "prefPane",
+      "saver",        "component",     "vst",          "vst3"};
   return set;
 }
 
 const std::unordered_set<std::string_view>& developerFolderNames() {
-  static const std::unordered_set<std::string_view> set = {
-      "node_modules", "DerivedData", "CoreSimulator", ".gradle", ".npm",     ".cargo",  ".rustup", ".m2",
-      ".cocoapods",   ".pub-cache",  ".nuget",        "Pods",    ".venv",    "venv",    "__pycache__",
-      ".next",        ".turbo",      "Developer",     ".docker", "com.docker.docker", ".bun", ".pnpm-store",
-      "go"};
+  static const std::unordered_set<std::string_view> set = {"node_modules",
+                                                           "DerivedData",
+                                                           "CoreSimulator",
+                                                           ".gradle",
+                                                           ".npm",
+                                                           ".cargo",
+                                                           ".rustup",
+                                                           ".m2",
+                                                           ".cocoapods",
+                                                           ".pub-cache",
+                                                           ".nuget",
+                                                           "Pods",
+                                                           ".venv",
+                                                           "venv",
+                                                           "__pycache__",
+                                                           ".next",
+                                                           ".turbo",
+                                                           "Developer",
+                                                           ".docker",
+                                                           "com.docker.docker",
+                                                           ".bun",
+                                                           ".pnpm-store",
+                                                           "go"};
   return set;
 }
 

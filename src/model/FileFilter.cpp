@@ -52,9 +52,12 @@ std::u32string folded(std::string_view s) {
   locale_t loc = utf8Locale();
   for (size_t i = 0; i < s.size();) {
     char32_t c = decode(s, i);
-    if (c < 0x80) out += (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    else if (c < 0x110000 && loc) out += static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc));
-    else out += c;
+    if (c < 0x80)
+      out += (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    else if (c < 0x110000 && loc)
+      out += static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc));
+    else
+      out += c;
   }
   return out;
 }
@@ -94,8 +97,7 @@ bool FileFilter::matchesWithoutPath(const FileNode& node, double now) const {
   if (get(node.size) < minSize) return false;
   if (!kinds.empty() && !kinds.contains(node.kind)) return false;
   if (bucket && get(node.bucket) != *bucket) return false;
-  if (modifiedOlderThanDays &&
-      get(node.modified) > now - static_cast<double>(*modifiedOlderThanDays) * 86400.0)
+  if (modifiedOlderThanDays && get(node.modified) > now - static_cast<double>(*modifiedOlderThanDays) * 86400.0)
     return false;
   // A query without "/" is looked for in the name; one with "/" in the path.
   return query.empty() || query.find('/') != std::string::npos || containsIgnoringCase(node.name, query);

@@ -13,13 +13,13 @@ namespace tolvex {
 
 // The conditions the list of large and old files applies to file nodes.
 struct FileFilter {
-  std::string query;                               // "" = no text condition
-  std::set<FileKind> kinds;                        // empty = every kind
-  std::optional<StorageBucket> bucket;             // none = every category
-  int64_t minSize = 0;                             // 0 = no limit
-  std::optional<int64_t> modifiedOlderThanDays;    // none = no age condition
-  std::optional<std::string> pathPrefix;           // folded-path prefix; none = anywhere
-  bool hideProtected = false;                      // applied by the list, not by `matches`
+  std::string query;                             // "" = no text condition
+  std::set<FileKind> kinds;                      // empty = every kind
+  std::optional<StorageBucket> bucket;           // none = every category
+  int64_t minSize = 0;                           // 0 = no limit
+  std::optional<int64_t> modifiedOlderThanDays;  // none = no age condition
+  std::optional<std::string> pathPrefix;         // folded-path prefix; none = anywhere
+  bool hideProtected = false;                    // applied by the list, not by `matches`
 
   bool operator==(const FileFilter&) const = default;
 

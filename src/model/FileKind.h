@@ -11,8 +11,8 @@ namespace tolvex {
 enum class FileKind : uint8_t { document, image, video, audio, archive, diskImage, code, application, other };
 
 inline constexpr std::array<FileKind, 9> kAllFileKinds = {
-    FileKind::document, FileKind::image, FileKind::video,       FileKind::audio, FileKind::archive,
-    FileKind::diskImage, FileKind::code, FileKind::application, FileKind::other};
+    FileKind::document,  FileKind::image, FileKind::video,       FileKind::audio, FileKind::archive,
+    FileKind::diskImage, FileKind::code,  FileKind::application, FileKind::other};
 
 const char* title(FileKind kind);
 

@@ -139,8 +139,8 @@ char* FileTree::take(size_t bytes, size_t alignment) {
   return extra_ + at;
 }
 
-FileNode* FileTree::place(std::string_view name, FileNode* slot, FileNode* parent, bool isDirectory,
-                          bool isPackage, FileKind kind, StorageBucket bucket) {
+FileNode* FileTree::place(std::string_view name, FileNode* slot, FileNode* parent, bool isDirectory, bool isPackage,
+                          FileKind kind, StorageBucket bucket) {
   auto* stored = reinterpret_cast<unsigned char*>(take(storedSize(name), 1));
   const uint64_t serial = wholeLayout_ ? nextSerial_++ : nextSerial.fetch_add(1, std::memory_order_relaxed);
   FileNode* node = new (slot) FileNode(serial, isDirectory, isPackage, kind, bucket);
@@ -165,9 +165,7 @@ FileNode* FileTree::make(std::string_view name, FileNode* parent, bool isDirecto
 void FileTree::appendListed(FileNode* parent, FileNode* child) {
   ChildList& list = parent->children;
   const size_t count = list.size();
-  uint32_t* entries =
-      count == 0 ? nullptr
-                 : reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(&list) + list.offset_);
+  uint32_t* entries = count == 0 ? nullptr : reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(&list) + list.offset_);
   const bool full = count == 0 || (count >= 4 && (count & (count - 1)) == 0);
   if (full) {
     const size_t capacity = count == 0 ? 4 : count * 2;
@@ -195,8 +193,8 @@ void FileTree::reserveChildren(FileNode* parent, size_t count) {
   reserved_ += count;
 }
 
-FileNode* FileTree::makeChild(FileNode* parent, std::string_view name, bool isDirectory, bool isPackage,
-                              FileKind kind, StorageBucket bucket) {
+FileNode* FileTree::makeChild(FileNode* parent, std::string_view name, bool isDirectory, bool isPackage, FileKind kind,
+                              StorageBucket bucket) {
   // The caller makes no more children than it reserved: the archive reader and the scanner know
   // each folder's count before they start on it.
   if (parent->children.offset_ == 0) throw std::logic_error("no room reserved for children");

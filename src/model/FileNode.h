@@ -82,12 +82,32 @@ class ChildList {
     iterator() = default;
     FileNode* operator*() const;
     FileNode* operator[](difference_type n) const { return *(*this + n); }
-    iterator& operator++() { ++i_; return *this; }
-    iterator operator++(int) { iterator old = *this; ++i_; return old; }
-    iterator& operator--() { --i_; return *this; }
-    iterator operator--(int) { iterator old = *this; --i_; return old; }
-    iterator& operator+=(difference_type n) { i_ += n; return *this; }
-    iterator& operator-=(difference_type n) { i_ -= n; return *this; }
+    iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator old = *this;
+      ++i_;
+      return old;
+    }
+    iterator& operator--() {
+      --i_;
+      return *this;
+    }
+    iterator operator--(int) {
+      iterator old = *this;
+      --i_;
+      return old;
+    }
+    iterator& operator+=(difference_type n) {
+      i_ += n;
+      return *this;
+    }
+    iterator& operator-=(difference_type n) {
+      i_ -= n;
+      return *this;
+    }
     friend iterator operator+(iterator it, difference_type n) { return it += n; }
     friend iterator operator+(difference_type n, iterator it) { return it += n; }
     friend iterator operator-(iterator it, difference_type n) { return it -= n; }
@@ -154,7 +174,7 @@ class FileNode {
   std::atomic<int64_t> size{0};         // allocated bytes; a folder's own allocation plus everything below
   std::atomic<int64_t> logicalSize{0};  // byte length; a folder's is the sum of the files below
   std::atomic<int64_t> fileCount{0};
-  std::atomic<double> modified{0};      // whole seconds since 1970
+  std::atomic<double> modified{0};  // whole seconds since 1970
   std::atomic<double> accessed{0};
   std::atomic<int64_t> smallFilesSize{0};
   std::atomic<int64_t> smallFilesCount{0};
@@ -270,8 +290,8 @@ inline size_t NodeName::size() const {
 
 inline FileNode* ParentLink::get() const {
   if (back_ == 0) return nullptr;
-  auto* self = reinterpret_cast<FileNode*>(const_cast<char*>(reinterpret_cast<const char*>(this)) -
-                                           offsetof(FileNode, parent));
+  auto* self =
+      reinterpret_cast<FileNode*>(const_cast<char*>(reinterpret_cast<const char*>(this)) - offsetof(FileNode, parent));
   return self - back_;
 }
 
@@ -286,8 +306,6 @@ inline ChildList::iterator ChildList::at_(std::ptrdiff_t i) const {
   return iterator(owner() + offset_, nullptr, i);
 }
 
-inline FileNode* ChildList::iterator::operator*() const {
-  return listed_ ? base_ + listed_[i_] : base_ + i_;
-}
+inline FileNode* ChildList::iterator::operator*() const { return listed_ ? base_ + listed_[i_] : base_ + i_; }
 
 }  // namespace tolvex

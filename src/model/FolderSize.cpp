@@ -17,9 +17,7 @@ FolderSize folderSize(const std::string& path) {
   std::unordered_set<uint64_t> seenLinks;
   while (FTSENT* entry = fts_read(walker)) {
     switch (entry->fts_info) {
-      case FTS_D:
-        total.bytes += static_cast<int64_t>(entry->fts_statp->st_blocks) * 512;
-        break;
+      case FTS_D: total.bytes += static_cast<int64_t>(entry->fts_statp->st_blocks) * 512; break;
       case FTS_F:
         if (entry->fts_statp->st_nlink >= 2 &&
             !seenLinks.insert(hardLinkKey(entry->fts_statp->st_ino, entry->fts_statp->st_dev)).second)

@@ -41,10 +41,8 @@ std::string ByteCountFormatter::string(int64_t bytes) const {
     int128 size;
     int decimals;
   };
-  static constexpr Unit units[] = {{"KB", 1000, 0},
-                                   {"MB", 1000000, 1},
-                                   {"GB", 1000000000, 2},
-                                   {"TB", 1000000000000LL, 2}};
+  static constexpr Unit units[] = {
+      {"KB", 1000, 0}, {"MB", 1000000, 1}, {"GB", 1000000000, 2}, {"TB", 1000000000000LL, 2}};
   size_t u = 0;
   while (u + 1 < std::size(units) && magnitude >= units[u + 1].size) ++u;
   int128 scaled = 0, factor = 1;
@@ -135,8 +133,6 @@ std::string ageText(double days) {
   return "more than 2 years";
 }
 
-std::string signedSizeText(int64_t bytes) {
-  return (bytes < 0 ? "\u2212" : "+") + formatBytes(bytes);
-}
+std::string signedSizeText(int64_t bytes) { return (bytes < 0 ? "\u2212" : "+") + formatBytes(bytes); }
 
 }  // namespace tolvex

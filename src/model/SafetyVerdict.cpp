@@ -53,9 +53,9 @@ const std::vector<Row>& protectedSystemPaths() {
 }
 
 // The system folders of a Linux installation ("/usr" apart from "/usr/local" is tested on its own).
-constexpr std::array<const char*, 14> kLinuxSystemRoots = {"/bin",  "/boot",  "/dev",  "/etc",  "/lib",
-                                                           "/lib32", "/lib64", "/libx32", "/proc", "/run",
-                                                           "/sbin", "/snap",  "/sys",  "/var/lib"};
+constexpr std::array<const char*, 14> kLinuxSystemRoots = {"/bin",   "/boot",  "/dev",    "/etc",    "/lib",
+                                                           "/lib32", "/lib64", "/libx32", "/proc",   "/run",
+                                                           "/sbin",  "/snap",  "/sys",    "/var/lib"};
 
 struct PersonalRow {
   std::string prefix;
@@ -87,9 +87,9 @@ const std::vector<PersonalRow>& personalDataPaths() {
 constexpr std::array<std::string_view, 9> kStandardHomeFolders = {
     "Desktop", "Documents", "Downloads", "Library", "Movies", "Music", "Pictures", "Public", "Applications"};
 
-constexpr std::array<std::string_view, 8> kPackageMarkers = {
-    ".photoslibrary/", ".photolibrary/", ".musiclibrary/", ".tvlibrary/",
-    ".fcpbundle/",     ".imovielibrary/", ".app/",          ".logicx/"};
+constexpr std::array<std::string_view, 8> kPackageMarkers = {".photoslibrary/", ".photolibrary/", ".musiclibrary/",
+                                                             ".tvlibrary/",     ".fcpbundle/",    ".imovielibrary/",
+                                                             ".app/",           ".logicx/"};
 
 bool beginsWith(std::string_view text, std::string_view prefix) { return text.starts_with(prefix); }
 
@@ -158,8 +158,7 @@ SafetyVerdict SafetyVerdict::forPath(const std::string& path, const SafetyContex
     if (isSameOrInside(p, prefix)) return {Risk::protected_, reason};
   for (const char* root : kLinuxSystemRoots)
     if (isSameOrInside(p, root)) return {Risk::protected_, kOperatingSystemReason};
-  if (isSameOrInside(p, "/usr") && !isSameOrInside(p, "/usr/local"))
-    return {Risk::protected_, kOperatingSystemReason};
+  if (isSameOrInside(p, "/usr") && !isSameOrInside(p, "/usr/local")) return {Risk::protected_, kOperatingSystemReason};
 
   // 5, 6. Folders that are emptied but kept: every rule's folder, and the Trash with its two folders.
   for (const JunkRule& rule : JunkRule::all())

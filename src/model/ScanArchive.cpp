@@ -82,8 +82,7 @@ uint8_t targetByte(const ScanTarget& target) {
 
 class Cursor {
  public:
-  explicit Cursor(std::string_view bytes)
-      : p_(reinterpret_cast<const uint8_t*>(bytes.data())), left_(bytes.size()) {}
+  explicit Cursor(std::string_view bytes) : p_(reinterpret_cast<const uint8_t*>(bytes.data())), left_(bytes.size()) {}
 
   size_t left() const { return left_; }
 
@@ -149,7 +148,6 @@ std::map<Key, int64_t> toMap(const Pairs& pairs, std::optional<Key> (*fromRaw)(u
     if (auto key = fromRaw(raw)) map[*key] = value;
   return map;
 }
-
 
 // Reads the node records in pre-order, calling `visit(name, record tail, child count, parent)` for
 // each, where `parent` points to what `visit` returned for the node's parent (null for the root).
@@ -307,26 +305,26 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
     return std::nullopt;  // beyond what one tree holds
   }
   result.files.reserve(measure.files);
-  readRecords<FileNode*>(nodes, [&](std::string_view name, const uint8_t* r, uint32_t childCount,
-                                    FileNode* const* parent) {
-    const uint8_t flags = r[0];
-    const FileKind kind = fileKindFromRaw(r[1]).value_or(FileKind::other);
-    const StorageBucket bucket = storageBucketFromRaw(r[2]).value_or(StorageBucket::other);
-    FileNode* node = parent ? tree->makeChild(*parent, name, flags & kDirectory, flags & kPackage, kind, bucket)
-                            : tree->makeRoot(name, flags & kDirectory, flags & kPackage, kind, bucket);
-    if (childCount > 0) tree->reserveChildren(node, childCount);
-    set(node->size, loadI64(r + 3));
-    set(node->logicalSize, loadI64(r + 11));
-    set(node->fileCount, loadI64(r + 19));
-    set(node->modified, loadF64(r + 27));
-    set(node->accessed, loadF64(r + 35));
-    set(node->smallFilesSize, loadI64(r + 43));
-    set(node->smallFilesCount, loadI64(r + 51));
-    set(node->unreadable, (flags & kUnreadable) != 0);
-    if (!result.root) result.root = node;
-    if (!node->isDirectory) result.files.push_back(node);
-    return node;
-  });
+  readRecords<FileNode*>(
+      nodes, [&](std::string_view name, const uint8_t* r, uint32_t childCount, FileNode* const* parent) {
+        const uint8_t flags = r[0];
+        const FileKind kind = fileKindFromRaw(r[1]).value_or(FileKind::other);
+        const StorageBucket bucket = storageBucketFromRaw(r[2]).value_or(StorageBucket::other);
+        FileNode* node = parent ? tree->makeChild(*parent, name, flags & kDirectory, flags & kPackage, kind, bucket)
+                                : tree->makeRoot(name, flags & kDirectory, flags & kPackage, kind, bucket);
+        if (childCount > 0) tree->reserveChildren(node, childCount);
+        set(node->size, loadI64(r + 3));
+        set(node->logicalSize, loadI64(r + 11));
+        set(node->fileCount, loadI64(r + 19));
+        set(node->modified, loadF64(r + 27));
+        set(node->accessed, loadF64(r + 35));
+        set(node->smallFilesSize, loadI64(r + 43));
+        set(node->smallFilesCount, loadI64(r + 51));
+        set(node->unreadable, (flags & kUnreadable) != 0);
+        if (!result.root) result.root = node;
+        if (!node->isDirectory) result.files.push_back(node);
+        return node;
+      });
 
   result.tree = std::move(tree);
   result.bucketTotals = toMap<StorageBucket>(*bucketPairs, storageBucketFromRaw);

@@ -29,7 +29,9 @@ constexpr int64_t kProgressEveryFiles = 1024;
 
 ScanProgress::ScanProgress(const Report& report, std::chrono::duration<double> interval,
                            std::function<bool()> cancelled)
-    : report_(report), interval_(interval), cancelled_(std::move(cancelled)),
+    : report_(report),
+      interval_(interval),
+      cancelled_(std::move(cancelled)),
       lastReport_(std::chrono::steady_clock::now()) {}
 
 void ScanProgress::atFolder(std::string_view path) {
@@ -70,7 +72,10 @@ void ScanProgress::maybeReport(std::string_view folder, std::string_view name) {
 ScanCollector::ScanCollector(unsigned workers, const PathClassifier& classifier,
                              const std::unordered_set<std::string_view>& excluded, ScanProgress& progress,
                              std::function<bool()> cancelled)
-    : classifier_(classifier), excluded_(excluded), progress_(progress), cancelled_(std::move(cancelled)),
+    : classifier_(classifier),
+      excluded_(excluded),
+      progress_(progress),
+      cancelled_(std::move(cancelled)),
       workers_(workers == 0 ? 1 : workers) {}
 
 FolderRecord* ScanCollector::folderRecord(Worker& w, std::string_view name, std::string_view foldedPath,
@@ -108,8 +113,7 @@ void ScanCollector::unreadable(WalkFolder& folder, unsigned worker) {
 
 void ScanCollector::leave(WalkFolder& folder, unsigned) { progress_.atFolder(folder.path); }
 
-void ScanCollector::listed(WalkFolder& folder, const FolderReader& reader, ChildFolders& children,
-                           unsigned worker) {
+void ScanCollector::listed(WalkFolder& folder, const FolderReader& reader, ChildFolders& children, unsigned worker) {
   Worker& w = workers_[worker];
   FolderRecord& record = *static_cast<FolderRecord*>(folder.data);
   w.items.clear();

@@ -27,7 +27,7 @@ struct FileRecord {
   uint64_t linkKey = 0;
   FileKind kind = FileKind::other;
   StorageBucket bucket = StorageBucket::other;
-  bool linked = false;  // a regular file with two or more links
+  bool linked = false;   // a regular file with two or more links
   bool skipped = false;  // a hard link met after another path of the same file
 };
 
@@ -42,7 +42,7 @@ struct FolderRecord {
   const ScanItem* items = nullptr;  // in listing order
   uint32_t itemCount = 0;
   uint32_t childCount = 0;  // the items that become nodes (known once hard links are settled)
-  int64_t own = 0;  // the folder's own allocation
+  int64_t own = 0;          // the folder's own allocation
   // Files without a record (small and not hard-linked), already counted into the folder.
   int64_t smallSize = 0;
   int64_t smallCount = 0;

@@ -51,8 +51,7 @@ std::optional<ScanResult> Scanner::walk(const std::string& root, const std::set<
 
   ScanResult result = assembleScan(*rootRecord, root, collector.totals());
   result.duration = std::chrono::duration<double>(Clock::now() - start).count();
-  result.finishedAt =
-      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+  result.finishedAt = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
   return result;
 }
 

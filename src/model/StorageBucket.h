@@ -12,11 +12,22 @@ namespace tolvex {
 
 // The twelve storage categories. Raw values are stored in the scan archive and the trend files.
 enum class StorageBucket : uint8_t {
-  applications, documents, images, video, audio, archives, developer, appData, junk, trash, system, other
+  applications,
+  documents,
+  images,
+  video,
+  audio,
+  archives,
+  developer,
+  appData,
+  junk,
+  trash,
+  system,
+  other
 };
 
 inline constexpr std::array<StorageBucket, 12> kAllStorageBuckets = {
-    StorageBucket::applications, StorageBucket::documents, StorageBucket::images, StorageBucket::video,
+    StorageBucket::applications, StorageBucket::documents, StorageBucket::images,    StorageBucket::video,
     StorageBucket::audio,        StorageBucket::archives,  StorageBucket::developer, StorageBucket::appData,
     StorageBucket::junk,         StorageBucket::trash,     StorageBucket::system,    StorageBucket::other};
 

@@ -34,10 +34,10 @@ FileRead readRegularFile(const std::string& path, FileLinks links = FileLinks::f
 std::optional<std::string> readWholeFile(const std::string& path, FileLinks links = FileLinks::follow,
                                          size_t limit = SIZE_MAX);
 
-// Removes the temporary files ("." + name + "." and six characters) that `writeFileAtomically` left for the files `names` of `folder` (a
-// process killed between writing and renaming) when they were last changed more than `minimumAge`
-// seconds before `now` (seconds since 1970): a younger one may belong to a write still going on.
-// Returns how many were removed.
+// Removes the temporary files ("." + name + "." and six characters) that `writeFileAtomically` left for the files
+// `names` of `folder` (a process killed between writing and renaming) when they were last changed more than
+// `minimumAge` seconds before `now` (seconds since 1970): a younger one may belong to a write still going on. Returns
+// how many were removed.
 int sweepTemporaryFiles(const std::string& folder, const std::vector<std::string>& names, double now,
                         double minimumAge);
 

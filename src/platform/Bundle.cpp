@@ -30,9 +30,8 @@ bool isRegularFile(const std::string& path, off_t* size) {
 }  // namespace
 
 bool isBlankIdentifier(std::string_view identifier) {
-  return std::all_of(identifier.begin(), identifier.end(), [](char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-  });
+  return std::all_of(identifier.begin(), identifier.end(),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; });
 }
 
 std::optional<std::map<std::string, std::string>> infoStringsFromPlist(std::string_view bytes) {

@@ -22,7 +22,8 @@ inline constexpr int64_t kDedupeChunk = int64_t{1} << 30;
 // chunk's bytes differ (the chunks before it stay shared, their bytes being equal); `failed` with
 // the errno otherwise. Both descriptors may be read-only: the kernel allows it to the owner of the
 // destination, to anyone allowed to write it, and to the administrator.
-[[nodiscard]] DedupeOutcome dedupeFileRange(int sourceFd, int destinationFd, int64_t length, int64_t chunk = kDedupeChunk);
+[[nodiscard]] DedupeOutcome dedupeFileRange(int sourceFd, int destinationFd, int64_t length,
+                                            int64_t chunk = kDedupeChunk);
 
 // True for the errors of a file system (or a pair of files) that cannot share storage at all.
 bool isDedupeUnsupported(int error);

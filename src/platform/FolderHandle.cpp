@@ -90,7 +90,8 @@ std::optional<std::string> folderPathByGoingUp(int fd) {
   std::vector<std::string> names;
   Fd current(::openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
   while (current) {
-    struct stat self {}, up {};
+    struct stat self {
+    }, up{};
     if (::fstat(current.get(), &self) != 0 || ::fstatat(current.get(), "..", &up, 0) != 0) return std::nullopt;
     if (self.st_dev == up.st_dev && self.st_ino == up.st_ino) break;  // the root folder
     Fd parent(::openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));

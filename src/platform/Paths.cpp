@@ -8,9 +8,7 @@ bool isInside(std::string_view path, std::string_view folder) {
   return path.size() > folder.size() + 1 && path.starts_with(folder) && path[folder.size()] == '/';
 }
 
-bool isSameOrInside(std::string_view path, std::string_view folder) {
-  return path == folder || isInside(path, folder);
-}
+bool isSameOrInside(std::string_view path, std::string_view folder) { return path == folder || isInside(path, folder); }
 
 std::string lastPathComponent(std::string_view path) {
   while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);

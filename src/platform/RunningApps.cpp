@@ -38,8 +38,7 @@ std::vector<std::string> runningApplicationIdentifiers(const std::string& procRo
   std::map<std::string, std::optional<std::string>> bundles;  // each bundle is read once
   while (dirent* entry = ::readdir(dir)) {
     std::string_view name = entry->d_name;
-    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
     const std::string link = appendPath(appendPath(procRoot, name), "exe");
     char target[PATH_MAX];
     ssize_t length = ::readlink(link.c_str(), target, sizeof target);

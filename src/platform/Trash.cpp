@@ -125,7 +125,8 @@ int chooseHomeTrash(const std::string& realPath, ChosenTrash& out) {
 Fd mountTopAt(int parent, const MountOf& mount) {
   Fd dir(::openat(parent, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
   while (dir) {
-    struct stat self {}, up {};
+    struct stat self {
+    }, up{};
     if (::fstat(dir.get(), &self) != 0 || ::fstatat(dir.get(), "..", &up, 0) != 0) return Fd();
     if (self.st_dev == up.st_dev && self.st_ino == up.st_ino) break;  // the root folder
     auto upMount = mountOf(dir.get(), "..");
@@ -230,8 +231,7 @@ struct DateFields {
 
 std::optional<DateFields> parseDateText(std::string_view text) {
   // Exactly "YYYY-MM-DDThh:mm:ss".
-  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
-      text[16] != ':')
+  if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':')
     return std::nullopt;
   auto number = [&](size_t at, size_t length) -> int {
     int value = 0;
@@ -449,9 +449,7 @@ int openParentOf(const std::string& givenPath, FolderOpen& parent, std::string& 
 
 }  // namespace
 
-TrashMove moveToTrash(const std::string& path) {
-  return moveToTrash(path, static_cast<double>(::time(nullptr)));
-}
+TrashMove moveToTrash(const std::string& path) { return moveToTrash(path, static_cast<double>(::time(nullptr))); }
 
 TrashMove moveToTrash(const std::string& path, double deletionDate) {
   FolderOpen parent;
@@ -493,8 +491,7 @@ int restoreFromTrash(const std::string& trashedItemPath, const std::string& orig
   if (target.error) return target.error;
   // The folder opened must really be the recorded one, not a place that now goes by its name.
   if (descriptorPath(target.fd.get()) != originalFolder) return ELOOP;
-  if (int error = renameNoReplace(files.fd.get(), name.c_str(), target.fd.get(), originalName.c_str()))
-    return error;
+  if (int error = renameNoReplace(files.fd.get(), name.c_str(), target.fd.get(), originalName.c_str())) return error;
   removeTrashInfoOf(trashedItemPath);
   return 0;
 }
@@ -657,8 +654,8 @@ TrashReservation reserveHomeTrashName(const std::string& path, double deletionDa
   if (path.empty() || path.front() != '/' || name == "/" || name == "." || name == "..") return {EINVAL, {}, {}};
   ChosenTrash trash;
   if (int error = chooseHomeTrash(path, trash)) return {error, {}, {}};
-  const std::string info = "[Trash Info]\nPath=" + percentEncodePath(path) +
-                           "\nDeletionDate=" + trashDeletionDateText(deletionDate) + "\n";
+  const std::string info =
+      "[Trash Info]\nPath=" + percentEncodePath(path) + "\nDeletionDate=" + trashDeletionDateText(deletionDate) + "\n";
   NameSequence names(name);
   while (auto candidate = names.next()) {
     const std::string infoName = *candidate + ".trashinfo";

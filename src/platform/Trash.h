@@ -22,8 +22,8 @@ std::string resolvedHomeTrashFolder();
 std::string trashFilesFolder();
 
 struct TrashMove {
-  int error = 0;           // 0 on success, else the errno of the failure
-  std::string trashPath;   // where the item now lies (files/NAME), on success
+  int error = 0;          // 0 on success, else the errno of the failure
+  std::string trashPath;  // where the item now lies (files/NAME), on success
 };
 
 // Moves the item at `path` (a file, a folder or a symbolic link, never followed) to the Trash of its

@@ -163,8 +163,10 @@ class WalkPool {
         stack_.push_back(child);
       }
     }
-    if (count > 1 && workers_.size() > 1) ready_.notify_all();
-    else if (count == 1) ready_.notify_one();
+    if (count > 1 && workers_.size() > 1)
+      ready_.notify_all();
+    else if (count == 1)
+      ready_.notify_one();
     if (folder->fd >= 0) releaseFd(folder);
     finish(folder, worker);
   }
@@ -227,8 +229,7 @@ bool TreeWalk::run(const std::string& root, const EntryStat& rootStat, void* roo
   first->inode = rootStat.inode;
   walk.push(first);
   std::vector<std::thread> helpers;
-  for (unsigned worker = 1; worker < threads_; ++worker)
-    helpers.emplace_back([&walk, worker] { walk.work(worker); });
+  for (unsigned worker = 1; worker < threads_; ++worker) helpers.emplace_back([&walk, worker] { walk.work(worker); });
   walk.work(0);
   for (std::thread& helper : helpers) helper.join();
   return !walk.stopped();
@@ -237,9 +238,8 @@ bool TreeWalk::run(const std::string& root, const EntryStat& rootStat, void* roo
 unsigned walkThreads() {
   cpu_set_t set;
   CPU_ZERO(&set);
-  const unsigned processors = ::sched_getaffinity(0, sizeof set, &set) == 0
-                                  ? static_cast<unsigned>(CPU_COUNT(&set))
-                                  : std::thread::hardware_concurrency();
+  const unsigned processors = ::sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<unsigned>(CPU_COUNT(&set))
+                                                                            : std::thread::hardware_concurrency();
   return std::clamp(processors, 1u, 8u);
 }
 

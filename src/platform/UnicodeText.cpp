@@ -28,8 +28,8 @@ std::string foldCase(std::string_view text) {
   std::string folded;
   icu::StringByteSink<std::string> sink(&folded);
   UErrorCode status = U_ZERO_ERROR;
-  icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())),
-                         sink, nullptr, status);
+  icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), sink,
+                         nullptr, status);
   return U_SUCCESS(status) ? folded : std::string(text);
 }
 

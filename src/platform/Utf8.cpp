@@ -8,15 +8,24 @@ size_t utf8SequenceLength(std::string_view text, size_t at) {
   if (c < 0x80) return 1;
   size_t length;
   unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (c >= 0xC2 && c <= 0xDF) length = 2;
-  else if (c == 0xE0) length = 3, low = 0xA0;
-  else if (c >= 0xE1 && c <= 0xEC) length = 3;
-  else if (c == 0xED) length = 3, high = 0x9F;  // no surrogates
-  else if (c >= 0xEE && c <= 0xEF) length = 3;
-  else if (c == 0xF0) length = 4, low = 0x90;
-  else if (c >= 0xF1 && c <= 0xF3) length = 4;
-  else if (c == 0xF4) length = 4, high = 0x8F;
-  else return 0;
+  if (c >= 0xC2 && c <= 0xDF)
+    length = 2;
+  else if (c == 0xE0)
+    length = 3, low = 0xA0;
+  else if (c >= 0xE1 && c <= 0xEC)
+    length = 3;
+  else if (c == 0xED)
+    length = 3, high = 0x9F;  // no surrogates
+  else if (c >= 0xEE && c <= 0xEF)
+    length = 3;
+  else if (c == 0xF0)
+    length = 4, low = 0x90;
+  else if (c >= 0xF1 && c <= 0xF3)
+    length = 4;
+  else if (c == 0xF4)
+    length = 4, high = 0x8F;
+  else
+    return 0;
   if (at + length > text.size()) return 0;
   if (byte(at + 1) < low || byte(at + 1) > high) return 0;
   for (size_t i = 2; i < length; ++i)

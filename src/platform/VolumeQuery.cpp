@@ -21,7 +21,7 @@ std::pair<std::string, std::string> mountOf(const std::string& path) {
   FILE* table = setmntent("/proc/self/mounts", "r");
   if (!table) return best;
   size_t bestLength = 0;
-  mntent entry {};
+  mntent entry{};
   char buffer[4096];
   while (getmntent_r(table, &entry, buffer, sizeof buffer)) {
     std::string point = entry.mnt_dir;
@@ -78,8 +78,10 @@ std::optional<VolumeResources> queryVolume(const std::string& path) {
   struct stat st {};
   if (stat(real.c_str(), &st) == 0) out.name = labelOf(st.st_dev);
   if (!out.name) {
-    if (point == "/") out.name = device.empty() ? "/" : lastPathComponent(device);
-    else out.name = lastPathComponent(point);
+    if (point == "/")
+      out.name = device.empty() ? "/" : lastPathComponent(device);
+    else
+      out.name = lastPathComponent(point);
   }
   return out;
 }

@@ -64,8 +64,8 @@ class EntryMatcher {
 
  private:
   bool valid_ = false;
-  std::string id_;           // folded identifier
-  std::string appName_;      // folded application name; empty when too short to be matched
+  std::string id_;       // folded identifier
+  std::string appName_;  // folded application name; empty when too short to be matched
 };
 
 // The bundle's file name without its last extension ("My.Tool.app" -> "My.Tool").

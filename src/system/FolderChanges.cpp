@@ -92,8 +92,8 @@ void collectFolderChanges(const std::string& folder, const FolderIndex& children
   }
 }
 
-std::vector<FolderChange> folderChanges(const ScanSnapshot& baseline, const ScanSnapshot& latest,
-                                        int64_t minimumChange, size_t limit) {
+std::vector<FolderChange> folderChanges(const ScanSnapshot& baseline, const ScanSnapshot& latest, int64_t minimumChange,
+                                        size_t limit) {
   if (baseline.root != latest.root) return {};
   const std::string& root = latest.root;
   // A root given with a trailing "/" still parents the paths below it.

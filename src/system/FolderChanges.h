@@ -12,9 +12,9 @@ namespace tolvex {
 
 // One row of the folders that grew or shrank between two snapshots of the same root.
 struct FolderChange {
-  std::string path;        // as in the snapshots' `folders` keys
-  int64_t before = 0;      // bytes in the baseline (0 when absent); 0 for a remainder row
-  int64_t after = 0;       // bytes in the latest (0 when absent); the unexplained change for a remainder row
+  std::string path;          // as in the snapshots' `folders` keys
+  int64_t before = 0;        // bytes in the baseline (0 when absent); 0 for a remainder row
+  int64_t after = 0;         // bytes in the latest (0 when absent); the unexplained change for a remainder row
   bool isRemainder = false;  // the part of the folder's change its listed subfolders do not explain
 
   bool operator==(const FolderChange&) const = default;
@@ -43,8 +43,8 @@ using FolderIndex = std::map<std::string, std::vector<std::string>>;
 // branch the deepest folders that carry the change, plus a remainder row wherever a folder changed by
 // at least `minimumChange` more (or less) than its listed subfolders. Largest absolute change first,
 // at most `limit` rows. Snapshots of different roots give no rows. All sums are 64-bit integers.
-std::vector<FolderChange> folderChanges(const ScanSnapshot& baseline, const ScanSnapshot& latest,
-                                        int64_t minimumChange, size_t limit);
+std::vector<FolderChange> folderChanges(const ScanSnapshot& baseline, const ScanSnapshot& latest, int64_t minimumChange,
+                                        size_t limit);
 
 // The step of `folderChanges` for one folder: appends to `rows` the rows of `folder`'s branch, in
 // the order of the index. Works with its own stack, so no folder tree is too deep for it.

@@ -31,7 +31,8 @@ int64_t InstalledApp::relatedSize() const {
 int64_t InstalledApp::totalSize() const { return appSize + relatedSize(); }
 
 bool InstalledApp::isRunning(const std::vector<std::string>& runningIdentifiers) const {
-  return bundleID && std::find(runningIdentifiers.begin(), runningIdentifiers.end(), *bundleID) != runningIdentifiers.end();
+  return bundleID &&
+         std::find(runningIdentifiers.begin(), runningIdentifiers.end(), *bundleID) != runningIdentifiers.end();
 }
 
 bool InstalledApp::isRunning() const { return bundleID && isRunning(runningApplicationIdentifiers()); }

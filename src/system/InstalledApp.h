@@ -23,17 +23,16 @@ struct RelatedItemHash {
   size_t operator()(const RelatedItem& item) const;
 };
 
-
 struct InstalledApp {
-  std::string path;                      // absolute path of the ".app" bundle
-  std::string name;                      // display name
-  std::optional<std::string> bundleID;   // absent when the bundle cannot be opened or declares none
-  std::optional<std::string> version;    // CFBundleShortVersionString
-  int64_t appSize = 0;                   // allocated bytes of the bundle
-  std::vector<RelatedItem> related;      // its items in ~/Library, largest first
-  std::optional<double> lastUsed;        // seconds since 1970
-  bool isApple = false;                  // the identifier begins with "com.apple."
-  bool isAppStore = false;               // the bundle holds Contents/_MASReceipt
+  std::string path;                     // absolute path of the ".app" bundle
+  std::string name;                     // display name
+  std::optional<std::string> bundleID;  // absent when the bundle cannot be opened or declares none
+  std::optional<std::string> version;   // CFBundleShortVersionString
+  int64_t appSize = 0;                  // allocated bytes of the bundle
+  std::vector<RelatedItem> related;     // its items in ~/Library, largest first
+  std::optional<double> lastUsed;       // seconds since 1970
+  bool isApple = false;                 // the identifier begins with "com.apple."
+  bool isAppStore = false;              // the bundle holds Contents/_MASReceipt
 
   const std::string& id() const { return path; }
   bool operator==(const InstalledApp&) const = default;

@@ -64,8 +64,7 @@ std::optional<std::string> removeSharedItem(const LaunchItem& item, const Launch
   const auto unloaded =
       context.runPrivileged({kLaunchctlPath, "bootout", launchdDomain(item.scope, context.uid), item.path});
   if (unloaded.status == Status::cancelled) return std::string(kCancelledMessage);
-  return privilegedOutcomeMessage(moveToTrashAsAdministrator(item.path, context.runPrivileged),
-                                  kCouldNotRemoveMessage);
+  return privilegedOutcomeMessage(moveToTrashAsAdministrator(item.path, context.runPrivileged), kCouldNotRemoveMessage);
 }
 
 }  // namespace
@@ -148,7 +147,8 @@ std::vector<LaunchItem> loadLaunchItems(const LaunchItemContext& context) {
     const std::string& folder = context.folder(scope);
     for (const std::string& name : folderNames(folder)) {
       if (!name.ends_with(".plist")) continue;
-      if (auto item = LaunchItem::fromPlist(appendPath(folder, name), scope, context)) items.push_back(std::move(*item));
+      if (auto item = LaunchItem::fromPlist(appendPath(folder, name), scope, context))
+        items.push_back(std::move(*item));
     }
   }
   std::stable_sort(items.begin(), items.end(), launchItemOrder);
@@ -193,7 +193,8 @@ std::optional<std::string> removeLaunchItem(const LaunchItem& item, const Launch
   if (!isSupportedLaunchItemPath(item.path)) return std::string(kUnsupportedFileNameMessage);
   if (item.scope != LaunchItem::Scope::userAgent) return removeSharedItem(item, context);
   // Whether the job was loaded at all does not matter: the file goes either way.
-  if (context.runProcess) context.runProcess({kLaunchctlPath, "bootout", launchdDomain(item.scope, context.uid), item.path});
+  if (context.runProcess)
+    context.runProcess({kLaunchctlPath, "bootout", launchdDomain(item.scope, context.uid), item.path});
   const TrashMove moved = moveToTrash(item.path);
   if (moved.error) return failureReason(moved.error);
   return std::nullopt;

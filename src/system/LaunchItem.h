@@ -25,9 +25,9 @@ struct LaunchItem {
   // The folder an item was found in. Declared in the order the folders are read.
   enum class Scope { userAgent, systemAgent, systemDaemon };
 
-  std::string path;                      // absolute path of the property list
-  std::string label;                     // "Label", else the file name without its extension
-  std::optional<std::string> program;    // "Program", else the first of "ProgramArguments"
+  std::string path;                    // absolute path of the property list
+  std::string label;                   // "Label", else the file name without its extension
+  std::optional<std::string> program;  // "Program", else the first of "ProgramArguments"
   Scope scope = Scope::userAgent;
   bool runAtLoad = false;                // "RunAtLoad" when it is a Boolean
   bool keepAlive = false;                // "KeepAlive" when a Boolean; true when a dictionary of conditions

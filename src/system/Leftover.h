@@ -13,11 +13,11 @@
 namespace tolvex {
 
 struct Leftover {
-  std::string path;               // absolute path of the Library entry (file or folder)
-  std::string identifier;         // the entry's name without its known suffix, letter case unchanged
-  std::string location;           // the label of the Library location it was found in
-  int64_t size = 0;               // allocated bytes, at least kLeftoverMinimumSize
-  std::optional<double> modified; // content modification, seconds since 1970
+  std::string path;                // absolute path of the Library entry (file or folder)
+  std::string identifier;          // the entry's name without its known suffix, letter case unchanged
+  std::string location;            // the label of the Library location it was found in
+  int64_t size = 0;                // allocated bytes, at least kLeftoverMinimumSize
+  std::optional<double> modified;  // content modification, seconds since 1970
 
   const std::string& id() const { return path; }
   bool operator==(const Leftover&) const = default;

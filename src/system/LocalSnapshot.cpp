@@ -52,8 +52,7 @@ std::optional<double> parseSnapshotDate(std::string_view text) {
   };
   const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
   const int hour = number(11, 2), minute = number(13, 2), second = number(15, 2);
-  if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
-      second > 59)
+  if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 || second > 59)
     return std::nullopt;
   // mktime reads the fields in the proleptic Gregorian calendar and the local time zone; the
   // user's locale plays no part.
@@ -118,8 +117,7 @@ std::optional<std::string> deleteLocalSnapshot(const LocalSnapshot& snapshot) {
 
 std::optional<std::string> deleteLocalSnapshot(const LocalSnapshot& snapshot, const PrivilegedRunner& run) {
   const auto datePart = snapshotDateComponent(snapshot.name);
-  if (!datePart ||
-      !std::all_of(datePart->begin(), datePart->end(), [](char c) { return isAsciiDigit(c) || c == '-'; }))
+  if (!datePart || !std::all_of(datePart->begin(), datePart->end(), [](char c) { return isAsciiDigit(c) || c == '-'; }))
     return std::string(kUnrecognisedSnapshotNameMessage);
   if (!run) return std::string(kCouldNotDeleteSnapshotMessage);
   return privilegedOutcomeMessage(run({kTmutilPath, "deletelocalsnapshots", *datePart}),

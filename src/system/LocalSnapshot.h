@@ -14,7 +14,7 @@
 namespace tolvex {
 
 struct LocalSnapshot {
-  std::string name;           // the full name as tmutil prints it, trimmed
+  std::string name;            // the full name as tmutil prints it, trimmed
   std::optional<double> date;  // read from the name (local time), seconds since 1970; none when absent
 
   bool operator==(const LocalSnapshot&) const = default;

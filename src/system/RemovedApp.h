@@ -10,7 +10,7 @@ namespace tolvex {
 
 // An application that was just removed from the application folders, with the Library data it left.
 struct RemovedApp {
-  std::string name;                // display name from the watcher's snapshot
+  std::string name;  // display name from the watcher's snapshot
   std::string bundleID;
   std::vector<RelatedItem> items;  // its Library items, each measured, largest first
 

@@ -13,7 +13,8 @@ std::optional<SpaceForecast> forecastSpace(const std::vector<SpaceSample>& sampl
   std::vector<SpaceSample> used;
   for (const SpaceSample& sample : samples)
     if (now - sample.date <= windowDays * kSecondsPerDay) used.push_back(sample);
-  std::stable_sort(used.begin(), used.end(), [](const SpaceSample& a, const SpaceSample& b) { return a.date < b.date; });
+  std::stable_sort(used.begin(), used.end(),
+                   [](const SpaceSample& a, const SpaceSample& b) { return a.date < b.date; });
   if (used.size() < kForecastMinimumSamples) return std::nullopt;
 
   const double oldest = used.front().date;

@@ -346,7 +346,8 @@ std::vector<ScanSnapshot> TrendStore::snapshotsForRoot(std::string_view root) co
   std::vector<ScanSnapshot> out;
   for (const ScanSnapshot& snapshot : snapshots_)
     if (snapshot.root == root) out.push_back(snapshot);
-  std::stable_sort(out.begin(), out.end(), [](const ScanSnapshot& a, const ScanSnapshot& b) { return a.date > b.date; });
+  std::stable_sort(out.begin(), out.end(),
+                   [](const ScanSnapshot& a, const ScanSnapshot& b) { return a.date > b.date; });
   return out;
 }
 

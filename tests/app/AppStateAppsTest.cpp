@@ -23,7 +23,9 @@ InstalledApp appAt(const std::string& path, std::vector<RelatedItem> related = {
   return app;
 }
 
-Leftover leftoverAt(const std::string& path) { return Leftover{path, path.substr(path.rfind('/') + 1), "Caches", 70000, {}}; }
+Leftover leftoverAt(const std::string& path) {
+  return Leftover{path, path.substr(path.rfind('/') + 1), "Caches", 70000, {}};
+}
 
 std::vector<std::string> pathsOf(const std::vector<InstalledApp>& apps) {
   std::vector<std::string> out;
@@ -223,9 +225,10 @@ TEST(AppStateApps, LoadsRunningDuringADeletionDoNotBringItsItemsBack) {
 
 TEST(AppStateApps, UninstallPlansTheBundleThenItsDataInOrder) {
   Harness h;
-  InstalledApp app = appAt("/Applications/Editor.app", {{"/h/Library/Caches/com.example.Editor", "Caches", 300},
-                                                        {"/h/Library/Preferences/com.example.Editor.plist", "Preferences", 20},
-                                                        {"/h/Library/Logs/Editor", "Logs", 10}});
+  InstalledApp app =
+      appAt("/Applications/Editor.app", {{"/h/Library/Caches/com.example.Editor", "Caches", 300},
+                                         {"/h/Library/Preferences/com.example.Editor.plist", "Preferences", 20},
+                                         {"/h/Library/Logs/Editor", "Logs", 10}});
   app.name = "Editor Pro";
   app.appSize = 5000;
   h.state->planUninstall(app);

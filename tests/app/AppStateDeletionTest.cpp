@@ -65,12 +65,8 @@ TEST(AppStateDeletion, NestedItemsAreDroppedFromThePlan) {
     std::vector<std::string> planned;
   };
   const Case cases[] = {
-      {{"/a", "/a/b"}, {"/a"}},
-      {{"/a/b", "/a"}, {"/a"}},
-      {{"/a", "/ab"}, {"/a", "/ab"}},
-      {{"/a", "/a"}, {"/a", "/a"}},
-      {{"/", "/etc/x"}, {"/"}},
-      {{"/a/", "/a/b"}, {"/a/"}},
+      {{"/a", "/a/b"}, {"/a"}},     {{"/a/b", "/a"}, {"/a"}}, {{"/a", "/ab"}, {"/a", "/ab"}},
+      {{"/a", "/a"}, {"/a", "/a"}}, {{"/", "/etc/x"}, {"/"}}, {{"/a/", "/a/b"}, {"/a/"}},
       {{"/a/b/c", "/a"}, {"/a"}},
   };
   for (const Case& c : cases) {
@@ -325,7 +321,8 @@ TEST(AppStateDeletion, PruningWhileArchiveWritesRun) {
   AppFixture f;
   TreeBuilder tree(f.home / "scan");
   for (int i = 0; i < 40; ++i)
-    for (int j = 0; j < 5; ++j) tree.allocatedFile("d" + std::to_string(i) + "/f" + std::to_string(j) + ".bin", 1024 * 1024);
+    for (int j = 0; j < 5; ++j)
+      tree.allocatedFile("d" + std::to_string(i) + "/f" + std::to_string(j) + ".bin", 1024 * 1024);
   auto env = f.environment();
   env.timings.archiveDebounceMs = 0;
   AppState state(env);
@@ -334,7 +331,8 @@ TEST(AppStateDeletion, PruningWhileArchiveWritesRun) {
   ASSERT_TRUE(waitUntil([&] { return state.scan().has_value(); }));
   const int64_t rootSize = get(state.scan()->root->size);
   for (int i = 0; i < 40; ++i) {
-    state.pruneDeleted({tree.path("d" + std::to_string(i) + "/f0.bin"), tree.path("d" + std::to_string(i) + "/f1.bin")});
+    state.pruneDeleted(
+        {tree.path("d" + std::to_string(i) + "/f0.bin"), tree.path("d" + std::to_string(i) + "/f1.bin")});
     QCoreApplication::processEvents();  // lets the debounced saves start while the next prune runs
   }
   state.waitForBackgroundWork();

@@ -40,9 +40,10 @@ std::vector<std::string> urls(const std::vector<JunkFinding>& findings) {
 
 TEST(AppStateLoaders, QuickCleanStartsWithTheRulesMarkedForIt) {
   Harness h;
-  EXPECT_EQ(h.state->smartSelection(),
-            (std::set<std::string>{"user-caches", "user-logs", "saved-state", "trash", "mail-downloads", "xcode-derived",
-                                   "xcode-device-support", "xcode-watch-support", "simulator-caches", "ios-updates"}));
+  EXPECT_EQ(
+      h.state->smartSelection(),
+      (std::set<std::string>{"user-caches", "user-logs", "saved-state", "trash", "mail-downloads", "xcode-derived",
+                             "xcode-device-support", "xcode-watch-support", "simulator-caches", "ios-updates"}));
   EXPECT_EQ(h.state->smartPhase(), SmartPhase::idle);
   EXPECT_FALSE(h.state->lastReport());
 }

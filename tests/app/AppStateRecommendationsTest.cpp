@@ -40,10 +40,11 @@ struct Harness {
     env.writeArchive = [](const ScanResult&, const ScanTarget&, const std::string&) {};
     env.findJunk = [junk = junk](bool, double) { return junk.take(); };
     time.install(env);
-    junk.answer({findingOf("user-caches", {{home + "/Library/Caches/app", 100'000'000}}),
-                 findingOf("trash", {{home + "/.local/share/Trash/files/a.iso", 60'000'000}}),
-                 findingOf("old-installers", {{home + "/Downloads/setup.dmg", 7}, {home + "/Downloads/x.pkg", 3}}),
-                 findingOf("ios-backups", {{home + "/Library/Application Support/MobileSync/Backup/1", 2'000'000'000}})});
+    junk.answer(
+        {findingOf("user-caches", {{home + "/Library/Caches/app", 100'000'000}}),
+         findingOf("trash", {{home + "/.local/share/Trash/files/a.iso", 60'000'000}}),
+         findingOf("old-installers", {{home + "/Downloads/setup.dmg", 7}, {home + "/Downloads/x.pkg", 3}}),
+         findingOf("ios-backups", {{home + "/Library/Application Support/MobileSync/Backup/1", 2'000'000'000}})});
     state = std::make_unique<AppState>(env);
     waitUntil([&] { return state->scan().has_value(); });
     state->loadJunk();
@@ -119,7 +120,10 @@ TEST(AppStateRecommendations, EachActionDoesWhatItsCardSays) {
   };
   const Plan plans[] = {
       {"trash", "Empty the Trash", Removal::permanent, {h.home + "/.local/share/Trash/files/a.iso"}},
-      {"installers", "Delete installers", Removal::trash, {h.home + "/Downloads/setup.dmg", h.home + "/Downloads/x.pkg"}},
+      {"installers",
+       "Delete installers",
+       Removal::trash,
+       {h.home + "/Downloads/setup.dmg", h.home + "/Downloads/x.pkg"}},
   };
   for (const Plan& p : plans) {
     h.row(list, p.id).action();

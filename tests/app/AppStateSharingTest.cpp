@@ -70,7 +70,7 @@ struct Harness {
     };
     env.writeArchive = [](const ScanResult&, const ScanTarget&, const std::string&) {};
     env.findDuplicates = [search = search, minimum = minimumSize](const ScanResult& searched, int64_t minimumSize,
-                                                                   const DuplicateProgress& progress) {
+                                                                  const DuplicateProgress& progress) {
       *minimum = minimumSize;
       progress(0.5);
       std::vector<DuplicateGroup> groups;
@@ -242,9 +242,8 @@ TEST(AppStateSharing, ReportToasts) {
          return 1'500'000;
        },
        "1.5 MB reclaimed", "1 copies now share space with their original. Every file is still where it was."},
-      {"none could be converted",
-       [](const std::string&) -> int64_t { throw APFSClone::Failure::differentVolumes(); }, "Zero KB reclaimed",
-       "2 item(s) couldn't be converted. Details in History."},
+      {"none could be converted", [](const std::string&) -> int64_t { throw APFSClone::Failure::differentVolumes(); },
+       "Zero KB reclaimed", "2 item(s) couldn't be converted. Details in History."},
       {"all already shared", [](const std::string&) -> int64_t { throw APFSClone::Failure::alreadyShared(); },
        "These copies already share space", "macOS stores them only once, so there is nothing to reclaim."},
   };
@@ -284,11 +283,17 @@ TEST(AppStateCloud, EvictionThenAFreshInspectionThenItsToast) {
     QString message, detail;
   };
   const Case cases[] = {
-      {"all evicted", {3'000'000, {"/i/a", "/i/b"}, {}}, "3 MB freed",
+      {"all evicted",
+       {3'000'000, {"/i/a", "/i/b"}, {}},
+       "3 MB freed",
        "The files are still in iCloud and download again when you open them."},
-      {"some failed", {1'000'000, {"/i/a"}, {failure("/i/b")}}, "1 MB freed",
+      {"some failed",
+       {1'000'000, {"/i/a"}, {failure("/i/b")}},
+       "1 MB freed",
        "1 file(s) couldn't be removed from this Mac. Details in History."},
-      {"none evicted", {0, {}, {failure("/i/a"), failure("/i/b")}}, "Nothing was removed",
+      {"none evicted",
+       {0, {}, {failure("/i/a"), failure("/i/b")}},
+       "Nothing was removed",
        "2 file(s) couldn't be removed from this Mac. Details in History."},
   };
   for (const Case& c : cases) {
@@ -324,10 +329,10 @@ TEST(AppStateQueries, BucketBreakdownLeavesOutEmptyCategoriesAndKeepsTiesInCateg
                        {StorageBucket::documents, 5}, {StorageBucket::images, 10}, {StorageBucket::junk, 30}};
   Harness h(scan);
   EXPECT_EQ(h.state->bucketBreakdown(), (std::vector<std::pair<StorageBucket, int64_t>>{{StorageBucket::junk, 30},
-                                                                                       {StorageBucket::images, 10},
-                                                                                       {StorageBucket::audio, 10},
-                                                                                       {StorageBucket::documents, 5},
-                                                                                       {StorageBucket::other, 1}}));
+                                                                                        {StorageBucket::images, 10},
+                                                                                        {StorageBucket::audio, 10},
+                                                                                        {StorageBucket::documents, 5},
+                                                                                        {StorageBucket::other, 1}}));
 }
 
 TEST(AppStateQueries, VirtualDisksOfTheScan) {

@@ -36,9 +36,8 @@ void setModified(const std::string& path, double secondsSince1970) {
 TEST(AppStateStartUp, AFifoInPlaceOfAnyFileReadAtStartDoesNotBlock) {
   AppFixture f;
   ASSERT_TRUE(makeFolders(parentPath(f.settingsPath.toStdString())));
-  const std::string fifos[] = {f.appFolder + "/history.json", f.appFolder + "/scans.json",
-                               f.appFolder + "/space.json", f.appFolder + "/last-scan.tvxscan",
-                               f.settingsPath.toStdString()};
+  const std::string fifos[] = {f.appFolder + "/history.json", f.appFolder + "/scans.json", f.appFolder + "/space.json",
+                               f.appFolder + "/last-scan.tvxscan", f.settingsPath.toStdString()};
   for (const std::string& path : fifos) ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << path;
 
   AppState state(f.environment());
@@ -48,8 +47,8 @@ TEST(AppStateStartUp, AFifoInPlaceOfAnyFileReadAtStartDoesNotBlock) {
   EXPECT_TRUE(state.trends().snapshots().empty());
   EXPECT_FALSE(state.permanentDelete());
   ASSERT_TRUE(state.toast());
-  for (const char* name : {"history.json.unreadable-", "scans.json.unreadable-", "space.json.unreadable-",
-                           "Tolvex.conf.unreadable-"})
+  for (const char* name :
+       {"history.json.unreadable-", "scans.json.unreadable-", "space.json.unreadable-", "Tolvex.conf.unreadable-"})
     EXPECT_NE(state.toast()->detail->indexOf(QLatin1String(name)), -1) << name;
 
   // The settings start afresh and are written as a regular file again.
@@ -72,9 +71,8 @@ TEST(AppStateStartUp, DamagedStoresAreSetAsideAndToldOnce) {
     const auto space = namesStartingWith(f.appFolder, "space.json.unreadable-");
     ASSERT_EQ(history.size(), 1u);
     ASSERT_EQ(space.size(), 1u);
-    EXPECT_EQ(state.toast()->detail,
-              QStringLiteral("Kept as %1, %2 in Tolvex’s folder. New records start now.")
-                  .arg(QString::fromStdString(history[0]), QString::fromStdString(space[0])));
+    EXPECT_EQ(state.toast()->detail, QStringLiteral("Kept as %1, %2 in Tolvex’s folder. New records start now.")
+                                         .arg(QString::fromStdString(history[0]), QString::fromStdString(space[0])));
     EXPECT_EQ(readWholeFile(f.appFolder + "/" + history[0]), "[{\"id\":1}]");
     state.waitForBackgroundWork();
   }
@@ -96,14 +94,11 @@ TEST(AppStateStartUp, StaleTemporaryFilesOfOurOwnAreSwept) {
     bool swept;
   };
   const Case cases[] = {
-      {".last-scan.tvxscan.a1B2c3", stale, true},
-      {".history.json.Zz9yY8", stale, true},
-      {".scans.json.q1w2e3", stale, true},
-      {".space.json.XXXXXX", stale, true},
+      {".last-scan.tvxscan.a1B2c3", stale, true},  {".history.json.Zz9yY8", stale, true},
+      {".scans.json.q1w2e3", stale, true},         {".space.json.XXXXXX", stale, true},
       {".last-scan.tvxscan.d4E5f6", young, false},  // a write of another start still going on
-      {".notes.txt.a1B2c3", stale, false},           // not one of ours
-      {".history.json.toolong1", stale, false},
-      {"last-scan.tvxscan.a1B2c3", stale, false},
+      {".notes.txt.a1B2c3", stale, false},          // not one of ours
+      {".history.json.toolong1", stale, false},    {"last-scan.tvxscan.a1B2c3", stale, false},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(writeFileAtomically(f.appFolder + "/" + c.name, "partial"), 0);

@@ -28,8 +28,8 @@ struct Posted {
 struct ServicesFixture {
   TempHome home;
   Settings settings{QString::fromStdString(home.configHome() + "/Tolvex/Tolvex.conf")};
-  std::shared_ptr<std::optional<VolumeInfo>> volume =
-      std::make_shared<std::optional<VolumeInfo>>(VolumeInfo{"Disk", 500'000'000'000, 100'000'000'000, 100'000'000'000});
+  std::shared_ptr<std::optional<VolumeInfo>> volume = std::make_shared<std::optional<VolumeInfo>>(
+      VolumeInfo{"Disk", 500'000'000'000, 100'000'000'000, 100'000'000'000});
   std::shared_ptr<double> now = std::make_shared<double>(1.8e9);
   std::shared_ptr<std::vector<Posted>> posted = std::make_shared<std::vector<Posted>>();
 
@@ -109,7 +109,8 @@ TEST(CleanSchedule, RawValuesTitlesAndIntervals) {
     EXPECT_EQ(interval(rows[i].schedule), rows[i].seconds);
     EXPECT_EQ(cleanScheduleFromRaw(QLatin1String(rows[i].raw)), rows[i].schedule);
   }
-  for (const char* other : {"Daily", "", " daily", "never"}) EXPECT_EQ(cleanScheduleFromRaw(QLatin1String(other)), std::nullopt);
+  for (const char* other : {"Daily", "", " daily", "never"})
+    EXPECT_EQ(cleanScheduleFromRaw(QLatin1String(other)), std::nullopt);
 }
 
 TEST(BackgroundServices, SettingsAreReadStrictly) {
@@ -150,8 +151,8 @@ TEST(BackgroundServices, LowSpaceWarnsOncePerDescent) {
     bool flagAfter;
   } steps[] = {
       {10'000'000'000, 0, false},  // exactly the threshold is not low
-      {9'999'999'999, 1, true},    {5'000'000'000, 1, true},   {11'000'000'000, 1, true},
-      {12'000'000'000, 1, true},   {12'000'000'001, 1, false}, {9'000'000'000, 2, true},
+      {9'999'999'999, 1, true},   {5'000'000'000, 1, true},   {11'000'000'000, 1, true},
+      {12'000'000'000, 1, true},  {12'000'000'001, 1, false}, {9'000'000'000, 2, true},
   };
   for (const auto& step : steps) {
     f.setAvailable(step.available);
@@ -288,8 +289,10 @@ TEST(BackgroundServices, CleansNeverOverlap) {
 }
 
 TEST(BackgroundServices, RemovedAppShowsTheBannerAndNotifies) {
-  const RemovedApp app{"Tool", "com.e.tool",
-                       {{"/h/Library/Caches/com.e.tool", "Caches", 6'000'000}, {"/h/Library/Logs/Tool", "Logs", 1'000'000}}};
+  const RemovedApp app{
+      "Tool",
+      "com.e.tool",
+      {{"/h/Library/Caches/com.e.tool", "Caches", 6'000'000}, {"/h/Library/Logs/Tool", "Logs", 1'000'000}}};
   StateFixture f;
   AppState state(f.environment());
   state.services().start(&state);
@@ -385,8 +388,8 @@ class RecordingNotificationServer : public QObject {
  public:
   std::vector<QStringList> received;
  public slots:
-  uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
-              const QString& body, const QStringList&, const QVariantMap&, int timeout) {
+  uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary, const QString& body,
+              const QStringList&, const QVariantMap&, int timeout) {
     received.push_back({appName, QString::number(replacesId), icon, summary, body, QString::number(timeout)});
     return uint(received.size());
   }
@@ -398,9 +401,10 @@ TEST(Notifications, ReachTheServerOverTheSessionBus) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   ASSERT_TRUE(bus.isConnected());
   RecordingNotificationServer server;
-  ASSERT_TRUE(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server,
-                                 QDBusConnection::ExportAllSlots));
-  ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.Notifications"))) << bus.lastError().message().toStdString();
+  ASSERT_TRUE(
+      bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server, QDBusConnection::ExportAllSlots));
+  ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.Notifications")))
+      << bus.lastError().message().toStdString();
   postNotification(QStringLiteral("Title"), QStringLiteral("Body text"));
   ASSERT_TRUE(waitUntil([&] { return !server.received.empty(); }));
   EXPECT_EQ(server.received[0], (QStringList{"Tolvex", "0", "tolvex", "Title", "Body text", "-1"}));

@@ -47,7 +47,10 @@ RemovedApp toolApp(const AppFixture& f) {
 }  // namespace
 
 TEST(RemovedAppBanner, TextsCountEachLabelOnceInOrder) {
-  const RemovedApp app{"Tool", "t", {{"/a", "Logs", 5}, {"/b", "Caches", 7'000'000}, {"/c", "Logs", -5}, {"/d", "Application Support", 0}}};
+  const RemovedApp app{
+      "Tool",
+      "t",
+      {{"/a", "Logs", 5}, {"/b", "Caches", 7'000'000}, {"/c", "Logs", -5}, {"/d", "Application Support", 0}}};
   EXPECT_EQ(RemovedAppBanner::titleText(app), QStringLiteral("Tool was removed, but left 7 MB behind"));
   EXPECT_EQ(RemovedAppBanner::labelsText(app), QStringLiteral("Application Support · Caches · Logs"));
   const RemovedApp empty{"Bare", "b", {}};
@@ -71,7 +74,8 @@ TEST(RemovedAppBanner, ShownInTheWindowAndDismissed) {
   const RemovedApp app = toolApp(f);
   state.services().onAppRemoved(app);
   EXPECT_TRUE(banner->isVisible());
-  EXPECT_EQ(find<QLabel>(window, names::removedAppTitle)->text(), QStringLiteral("Tool was removed, but left 7 MB behind"));
+  EXPECT_EQ(find<QLabel>(window, names::removedAppTitle)->text(),
+            QStringLiteral("Tool was removed, but left 7 MB behind"));
   EXPECT_EQ(find<QLabel>(window, names::removedAppLabels)->text(), QStringLiteral("Caches · Logs"));
   EXPECT_LE(banner->width(), RemovedAppBanner::kMaxWidth);
 

@@ -140,7 +140,8 @@ TEST(RiskBadge, CompactFormIsTheSymbolAloneOnAClearBackground) {
   // The warning triangle's body shows in the warning colour.
   int best = 255;
   for (int y = 0; y < img.height(); ++y) {
-    for (int x = 0; x < img.width(); ++x) best = std::min(best, distance(img.pixelColor(x, y), Theme::warning(Appearance::lightPalette())));
+    for (int x = 0; x < img.width(); ++x)
+      best = std::min(best, distance(img.pixelColor(x, y), Theme::warning(Appearance::lightPalette())));
   }
   EXPECT_LE(best, 3);
 }
@@ -162,8 +163,13 @@ TEST(SizeCell, TheBarIsFilledToTheClampedFractionButNeverBelowTwo) {
     double fraction;
     qreal width;
   } cases[] = {
-      {0.5, 50},  {1.5, 100}, {1.0, 100}, {0.0, 2},
-      {-1.0, 2},  {0.001, 2}, {std::numeric_limits<double>::quiet_NaN(), 2},
+      {0.5, 50},
+      {1.5, 100},
+      {1.0, 100},
+      {0.0, 2},
+      {-1.0, 2},
+      {0.001, 2},
+      {std::numeric_limits<double>::quiet_NaN(), 2},
       {std::numeric_limits<double>::infinity(), 2},
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(SizeCell::fillWidth(100, c.fraction), c.width) << c.fraction;
@@ -179,16 +185,19 @@ TEST(SizeCell, DrawsTheFillInItsColourOverTheTrack) {
   const int barWidth = img.width() - barLeft;
   const int y = img.height() / 2;
   EXPECT_TRUE(near(img.pixelColor(barLeft + barWidth / 4, y), Theme::pink(), 24));
-  EXPECT_TRUE(near(img.pixelColor(barLeft + barWidth * 3 / 4, y), over(host.window(), Theme::primary(palette), 0.07), 2));
+  EXPECT_TRUE(
+      near(img.pixelColor(barLeft + barWidth * 3 / 4, y), over(host.window(), Theme::primary(palette), 0.07), 2));
   EXPECT_TRUE(near(img.pixelColor(barLeft + barWidth / 4, 1), host.window(), 1)) << "the bar is 5 high";
 }
 
 // ---- SegmentedBar ----
 
 TEST(SegmentedBar, LaysSegmentsOutInProportionWithTwoPixelGaps) {
-  const std::vector<Segment> segments = {
-      {"a", "Apps", 50, Theme::blue()}, {"zero", "Nothing", 0, Theme::gray()}, {"b", "Docs", 30, Theme::mint()},
-      {"tiny", "Crumbs", 1, Theme::tan()}, {"c", "Rest", 19, Theme::amber()}};
+  const std::vector<Segment> segments = {{"a", "Apps", 50, Theme::blue()},
+                                         {"zero", "Nothing", 0, Theme::gray()},
+                                         {"b", "Docs", 30, Theme::mint()},
+                                         {"tiny", "Crumbs", 1, Theme::tan()},
+                                         {"c", "Rest", 19, Theme::amber()}};
   // width 100, total 200: a = 25, b = 15, tiny = 0.5 (left out), c = 9.5
   const auto placed = SegmentedBar::layout(segments, 200, 100, 8);
   ASSERT_EQ(placed.size(), 3u);
@@ -208,7 +217,8 @@ TEST(SegmentedBar, LaysSegmentsOutInProportionWithTwoPixelGaps) {
 }
 
 TEST(SegmentedBar, EachSegmentHasATooltipOfTitleAndSize) {
-  EXPECT_EQ(SegmentedBar::tooltip({"a", "Applications", 1'500'000'000, Theme::blue()}), QStringLiteral("Applications: 1.5 GB"));
+  EXPECT_EQ(SegmentedBar::tooltip({"a", "Applications", 1'500'000'000, Theme::blue()}),
+            QStringLiteral("Applications: 1.5 GB"));
   EXPECT_EQ(SegmentedBar::tooltip({"a", "Trash", -3, Theme::tan()}), QStringLiteral("Trash: Zero KB"));
 }
 
@@ -367,7 +377,8 @@ TEST(StatTile, KeepsRoomForTwoCaptionLinesAndCutsTheRest) {
   auto* caption = tile->findChild<ElidedLabel*>(QLatin1String(names::statTileCaption));
   const int twoLines = 2 * QFontMetrics(caption->font()).lineSpacing() + ElidedLabel::inkBelowLines(caption->font());
   EXPECT_EQ(caption->height(), twoLines) << "space for two lines even for one";
-  tile->setCaption(QStringLiteral("a caption long enough to need more than two lines in a narrow tile of the overview"));
+  tile->setCaption(
+      QStringLiteral("a caption long enough to need more than two lines in a narrow tile of the overview"));
   host.grab(tile);
   EXPECT_EQ(caption->height(), twoLines);
   const QStringList lines = caption->displayedText().split(QLatin1Char('\n'));
@@ -708,15 +719,18 @@ QWidget* gallery() {
 
   auto* tiles = new QHBoxLayout;
   tiles->setSpacing(14);
-  tiles->addWidget(new StatTile(QStringLiteral("Used"), QStringLiteral("412.35 GB"), QStringLiteral("of 994.66 GB on Macintosh HD"),
-                                QStringLiteral("internaldrive.fill"), Theme::indigo()));
-  tiles->addWidget(new StatTile(QStringLiteral("Free"), QStringLiteral("582.31 GB"), QStringLiteral("58.5% of the disk"),
-                                QStringLiteral("checkmark.circle.fill"), Theme::success()));
+  tiles->addWidget(new StatTile(QStringLiteral("Used"), QStringLiteral("412.35 GB"),
+                                QStringLiteral("of 994.66 GB on Macintosh HD"), QStringLiteral("internaldrive.fill"),
+                                Theme::indigo()));
+  tiles->addWidget(new StatTile(QStringLiteral("Free"), QStringLiteral("582.31 GB"),
+                                QStringLiteral("58.5% of the disk"), QStringLiteral("checkmark.circle.fill"),
+                                Theme::success()));
   tiles->addWidget(new StatTile(QStringLiteral("Files"), QStringLiteral("1,284,311"), std::nullopt,
                                 QStringLiteral("doc.on.doc.fill"), Theme::accent()));
-  tiles->addWidget(new StatTile(QStringLiteral("Reclaimable"), QStringLiteral("18.4 GB"),
-                                QStringLiteral("Caches, logs, old downloads and the Trash; everything is reviewed before it goes"),
-                                QStringLiteral("sparkles"), Theme::warning()));
+  tiles->addWidget(
+      new StatTile(QStringLiteral("Reclaimable"), QStringLiteral("18.4 GB"),
+                   QStringLiteral("Caches, logs, old downloads and the Trash; everything is reviewed before it goes"),
+                   QStringLiteral("sparkles"), Theme::warning()));
   page->addLayout(tiles);
 
   auto* composition = new Card(16);
@@ -729,7 +743,8 @@ QWidget* gallery() {
   qint64 total = 0;
   size_t i = 0;
   for (StorageBucket b : kAllStorageBuckets) {
-    segments.push_back({QString::fromLatin1(symbol(b)), QString::fromLatin1(title(b)), values[i] * 1'000'000'000, Theme::colorFor(b)});
+    segments.push_back(
+        {QString::fromLatin1(symbol(b)), QString::fromLatin1(title(b)), values[i] * 1'000'000'000, Theme::colorFor(b)});
     total += values[i++] * 1'000'000'000;
   }
   composition->body()->addWidget(new SegmentedBar(segments, total + 60'000'000'000, 14));
@@ -779,7 +794,8 @@ QWidget* gallery() {
     line->addWidget(new RiskBadge(row.risk, false));
     line->addWidget(new RiskBadge(row.risk, true));
     line->addWidget(new SizeCell(row.size, static_cast<double>(row.size) / 8.4e9,
-                                 Theme::colorFor(kindForFileName(std::string(row.path)))), 3);
+                                 Theme::colorFor(kindForFileName(std::string(row.path)))),
+                    3);
     files->body()->addLayout(line);
   }
   bottom->addWidget(files, 3);
@@ -819,7 +835,8 @@ QWidget* gallery() {
   off->setEnabled(false);
   states->addWidget(off);
   side->body()->addLayout(states);
-  auto* hovered = new SegmentedBar({{"a", "Apps", 50, Theme::blue()}, {"b", "Docs", 30, Theme::mint()}, {"c", "Video", 20, Theme::pink()}}, 100, 8);
+  auto* hovered = new SegmentedBar(
+      {{"a", "Apps", 50, Theme::blue()}, {"b", "Docs", 30, Theme::mint()}, {"c", "Video", 20, Theme::pink()}}, 100, 8);
   hovered->setHovered(QStringLiteral("b"));
   side->body()->addWidget(hovered);
   bottom->addWidget(side, 2);

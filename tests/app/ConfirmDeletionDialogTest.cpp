@@ -51,7 +51,8 @@ struct SheetFixture {
     window.show();
   }
 
-  ConfirmDeletionDialog* request(const std::vector<PlanItem>& items, const QString& title = QStringLiteral("Delete Items")) {
+  ConfirmDeletionDialog* request(const std::vector<PlanItem>& items,
+                                 const QString& title = QStringLiteral("Delete Items")) {
     state->requestDeletion(items, title);
     EXPECT_TRUE(state->plan());
     return present();
@@ -79,7 +80,9 @@ struct SheetFixture {
       const QModelIndex i = model->index(r, 0);
       out.push_back({i.data(ConfirmDeletionModel::IsHeaderRole).toBool(),
                      static_cast<Risk>(i.data(ConfirmDeletionModel::RiskRole).toInt()), i.data().toString(),
-                     i.data(ConfirmDeletionModel::IsHeaderRole).toBool() ? 1.0 : i.data(ConfirmDeletionModel::OpacityRole).toReal()});
+                     i.data(ConfirmDeletionModel::IsHeaderRole).toBool()
+                         ? 1.0
+                         : i.data(ConfirmDeletionModel::OpacityRole).toReal()});
     }
     return out;
   }
@@ -89,7 +92,9 @@ struct SheetFixture {
     QTest::keyClick(target, key);
     QApplication::processEvents();
   }
-  void waitForToast() { ASSERT_TRUE(waitUntil([&] { return state->toast().has_value(); })); }
+  void waitForToast() {
+    ASSERT_TRUE(waitUntil([&] { return state->toast().has_value(); }));
+  }
 };
 
 }  // namespace
@@ -153,9 +158,12 @@ TEST(ConfirmDeletionDialog, NegativeSizesAndEmptyGroupsAndAnEmptyPlan) {
   SheetFixture s;
   QPointer<ConfirmDeletionDialog> d = s.request({item("/x/neg", Risk::safe, -5000), item("/x/pos", Risk::safe, 2000)});
   const auto rows = SheetFixture::rows(d);
-  ASSERT_EQ(rows.size(), 3u);  // no review and no protected section
+  ASSERT_EQ(rows.size(), 3u);                              // no review and no protected section
   EXPECT_EQ(rows[0].text, QStringLiteral("2 · Zero KB"));  // the sum −3000 clamped at zero
-  EXPECT_EQ(SheetFixture::child<QListView>(d, names::confirmList)->model()->index(1, 0).data(ConfirmDeletionModel::SizeTextRole),
+  EXPECT_EQ(SheetFixture::child<QListView>(d, names::confirmList)
+                ->model()
+                ->index(1, 0)
+                .data(ConfirmDeletionModel::SizeTextRole),
             QStringLiteral("Zero KB"));
   EXPECT_EQ(SheetFixture::total(d), QStringLiteral("Total: Zero KB"));
   EXPECT_TRUE(SheetFixture::deleteButton(d)->isEnabled());  // two items can be deleted, whatever their sizes
@@ -207,7 +215,8 @@ TEST(ConfirmDeletionDialog, OnlyProtectedItemsShowTheNoteAndNothingCanBeDeleted)
 
 TEST(ConfirmDeletionDialog, OnlyReviewItemsNeedTheTickWhichRaisesTheTotalAndOpacity) {
   SheetFixture s;
-  QPointer<ConfirmDeletionDialog> d = s.request({item("/r/one", Risk::review, 1'000'000), item("/r/two", Risk::review, 500'000)});
+  QPointer<ConfirmDeletionDialog> d =
+      s.request({item("/r/one", Risk::review, 1'000'000), item("/r/two", Risk::review, 500'000)});
   QCheckBox* box = SheetFixture::toggle(d);
   ASSERT_NE(box, nullptr);
   EXPECT_FALSE(box->isChecked());
@@ -244,8 +253,8 @@ TEST(ConfirmDeletionDialog, ConfirmDeletesSafeAndReviewOnlyWhenTickedNeverProtec
     TreeBuilder tree(s.f.home / "files");
     const std::string safe = tree.file("safe.txt", 10), safe2 = tree.file("more/safe2.txt", 10),
                       review = tree.file("review.txt", 10), kept = tree.file("protected.txt", 10);
-    QPointer<ConfirmDeletionDialog> d = s.request({item(safe, Risk::safe), item(review, Risk::review),
-                                                   item(kept, Risk::protected_), item(safe2, Risk::safe)});
+    QPointer<ConfirmDeletionDialog> d = s.request(
+        {item(safe, Risk::safe), item(review, Risk::review), item(kept, Risk::protected_), item(safe2, Risk::safe)});
     EXPECT_EQ(SheetFixture::total(d), QStringLiteral("Total: 2 KB"));
     if (tick) {
       QTest::mouseClick(SheetFixture::toggle(d), Qt::LeftButton);
@@ -395,7 +404,9 @@ TEST(ConfirmDeletionGallery, GrabsTheSheetInLightAndDark) {
       {"/usr/share/icons", Risk::safe, "Icon caches are rebuilt when needed."},
       {"/usr/share/fonts", Risk::review, "Fonts may be used by documents you open later. Check before deleting."},
       {"/usr/share/zoneinfo", Risk::review, "Time zone data some programs read at start-up."},
-      {"/usr/include", Risk::review, "Headers needed to build software on this machine; a very long reason that has to wrap onto a second line and then be cut."},
+      {"/usr/include", Risk::review,
+       "Headers needed to build software on this machine; a very long reason that has to wrap onto a second line and "
+       "then be cut."},
       {"/usr/share/cmake-3.25", Risk::review, "Build tool modules."},
       {"/usr/lib", Risk::protected_, "Part of the operating system."},
       {"/usr/bin", Risk::protected_, "Part of the operating system."},
@@ -419,7 +430,8 @@ TEST(ConfirmDeletionGallery, GrabsTheSheetInLightAndDark) {
       if (ticked) QTest::mouseClick(SheetFixture::toggle(d), Qt::LeftButton);
       QApplication::processEvents();
       QTest::qWait(50);
-      const QString file = QDir(dir).filePath(QStringLiteral("tolvex-confirm-%1%2.png").arg(rawValue(appearance), ticked ? "-ticked" : ""));
+      const QString file = QDir(dir).filePath(
+          QStringLiteral("tolvex-confirm-%1%2.png").arg(rawValue(appearance), ticked ? "-ticked" : ""));
       EXPECT_TRUE(d->grab().save(file)) << file.toStdString();
       SheetFixture::child<QListView>(d, names::confirmList)->scrollToBottom();
       QApplication::processEvents();

@@ -202,8 +202,8 @@ TEST(DiskFooter, LowSpaceAndMissingVolume) {
     int64_t total, available;
     bool low;
   };
-  for (const Case& c : {Case{1000, 99, true}, Case{1000, 100, false}, Case{0, 0, true}, Case{0, -5, true},
-                        Case{1000, -1, true}})
+  for (const Case& c :
+       {Case{1000, 99, true}, Case{1000, 100, false}, Case{0, 0, true}, Case{0, -5, true}, Case{1000, -1, true}})
     EXPECT_EQ(DiskFooter::isLow(c.total, c.available), c.low) << c.total << "/" << c.available;
 
   AppFixture f;
@@ -290,8 +290,9 @@ TEST(MainWindow, ConfirmationSheetsAreDeletedWhenTheyEnd) {
   window.show();
   state.waitForBackgroundWork();
   auto plan = [&](const std::string& path) {
-    state.requestDeletion({PlanItem{path, lastPathComponent(path), 10, Removal::trash, SafetyVerdict{Risk::safe, "ok"}}},
-                          QStringLiteral("Delete Items"));
+    state.requestDeletion(
+        {PlanItem{path, lastPathComponent(path), 10, Removal::trash, SafetyVerdict{Risk::safe, "ok"}}},
+        QStringLiteral("Delete Items"));
     QCoreApplication::processEvents();
   };
   auto open = [&] {
@@ -309,10 +310,20 @@ TEST(MainWindow, ConfirmationSheetsAreDeletedWhenTheyEnd) {
     std::function<void(ConfirmDeletionDialog*)> end;
   };
   const Case cases[] = {
-      {"Cancel", [](ConfirmDeletionDialog* d) { QTest::mouseClick(d->findChild<QPushButton*>(names::confirmCancel), Qt::LeftButton); }},
+      {"Cancel",
+       [](ConfirmDeletionDialog* d) {
+         QTest::mouseClick(d->findChild<QPushButton*>(names::confirmCancel), Qt::LeftButton);
+       }},
       {"Escape", [](ConfirmDeletionDialog* d) { QTest::keyClick(d, Qt::Key_Escape); }},
-      {"a newer plan", [&](ConfirmDeletionDialog*) { plan(tree.file("newer.txt", 10)); state.dismissPlan(); }},
-      {"Delete", [](ConfirmDeletionDialog* d) { QTest::mouseClick(d->findChild<QPushButton*>(names::confirmDelete), Qt::LeftButton); }},
+      {"a newer plan",
+       [&](ConfirmDeletionDialog*) {
+         plan(tree.file("newer.txt", 10));
+         state.dismissPlan();
+       }},
+      {"Delete",
+       [](ConfirmDeletionDialog* d) {
+         QTest::mouseClick(d->findChild<QPushButton*>(names::confirmDelete), Qt::LeftButton);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);

@@ -104,7 +104,9 @@ TEST(MenuBarText, TheItemShowsTheFreeSpaceAndWarnsBelowTheThreshold) {
     const char* symbol;
     std::optional<QString> title;
   };
-  const auto free = [](int64_t bytes) { return std::optional<VolumeInfo>(VolumeInfo{"Disk", 500 * kGB, bytes, bytes}); };
+  const auto free = [](int64_t bytes) {
+    return std::optional<VolumeInfo>(VolumeInfo{"Disk", 500 * kGB, bytes, bytes});
+  };
   const char* drive = "internaldrive";
   const char* warning = "exclamationmark.triangle.fill";
   const Row rows[] = {
@@ -154,11 +156,11 @@ TEST(MenuBarText, ThePopupOpensBesideTheIconInsideTheScreen) {
     QPoint at;
   };
   const Row rows[] = {
-      {QRect(1000, 0, 24, 24), {}, QPoint(1011 - 145, 28)},         // top bar: centred under the icon
-      {QRect(1000, 1056, 24, 24), {}, QPoint(1011 - 145, 752)},     // bottom panel: over it
-      {QRect(1900, 0, 20, 24), {}, QPoint(1920 - 290, 28)},         // at the right edge: pulled in
-      {QRect(0, 0, 20, 24), {}, QPoint(0, 28)},                     // at the left edge
-      {QRect(), QPoint(500, 10), QPoint(500 - 145, 14)},             // place unknown: at the cursor
+      {QRect(1000, 0, 24, 24), {}, QPoint(1011 - 145, 28)},      // top bar: centred under the icon
+      {QRect(1000, 1056, 24, 24), {}, QPoint(1011 - 145, 752)},  // bottom panel: over it
+      {QRect(1900, 0, 20, 24), {}, QPoint(1920 - 290, 28)},      // at the right edge: pulled in
+      {QRect(0, 0, 20, 24), {}, QPoint(0, 28)},                  // at the left edge
+      {QRect(), QPoint(500, 10), QPoint(500 - 145, 14)},         // place unknown: at the cursor
       {QRect(), QPoint(500, 1070), QPoint(500 - 145, 1070 - 4 - 300)},
   };
   for (const Row& row : rows) EXPECT_EQ(popupPosition(row.icon, panel, screen, row.cursor), row.at) << row.at.x();

@@ -33,12 +33,14 @@ struct PromptFixture {
   AppFixture f;
   std::shared_ptr<Gate> restoreGate = std::make_shared<Gate>();
   std::shared_ptr<Gate> walkGate = std::make_shared<Gate>();
-  ScanProgressSnapshot reported{12345, -5, "/usr/share/doc/some/deeply/nested/folder/with/a/rather/long/name/that/goes/on/file.txt"};
+  ScanProgressSnapshot reported{
+      12345, -5, "/usr/share/doc/some/deeply/nested/folder/with/a/rather/long/name/that/goes/on/file.txt"};
   std::unique_ptr<AppState> state;
   QWidget window;
   ScanPrompt* prompt = nullptr;
 
-  explicit PromptFixture(bool gateRestore = false, bool access = true, std::optional<ScanProgressSnapshot> progress = {}) {
+  explicit PromptFixture(bool gateRestore = false, bool access = true,
+                         std::optional<ScanProgressSnapshot> progress = {}) {
     if (progress) reported = *progress;
     f.access->store(access);
     auto env = f.environment();
@@ -50,7 +52,7 @@ struct PromptFixture {
       };
     }
     env.walk = [gate = walkGate, progress = reported](Scanner&, const std::string&, const std::set<std::string>&,
-                                                       const Scanner::Progress& report) -> std::optional<ScanResult> {
+                                                      const Scanner::Progress& report) -> std::optional<ScanResult> {
       report(progress.files, progress.bytes, progress.currentPath);
       gate->wait();
       return std::nullopt;
@@ -125,7 +127,8 @@ TEST(ScanPrompt, FacesFollowRestoringThenScanningThenIdle) {
   EXPECT_EQ(p.faces(), "I");
   EXPECT_EQ(p.child<QLabel>(names::scanPromptTitle)->text(), kTitle);
   EXPECT_EQ(p.child<QLabel>(names::scanPromptMessage)->text(), kMessage);
-  EXPECT_EQ(p.child<QWidget>(names::scanPromptIcon)->property("sfSymbol").toString(), QStringLiteral("internaldrive.fill"));
+  EXPECT_EQ(p.child<QWidget>(names::scanPromptIcon)->property("sfSymbol").toString(),
+            QStringLiteral("internaldrive.fill"));
 }
 
 TEST(ScanPrompt, RingShowsGroupedFilesZeroForNegativeBytesAndTheCurrentPath) {
@@ -289,8 +292,8 @@ TEST(ScanPromptGallery, GrabsTheThreeFacesInLightAndDark) {
   TOLVEX_GALLERY_ONLY();
   const QPalette saved = QApplication::palette();
   const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp"));
-  const ScanProgressSnapshot progress{184'213, 23'456'789'012,
-                                      "/usr/share/doc/libqt6widgets6/examples/widgets/painting/pathstroke/pathstroke.qrc"};
+  const ScanProgressSnapshot progress{
+      184'213, 23'456'789'012, "/usr/share/doc/libqt6widgets6/examples/widgets/painting/pathstroke/pathstroke.qrc"};
   auto save = [&](PromptFixture& p, const QString& name) {
     p.window.resize(800, 600);
     p.prompt->setGeometry(p.window.rect());

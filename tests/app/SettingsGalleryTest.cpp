@@ -66,7 +66,8 @@ TEST(SettingsGallery, GrabsEveryTabAndThePanel) {
   for (int d = 20; d >= 1; --d)
     state.trends().recordSample(VolumeInfo{"Macintosh HD", 494 * kGB, 61 * kGB + d * 2 * kGB, 0}, now - d * 86400.0);
   RemovedApp removed{"Affinity Photo 2", "com.seriflabs.affinityphoto2", {}};
-  removed.items.push_back(RelatedItem{"/Users/me/Library/Caches/com.seriflabs.affinityphoto2", "Caches", 1'800'000'000});
+  removed.items.push_back(
+      RelatedItem{"/Users/me/Library/Caches/com.seriflabs.affinityphoto2", "Caches", 1'800'000'000});
   state.setRemovedApp(removed);
   MenuBarPanel panel(state);
   panel.show();

@@ -184,10 +184,8 @@ TEST(SettingsChoices, RemovingDropsEveryEqualEntryAndRewritesTheRest) {
     QString stored;
   };
   const Row rows[] = {
-      {{"/a", "/b", "/a"}, "/a", QStringLiteral("/b")},
-      {{"/a"}, "/a", QString()},
-      {{"/a", "/b"}, std::nullopt, QStringLiteral("/a\n/b")},
-      {{"/a", "/b"}, "/gone", QStringLiteral("/a\n/b")},
+      {{"/a", "/b", "/a"}, "/a", QStringLiteral("/b")},       {{"/a"}, "/a", QString()},
+      {{"/a", "/b"}, std::nullopt, QStringLiteral("/a\n/b")}, {{"/a", "/b"}, "/gone", QStringLiteral("/a\n/b")},
       {{"/a", "/ab"}, "/a", QStringLiteral("/ab")},  // exact comparison, not a prefix
   };
   for (const Row& row : rows) EXPECT_EQ(exclusionsRemoving(row.current, row.selection), row.stored);

@@ -51,11 +51,13 @@ TEST(Theme, PaletteColoursHaveTheirValues) {
     const QColor& (*color)();
     const char* value;
   } cases[] = {
-      {"blue", Theme::blue, "#FF5B8CFF"},     {"mint", Theme::mint, "#FF34C3A0"},     {"amber", Theme::amber, "#FFF5B83D"},
-      {"pink", Theme::pink, "#FFFF6B8A"},     {"purple", Theme::purple, "#FFB57BFF"}, {"orange", Theme::orange, "#FFFF9F43"},
-      {"cyan", Theme::cyan, "#FF3DD6F5"},     {"slate", Theme::slate, "#FF8E9AAF"},   {"green", Theme::green, "#FF7BE07B"},
-      {"tan", Theme::tan, "#FFC9A27E"},       {"graphite", Theme::graphite, "#FF4A5068"}, {"gray", Theme::gray, "#FFA0A4B0"},
-      {"indigo", Theme::indigo, "#FF6E5BFF"}, {"accent", Theme::accent, "#FF2FD5C9"},
+      {"blue", Theme::blue, "#FF5B8CFF"},         {"mint", Theme::mint, "#FF34C3A0"},
+      {"amber", Theme::amber, "#FFF5B83D"},       {"pink", Theme::pink, "#FFFF6B8A"},
+      {"purple", Theme::purple, "#FFB57BFF"},     {"orange", Theme::orange, "#FFFF9F43"},
+      {"cyan", Theme::cyan, "#FF3DD6F5"},         {"slate", Theme::slate, "#FF8E9AAF"},
+      {"green", Theme::green, "#FF7BE07B"},       {"tan", Theme::tan, "#FFC9A27E"},
+      {"graphite", Theme::graphite, "#FF4A5068"}, {"gray", Theme::gray, "#FFA0A4B0"},
+      {"indigo", Theme::indigo, "#FF6E5BFF"},     {"accent", Theme::accent, "#FF2FD5C9"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(hex(c.color()), QString::fromLatin1(c.value)) << c.name;
@@ -119,15 +121,17 @@ TEST(Theme, EveryCategoryAndKindHasItsColour) {
       {StorageBucket::system, "#FF4A5068"},       {StorageBucket::other, "#FFA0A4B0"},
   };
   ASSERT_EQ(std::size(buckets), kAllStorageBuckets.size());
-  for (const auto& [bucket, value] : buckets) EXPECT_EQ(hex(Theme::colorFor(bucket)), QString::fromLatin1(value)) << title(bucket);
+  for (const auto& [bucket, value] : buckets)
+    EXPECT_EQ(hex(Theme::colorFor(bucket)), QString::fromLatin1(value)) << title(bucket);
 
   const std::pair<FileKind, const char*> kinds[] = {
-      {FileKind::document, "#FF34C3A0"}, {FileKind::image, "#FFF5B83D"},     {FileKind::video, "#FFFF6B8A"},
-      {FileKind::audio, "#FFB57BFF"},    {FileKind::archive, "#FFFF9F43"},   {FileKind::diskImage, "#FFFF9F43"},
+      {FileKind::document, "#FF34C3A0"}, {FileKind::image, "#FFF5B83D"},       {FileKind::video, "#FFFF6B8A"},
+      {FileKind::audio, "#FFB57BFF"},    {FileKind::archive, "#FFFF9F43"},     {FileKind::diskImage, "#FFFF9F43"},
       {FileKind::code, "#FF3DD6F5"},     {FileKind::application, "#FF5B8CFF"}, {FileKind::other, "#FFA0A4B0"},
   };
   ASSERT_EQ(std::size(kinds), kAllFileKinds.size());
-  for (const auto& [kind, value] : kinds) EXPECT_EQ(hex(Theme::colorFor(kind)), QString::fromLatin1(value)) << title(kind);
+  for (const auto& [kind, value] : kinds)
+    EXPECT_EQ(hex(Theme::colorFor(kind)), QString::fromLatin1(value)) << title(kind);
 
   // A code file is drawn in the developer colour by kind, though by category it counts as a document.
   EXPECT_EQ(Theme::colorFor(FileKind::code), Theme::colorFor(StorageBucket::developer));
@@ -385,7 +389,9 @@ TEST(Symbols, AnUnknownNameGivesTheNeutralGlyphNotNothing) {
 
 TEST(Symbols, WhitePartsOfAGlyphAreCutOut) {
   // xmark.circle.fill: a filled disc with the cross knocked out of it.
-  const QImage img = Symbols::pixmap(QStringLiteral("xmark.circle.fill"), Qt::blue, 48).toImage().convertToFormat(QImage::Format_ARGB32);
+  const QImage img = Symbols::pixmap(QStringLiteral("xmark.circle.fill"), Qt::blue, 48)
+                         .toImage()
+                         .convertToFormat(QImage::Format_ARGB32);
   EXPECT_LT(img.pixelColor(24, 24).alpha(), 40) << "centre of the cross is a hole";
   EXPECT_EQ(img.pixelColor(24, 8).alpha(), 255) << "the disc around it is solid";
   EXPECT_EQ(img.pixelColor(24, 8), QColor(Qt::blue));
@@ -464,4 +470,3 @@ TEST(Symbols, UseASymbolicThemeIconWhereTheThemeHasOne) {
   EXPECT_TRUE(c.allInColor) << "theme icons are recoloured like our glyphs";
   EXPECT_NE(themed, own) << "the theme's drawing was used";
 }
-

@@ -109,7 +109,8 @@ TEST(ToastView, ShowsMessageDetailAndUndoOnlyWhenTheToastHasThem) {
     }
     EXPECT_EQ(t.child<QPushButton>(names::toastUndo)->isVisible(), c.undo);
     EXPECT_TRUE(t.child<QToolButton>(names::toastClose)->isVisible());
-    EXPECT_EQ(t.child<SymbolView>(names::toastSymbol)->property("sfSymbol").toString(), QStringLiteral("checkmark.circle.fill"));
+    EXPECT_EQ(t.child<SymbolView>(names::toastSymbol)->property("sfSymbol").toString(),
+              QStringLiteral("checkmark.circle.fill"));
   }
 }
 
@@ -172,13 +173,16 @@ struct ToastTimes {
     clock.start();
     QObject::connect(&state, &AppState::toastChanged, &state, [this, &state] {
       if (state.toast()) {
-        if (shown.empty() || shown.back().first != state.toast()->id) shown.emplace_back(state.toast()->id, clock.elapsed());
+        if (shown.empty() || shown.back().first != state.toast()->id)
+          shown.emplace_back(state.toast()->id, clock.elapsed());
       } else {
         clearedAt = clock.elapsed();
       }
     });
   }
-  void sleepUntil(qint64 ms) const { waitUntil([] { return false; }, static_cast<int>(std::max<qint64>(0, ms - clock.elapsed()))); }
+  void sleepUntil(qint64 ms) const {
+    waitUntil([] { return false; }, static_cast<int>(std::max<qint64>(0, ms - clock.elapsed())));
+  }
 };
 
 // The dismissal with timings scaled down: 800 ms stands for 8 s, 500 ms for 5 s.

@@ -87,14 +87,15 @@ TEST(CloneThresholds, AlmostAllSharedBelowATenthOrBelowOneBlock) {
     bool shared;
   };
   const Case cases[] = {
-      {30720, 8192, false}, {30720, 2048, true},    // 60 blocks: one block of 4,096 bytes is the bar
-      {40959, 4095, true},  {40959, 4096, false},   //
-      {40960, 4095, true},  {40960, 4096, false},   // 80 blocks: a tenth, 4,096
-      {102400, 10239, true}, {102400, 10240, false}, // 200 blocks: a tenth, 10,240
-      {100000, 9999, true}, {100000, 10000, false},  //
+      {30720, 8192, false},  {30720, 2048, true},     // 60 blocks: one block of 4,096 bytes is the bar
+      {40959, 4095, true},   {40959, 4096, false},    //
+      {40960, 4095, true},   {40960, 4096, false},    // 80 blocks: a tenth, 4,096
+      {102400, 10239, true}, {102400, 10240, false},  // 200 blocks: a tenth, 10,240
+      {100000, 9999, true},  {100000, 10000, false},  //
       {0, 0, true},
   };
-  for (const Case& c : cases) EXPECT_EQ(isMostlyShared(c.size, c.privateBytes), c.shared) << c.size << " " << c.privateBytes;
+  for (const Case& c : cases)
+    EXPECT_EQ(isMostlyShared(c.size, c.privateBytes), c.shared) << c.size << " " << c.privateBytes;
 }
 
 TEST(CloneFailure, EqualityAndTexts) {
@@ -264,9 +265,8 @@ TEST_F(XfsClone, RefusalsLeaveEveryFileAsItWas) {
          ASSERT_EQ(::mkdir(t.path("duplicate").c_str(), 0755), 0);
        },
        "duplicate", "kept", APFSClone::Failure::notRegularFile()},
-      {"duplicate is gone",
-       [&](const XfsClone& t) { writeBytes(t.path("kept"), bytes); },
-       "duplicate", "kept", APFSClone::Failure::notRegularFile()},
+      {"duplicate is gone", [&](const XfsClone& t) { writeBytes(t.path("kept"), bytes); }, "duplicate", "kept",
+       APFSClone::Failure::notRegularFile()},
       {"one byte differs at the end",
        [&](const XfsClone& t) {
          writeBytes(t.path("kept"), bytes);
@@ -279,9 +279,8 @@ TEST_F(XfsClone, RefusalsLeaveEveryFileAsItWas) {
          writeBytes(t.path("duplicate"), bytes + "x");
        },
        "duplicate", "kept", APFSClone::Failure::contentsDiffer()},
-      {"the same file twice",
-       [&](const XfsClone& t) { writeBytes(t.path("duplicate"), bytes); },
-       "duplicate", "duplicate", APFSClone::Failure::alreadyShared()},
+      {"the same file twice", [&](const XfsClone& t) { writeBytes(t.path("duplicate"), bytes); }, "duplicate",
+       "duplicate", APFSClone::Failure::alreadyShared()},
       {"the same file through a second path",
        [&](const XfsClone& t) {
          writeBytes(t.path("duplicate"), bytes);

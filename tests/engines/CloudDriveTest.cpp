@@ -157,7 +157,8 @@ TEST(AccountCloudFile, EachKindOfFileCountsWhereItBelongs) {
       {"unreadable", std::nullopt, 0, 0, 0, std::nullopt},
       {"folder", CloudResourceValues{false, 0, 4096, std::nullopt, std::nullopt}, 0, 0, 0, std::nullopt},
       {"just small", downloaded(999'999), 999'999, 0, 0, std::nullopt},
-      {"just large", downloaded(1'000'000), 1'000'000, 0, 0, CloudItem{d + "just large", "just large", 1'000'000, true}},
+      {"just large", downloaded(1'000'000), 1'000'000, 0, 0,
+       CloudItem{d + "just large", "just large", 1'000'000, true}},
       {"not uploaded", downloaded(2'000'000, false), 2'000'000, 0, 0,
        CloudItem{d + "not uploaded", "not uploaded", 2'000'000, false}},
       {"no upload state", downloaded(2'000'000, std::nullopt), 2'000'000, 0, 0,
@@ -170,7 +171,8 @@ TEST(AccountCloudFile, EachKindOfFileCountsWhereItBelongs) {
       {"not downloaded, no size", CloudResourceValues{true, std::nullopt, 0, Status::notDownloaded, true}, 0, 0, 1,
        std::nullopt},
       {"empty", downloaded(0, true, 0), 0, 0, 0, std::nullopt},
-      {"no sizes", CloudResourceValues{true, std::nullopt, std::nullopt, Status::downloaded, true}, 0, 0, 0, std::nullopt},
+      {"no sizes", CloudResourceValues{true, std::nullopt, std::nullopt, Status::downloaded, true}, 0, 0, 0,
+       std::nullopt},
   };
   for (const Case& c : cases) {
     FakeCloudProvider provider;
@@ -247,7 +249,7 @@ TEST(InspectICloud, DriveFoldersContainersTitlesAndOrder) {
 
   // Largest local use first; a folder with only iCloud bytes comes last.
   EXPECT_EQ(titlesOf(report), (std::vector<std::string>{"Notes", "Documents", "Pages", ".hidden folder",
-                                                         "Files at the top of iCloud Drive", "App"}));
+                                                        "Files at the top of iCloud Drive", "App"}));
   EXPECT_EQ(totalEvictableSize(report.folders), 3'000'000 + 1'500'000 + 1'300'000 + 1'200'000 + 1'100'000);
 }
 
@@ -274,9 +276,9 @@ TEST(CloudFolderTitle, ContainerNamesToTitles) {
       {"iCloud~com~example~pages", "Pages"},
       {"iCloud~com~example~studio", "My.application Studio"},  // only the bundle's own ".app" goes
       {"57T9237FN3~net~whatsapp~WhatsApp", "WhatsApp"},
-      {"com~example~tool", "Tool"},           // a lower-case first part is kept
-      {"Team1~com~example~thing", "Thing"},   // not a team identifier, but its last part is still the title
-      {"iCloud~~com~~example~~x", "X"},       // empty parts do not count
+      {"com~example~tool", "Tool"},          // a lower-case first part is kept
+      {"Team1~com~example~thing", "Thing"},  // not a team identifier, but its last part is still the title
+      {"iCloud~~com~~example~~x", "X"},      // empty parts do not count
       {"iCloud", "ICloud"},
       {"~~", "~~"},
       {"iCloud~com~example~\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},  // bytes that are not ASCII stay as they are

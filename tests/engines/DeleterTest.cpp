@@ -42,12 +42,8 @@ std::vector<std::string> reasonsOf(const std::vector<DeletionFailure>& failures)
 // file, a mount point or a running program; never another system's access settings.
 TEST(FailureReason, MapsErrnoToTheUsersWords) {
   const std::pair<int, std::string> cases[] = {
-      {EACCES, kNoPermissionReason},
-      {ENOENT, kGone},
-      {EPERM, kNotPermittedReason},
-      {EBUSY, kInUseReason},
-      {ETXTBSY, kInUseReason},
-      {ENOSPC, std::strerror(ENOSPC)},
+      {EACCES, kNoPermissionReason}, {ENOENT, kGone},         {EPERM, kNotPermittedReason},
+      {EBUSY, kInUseReason},         {ETXTBSY, kInUseReason}, {ENOSPC, std::strerror(ENOSPC)},
       {EROFS, std::strerror(EROFS)},
   };
   for (const auto& [error, text] : cases) {
@@ -91,8 +87,8 @@ TEST(Deleter, TrashesAndRemovesAndAccountsForEach) {
 
   EXPECT_EQ(report.movedToTrash, 1200);
   EXPECT_EQ(report.freed, 34);
-  EXPECT_EQ(report.deletedPaths, (std::vector<std::string>{requests[0].path, requests[1].path, requests[2].path,
-                                                           requests[5].path}));
+  EXPECT_EQ(report.deletedPaths,
+            (std::vector<std::string>{requests[0].path, requests[1].path, requests[2].path, requests[5].path}));
   ASSERT_EQ(report.failures.size(), 2u);
   EXPECT_EQ(report.failures[0].path, requests[3].path);
   EXPECT_EQ(reasonsOf(report.failures), (std::vector<std::string>{kGone, kGone}));
@@ -157,16 +153,18 @@ TEST(Deleter, ProtectedRequestsAreRefusedAndLeftAlone) {
   ASSERT_EQ(outcome.report.skippedProtected.size(), requests.size());
   for (size_t i = 0; i < requests.size(); ++i) EXPECT_EQ(outcome.report.skippedProtected[i].path, requests[i].path);
   const char* const keychains = "Your keychains: passwords, keys and certificates.";
-  EXPECT_EQ(reasonsOf(outcome.report.skippedProtected),
-            (std::vector<std::string>{"Part of macOS, protected by System Integrity Protection (SIP).", keychains,
-                                      "Standard folder in your user account. You can delete its contents, but not the folder.",
-                                      kUnplainPathReason, keychains,
-                                      "Root folder of the system or your user account.", kOperatingSystemReason}));
+  EXPECT_EQ(
+      reasonsOf(outcome.report.skippedProtected),
+      (std::vector<std::string>{
+          "Part of macOS, protected by System Integrity Protection (SIP).", keychains,
+          "Standard folder in your user account. You can delete its contents, but not the folder.", kUnplainPathReason,
+          keychains, "Root folder of the system or your user account.", kOperatingSystemReason}));
   EXPECT_TRUE(pathExists(home / "Library/Keychains/login.keychain-db"));
   EXPECT_TRUE(pathExists(home / "Documents/x.txt"));
 
   // "/." after a link would lead into its target: the item acted on is the link itself.
-  const DeletionOutcome link = performDeletion({DeletionRequest::make(home / "Downloads/link/.", 1, Removal::permanent)});
+  const DeletionOutcome link =
+      performDeletion({DeletionRequest::make(home / "Downloads/link/.", 1, Removal::permanent)});
   EXPECT_EQ(link.report.deletedPaths.size(), 1u);
   EXPECT_EQ(link.entries.at(0).originalPath, home / "Downloads/link");
   EXPECT_FALSE(pathExists(home / "Downloads/link"));
@@ -252,9 +250,9 @@ TEST(Deleter, AFolderSwappedForALinkMidwayNeverRedirectsTheAct) {
   MacHome home;
   auto& t = home.tree();
   t.file("Documents/precious.txt", 10);
-  t.folder("work/dir");                  // the real folder holding the item "Documents"
-  t.symlink(home.home(), "work/swap");   // what is swapped in for it
-  homeOutsideWork(home);  // the first listing of a new folder sets its access time
+  t.folder("work/dir");                 // the real folder holding the item "Documents"
+  t.symlink(home.home(), "work/swap");  // what is swapped in for it
+  homeOutsideWork(home);                // the first listing of a new folder sets its access time
   const auto before = homeOutsideWork(home);
   const SafetyContext context = SafetyContext::current();
   Fd real(::open((home / "work/dir").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -316,9 +314,16 @@ TEST(Deleter, AFolderThatBecameALinkSinceTheScanIsLeftAlone) {
       {"a link below the scan's root", home / "drop/evil/Projects", {home / "drop"}, kFolderChangedReason, ""},
       {"a link below the whole-disk root", home / "drop/evil/Projects", {"/"}, kFolderChangedReason, ""},
       {"no root given", home / "drop/evil/Projects/code.c", {}, kFolderChangedReason, ""},
-      {"a link to a protected place", home / "drop/keys/login.keychain-db", {home / "drop"},
-       "Your keychains: passwords, keys and certificates.", ""},
-      {"the scan's root is the link", home / "chosen-root/item.bin", {home / "chosen-root"}, "", home / "data/item.bin"},
+      {"a link to a protected place",
+       home / "drop/keys/login.keychain-db",
+       {home / "drop"},
+       "Your keychains: passwords, keys and certificates.",
+       ""},
+      {"the scan's root is the link",
+       home / "chosen-root/item.bin",
+       {home / "chosen-root"},
+       "",
+       home / "data/item.bin"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -345,8 +350,7 @@ TEST(Deleter, APathHoldingANulByteIsRefused) {
   MacHome home;
   home.tree().file("Documents/report.txt", 10);
   home.tree().file("Downloads/a", 10);
-  const std::string paths[] = {home / std::string("Documents\0junk.iso", 18),
-                               home / std::string("Downloads/a\0", 12),
+  const std::string paths[] = {home / std::string("Documents\0junk.iso", 18), home / std::string("Downloads/a\0", 12),
                                home / std::string("Downloads\0/a", 12)};
   for (const std::string& path : paths) {
     for (Removal removal : {Removal::trash, Removal::permanent}) {

@@ -34,10 +34,14 @@ HistoryEntry trashThroughDeleter(const std::string& path) {
 }  // namespace
 
 TEST(HistoryFile, EncodesTheKeysWithDatesSince2001) {
-  HistoryEntry permanent{"3F2504E0-4F89-41D3-9A0C-0305E82C3301", kReferenceDateOffset + 100.5, "/home/u/a", {}, 5,
-                         false};
-  HistoryEntry trashed{"6BA7B810-9DAD-41D1-80B4-00C04FD430C8", kReferenceDateOffset + 7200.25, "/home/u/b b",
-                       "/home/u/.local/share/Trash/files/b b", -3, true};
+  HistoryEntry permanent{
+      "3F2504E0-4F89-41D3-9A0C-0305E82C3301", kReferenceDateOffset + 100.5, "/home/u/a", {}, 5, false};
+  HistoryEntry trashed{"6BA7B810-9DAD-41D1-80B4-00C04FD430C8",
+                       kReferenceDateOffset + 7200.25,
+                       "/home/u/b b",
+                       "/home/u/.local/share/Trash/files/b b",
+                       -3,
+                       true};
   EXPECT_EQ(encodeHistory({permanent, trashed}),
             "[{\"id\":\"3F2504E0-4F89-41D3-9A0C-0305E82C3301\",\"date\":100.5,\"originalPath\":\"/home/u/a\","
             "\"size\":5,\"restored\":false},"
@@ -88,7 +92,8 @@ TEST(HistoryFile, AnythingButAListOfCompleteEntriesIsRefused) {
       {"missing restored", list(id + ",\"date\":1,\"originalPath\":\"/a\",\"size\":5")},
       {"size as text", list(id + ",\"date\":1,\"originalPath\":\"/a\",\"size\":\"5\",\"restored\":false")},
       {"fractional size", list(id + ",\"date\":1,\"originalPath\":\"/a\",\"size\":5.5,\"restored\":false")},
-      {"size beyond 64 bits", list(id + ",\"date\":1,\"originalPath\":\"/a\",\"size\":9223372036854775808,\"restored\":false")},
+      {"size beyond 64 bits",
+       list(id + ",\"date\":1,\"originalPath\":\"/a\",\"size\":9223372036854775808,\"restored\":false")},
       {"date as text", list(id + ",\"date\":\"now\",\"originalPath\":\"/a\",\"size\":5,\"restored\":false")},
       {"id not a UUID", list("\"id\":\"abc\"," + rest)},
       {"trashPath not text", list(id + "," + rest + ",\"trashPath\":5")},
@@ -100,8 +105,9 @@ TEST(HistoryFile, AnythingButAListOfCompleteEntriesIsRefused) {
   };
   for (const auto& [name, json] : refused) EXPECT_EQ(decodeHistory(json), std::nullopt) << name;
 
-  auto accepted = decodeHistory("[{\"id\":\"3f2504e0-4f89-41d3-9a0c-0305e82c3301\",\"date\":1,\"originalPath\":\"/a\","
-                                "\"size\":5,\"restored\":true,\"comment\":\"ignored\"}]");
+  auto accepted = decodeHistory(
+      "[{\"id\":\"3f2504e0-4f89-41d3-9a0c-0305e82c3301\",\"date\":1,\"originalPath\":\"/a\","
+      "\"size\":5,\"restored\":true,\"comment\":\"ignored\"}]");
   ASSERT_TRUE(accepted);
   ASSERT_EQ(accepted->size(), 1u);
   EXPECT_EQ((*accepted)[0], (HistoryEntry{"3F2504E0-4F89-41D3-9A0C-0305E82C3301", kReferenceDateOffset + 1, "/a",

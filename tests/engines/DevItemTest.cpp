@@ -44,10 +44,10 @@ TEST(DeveloperArtifacts, WhichFoldersAreListedAndHowTheyRead) {
   FileNode* modules = tree.folder("Users/me/code/myapp/node_modules", 50'000'000, 1.6e9);
   tree.folder("Users/me/code/myapp/node_modules/a/node_modules", 40'000'000);  // inside a listed folder
   tree.folder("Users/me/code/tool/.venv", 25'000'000, 1.5e9);
-  tree.folder("Users/me/code/ios/DerivedData", 25'000'000);                   // a project's own builds
-  tree.folder("Users/me/Library/Developer/Xcode/DerivedData", 90'000'000);    // left to the junk rules
-  tree.folder("Users/me/Library/venv/lib/__pycache__", 30'000'000);          // still in ~/Library
-  tree.folder("Users/me/code/Node_Modules", 90'000'000);                      // names compare exactly
+  tree.folder("Users/me/code/ios/DerivedData", 25'000'000);                 // a project's own builds
+  tree.folder("Users/me/Library/Developer/Xcode/DerivedData", 90'000'000);  // left to the junk rules
+  tree.folder("Users/me/Library/venv/lib/__pycache__", 30'000'000);         // still in ~/Library
+  tree.folder("Users/me/code/Node_Modules", 90'000'000);                    // names compare exactly
   tree.package("Users/me/Applications/Tool.app", 900'000'000);
   tree.folder("Users/me/Applications/Tool.app/Contents/node_modules", 60'000'000);  // inside a package
   FileNode* gone = tree.folder("Users/me/code/old", 80'000'000);

@@ -161,11 +161,8 @@ TEST(DuplicateGroup, ReclaimableCountsSharedCopiesAsOne) {
     int64_t reclaimable;
   };
   const Case cases[] = {
-      {{a, b, c}, {}, 20'000'000},
-      {{a, b, c}, {a, b}, 10'000'000},
-      {{a, b}, {a, b}, 0},
-      {{a, b}, {b}, 10'000'000},
-      {{a, b, c}, {a, b, c}, 0},
+      {{a, b, c}, {}, 20'000'000}, {{a, b, c}, {a, b}, 10'000'000}, {{a, b}, {a, b}, 0},
+      {{a, b}, {b}, 10'000'000},   {{a, b, c}, {a, b, c}, 0},
   };
   for (const Case& c : cases) {
     DuplicateGroup group;
@@ -219,8 +216,8 @@ TEST(FindDuplicates, EqualBeginningsAreNotEnough) {
   TempDir dir;
   const std::string bytes = patternBytes(300000, 6);
   std::string late = bytes, early = bytes;
-  late[250000] ^= 1;   // after the first 64 KiB
-  early[1000] ^= 1;    // inside them
+  late[250000] ^= 1;  // after the first 64 KiB
+  early[1000] ^= 1;   // inside them
   writeBytes(dir / "a", bytes);
   writeBytes(dir / "late", late);
   writeBytes(dir / "early", early);
@@ -238,14 +235,14 @@ TEST(FindDuplicates, EqualBeginningsAreNotEnough) {
 TEST(FindDuplicates, CandidatesSkipDeletedNodesBundlesPhotoLibrariesAndSmallFiles) {
   TempDir dir;
   const std::string bytes = patternBytes(70000, 8);
-  for (const char* path : {"kept", "deleted", "gone/inside", "Tool.app/Contents/data", "Photos.photoslibrary/originals/p",
-                           "Plain.app", "Other.photoslibrary", "x.APP/data"}) {
+  for (const char* path : {"kept", "deleted", "gone/inside", "Tool.app/Contents/data",
+                           "Photos.photoslibrary/originals/p", "Plain.app", "Other.photoslibrary", "x.APP/data"}) {
     ASSERT_TRUE(makeFolders(parentPath(dir / path)));
     writeBytes(dir / path, bytes);
   }
   NodeTree nodes(dir.path());
-  for (const char* path : {"kept", "deleted", "gone/inside", "Tool.app/Contents/data", "Photos.photoslibrary/originals/p",
-                           "Plain.app", "Other.photoslibrary", "x.APP/data"})
+  for (const char* path : {"kept", "deleted", "gone/inside", "Tool.app/Contents/data",
+                           "Photos.photoslibrary/originals/p", "Plain.app", "Other.photoslibrary", "x.APP/data"})
     nodes.file(path);
   set(nodes.files()[1]->deleted, true);
   set(nodes.files()[2]->parent->deleted, true);  // a file inside a deleted folder is gone too

@@ -108,16 +108,19 @@ TEST(JunkRules, TableAsWritten) {
   EXPECT_EQ(all[16].minAgeDays, 7);
   EXPECT_EQ(all[0].excludedNames,
             (std::set<std::string>{"com.apple.bird", "CloudKit", "com.apple.containermanagerd", "FamilyCircle",
-                                   "com.apple.akd", "com.apple.nsurlsessiond", "com.tolvex.Tolvex",
-                                   "com.apple.HomeKit", "com.apple.ap.adprivacyd"}));
+                                   "com.apple.akd", "com.apple.nsurlsessiond", "com.tolvex.Tolvex", "com.apple.HomeKit",
+                                   "com.apple.ap.adprivacyd"}));
   EXPECT_EQ(&JunkRule::all(), &all);  // built once
 }
 
 TEST(JunkRules, GroupsAndFolders) {
   const std::pair<JunkGroup, std::pair<const char*, const char*>> groups[] = {
-      {JunkGroup::system, {"system", "System Junk"}},     {JunkGroup::trash, {"trash", "Trash"}},
-      {JunkGroup::mail, {"mail", "Mail"}},                {JunkGroup::developer, {"developer", "Developer"}},
-      {JunkGroup::devices, {"devices", "iPhone & iPad"}}, {JunkGroup::downloads, {"downloads", "Downloads"}},
+      {JunkGroup::system, {"system", "System Junk"}},
+      {JunkGroup::trash, {"trash", "Trash"}},
+      {JunkGroup::mail, {"mail", "Mail"}},
+      {JunkGroup::developer, {"developer", "Developer"}},
+      {JunkGroup::devices, {"devices", "iPhone & iPad"}},
+      {JunkGroup::downloads, {"downloads", "Downloads"}},
   };
   ASSERT_EQ(kAllJunkGroups.size(), std::size(groups));
   for (size_t i = 0; i < std::size(groups); ++i) {
@@ -129,14 +132,16 @@ TEST(JunkRules, GroupsAndFolders) {
   EXPECT_EQ(junkGroupFromRaw("System"), std::nullopt);
   EXPECT_EQ(junkGroupFromRaw(""), std::nullopt);
 
-  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex", "/home/al/.local/share"};
+  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex",
+                          "/home/al/.local/share"};
   EXPECT_EQ(rule("user-caches").folder(places), "/home/al/Library/Caches");
   EXPECT_EQ(rule("system-logs").folder(places), "/Library/Logs");
   EXPECT_EQ(rule("trash").folder(places), "/home/al/.local/share/Trash/files");
 }
 
 TEST(JunkRules, RuleForPath) {
-  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex", "/home/al/.local/share"};
+  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex",
+                          "/home/al/.local/share"};
   const std::pair<std::string, const char*> cases[] = {
       {"/home/al/Downloads/setup.pkg", "old-installers"},
       {"/home/al/Downloads/SETUP.DMG", "old-installers"},
@@ -200,7 +205,9 @@ class JunkFinderTest : public ::testing::Test {
     home.trashedFile(".DS_Store", 1 * kBlock);
   }
 
-  std::optional<JunkFinding> scan(const std::string& id) { return scanRule(rule(id), JunkPlaces::current(), nowSince1970()); }
+  std::optional<JunkFinding> scan(const std::string& id) {
+    return scanRule(rule(id), JunkPlaces::current(), nowSince1970());
+  }
 
   MacHome home;
 };
@@ -210,8 +217,8 @@ TEST_F(JunkFinderTest, ScanRuleCountsOnlyWhatTheRuleAllows) {
   ASSERT_TRUE(caches);
   // Excluded names, .DS_Store outside the Trash and empty files are skipped; largest first, equal
   // sizes in name order.
-  EXPECT_EQ(namesOf(*caches), (std::vector<std::string>{"com.example.big", "com.example.same-a",
-                                                         "com.example.same-b", "com.example.small"}));
+  EXPECT_EQ(namesOf(*caches), (std::vector<std::string>{"com.example.big", "com.example.same-a", "com.example.same-b",
+                                                        "com.example.small"}));
   const JunkItem& big = caches->items[0];
   EXPECT_EQ(big.id, home / "Library/Caches/com.example.big");
   EXPECT_EQ(big.url, big.id);
@@ -269,8 +276,7 @@ TEST_F(JunkFinderTest, FindJunkGivesNonEmptyFindingsLargestFirst) {
   ids.clear();
   for (const auto& finding : limited) ids.push_back(finding.id());
   EXPECT_EQ(ids, (std::vector<std::string>{"user-caches", "dot-cache", "old-installers", "trash", "user-logs"}));
-  const JunkRule* mail =
-      ruleForPath(home / "Library/Containers/com.apple.mail/Data/Library/Mail Downloads/a.pdf");
+  const JunkRule* mail = ruleForPath(home / "Library/Containers/com.apple.mail/Data/Library/Mail Downloads/a.pdf");
   ASSERT_TRUE(mail);
   EXPECT_EQ(mail->id, "mail-downloads");
 

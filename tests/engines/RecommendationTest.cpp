@@ -67,12 +67,14 @@ TEST(Recommendations, JunkRowsAtTheirThresholds) {
       {"installers adding up to nothing", {findingOf("old-installers", {{"/i/a.dmg", 0}, {"/i/b.pkg", 0}})}, {}},
       {"one installer byte", {findingOf("old-installers", {{"/i/a.dmg", 1}})}, {{"installers", 1}}},
       {"backups at the line", {findingOf("ios-backups", {{"/b/1", 1'000'000'000}})}, {}},
-      {"backups over the line", {findingOf("ios-backups", {{"/b/1", 600'000'000}, {"/b/2", 400'000'001}})},
+      {"backups over the line",
+       {findingOf("ios-backups", {{"/b/1", 600'000'000}, {"/b/2", 400'000'001}})},
        {{"backups", 1'000'000'001}}},
       // Equal sizes keep the build order; otherwise the largest comes first.
       {"ties in build order",
        {findingOf("ios-backups", {{"/b/1", 2'000'000'000}}), findingOf("trash", {{"/t/a", 2'000'000'000}}),
-        findingOf("old-installers", {{"/i/a.dmg", 3'000'000'000}}), findingOf("user-caches", {{"/c/a", 2'000'000'000}})},
+        findingOf("old-installers", {{"/i/a.dmg", 3'000'000'000}}),
+        findingOf("user-caches", {{"/c/a", 2'000'000'000}})},
        {{"installers", 3'000'000'000}, {"junk", 2'000'000'000}, {"trash", 2'000'000'000}, {"backups", 2'000'000'000}}},
   };
   for (const Case& c : cases) EXPECT_EQ(rowsOf(build(c.junk)), c.rows) << c.name;
@@ -95,7 +97,8 @@ TEST(Recommendations, TextsOfEveryRow) {
   const Expected rows[] = {
       {"junk", "sparkles", "Safe junk", "Caches, logs and leftovers that regenerate on their own. One click to clean.",
        RecommendationTint::green},
-      {"trash", "trash.fill", "Empty the Trash", "Whatever is in the Trash still takes up space.", RecommendationTint::tan},
+      {"trash", "trash.fill", "Empty the Trash", "Whatever is in the Trash still takes up space.",
+       RecommendationTint::tan},
       {"installers", "shippingbox.fill", "Forgotten installers", "2 .dmg/.pkg files in Downloads older than a week.",
        RecommendationTint::orange},
       {"backups", "iphone", "iPhone/iPad backups",

@@ -51,14 +51,10 @@ TEST(SpaceSharing, KeeperIsTheFirstUnselectedCopyOfItsGroup) {
     const char* pairs;
   };
   const Case cases[] = {
-      {"", ""},
-      {"a", "a>b "},             // the first copy selected: the second keeps
-      {"b", "b>a "},
-      {"bc", "b>a c>a "},
-      {"ac", "a>b c>b "},
-      {"abc", ""},               // every copy selected: no keeper, nothing shared
-      {"abcd", "d>e "},
-      {"cefg", "c>a e>d "},      // groups in order; a fully selected group is left out
+      {"", ""},           {"a", "a>b "},  // the first copy selected: the second keeps
+      {"b", "b>a "},      {"bc", "b>a c>a "},
+      {"ac", "a>b c>b "}, {"abc", ""},           // every copy selected: no keeper, nothing shared
+      {"abcd", "d>e "},   {"cefg", "c>a e>d "},  // groups in order; a fully selected group is left out
   };
   for (const Case& c : cases) {
     Groups g;
@@ -91,9 +87,9 @@ TEST(SpaceSharing, BatchGoesOnPastFailuresAndNeverClonesOverAProtectedPath) {
   };
   const std::string protectedPath = "/usr/lib/protected.bin";
   ASSERT_EQ(SafetyVerdict::forPath(protectedPath).risk, Risk::protected_);
-  const Pairs pairs = {{"/srv/share/one", "/srv/share/keep"}, {protectedPath, "/srv/share/keep"},
+  const Pairs pairs = {{"/srv/share/one", "/srv/share/keep"},    {protectedPath, "/srv/share/keep"},
                        {"/srv/share/shared", "/srv/share/keep"}, {"/srv/share/elsewhere", "/mnt/keep"},
-                       {"/srv/share/odd", "/srv/share/keep"}, {"/srv/share/two", "/srv/share/keep"}};
+                       {"/srv/share/odd", "/srv/share/keep"},    {"/srv/share/two", "/srv/share/keep"}};
   const CloneReport report = shareSpaceItems(pairs, replace);
   EXPECT_EQ(cloned, (std::vector<std::string>{"/srv/share/one>/srv/share/keep", "/srv/share/shared>/srv/share/keep",
                                               "/srv/share/elsewhere>/mnt/keep", "/srv/share/odd>/srv/share/keep",

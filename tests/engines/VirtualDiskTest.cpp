@@ -162,7 +162,7 @@ TEST(VirtualDisk, FoundInAScannedHomeFolder) {
   image(docker, 500'002'816, 64'000'000'000);
   image(tree.folder("VMs") + "/debian.qcow2", 600'000'000, 600'000'000);
   image(tree.folder("Downloads") + "/live.img", 500'002'816, 2'000'000'000);  // no owner, below 8 GB
-  image(dir / "Downloads/whole-disk.img", 0, 8'000'000'000);                   // sparse: below the size bar
+  image(dir / "Downloads/whole-disk.img", 0, 8'000'000'000);                  // sparse: below the size bar
   tree.file("VMs/notes.txt", 100);
   tree.times("VMs/debian.qcow2", 1'600'000'000, 1'600'000'000);
 

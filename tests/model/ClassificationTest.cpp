@@ -23,13 +23,13 @@ TEST(FileKind, KindForFileName) {
     FileKind kind;
   };
   const Case cases[] = {
-      {".bashrc", FileKind::other},          // a leading dot is no extension
-      {"archive.tar.gz", FileKind::archive}, // the last dot decides
-      {"name.", FileKind::other},            // empty extension
-      {"PHOTO.JPG", FileKind::image},        // looked up in lower case
-      {"a.abcdefghijklm", FileKind::other},  // 13 bytes is too long
-      {"a.sparseimage", FileKind::diskImage},// 11 bytes
-      {"sample.exs", FileKind::code},        // later list wins over audio
+      {".bashrc", FileKind::other},            // a leading dot is no extension
+      {"archive.tar.gz", FileKind::archive},   // the last dot decides
+      {"name.", FileKind::other},              // empty extension
+      {"PHOTO.JPG", FileKind::image},          // looked up in lower case
+      {"a.abcdefghijklm", FileKind::other},    // 13 bytes is too long
+      {"a.sparseimage", FileKind::diskImage},  // 11 bytes
+      {"sample.exs", FileKind::code},          // later list wins over audio
       {"x", FileKind::other},
       {"", FileKind::other},
       {"a.c", FileKind::code},
@@ -38,7 +38,7 @@ TEST(FileKind, KindForFileName) {
       {"report.pdf", FileKind::document},
       {"noext", FileKind::other},
       {"setup.pkg", FileKind::diskImage},
-      {"\xff\xfe.png", FileKind::image},     // name bytes need not be UTF-8
+      {"\xff\xfe.png", FileKind::image},  // name bytes need not be UTF-8
       {"x.\xc3\x89XE", FileKind::other},
   };
   for (const auto& c : cases) EXPECT_EQ(kindForFileName(c.name), c.kind) << c.name;

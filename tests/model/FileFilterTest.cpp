@@ -42,10 +42,10 @@ TEST(FileFilter, EmptyFilterMatchesEverything) {
 TEST(FileFilter, EachConditionInTurn) {
   Fixture f;
   const double now = 1.8e9;
-  FileNode* big = f.file("Users/x/Pictures", "Holiday.JPG", 100000000, FileKind::image, StorageBucket::images,
-                         now - 180 * 86400);
-  FileNode* small = f.file("Users/xyz", "a", 99999999, FileKind::document, StorageBucket::documents,
-                           now - 180 * 86400 + 1);
+  FileNode* big =
+      f.file("Users/x/Pictures", "Holiday.JPG", 100000000, FileKind::image, StorageBucket::images, now - 180 * 86400);
+  FileNode* small =
+      f.file("Users/xyz", "a", 99999999, FileKind::document, StorageBucket::documents, now - 180 * 86400 + 1);
   struct Case {
     const char* what;
     FileFilter filter;

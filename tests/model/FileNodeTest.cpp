@@ -74,8 +74,13 @@ TEST(FileNode, AVeryDeepTreeIsFreedWithoutRecursion) {
 
 TEST(FileNode, NamesKeepTheirExactBytesAtEveryLength) {
   // Names below 255 bytes store their length in one byte, longer ones in five: both sides of the line.
-  std::vector<std::string> names = {"", "a", "caf\xe9 \xff", std::string(254, 'x'), std::string(255, 'y'),
-                                    std::string(256, 'z'), std::string(70000, 'w')};
+  std::vector<std::string> names = {"",
+                                    "a",
+                                    "caf\xe9 \xff",
+                                    std::string(254, 'x'),
+                                    std::string(255, 'y'),
+                                    std::string(256, 'z'),
+                                    std::string(70000, 'w')};
   names.push_back(std::string("nul\0inside", 10));
   FileTree growing;
   FileNode* root = folder(growing, "/r", nullptr);
@@ -106,11 +111,13 @@ TEST(FileNode, ChildrenKeepTheirOrderHoweverTheTreeIsBuilt) {
   FileTree whole(1 + 3 + 3 * 40, 4096);
   FileNode* wholeRoot = whole.makeRoot("/r", true, false, FileKind::other, StorageBucket::other);
   whole.reserveChildren(wholeRoot, 3);
-  for (int f = 0; f < 3; ++f) whole.makeChild(wholeRoot, "f" + std::to_string(f), true, false, FileKind::other, StorageBucket::other);
+  for (int f = 0; f < 3; ++f)
+    whole.makeChild(wholeRoot, "f" + std::to_string(f), true, false, FileKind::other, StorageBucket::other);
   for (FileNode* f : wholeRoot->children) {
     whole.reserveChildren(f, 40);
     for (int i = 0; i < 40; ++i)
-      whole.makeChild(f, std::string(f->name) + "-" + std::to_string(i), true, false, FileKind::other, StorageBucket::other);
+      whole.makeChild(f, std::string(f->name) + "-" + std::to_string(i), true, false, FileKind::other,
+                      StorageBucket::other);
   }
 
   for (const FileNode* top : {root, wholeRoot}) {

@@ -52,9 +52,8 @@ TEST(Formatting, PercentText) {
     const char* text;
   };
   const Case cases[] = {
-      {0, 0, "0%"},        {5, 0, "0%"},          {1, 10000, "<0.1%"},  {0, 10000, "0.0%"},
-      {999, 10000, "10.0%"}, {1000, 10000, "10%"}, {500, 10000, "5.0%"}, {42, 1000, "4.2%"},
-      {37, 100, "37%"},    {10000, 10000, "100%"},
+      {0, 0, "0%"},         {5, 0, "0%"},         {1, 10000, "<0.1%"}, {0, 10000, "0.0%"}, {999, 10000, "10.0%"},
+      {1000, 10000, "10%"}, {500, 10000, "5.0%"}, {42, 1000, "4.2%"},  {37, 100, "37%"},   {10000, 10000, "100%"},
   };
   for (const auto& c : cases) EXPECT_EQ(percentText(c.part, c.total), c.text) << c.part << "/" << c.total;
 }
@@ -65,8 +64,8 @@ TEST(Formatting, AgeText) {
     const char* text;
   };
   const Case cases[] = {
-      {0.5, "less than a day"}, {1, "about 1 days"},     {59.5, "about 60 days"},
-      {60, "about 2 months"},  {729, "about 24 months"}, {730, "more than 2 years"},
+      {0.5, "less than a day"}, {1, "about 1 days"},      {59.5, "about 60 days"},
+      {60, "about 2 months"},   {729, "about 24 months"}, {730, "more than 2 years"},
   };
   for (const auto& c : cases) EXPECT_EQ(ageText(c.days), c.text) << c.days;
 }

@@ -51,7 +51,8 @@ struct FakeContext {
   SafetyContext context;
 
   FakeContext() {
-    context.places = JunkPlaces{kHome, kHome + "/.local/share/Trash/files", kHome + "/.cache/Tolvex", kHome + "/.local/share"};
+    context.places =
+        JunkPlaces{kHome, kHome + "/.local/share/Trash/files", kHome + "/.cache/Tolvex", kHome + "/.local/share"};
     context.bundleIdentifier = [this](const std::string& path) -> std::optional<std::string> {
       lookups.push_back(path);
       auto found = bundles.find(path);
@@ -77,8 +78,8 @@ std::string expand(const std::string& path) { return path.starts_with("~") ? kHo
 void expectVerdicts(const std::vector<Case>& cases, const SafetyContext& context) {
   for (const auto& c : cases) {
     const SafetyVerdict verdict = SafetyVerdict::forPath(expand(c.path), context);
-    EXPECT_EQ(verdict, (SafetyVerdict{c.risk, c.reason})) << c.path << " gave " << label(verdict.risk) << ": "
-                                                          << verdict.reason;
+    EXPECT_EQ(verdict, (SafetyVerdict{c.risk, c.reason}))
+        << c.path << " gave " << label(verdict.risk) << ": " << verdict.reason;
   }
 }
 
@@ -148,9 +149,9 @@ TEST(SafetyVerdict, LinuxSystemFoldersAfterTheMacRows) {
           {"/usr/src/linux", P, os},
           {"/var/lib", P, os},
           {"/var/lib/dpkg/status", P, os},
-          {"/bin/ls", P, "Core macOS tools."},   // the Mac rows keep their reasons
+          {"/bin/ls", P, "Core macOS tools."},  // the Mac rows keep their reasons
           {"/usr/share/x", P, "macOS data."},
-          {"/lib32x/foo", R, kReview},            // not a system folder
+          {"/lib32x/foo", R, kReview},  // not a system folder
           {"/var/log/syslog", R, kReview},
           {"/var/library/x", R, kReview},
       },

@@ -30,8 +30,8 @@ struct NodeValues {
   bool unreadable = false;
 };
 
-FileNode* add(ScanResult& r, FileNode* parent, std::string name, bool directory, NodeValues v,
-              bool package = false, FileKind kind = FileKind::other, StorageBucket bucket = StorageBucket::other) {
+FileNode* add(ScanResult& r, FileNode* parent, std::string name, bool directory, NodeValues v, bool package = false,
+              FileKind kind = FileKind::other, StorageBucket bucket = StorageBucket::other) {
   FileNode* node = r.tree->make(std::move(name), parent, directory, package, kind, bucket);
   set(node->size, v.size);
   set(node->logicalSize, v.logicalSize);
@@ -61,19 +61,19 @@ ScanResult sampleResult() {
                        StorageBucket::documents);
   add(r, docs, "report.pdf", false, {4096, 4000, 1, 0, 0, 1.5e9, 1.55e9}, false, FileKind::document,
       StorageBucket::documents);
-  add(r, docs, "bad\xC3\x28name\x80.mov", false, {1 << 20, (1 << 20) - 7, 1, 0, 0, -86400, 0}, false,
-      FileKind::video, StorageBucket::video);
+  add(r, docs, "bad\xC3\x28name\x80.mov", false, {1 << 20, (1 << 20) - 7, 1, 0, 0, -86400, 0}, false, FileKind::video,
+      StorageBucket::video);
   FileNode* app = add(r, root, "Tool.app", true, {3000, 2500, 1, 300, 1, 1e9, 1e9}, true, FileKind::application,
                       StorageBucket::applications);
   add(r, app, "Contents", true, {2700, 2200, 0, 0, 0, 1e9, 1e9}, false);
   add(r, root, "locked", true, {0, 0, 0, 0, 0, 0, 0, true}, false, FileKind::other, StorageBucket::system);
   // A deleted folder with a subtree, and a deleted file: left out of the archive.
-  FileNode* gone = add(r, root, "old-cache", true, {700, 600, 2, 0, 0, 1, 1}, false, FileKind::other,
-                       StorageBucket::junk);
+  FileNode* gone =
+      add(r, root, "old-cache", true, {700, 600, 2, 0, 0, 1, 1}, false, FileKind::other, StorageBucket::junk);
   set(gone->deleted, true);
   add(r, add(r, gone, "inner", true, {1, 1, 1, 0, 0, 1, 1}), "deep.bin", false, {1, 1, 1, 0, 0, 1, 1});
-  FileNode* goneFile = add(r, root, "big.iso", false, {1 << 30, 1 << 30, 1, 0, 0, 2, 2}, false,
-                           FileKind::diskImage, StorageBucket::other);
+  FileNode* goneFile = add(r, root, "big.iso", false, {1 << 30, 1 << 30, 1, 0, 0, 2, 2}, false, FileKind::diskImage,
+                           StorageBucket::other);
   set(goneFile->deleted, true);
   add(r, root, "extremes", false, {INT64_MAX, INT64_MIN, -1, 0, 0, 1e300, -0.5});  // extremes survive too
 
@@ -208,8 +208,8 @@ Bytes head(uint8_t target = 0, std::string_view folder = "",
 TEST(ScanArchive, RoundTripKeepsEveryField) {
   TempDir dir;
   const ScanResult original = sampleResult();
-  for (const ScanTarget& target : {ScanTarget::wholeDisk(), ScanTarget::home(),
-                                   ScanTarget::folder("/media/disk/\xE9t\xE9")}) {
+  for (const ScanTarget& target :
+       {ScanTarget::wholeDisk(), ScanTarget::home(), ScanTarget::folder("/media/disk/\xE9t\xE9")}) {
     writeScanArchive(original, target, dir / "last-scan.tvxscan");
     const auto loaded = readScanArchive(dir / "last-scan.tvxscan");
     ASSERT_TRUE(loaded.has_value());
@@ -250,7 +250,8 @@ TEST(ScanArchive, DeepChain) {
   TempDir dir;
   ScanResult original = emptyResult("/");
   FileNode* node = add(original, nullptr, "/", true, {1, 1, 0, 0, 0, 0, 0});
-  for (int i = 0; i < 100000; ++i) node = add(original, node, "d" + std::to_string(i % 10), true, {i, i, 0, 0, 0, 0, 0});
+  for (int i = 0; i < 100000; ++i)
+    node = add(original, node, "d" + std::to_string(i % 10), true, {i, i, 0, 0, 0, 0, 0});
   add(original, node, "leaf.bin", false, {1 << 20, 1 << 20, 1, 0, 0, 0, 0});
   writeScanArchive(original, ScanTarget::wholeDisk(), dir / "deep.tvxscan");
   const auto loaded = readScanArchive(dir / "deep.tvxscan");
@@ -342,7 +343,8 @@ TEST(ScanArchive, RefusesCorruptStreams) {
       {"folder path longer than the data", Bytes().u32(0x54565831).u8(1).u8(2).u32(0xFFFFFFF0).s},
       {"child count larger than the records that follow", head().record("/r", 1, 0, 0, 3).record("a", 0, 0, 0, 0).s},
       {"child count of 4 billion", head().record("/r", 1, 0, 0, 0xFFFFFFFF).s},
-      {"every node promising 4 billion children", [] {
+      {"every node promising 4 billion children",
+       [] {
          Bytes b = head();
          for (int i = 0; i < 1000; ++i) b.record("n", 1, 0, 0, 0xFFFFFFFF);
          return b.s;

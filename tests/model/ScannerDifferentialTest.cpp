@@ -29,12 +29,15 @@ std::vector<std::string> describe(const ScanResult& r) {
   std::vector<std::string> lines;
   auto line = [&](const std::ostringstream& out) { lines.push_back(out.str()); };
   std::ostringstream head;
-  head << "rootPath " << r.rootPath << " files " << r.totalFiles << " folders " << r.totalDirectories
-       << " unreadable " << r.unreadableDirectories << " links skipped " << r.hardLinksSkipped;
+  head << "rootPath " << r.rootPath << " files " << r.totalFiles << " folders " << r.totalDirectories << " unreadable "
+       << r.unreadableDirectories << " links skipped " << r.hardLinksSkipped;
   line(head);
-  for (const auto& [bucket, bytes] : r.bucketTotals) line(std::ostringstream() << "bucket " << title(bucket) << " " << bytes);
-  for (const auto& [kind, bytes] : r.kindTotals) line(std::ostringstream() << "kind bytes " << title(kind) << " " << bytes);
-  for (const auto& [kind, count] : r.kindCounts) line(std::ostringstream() << "kind count " << title(kind) << " " << count);
+  for (const auto& [bucket, bytes] : r.bucketTotals)
+    line(std::ostringstream() << "bucket " << title(bucket) << " " << bytes);
+  for (const auto& [kind, bytes] : r.kindTotals)
+    line(std::ostringstream() << "kind bytes " << title(kind) << " " << bytes);
+  for (const auto& [kind, count] : r.kindCounts)
+    line(std::ostringstream() << "kind count " << title(kind) << " " << count);
   for (const FileNode* file : r.files) line(std::ostringstream() << "file node " << file->path());
   std::vector<const FileNode*> stack{r.root};
   while (!stack.empty()) {
@@ -150,7 +153,7 @@ TEST(ScannerDifferential, UnreadableFoldersAndEntriesGiveTheSameResultAsFts) {
   tree.allocatedFile("top/locked/inner.bin", 256 * kBlock);  // not listable
   tree.allocatedFile("top/nosearch/one.txt", kBlock);        // listable, entries not examinable
   tree.allocatedFile("top/nosearch/sub/two.txt", kBlock);
-  tree.allocatedFile("top/noread/three.txt", kBlock);        // searchable, not listable
+  tree.allocatedFile("top/noread/three.txt", kBlock);  // searchable, not listable
   tree.allocatedFile("top/open/deeper/locked-too/x.bin", 256 * kBlock);
   ASSERT_EQ(::chmod(tree.path("top/locked").c_str(), 0), 0);
   ASSERT_EQ(::chmod(tree.path("top/nosearch").c_str(), 0644), 0);

@@ -40,9 +40,14 @@ void generateTree(const std::string& top, unsigned seed) {
   for (int i = 0; i < 3000; ++i) {
     int64_t blocks;
     switch (pick(20)) {
-      case 0: blocks = 130 + static_cast<int64_t>(pick(300)); break;          // large
-      case 1: case 2: blocks = 120 + static_cast<int64_t>(pick(16)); break;   // around 128 blocks
-      case 3: case 4: case 5: case 6: case 7: blocks = 4 + static_cast<int64_t>(pick(100)); break;
+      case 0: blocks = 130 + static_cast<int64_t>(pick(300)); break;  // large
+      case 1:
+      case 2: blocks = 120 + static_cast<int64_t>(pick(16)); break;  // around 128 blocks
+      case 3:
+      case 4:
+      case 5:
+      case 6:
+      case 7: blocks = 4 + static_cast<int64_t>(pick(100)); break;
       default: blocks = static_cast<int64_t>(pick(4)); break;
     }
     const int64_t allocation = blocks * kBlock;
@@ -116,9 +121,7 @@ int visit(const char* cpath, const struct stat* st, int type, FTW* where) {
         model.folders[parent].largeFiles.insert(name);
       }
       break;
-    default:
-      ++model.unreadable;
-      break;
+    default: ++model.unreadable; break;
   }
   return 0;
 }

@@ -133,9 +133,9 @@ TEST(Scanner, SmallFilesFoldIntoTheirFolderAndLargeOnesGetNodes) {
   EXPECT_EQ(result->totalDirectories, 1);
   EXPECT_EQ(result->unreadableDirectories, 0);
   EXPECT_EQ(result->hardLinksSkipped, 0);
-  EXPECT_EQ(result->kindCounts, (std::map<FileKind, int64_t>{
-                                    {FileKind::document, 1}, {FileKind::image, 1}, {FileKind::video, 1},
-                                    {FileKind::other, 1}}));
+  EXPECT_EQ(result->kindCounts,
+            (std::map<FileKind, int64_t>{
+                {FileKind::document, 1}, {FileKind::image, 1}, {FileKind::video, 1}, {FileKind::other, 1}}));
   EXPECT_EQ(result->kindTotals, (std::map<FileKind, int64_t>{{FileKind::document, kBlock},
                                                              {FileKind::image, kBlock},
                                                              {FileKind::video, 147 * kBlock},
@@ -249,8 +249,8 @@ TEST(Scanner, SymbolicLinksCountTheirOwnAllocationAndAreNotFollowed) {
   EXPECT_EQ(get(root->size), allocatedSize(tree.path("top")) + links);
   EXPECT_EQ(get(root->size), duBytes(tree.path("top")));
   // A link's length is that of its target text; its kind comes from its own name.
-  EXPECT_EQ(get(root->logicalSize), static_cast<int64_t>(tree.path("outside/huge.mov").size() +
-                                                         tree.path("outside/folder").size() + 14));
+  EXPECT_EQ(get(root->logicalSize),
+            static_cast<int64_t>(tree.path("outside/huge.mov").size() + tree.path("outside/folder").size() + 14));
   EXPECT_EQ(result->kindCounts.at(FileKind::video), 1);
 }
 
@@ -309,11 +309,11 @@ TEST(Scanner, UnreadableEntriesAreMarkedCountedAndDoNotStopTheWalk) {
       argv.insert(argv.begin(), prefix->begin(), prefix->end());
       return argv;
     };
-    if (!runProgram(as({"test", "-x", exe})))
-      GTEST_SKIP() << "user 65534 cannot run " << exe;
+    if (!runProgram(as({"test", "-x", exe}))) GTEST_SKIP() << "user 65534 cannot run " << exe;
     // Readable to the other user except `locked` (not listable) and `nosearch` (not searchable).
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-    for (const char* folder : {"top", "top/open", "top/locked/sub"}) ASSERT_EQ(::chmod(tree.path(folder).c_str(), 0755), 0);
+    for (const char* folder : {"top", "top/open", "top/locked/sub"})
+      ASSERT_EQ(::chmod(tree.path(folder).c_str(), 0755), 0);
     ASSERT_EQ(::chmod(tree.path("top/locked").c_str(), 0700), 0);
     ASSERT_EQ(::chmod(tree.path("top/nosearch").c_str(), 0744), 0);
     ::setenv("TOLVEX_SCAN_AS_OTHER_USER", top.c_str(), 1);
@@ -334,15 +334,18 @@ TEST(Scanner, UnreadableEntriesAreMarkedCountedAndDoNotStopTheWalk) {
   int64_t unreadable = -1, totalFiles = -1;
   std::istringstream lines(out);
   for (std::string word; lines >> word;) {
-    if (word == "unreadableDirectories") lines >> unreadable;
-    else if (word == "totalFiles") lines >> totalFiles;
+    if (word == "unreadableDirectories")
+      lines >> unreadable;
+    else if (word == "totalFiles")
+      lines >> totalFiles;
     else if (word == "folder") {
       std::string path;
       std::vector<int64_t> values(5);
       lines >> path;
       for (auto& v : values) lines >> v;
       folders[path] = values;
-    } else FAIL() << "unexpected output: " << out;
+    } else
+      FAIL() << "unexpected output: " << out;
   }
   EXPECT_EQ(unreadable, 3) << out;  // the locked folder and the two entries that could not be examined
   EXPECT_EQ(totalFiles, 1);
@@ -391,8 +394,12 @@ TEST(Scanner, ARootThatIsNotAFolderGivesNone) {
   tree.allocatedFile("file.txt", kBlock);
   tree.folder("folder");
   tree.symlink(tree.path("folder"), "link-to-folder");  // links are never followed, the root's neither
-  const std::string cases[] = {tree.path("file.txt"), tree.path("missing"), tree.path("missing/below"),
-                               tree.path("link-to-folder"), "", tree.path("folder") + std::string(1, '\0') + "x"};
+  const std::string cases[] = {tree.path("file.txt"),
+                               tree.path("missing"),
+                               tree.path("missing/below"),
+                               tree.path("link-to-folder"),
+                               "",
+                               tree.path("folder") + std::string(1, '\0') + "x"};
   for (const std::string& root : cases) EXPECT_FALSE(scan(root)) << root;
   EXPECT_TRUE(scan(tree.path("folder")));
 }
@@ -490,7 +497,7 @@ TEST(Scanner, NamesThatAreNotUtf8KeepTheirExactBytes) {
   TempDir dir;
   TreeBuilder tree(dir.path());
   const std::string folder = "caf\xe9 \xff";       // Latin-1 é and a byte that is never UTF-8
-  const std::string large = "clip\xc3\x28.MP4";     // an invalid two-byte sequence
+  const std::string large = "clip\xc3\x28.MP4";    // an invalid two-byte sequence
   const std::string small = "\x80\x81 notes.txt";  // lone continuation bytes
   tree.allocatedFile("top/" + folder + "/" + large, 256 * kBlock);
   tree.allocatedFile("top/" + folder + "/" + small, kBlock);
@@ -566,9 +573,9 @@ TEST(Scanner, FoldersOfAHomeAreClassifiedByTheirPlace) {
   EXPECT_TRUE(bundle->isPackage);
   EXPECT_EQ(bundle->kind, FileKind::other);
   EXPECT_FALSE(at("Documents")->isPackage);
-  EXPECT_EQ(result->bucketTotals.at(StorageBucket::trash),
-            256 * kBlock + allocatedSize(tree.path(".local/share/Trash")) +
-                allocatedSize(tree.path(".local/share/Trash/files")));
+  EXPECT_EQ(result->bucketTotals.at(StorageBucket::trash), 256 * kBlock +
+                                                               allocatedSize(tree.path(".local/share/Trash")) +
+                                                               allocatedSize(tree.path(".local/share/Trash/files")));
 }
 
 // The Trash is one folder however $XDG_DATA_HOME is written: the scan's category, the Trash junk rule
@@ -578,8 +585,11 @@ TEST(Scanner, TheTrashIsTrashHoweverTheDataFolderIsSpelled) {
   TreeBuilder tree(home.home());
   const std::string item = tree.allocatedFile(".local/share/Trash/files/old.iso", 256 * kBlock);
   tree.symlink(home.dataHome(), "data-link");
-  const std::string spellings[] = {home.dataHome(), home.dataHome() + "/", home.dataHome() + "//",
-                                   home.home() + "/./.local/share", home.home() + "/data-link",
+  const std::string spellings[] = {home.dataHome(),
+                                   home.dataHome() + "/",
+                                   home.dataHome() + "//",
+                                   home.home() + "/./.local/share",
+                                   home.home() + "/data-link",
                                    home.home() + "/data-link/"};
   const std::string files = home.dataHome() + "/Trash/files";
   const SafetyVerdict inTrash = SafetyVerdict::forPath(item), trashFolder = SafetyVerdict::forPath(files);

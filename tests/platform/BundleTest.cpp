@@ -62,7 +62,8 @@ TEST(BundleIdentifier, ReadsContentsInfoPlistOfABundle) {
 TEST(OpenBundle, ReadsTheTextValuesOfEitherLayout) {
   TempDir dir;
   TreeBuilder tree(dir.path());
-  writeApp(dir / "Full.app", {.identifier = "com.example.Full", .displayName = "Full Editor", .executable = "Full"}, true);
+  writeApp(dir / "Full.app", {.identifier = "com.example.Full", .displayName = "Full Editor", .executable = "Full"},
+           true);
   // The flat layout: Info.plist at the top, the executable beside it.
   tree.folder("Flat.app");
   ASSERT_EQ(writeFileAtomically(dir / "Flat.app/Info.plist", infoPlistBytes("com.example.Flat", false)), 0);
@@ -92,7 +93,8 @@ TEST(OpenBundle, ReadsTheTextValuesOfEitherLayout) {
 
   auto typed = openBundle(dir / "Typed.app");
   ASSERT_TRUE(typed);
-  EXPECT_EQ(typed->info, (std::map<std::string, std::string>{{"CFBundleExecutable", "../../evil"}, {"CFBundleName", "Typed"}}));
+  EXPECT_EQ(typed->info,
+            (std::map<std::string, std::string>{{"CFBundleExecutable", "../../evil"}, {"CFBundleName", "Typed"}}));
   EXPECT_EQ(typed->identifier, std::nullopt);
   EXPECT_EQ(typed->executablePath(), std::nullopt);  // not a plain file name
 
@@ -137,7 +139,7 @@ TEST(RunningApps, ListsIdentifiersOfProcessesRunFromBundles) {
   tree.symlink(dir / "Apps/NoId.app/Contents/MacOS/NoId", "proc/300/exe");
   tree.symlink("/usr/bin/bash", "proc/400/exe");
   tree.symlink(dir / "Apps/Two.app/Contents/MacOS/Two", "proc/self/exe");  // not a process number
-  tree.folder("proc/500");                                                // no exe to read
+  tree.folder("proc/500");                                                 // no exe to read
   EXPECT_EQ(runningApplicationIdentifiers(dir / "proc"),
             (std::vector<std::string>{"com.example.One", "com.example.Two"}));
   EXPECT_TRUE(runningApplicationIdentifiers(dir / "no-proc").empty());

@@ -31,8 +31,8 @@ TEST(FolderHandle, OpensOnlyPathsFreeOfLinksBelowTheChosenFolder) {
       {dir / "real/a/b", "", 0, dir / "real/a/b"},
       {dir.path(), "", 0, dir.path()},
       {"/", "", 0, "/"},
-      {dir / "link/a", "", ELOOP, ""},             // a link on the way
-      {dir / "real/link-to-a", "", ELOOP, ""},     // the folder itself is a link
+      {dir / "link/a", "", ELOOP, ""},          // a link on the way
+      {dir / "real/link-to-a", "", ELOOP, ""},  // the folder itself is a link
       {dir / "real/file/x", "", ENOTDIR, ""},
       {dir / "real/missing", "", ENOENT, ""},
       {dir / "real/a/../a", "", EINVAL, ""},

@@ -15,7 +15,7 @@ namespace {
 
 std::string vector(const std::string& name) { return test::testData("lzfse/" + name); }
 
-const char* const kVectors[] = {"one", "short-text", "small-text", "text-200k",
+const char* const kVectors[] = {"one",         "short-text",      "small-text", "text-200k",
                                 "random-300k", "repetitive-1.6m", "records-2m"};
 
 void put32(std::string& out, uint32_t v) {
@@ -43,7 +43,6 @@ std::string rawBlock(const std::string& data) {
 }
 const std::string kEos("\x06\0\0\0\0\0\0\0", 8);
 
-
 // A bit string written LSB-first, as the frequency tables of a bvx2 header are.
 class BitPacker {
  public:
@@ -55,11 +54,16 @@ class BitPacker {
     }
   }
   void frequency(uint32_t v) {
-    if (v < 2) write(v << 1, 2);
-    else if (v < 4) write(1 | ((v - 2) << 2), 3);
-    else if (v < 8) write(3 | ((v - 4) << 3), 5);
-    else if (v < 24) write(7 | ((v - 8) << 4), 8);
-    else write(15 | ((v - 24) << 4), 14);
+    if (v < 2)
+      write(v << 1, 2);
+    else if (v < 4)
+      write(1 | ((v - 2) << 2), 3);
+    else if (v < 8)
+      write(3 | ((v - 4) << 3), 5);
+    else if (v < 24)
+      write(7 | ((v - 8) << 4), 8);
+    else
+      write(15 | ((v - 24) << 4), 14);
   }
   const std::string& bytes() const { return bytes_; }
 
@@ -108,8 +112,8 @@ struct Bvx2Block {
     put64(out, uint64_t{literalStates[0]} | (uint64_t{literalStates[1]} << 10) | (uint64_t{literalStates[2]} << 20) |
                    (uint64_t{literalStates[3]} << 30) | (uint64_t(lmdPayload.size() + lmdSizeChange) << 40) |
                    (uint64_t(lmdAdj + 7) << 60));
-    put64(out, (headerSize & 0xFFFFFFFF) | (uint64_t{lState} << 32) | (uint64_t{mState} << 42) |
-                   (uint64_t{dState} << 52));
+    put64(out,
+          (headerSize & 0xFFFFFFFF) | (uint64_t{lState} << 32) | (uint64_t{mState} << 42) | (uint64_t{dState} << 52));
     return out + tableBytes + literalPayload + lmdPayload;
   }
 };
@@ -134,12 +138,12 @@ TEST(LzfseDecode, PlainHeaderBlock) {
   ASSERT_EQ(packed.size(), 1363u);
   const uint16_t lFreq[20] = {55, 2, 0, 1, 0, 1, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 1};
   const uint16_t mFreq[20] = {1, 0, 0, 0, 0, 0, 5, 8, 4, 2, 6, 1, 3, 5, 2, 1, 12, 5, 0, 9};
-  const uint16_t dFreq[43] = {31, 1, 0, 0, 0, 6,  1,  3,  6,  7,  3,  2,  11, 10, 8, 8, 17, 15, 9, 11, 12, 11,
-                              10, 10, 13, 12, 9, 5, 8, 6, 2, 2, 1, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1};
+  const uint16_t dFreq[43] = {31, 1,  0,  0,  0, 6, 1, 3, 6, 7, 3, 2, 11, 10, 8, 8, 17, 15, 9, 11, 12, 11,
+                              10, 10, 13, 12, 9, 5, 8, 6, 2, 2, 1, 0, 0,  1,  1, 1, 1,  0,  1, 0,  1};
   const std::pair<char, uint16_t> literalFreq[] = {
-      {'\0', 15}, {' ', 59}, {'.', 37}, {'A', 7},  {'C', 7},  {'D', 22}, {'L', 15}, {'M', 7},  {'S', 7},
-      {'T', 7},   {'U', 7},  {'_', 7},  {'a', 59}, {'b', 7},  {'c', 29}, {'d', 37}, {'e', 80}, {'f', 7},
-      {'g', 7},   {'h', 29}, {'i', 44}, {'j', 7},  {'l', 22}, {'m', 29}, {'n', 22}, {'o', 73}, {'p', 59},
+      {'\0', 15}, {' ', 59}, {'.', 37}, {'A', 7},  {'C', 7},  {'D', 22},  {'L', 15}, {'M', 7},  {'S', 7},
+      {'T', 7},   {'U', 7},  {'_', 7},  {'a', 59}, {'b', 7},  {'c', 29},  {'d', 37}, {'e', 80}, {'f', 7},
+      {'g', 7},   {'h', 29}, {'i', 44}, {'j', 7},  {'l', 22}, {'m', 29},  {'n', 22}, {'o', 73}, {'p', 59},
       {'r', 51},  {'s', 44}, {'t', 44}, {'u', 22}, {'v', 15}, {'x', 133}, {'y', 7}};
   auto header = [&](int32_t literalAdj, uint32_t literalState0) {
     std::string h = "bvx1";
@@ -209,16 +213,16 @@ TEST(LzfseDecode, LzvnBlocks) {
     std::string stream;
     std::optional<std::string> expected;
   };
-  const std::string abc = "\xE3" "abc";
+  const std::string abc =
+      "\xE3"
+      "abc";
   const Case cases[] = {
       {"literals only", lzvnBlock(3, abc + kEos), "abc"},
       {"no-op before an instruction", lzvnBlock(3, "\x0E" + abc + kEos), "abc"},
-      {"overlapping match repeats the last bytes", lzvnBlock(9, abc + std::string("\x18\x03", 2) + kEos),
-       "abcabcabc"},
+      {"overlapping match repeats the last bytes", lzvnBlock(9, abc + std::string("\x18\x03", 2) + kEos), "abcabcabc"},
       {"short match at the previous distance", lzvnBlock(11, abc + std::string("\x00\x03", 2) + "\xF5" + kEos),
        "abcabcabcab"},
-      {"distance before the start of the output", lzvnBlock(6, abc + std::string("\x00\x05", 2) + kEos),
-       std::nullopt},
+      {"distance before the start of the output", lzvnBlock(6, abc + std::string("\x00\x05", 2) + kEos), std::nullopt},
       {"distance zero", lzvnBlock(6, abc + std::string("\x00\x00", 2) + kEos), std::nullopt},
       {"short match before any distance", lzvnBlock(6, abc + "\xF3" + kEos), std::nullopt},
       {"previous-distance opcode before any distance", lzvnBlock(4, "\x46x" + kEos), std::nullopt},
@@ -228,7 +232,11 @@ TEST(LzfseDecode, LzvnBlocks) {
       {"no eos", lzvnBlock(3, abc), std::nullopt},
       {"eos cut short", lzvnBlock(3, abc + kEos.substr(0, 7)), std::nullopt},
       {"no-op as the last byte", lzvnBlock(3, abc + "\x0E"), std::nullopt},
-      {"literals running past the payload", lzvnBlock(5, "\xE5" "ab"), std::nullopt},
+      {"literals running past the payload",
+       lzvnBlock(5,
+                 "\xE5"
+                 "ab"),
+       std::nullopt},
       {"empty block", lzvnBlock(0, kEos), std::nullopt},
       {"declared size larger than produced", lzvnBlock(4, abc + kEos), std::nullopt},
       {"declared size smaller than produced", lzvnBlock(2, abc + kEos), std::nullopt},
@@ -257,43 +265,80 @@ TEST(LzfseDecode, LzfseBlocks) {
          b.dState = 128;  // D = 3 first (1 state bit), then state 0 or 1: repeat
        },
        std::string(14, 'a')},
-      {"frequencies below the table size", [](Bvx2Block& b) { b.freqs[0] = {L(4), 32}; }, "aaaaaaa"},
+      {"frequencies below the table size",
+       [](Bvx2Block& b) {
+         b.freqs[0] = {L(4), 32};
+       },
+       "aaaaaaa"},
       {"match reaching into the previous block",
-       [](Bvx2Block& b) { b.freqs[2] = {D(5), 256}; }, "xyzaaaayza", rawBlock("xyz")},
+       [](Bvx2Block& b) {
+         b.freqs[2] = {D(5), 256};
+       },
+       "xyzaaaayza", rawBlock("xyz")},
       {"no tables and nothing in the block",
        [](Bvx2Block& b) { b.noTables = true, b.rawSize = 0, b.literalCount = 0, b.matchCount = 0; }, ""},
 
-      {"distance before the start of the output", [](Bvx2Block& b) { b.freqs[2] = {D(5), 256}; }, std::nullopt},
-      {"distance beyond the output with no match", [](Bvx2Block& b) {
-         b.freqs[1] = {M(0), 64}, b.freqs[2] = {D(12), 256}, b.rawSize = 4; }, std::nullopt},
-      {"repeat in the first triple", [](Bvx2Block& b) { b.freqs[2] = {D(0), 256}; }, std::nullopt},
-      {"literals running past those decoded", [](Bvx2Block& b) { b.freqs[0] = {L(8), 64}, b.rawSize = 11; },
+      {"distance before the start of the output",
+       [](Bvx2Block& b) {
+         b.freqs[2] = {D(5), 256};
+       },
+       std::nullopt},
+      {"distance beyond the output with no match",
+       [](Bvx2Block& b) {
+         b.freqs[1] = {M(0), 64}, b.freqs[2] = {D(12), 256}, b.rawSize = 4;
+       },
+       std::nullopt},
+      {"repeat in the first triple",
+       [](Bvx2Block& b) {
+         b.freqs[2] = {D(0), 256};
+       },
+       std::nullopt},
+      {"literals running past those decoded",
+       [](Bvx2Block& b) {
+         b.freqs[0] = {L(8), 64}, b.rawSize = 11;
+       },
        std::nullopt},
       {"declared size larger than produced", [](Bvx2Block& b) { b.rawSize = 8; }, std::nullopt},
       {"declared size smaller than produced", [](Bvx2Block& b) { b.rawSize = 6; }, std::nullopt},
       {"declared size no block can produce", [](Bvx2Block& b) { b.rawSize = 0xFFFFFFFF; }, std::nullopt},
-      {"frequency sum above the table size", [](Bvx2Block& b) { b.freqs[0] = {L(4), 65}; }, std::nullopt},
+      {"frequency sum above the table size",
+       [](Bvx2Block& b) {
+         b.freqs[0] = {L(4), 65};
+       },
+       std::nullopt},
       {"literal frequency sum above the table size",
-       [](Bvx2Block& b) { b.freqs.push_back({Lit('b'), 1}); }, std::nullopt},
-      {"state landing on an undefined entry", [](Bvx2Block& b) { b.freqs[0] = {L(4), 32}, b.lState = 40; },
+       [](Bvx2Block& b) {
+         b.freqs.push_back({Lit('b'), 1});
+       },
+       std::nullopt},
+      {"state landing on an undefined entry",
+       [](Bvx2Block& b) {
+         b.freqs[0] = {L(4), 32}, b.lState = 40;
+       },
        std::nullopt},
       {"L state out of range", [](Bvx2Block& b) { b.lState = 64; }, std::nullopt},
       {"D state out of range", [](Bvx2Block& b) { b.dState = 256; }, std::nullopt},
       {"too many literals", [](Bvx2Block& b) { b.literalCount = 40004; }, std::nullopt},
       {"too many triples", [](Bvx2Block& b) { b.matchCount = 10001; }, std::nullopt},
       {"header size below 32", [](Bvx2Block& b) { b.noTables = true, b.headerSizeChange = -1; }, std::nullopt},
-      {"header size zero and nothing else", [](Bvx2Block& b) {
-         b.noTables = true, b.headerSizeChange = -32, b.lmdPayload.clear(); }, std::nullopt},
+      {"header size zero and nothing else",
+       [](Bvx2Block& b) { b.noTables = true, b.headerSizeChange = -32, b.lmdPayload.clear(); }, std::nullopt},
       {"header size beyond the data", [](Bvx2Block& b) { b.headerSizeChange = 1 << 20; }, std::nullopt},
       {"a whole unused byte after the tables", [](Bvx2Block& b) { b.unusedTableBytes = 1; }, std::nullopt},
       {"tables cut short", [](Bvx2Block& b) { b.headerSizeChange = -1; }, std::nullopt},
       {"triples without tables", [](Bvx2Block& b) { b.noTables = true; }, std::nullopt},
       {"payload beyond the data", [](Bvx2Block& b) { b.lmdSizeChange = 1; }, std::nullopt},
       {"nonzero padding bits", [](Bvx2Block& b) { b.lmdAdj = -1, b.lmdPayload[7] = '\x80'; }, std::nullopt},
-      {"bit stream running out", [](Bvx2Block& b) { b.freqs[2] = {D(12), 256}, b.lmdPayload.clear(); },
+      {"bit stream running out",
+       [](Bvx2Block& b) {
+         b.freqs[2] = {D(12), 256}, b.lmdPayload.clear();
+       },
        std::nullopt},
-      {"literal bit stream running out", [](Bvx2Block& b) {
-         b.freqs[3] = {Lit('a'), 512}, b.freqs.push_back({Lit('b'), 512}); }, std::nullopt},
+      {"literal bit stream running out",
+       [](Bvx2Block& b) {
+         b.freqs[3] = {Lit('a'), 512}, b.freqs.push_back({Lit('b'), 512});
+       },
+       std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -324,8 +369,10 @@ TEST(LzfseDecode, DamagedStreamsAreHandled) {
       const int changes = 1 + static_cast<int>(random() % 4);
       for (int i = 0; i < changes; ++i) {
         const size_t at = random() % damaged.size();
-        if (random() % 2) damaged[at] = static_cast<char>(damaged[at] ^ (1 << (random() % 8)));
-        else damaged[at] = static_cast<char>(random());
+        if (random() % 2)
+          damaged[at] = static_cast<char>(damaged[at] ^ (1 << (random() % 8)));
+        else
+          damaged[at] = static_cast<char>(random());
       }
       const auto decoded = lzfseDecode(damaged);
       if (decoded) {
@@ -344,8 +391,11 @@ TEST(LzfseDecode, OutputLimit) {
 
 // A block producing more than the room made up front (32 MiB) grows its output as it goes.
 TEST(LzfseDecode, LargeBlockGrowsItsOutput) {
-  std::string payload = "\xE1" "a" "\x38\x01";  // 'a', then 10 bytes from 1 back
-  const size_t longMatches = 124000;            // 271 bytes each at the same distance
+  std::string payload =
+      "\xE1"
+      "a"
+      "\x38\x01";                     // 'a', then 10 bytes from 1 back
+  const size_t longMatches = 124000;  // 271 bytes each at the same distance
   for (size_t i = 0; i < longMatches; ++i) payload += "\xF0\xFF";
   payload += kEos;
   const uint32_t size = static_cast<uint32_t>(11 + 271 * longMatches);

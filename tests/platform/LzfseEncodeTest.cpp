@@ -22,8 +22,19 @@ std::string randomBytes(size_t n, uint32_t seed) {
 
 // Words drawn from a small vocabulary: compressible, but with matches of every length and distance.
 std::string wordSoup(size_t n, uint32_t seed) {
-  static const char* const words[] = {"Library", "Caches", "node_modules", "com.example.editor", "Users",
-                                      "DerivedData", ".git", "objects", "pack", "Movies", "a", "of", "the"};
+  static const char* const words[] = {"Library",
+                                      "Caches",
+                                      "node_modules",
+                                      "com.example.editor",
+                                      "Users",
+                                      "DerivedData",
+                                      ".git",
+                                      "objects",
+                                      "pack",
+                                      "Movies",
+                                      "a",
+                                      "of",
+                                      "the"};
   std::mt19937 random(seed);
   std::string out;
   while (out.size() < n) {
@@ -56,7 +67,8 @@ TEST(LzfseEncode, RoundTrips) {
       {"smallest LZFSE input", wordSoup(4096, 2)},
       {"random", randomBytes(300000, 3)},
       {"zeros", std::string(1 << 20, '\0')},
-      {"period three", [] {
+      {"period three",
+       [] {
          std::string s;
          while (s.size() < 700000) s += "abc";
          return s;

@@ -11,9 +11,11 @@ TEST(Paths, IsInsideIsComponentWise) {
     bool inside;
   };
   const Case cases[] = {
-      {"/data/a", "/data", true},      {"/database", "/data", false}, {"/data", "/data", false},
-      {"/data/", "/data", false},      {"/usr", "/", true},           {"/", "/", false},
-      {"/a/b/c", "/a/", true},         {"/a", "", false},             {"/a/b", "/a/b/", false},
+      {"/data/a", "/data", true}, {"/database", "/data", false},
+      {"/data", "/data", false},  {"/data/", "/data", false},
+      {"/usr", "/", true},        {"/", "/", false},
+      {"/a/b/c", "/a/", true},    {"/a", "", false},
+      {"/a/b", "/a/b/", false},
   };
   for (const auto& c : cases) EXPECT_EQ(isInside(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
   EXPECT_TRUE(isSameOrInside("/data", "/data"));

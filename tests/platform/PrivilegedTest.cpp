@@ -49,10 +49,20 @@ TEST(Privileged, PkexecsOutcomeBecomesTheStepsStatus) {
       {"success", {"/bin/true"}, passes, Status::succeeded, ""},
       {"the program fails", {failing}, passes, Status::failed, "it broke"},
       {"dialog dismissed", {"/bin/true"}, dismissed, Status::cancelled, ""},
-      {"pkexec missing", {"/bin/true"}, dir / "no-pkexec", Status::notStarted, dir / "no-pkexec: No such file or directory"},
-      {"program missing", {"/no/such/tool", "x"}, dismissed, Status::notStarted,
+      {"pkexec missing",
+       {"/bin/true"},
+       dir / "no-pkexec",
+       Status::notStarted,
+       dir / "no-pkexec: No such file or directory"},
+      {"program missing",
+       {"/no/such/tool", "x"},
+       dismissed,
+       Status::notStarted,
        "/no/such/tool: No such file or directory"},
-      {"program not by full path", {"true"}, dismissed, Status::notStarted,
+      {"program not by full path",
+       {"true"},
+       dismissed,
+       Status::notStarted,
        "The program to run is not given by its full path."},
   };
   for (const auto& c : cases) {
@@ -78,10 +88,13 @@ TEST(Privileged, AnAdministratorMoveToTheTrashNeverReplacesAndIsChecked) {
 
   std::vector<std::vector<std::string>> calls;
   std::string trashPath;
-  const auto result = moveToTrashAsAdministrator(item, [&](const std::vector<std::string>& argv) {
-    calls.push_back(argv);
-    return runDirectly(argv);
-  }, &trashPath);
+  const auto result = moveToTrashAsAdministrator(
+      item,
+      [&](const std::vector<std::string>& argv) {
+        calls.push_back(argv);
+        return runDirectly(argv);
+      },
+      &trashPath);
   EXPECT_EQ(result.status, Status::succeeded);
   EXPECT_EQ(trashPath, home.trashFiles() + "/job.3.plist");
   ASSERT_EQ(calls.size(), 1u);
@@ -100,10 +113,20 @@ TEST(Privileged, AMoveThatDidNotHappenIsNotASuccessAndLeavesNoInfoBehind) {
     PrivilegedResult::Status status;
   };
   const Case cases[] = {
-      {"claims success, moves nothing", [](const auto&) { return PrivilegedResult{Status::succeeded, {}}; },
+      {"claims success, moves nothing",
+       [](const auto&) {
+         return PrivilegedResult{Status::succeeded, {}};
+       },
        Status::failed},
-      {"dismissed", [](const auto&) { return PrivilegedResult{Status::cancelled, {}}; }, Status::cancelled},
-      {"not started", [](const auto&) { return PrivilegedResult{Status::notStarted, "no pkexec"}; },
+      {"dismissed",
+       [](const auto&) {
+         return PrivilegedResult{Status::cancelled, {}};
+       },
+       Status::cancelled},
+      {"not started",
+       [](const auto&) {
+         return PrivilegedResult{Status::notStarted, "no pkexec"};
+       },
        Status::notStarted},
       // Something appears at the reserved name before the move: mv -n leaves both alone.
       {"name taken meanwhile",

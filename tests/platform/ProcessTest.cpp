@@ -25,9 +25,9 @@ TEST(Process, RunsAnArgumentVectorAndCapturesItsOutput) {
 TEST(Process, AProgramFloodingItsStandardErrorDoesNotBlockTheCaller) {
   // A mebibyte on standard error is far more than a pipe holds: unless it is read while standard
   // output is, the program blocks on its write and the caller waits for ever.
-  auto flooded = runProcess(
-      {"sh", "-c", "head -c 1048576 /dev/zero | tr '\\0' x >&2; echo done; head -c 1048576 /dev/zero >&2"},
-      ProcessOptions{.timeoutSeconds = 120, .errorOutputLimit = 1000});
+  auto flooded =
+      runProcess({"sh", "-c", "head -c 1048576 /dev/zero | tr '\\0' x >&2; echo done; head -c 1048576 /dev/zero >&2"},
+                 ProcessOptions{.timeoutSeconds = 120, .errorOutputLimit = 1000});
   ASSERT_TRUE(flooded);
   EXPECT_FALSE(flooded->timedOut);
   EXPECT_EQ(flooded->exitStatus, 0);

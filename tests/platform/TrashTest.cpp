@@ -56,8 +56,10 @@ class TimeZone {
     tzset();
   }
   ~TimeZone() {
-    if (saved_) setenv("TZ", saved_->c_str(), 1);
-    else unsetenv("TZ");
+    if (saved_)
+      setenv("TZ", saved_->c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
 
@@ -408,11 +410,13 @@ TEST(HomeTrash, RestoreNeverFollowsALinkInTheOriginalFolder) {
     std::function<void()> change;
   };
   const Case cases[] = {
-      {"the folder is a link", [&] {
+      {"the folder is a link",
+       [&] {
          removeTree(home / "work/app");
          tree.symlink(home / ".config/autostart", "work/app");
        }},
-      {"a folder above is a link", [&] {
+      {"a folder above is a link",
+       [&] {
          removeTree(home / "work");
          tree.folder("elsewhere/app");
          tree.symlink(home / "elsewhere", "work");

@@ -112,14 +112,12 @@ std::optional<ScanResult> ftsScan(const std::string& root, const std::set<std::s
         if (!stack.empty() && stack.back().bucket != StorageBucket::other) inherited = stack.back().bucket;
         const StorageBucket bucket = classifier.classify(folded, name, inherited).value_or(StorageBucket::other);
         const size_t dot = name.rfind('.');
-        const bool isPackage =
-            dot != std::string::npos && isPackageExtension(std::string_view(name).substr(dot + 1));
+        const bool isPackage = dot != std::string::npos && isPackageExtension(std::string_view(name).substr(dot + 1));
         const FileKind kind = name.ends_with(".app") ? FileKind::application : FileKind::other;
 
         const struct stat& st = *entry->fts_statp;
         const int64_t size = allocated(st);
-        FileNode* node = tree.make(name, stack.empty() ? nullptr : stack.back().node, true, isPackage,
-                                   kind, bucket);
+        FileNode* node = tree.make(name, stack.empty() ? nullptr : stack.back().node, true, isPackage, kind, bucket);
         set(node->size, size);
         set(node->modified, wholeSeconds(st.st_mtim));
         set(node->accessed, wholeSeconds(st.st_atim));
@@ -186,8 +184,8 @@ std::optional<ScanResult> ftsScan(const std::string& root, const std::set<std::s
           // A folder that was opened but could not be listed: keep what it holds (nothing).
           set(closeFolder()->unreadable, true);
         } else if (entry->fts_info == FTS_DNR && !stack.empty()) {
-          FileNode* node = tree.make(std::string(entry->fts_name, entry->fts_namelen), stack.back().node, true,
-                                     false, FileKind::other, stack.back().bucket);
+          FileNode* node = tree.make(std::string(entry->fts_name, entry->fts_namelen), stack.back().node, true, false,
+                                     FileKind::other, stack.back().bucket);
           set(node->unreadable, true);
         }
         break;
@@ -195,7 +193,6 @@ std::optional<ScanResult> ftsScan(const std::string& root, const std::set<std::s
       default:  // cycles and the like
         break;
     }
-
   }
 
   if (!result.root) return std::nullopt;

@@ -17,8 +17,8 @@ FileNode* HandTree::node(const std::string& relative, bool isDirectory, bool isP
       if (child->name == parts[i] && child->isDirectory) next = child;
     if (next && last && isDirectory && !another) return next;
     if (!next || last)
-      next = tree_->make(std::string(parts[i]), parent, last ? isDirectory : true, last && isPackage,
-                         FileKind::other, StorageBucket::other);
+      next = tree_->make(std::string(parts[i]), parent, last ? isDirectory : true, last && isPackage, FileKind::other,
+                         StorageBucket::other);
     parent = next;
   }
   return parent;

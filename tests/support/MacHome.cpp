@@ -17,8 +17,10 @@ namespace {
 std::string serialised(plist_t root, bool binary) {
   char* data = nullptr;
   uint32_t length = 0;
-  if (binary) plist_to_bin(root, &data, &length);
-  else plist_to_xml(root, &data, &length);
+  if (binary)
+    plist_to_bin(root, &data, &length);
+  else
+    plist_to_xml(root, &data, &length);
   plist_free(root);
   if (!data) throw std::runtime_error("plist serialisation failed");
   std::string bytes(data, length);
@@ -54,8 +56,7 @@ std::string writeApp(const std::string& bundlePath, const AppInfo& info, bool bi
   return bundlePath;
 }
 
-std::string writeAppBundle(const std::string& bundlePath, const std::optional<std::string>& identifier,
-                           bool binary) {
+std::string writeAppBundle(const std::string& bundlePath, const std::optional<std::string>& identifier, bool binary) {
   if (!makeFolders(bundlePath + "/Contents/MacOS")) throw std::runtime_error("mkdir " + bundlePath);
   if (writeFileAtomically(bundlePath + "/Contents/Info.plist", infoPlistBytes(identifier, binary)) != 0)
     throw std::runtime_error("write Info.plist in " + bundlePath);
@@ -68,9 +69,9 @@ void setAgeInDays(const std::string& path, double days) {
 }
 
 MacHome::MacHome() : tree_(home_.home()) {
-  for (const char* folder : {"Desktop", "Documents", "Downloads", "Library/Caches", "Library/Logs",
-                             "Library/Preferences", "Library/Saved Application State", "Movies", "Music",
-                             "Pictures", "Public"})
+  for (const char* folder :
+       {"Desktop", "Documents", "Downloads", "Library/Caches", "Library/Logs", "Library/Preferences",
+        "Library/Saved Application State", "Movies", "Music", "Pictures", "Public"})
     tree_.folder(folder);
   tree_.folder(".local/share/Trash/files");
   tree_.folder(".local/share/Trash/info");
@@ -82,8 +83,7 @@ std::string MacHome::trashInfo() const { return home_ / ".local/share/Trash/info
 std::string MacHome::trashedFile(const std::string& name, int64_t allocatedBytes) {
   const std::string path = tree_.allocatedFile(".local/share/Trash/files/" + name, allocatedBytes);
   const std::string info = "[Trash Info]\nPath=" + percentEncodePath(home_ / ("Desktop/" + name)) +
-                           "\nDeletionDate=" + trashDeletionDateText(static_cast<double>(std::time(nullptr))) +
-                           "\n";
+                           "\nDeletionDate=" + trashDeletionDateText(static_cast<double>(std::time(nullptr))) + "\n";
   if (writeFileAtomically(trashInfo() + "/" + name + ".trashinfo", info) != 0)
     throw std::runtime_error("write trashinfo for " + name);
   return path;

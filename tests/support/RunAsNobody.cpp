@@ -14,8 +14,7 @@ std::string runAsNobody(const std::function<std::string()>& work) {
   if (child == 0) {
     ::close(pipeFds[0]);
     std::string out;
-    if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-        ::setresuid(65534, 65534, 65534) != 0)
+    if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
       out = "could not become nobody";
     else
       out = work();

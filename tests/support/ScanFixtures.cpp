@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 namespace tolvex::test {
 
 std::optional<std::string> runProgram(const std::vector<std::string>& argv) {

@@ -20,10 +20,13 @@ int removeEntry(const char* path, const struct stat*, int type, FTW*) {
 
 void openUp(const std::string& path) {
   // nftw cannot descend into folders without permission: give them back to the owner first.
-  nftw(path.c_str(), [](const char* p, const struct stat* st, int type, FTW*) {
-    if (type == FTW_D || type == FTW_DNR) ::chmod(p, (st->st_mode & 07777) | 0700);
-    return 0;
-  }, 64, FTW_PHYS);
+  nftw(
+      path.c_str(),
+      [](const char* p, const struct stat* st, int type, FTW*) {
+        if (type == FTW_D || type == FTW_DNR) ::chmod(p, (st->st_mode & 07777) | 0700);
+        return 0;
+      },
+      64, FTW_PHYS);
 }
 }  // namespace
 
@@ -66,8 +69,10 @@ TempHome::TempHome() : dir_("tolvex-home") {
 
 TempHome::~TempHome() {
   for (const auto& [name, value] : saved_) {
-    if (value) setenv(name.c_str(), value->c_str(), 1);
-    else unsetenv(name.c_str());
+    if (value)
+      setenv(name.c_str(), value->c_str(), 1);
+    else
+      unsetenv(name.c_str());
   }
 }
 

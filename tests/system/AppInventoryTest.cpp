@@ -72,10 +72,20 @@ TEST(AppInventory, EntryMatchesAnApplicationsLibraryEntries) {
       {"com.example.pix.plist", "com.example.pix", "Pix", true},  // a short name: by identifier only
       {"pix", "com.example.pix", "Pix", false},
       {"Pix", "com.example.viewer", "Pix", false},
-      {"\xC3\x91" "a\xC3\xB1", "com.example.x", "\xC3\x91" "a\xC3\xB1", false},  // Ñañ: 5 bytes, 3 characters
-      {"cafe\xCC\x81", "com.example.x", "Cafe\xCC\x81", true},                  // 4 characters, 6 bytes
+      {"\xC3\x91"
+       "a\xC3\xB1",
+       "com.example.x",
+       "\xC3\x91"
+       "a\xC3\xB1",
+       false},                                                  // Ñañ: 5 bytes, 3 characters
+      {"cafe\xCC\x81", "com.example.x", "Cafe\xCC\x81", true},  // 4 characters, 6 bytes
       // Unicode letter case: É/é, and the final sigma that only folding (not lower-casing) equates.
-      {"\xC3\xA9" "diteur", "com.example.x", "\xC3\x89" "diteur", true},
+      {"\xC3\xA9"
+       "diteur",
+       "com.example.x",
+       "\xC3\x89"
+       "diteur",
+       true},
       {"\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x8C\xCE\xA3", "com.example.x", "\xCE\xA3\xCE\xBF\xCF\x86\xCF\x8C\xCF\x82", true},
       {"com.example.caf\xC3\xA9.plist", "com.example.CAF\xC3\x89", "Viewer", true},
       // An empty or blank identifier matches nothing, not even hidden ".plist" files or names ending in ".".
@@ -94,11 +104,11 @@ TEST(AppInventory, AppBundlesAreFoundInTheRootsAndOneLevelBelow) {
   writeAppBundle(f.systemApp("Editor.app"), "com.example.Editor");
   writeAppBundle(f.systemApp(".Hidden.app"), "com.example.Hidden");
   writeAppBundle(f.systemApp("Suite/Writer.app"), "com.example.Writer");
-  writeAppBundle(f.systemApp("Suite/Deeper/Lost.app"), "com.example.Lost");         // two levels down
+  writeAppBundle(f.systemApp("Suite/Deeper/Lost.app"), "com.example.Lost");             // two levels down
   writeAppBundle(f.systemApp("Editor.app/Contents/Helper.app"), "com.example.Helper");  // inside a bundle
-  writeAppBundle(f.systemApp("Utilities/Terminal.app"), "com.example.Terminal");     // its own root
-  writeAppBundle(f.systemApp("Suite/Utilities.app"), "com.example.Utilities");       // a bundle, not the folder
-  writeAppBundle(f.systemApp("Tools/Utilities/Nested.app"), "com.example.Nested");   // below a nested folder
+  writeAppBundle(f.systemApp("Utilities/Terminal.app"), "com.example.Terminal");        // its own root
+  writeAppBundle(f.systemApp("Suite/Utilities.app"), "com.example.Utilities");          // a bundle, not the folder
+  writeAppBundle(f.systemApp("Tools/Utilities/Nested.app"), "com.example.Nested");      // below a nested folder
   writeAppBundle(f.systemApp("Shouting.APP"), "com.example.Shouting");  // not exactly "app": looked into
   writeAppBundle(f.systemApp("Shouting.APP/Inside.app"), "com.example.Inside");
   f.root.file("Applications/notes.txt");
@@ -109,8 +119,8 @@ TEST(AppInventory, AppBundlesAreFoundInTheRootsAndOneLevelBelow) {
             (std::vector<std::string>{".Hidden.app", "Editor.app", "Inside.app", "Utilities.app", "Writer.app",
                                       "Mine.app", "Terminal.app"}));
   // A root listed twice yields its bundles once; a missing root is skipped.
-  auto twice = AppInventory::appBundlePaths({f.system / "Applications/Utilities", f.system / "missing",
-                                             f.system / "Applications/Utilities"});
+  auto twice = AppInventory::appBundlePaths(
+      {f.system / "Applications/Utilities", f.system / "missing", f.system / "Applications/Utilities"});
   EXPECT_EQ(twice, (std::vector<std::string>{f.systemApp("Utilities/Terminal.app")}));
 }
 
@@ -137,14 +147,16 @@ TEST(AppInventory, LibraryEntriesFollowTheTableAndFullDiskAccess) {
                             {"Group Container", "group.com.example.a"},
                             {"Scripts", "com.example.a"}}));
   access = false;
-  EXPECT_EQ(listed(), (Rows{{"Application Support", ".hidden"}, {"Caches", "com.example.a"}, {"Scripts", "com.example.a"}}));
+  EXPECT_EQ(listed(),
+            (Rows{{"Application Support", ".hidden"}, {"Caches", "com.example.a"}, {"Scripts", "com.example.a"}}));
   EXPECT_EQ(AppInventory::libraryEntries(context).front().path, f.home / "Library/Application Support/.hidden");
 }
 
 TEST(AppInventory, ReadAppTakesNamesVersionsAndRelatedItems) {
   AppsFixture f;
   writeApp(f.systemApp("Editor.app"),
-           {.identifier = "com.Example.Editor", .displayName = "Fancy Editor", .name = "Editor", .version = "2.1"}, true);
+           {.identifier = "com.Example.Editor", .displayName = "Fancy Editor", .name = "Editor", .version = "2.1"},
+           true);
   writeApp(f.systemApp("Safari.app"), {.identifier = "com.apple.Safari", .name = "Safari"});
   writeApp(f.systemApp("NoId.app"), {.name = "Nameless"});
   writeApp(f.systemApp("Blank.app"), {.identifier = " \t", .name = "Blank"});
@@ -152,18 +164,19 @@ TEST(AppInventory, ReadAppTakesNamesVersionsAndRelatedItems) {
   f.root.file("Applications/Store.app/Contents/_MASReceipt/receipt", 10);
   f.root.folder("Applications/My.Tool.app");  // no Info.plist at all
   f.root.file("Applications/Typed.app/Contents/Info.plist");
-  ASSERT_EQ(writeFileAtomically(f.systemApp("Typed.app/Contents/Info.plist"),
-                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                                "<key>CFBundleDisplayName</key><integer>3</integer><key>CFBundleName</key><string>Typed Name</string>"
-                                "<key>CFBundleShortVersionString</key><real>1.5</real>"
-                                "<key>CFBundleIdentifier</key><string>com.example.typed</string></dict></plist>"),
+  ASSERT_EQ(writeFileAtomically(
+                f.systemApp("Typed.app/Contents/Info.plist"),
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                "<key>CFBundleDisplayName</key><integer>3</integer><key>CFBundleName</key><string>Typed Name</string>"
+                "<key>CFBundleShortVersionString</key><real>1.5</real>"
+                "<key>CFBundleIdentifier</key><string>com.example.typed</string></dict></plist>"),
             0);
 
   f.library("Caches/com.example.editor/cache.db", 40960);
   f.library("Containers/com.Example.Editor/Data/x", 20480);
   f.library("Preferences/com.example.editor.plist", 4096);
-  f.library("Application Support/Editor/state", 8192);         // by the bundle's file name
-  f.library("Application Support/Fancy Editor/state", 8192);   // the display name is not a file name rule
+  f.library("Application Support/Editor/state", 8192);        // by the bundle's file name
+  f.library("Application Support/Fancy Editor/state", 8192);  // the display name is not a file name rule
   f.library("Logs/com.example.editor2/log", 4096);
   f.library("Preferences/com.apple.Safari.plist", 4096);
   f.library("Preferences/.GlobalPreferences.plist", 4096);
@@ -181,7 +194,12 @@ TEST(AppInventory, ReadAppTakesNamesVersionsAndRelatedItems) {
     std::vector<std::string> related;
   };
   const Case cases[] = {
-      {"Editor.app", "Fancy Editor", "com.Example.Editor", "2.1", false, false,
+      {"Editor.app",
+       "Fancy Editor",
+       "com.Example.Editor",
+       "2.1",
+       false,
+       false,
        {"com.example.editor", "com.Example.Editor", "Editor", "com.example.editor.plist"}},
       {"Safari.app", "Safari", "com.apple.Safari", std::nullopt, true, false, {}},
       {"NoId.app", "Nameless", std::nullopt, std::nullopt, false, false, {}},
@@ -262,7 +280,8 @@ TEST(AppInventory, LastUseComesFromTheSystemElseFromActivityOutsideCachesAndLogs
     return std::nullopt;
   };
   EXPECT_EQ(AppInventory::readApp(f.systemApp("Quiet.app"), entries, context).lastUsed, 1000.0);
-  EXPECT_NEAR(AppInventory::readApp(f.systemApp("Editor.app"), entries, context).lastUsed.value_or(0), now - 5 * day, 5);
+  EXPECT_NEAR(AppInventory::readApp(f.systemApp("Editor.app"), entries, context).lastUsed.value_or(0), now - 5 * day,
+              5);
 }
 
 TEST(AppInventory, InstalledAppsAreSortedByTotalSize) {

@@ -30,7 +30,8 @@ FolderChange rest(const std::string& path, int64_t change) { return {path, 0, ch
 TEST(FolderChanges, NameTheDeepestFolderThatCarriesTheChange) {
   auto baseline = snapshotOf("/", {{"/", 1000 * kMB}, {"/Users", 800 * kMB}});
   auto latest = snapshotOf("/", {{"/", 1500 * kMB}, {"/Users", 1300 * kMB}, {"/Users/Movies", 500 * kMB}});
-  EXPECT_EQ(folderChanges(baseline, latest, kMinimum, 14), (std::vector<FolderChange>{row("/Users/Movies", 0, 500 * kMB)}));
+  EXPECT_EQ(folderChanges(baseline, latest, kMinimum, 14),
+            (std::vector<FolderChange>{row("/Users/Movies", 0, 500 * kMB)}));
 }
 
 TEST(FolderChanges, ARemainderRowCarriesWhatSubfoldersDoNotExplain) {
@@ -67,10 +68,14 @@ TEST(FolderChanges, AFolderMissingFromASnapshotCountsAsZero) {
 
 TEST(FolderChanges, SortsByMagnitudeAndKeepsTheLimit) {
   auto baseline = snapshotOf("/r", {{"/r", 0}, {"/r/a", 500 * kMB}, {"/r/b", 0}, {"/r/c", 0}, {"/r/d", 0}});
-  auto latest = snapshotOf("/r", {{"/r", 0}, {"/r/a", 100 * kMB}, {"/r/b", 300 * kMB}, {"/r/c", 400 * kMB},
-                                  {"/r/d", 400 * kMB}, {"/r/e", 200 * kMB}});
+  auto latest = snapshotOf("/r", {{"/r", 0},
+                                  {"/r/a", 100 * kMB},
+                                  {"/r/b", 300 * kMB},
+                                  {"/r/c", 400 * kMB},
+                                  {"/r/d", 400 * kMB},
+                                  {"/r/e", 200 * kMB}});
   // Remainder of /r: 0 − (−400 + 300 + 400 + 400 + 200) MB = −900 MB.
-  const std::vector<FolderChange> all = {rest("/r", -900 * kMB), row("/r/a", 500 * kMB, 100 * kMB),
+  const std::vector<FolderChange> all = {rest("/r", -900 * kMB),    row("/r/a", 500 * kMB, 100 * kMB),
                                          row("/r/c", 0, 400 * kMB), row("/r/d", 0, 400 * kMB),
                                          row("/r/b", 0, 300 * kMB), row("/r/e", 0, 200 * kMB)};
   struct Case {
@@ -132,12 +137,16 @@ TEST(BucketChanges, KeepsCategoriesThatChangedByTheMinimumLargestFirst) {
   constexpr int64_t kMin = 50 * kMB;
   auto baseline = snapshotOf("/r", {}, {{"0", 100 * kMB}, {"3", 900 * kMB}, {"8", 10 * kMB}, {"9", 70 * kMB}});
   auto latest = snapshotOf("/r", {},
-                           {{"0", 150 * kMB}, {"3", 500 * kMB}, {"8", 10 * kMB + kMin - 1}, {"11", 400 * kMB},
-                            {"9", 20 * kMB}, {"6", 50 * kMB}, {"junk", 999 * kMB}});
-  EXPECT_EQ(bucketChanges(baseline, latest, kMin),
-            (std::vector<BucketChange>{{StorageBucket::video, -400 * kMB},
-                                       {StorageBucket::other, 400 * kMB},
-                                       {StorageBucket::applications, 50 * kMB},
-                                       {StorageBucket::developer, 50 * kMB},
-                                       {StorageBucket::trash, -50 * kMB}}));
+                           {{"0", 150 * kMB},
+                            {"3", 500 * kMB},
+                            {"8", 10 * kMB + kMin - 1},
+                            {"11", 400 * kMB},
+                            {"9", 20 * kMB},
+                            {"6", 50 * kMB},
+                            {"junk", 999 * kMB}});
+  EXPECT_EQ(bucketChanges(baseline, latest, kMin), (std::vector<BucketChange>{{StorageBucket::video, -400 * kMB},
+                                                                              {StorageBucket::other, 400 * kMB},
+                                                                              {StorageBucket::applications, 50 * kMB},
+                                                                              {StorageBucket::developer, 50 * kMB},
+                                                                              {StorageBucket::trash, -50 * kMB}}));
 }

@@ -86,12 +86,13 @@ struct FakeSystem {
   std::vector<std::vector<std::string>> privilegedCalls;
   // What the administrator steps do: by default each program runs as the user would run it, so the
   // move really happens; launchctl is missing.
-  std::function<PrivilegedResult(const std::vector<std::string>&)> privileged = [](const std::vector<std::string>& argv) {
-    if (argv[0] == kLaunchctlPath) return PrivilegedResult{Status::notStarted, "no launchctl"};
-    auto result = runProcess(argv);
-    if (!result) return PrivilegedResult{Status::notStarted, {}};
-    return PrivilegedResult{result->exitStatus == 0 ? Status::succeeded : Status::failed, result->errorOutput};
-  };
+  std::function<PrivilegedResult(const std::vector<std::string>&)> privileged =
+      [](const std::vector<std::string>& argv) {
+        if (argv[0] == kLaunchctlPath) return PrivilegedResult{Status::notStarted, "no launchctl"};
+        auto result = runProcess(argv);
+        if (!result) return PrivilegedResult{Status::notStarted, {}};
+        return PrivilegedResult{result->exitStatus == 0 ? Status::succeeded : Status::failed, result->errorOutput};
+      };
 };
 
 }  // namespace
@@ -115,8 +116,13 @@ TEST(LaunchItem, FromPlistReadsTheFieldsOfXmlAndBinaryLists) {
            missingApp +
            "</string><string>--daemon</string></array><key>RunAtLoad</key><true/><key>KeepAlive</key>"
            "<dict><key>SuccessfulExit</key><false/></dict></dict>",
-       {.label = "com.example.agent", .program = missingApp, .runAtLoad = true, .keepAlive = true,
-        .ownerName = "Example", .ownerPath = dir / "Applications/Example.app", .isOrphan = true}},
+       {.label = "com.example.agent",
+        .program = missingApp,
+        .runAtLoad = true,
+        .keepAlive = true,
+        .ownerName = "Example",
+        .ownerPath = dir / "Applications/Example.app",
+        .isOrphan = true}},
       {"program that exists, keep-alive false",
        "<dict><key>Label</key><string>com.example.present</string><key>Program</key><string>" + presentProgram +
            "</string><key>ProgramArguments</key><array><string>/ignored</string></array>"
@@ -133,12 +139,15 @@ TEST(LaunchItem, FromPlistReadsTheFieldsOfXmlAndBinaryLists) {
        {.label = "com.example.helper"}},
       {"empty arguments", "<dict><key>ProgramArguments</key><array/></dict>", {.label = "com.example.helper"}},
       // A bare name is looked for nowhere, so it is never an orphan.
-      {"bare program name", "<dict><key>Program</key><string>no-such-helper</string></dict>",
+      {"bare program name",
+       "<dict><key>Program</key><string>no-such-helper</string></dict>",
        {.label = "com.example.helper", .program = "no-such-helper"}},
       {"owner found by the label as bundle identifier",
        "<dict><key>Label</key><string>com.example.Found</string><key>Program</key><string>" + presentProgram +
            "</string></dict>",
-       {.label = "com.example.Found", .program = presentProgram, .ownerName = "Found",
+       {.label = "com.example.Found",
+        .program = presentProgram,
+        .ownerName = "Found",
         .ownerPath = "/Applications/Found.app"}},
   };
   for (bool binary : {false, true}) {
@@ -146,8 +155,8 @@ TEST(LaunchItem, FromPlistReadsTheFieldsOfXmlAndBinaryLists) {
       const std::string path = writePlist(dir / "agents/com.example.helper.plist", plistBytes(c.body, binary));
       tree.times("agents/com.example.helper.plist", 1700000000.5, 1700000000.5);
       const Fields& f = c.expected;
-      const LaunchItem expected{path,        f.label,     f.program,   Scope::systemAgent, f.runAtLoad, f.keepAlive,
-                                f.ownerName, f.ownerPath, f.isOrphan, 1700000000.5};
+      const LaunchItem expected{path,        f.label,     f.program,   Scope::systemAgent, f.runAtLoad,
+                                f.keepAlive, f.ownerName, f.ownerPath, f.isOrphan,         1700000000.5};
       EXPECT_EQ(LaunchItem::fromPlist(path, Scope::systemAgent, fake.context), expected)
           << c.name << (binary ? " (binary)" : " (XML)");
     }
@@ -237,10 +246,9 @@ TEST(LaunchItem, LoadReadsTheThreeFoldersAndOrdersOrphansFirstThenByNameIgnoring
   std::vector<Seen> seen;
   for (const auto& item : loadLaunchItems(fake.context)) seen.push_back({item.label, item.scope, item.isOrphan});
   const std::vector<Seen> expected = {
-      {"com.gone", Scope::userAgent, true},
-      {"com.alpha", Scope::systemAgent, false},  // owner "Alpha"
-      {"com.beta", Scope::userAgent, false},     // owner "beta"
-      {"com.zed", Scope::userAgent, false},      // no owner: its label
+      {"com.gone", Scope::userAgent, true},  {"com.alpha", Scope::systemAgent, false},  // owner "Alpha"
+      {"com.beta", Scope::userAgent, false},                                            // owner "beta"
+      {"com.zed", Scope::userAgent, false},                                             // no owner: its label
       {"Mid", Scope::systemDaemon, false},
   };
   EXPECT_EQ(seen, expected);
@@ -407,10 +415,16 @@ TEST(LaunchItem, ASharedItemsRemovalReportsEveryWayItCanFail) {
     };
   };
   const Case cases[] = {
-      {"dialog dismissed at the first step", [](const auto&) { return PrivilegedResult{Status::cancelled, {}}; },
+      {"dialog dismissed at the first step",
+       [](const auto&) {
+         return PrivilegedResult{Status::cancelled, {}};
+       },
        kCancelledMessage, 1},
       {"dialog dismissed at the move", onMove({Status::cancelled, {}}), kCancelledMessage, 2},
-      {"pkexec missing", [](const auto&) { return PrivilegedResult{Status::notStarted, "pkexec: not found"}; },
+      {"pkexec missing",
+       [](const auto&) {
+         return PrivilegedResult{Status::notStarted, "pkexec: not found"};
+       },
        kCouldNotRemoveMessage, 2},
       {"move failed with a message", onMove({Status::failed, "mv: cannot move"}), "mv: cannot move", 2},
       {"move failed silently", onMove({Status::failed, {}}), kCouldNotRemoveMessage, 2},

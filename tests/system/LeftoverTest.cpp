@@ -87,20 +87,13 @@ struct LeftoverLibrary : AppsFixture {
 };
 
 const Rows kListed = {
-    {"Container", "com.company.boxed"},
-    {"Caches", "com.company.editor2"},
-    {"WebKit", "com.company.web"},
-    {"Web Storage", "com.company.http"},
-    {"Logs", "com.company.logger"},
-    {"Window State", "com.company.other.savedstate"},
-    {"Window State", "com.company.tool"},
-    {"Application Support", "com.company.tie"},  // equal sizes keep Library order
-    {"Caches", "com.company.tie"},
-    {"Preferences", "com.company.order.plist"},
-    {"Preferences", "com.company.both"},
-    {"Preferences", "com.company.tool"},
-    {"Caches", "com.tolvexfoo.x"},
-    {"Application Support", ".hidden.data.thing"},
+    {"Container", "com.company.boxed"},   {"Caches", "com.company.editor2"},
+    {"WebKit", "com.company.web"},        {"Web Storage", "com.company.http"},
+    {"Logs", "com.company.logger"},       {"Window State", "com.company.other.savedstate"},
+    {"Window State", "com.company.tool"}, {"Application Support", "com.company.tie"},  // equal sizes keep Library order
+    {"Caches", "com.company.tie"},        {"Preferences", "com.company.order.plist"},
+    {"Preferences", "com.company.both"},  {"Preferences", "com.company.tool"},
+    {"Caches", "com.tolvexfoo.x"},        {"Application Support", ".hidden.data.thing"},
     {"Preferences", "com.company.exact"},
 };
 
@@ -154,7 +147,8 @@ TEST(Leftovers, OurOwnDataIsExcludedOnlyByOurOwnPrefix) {
   context.ownBundleIdentifier.reset();
   const Rows rows = rowsOf(AppInventory::findLeftovers(f.installed(), context));
   EXPECT_EQ(rows.size(), kListed.size() + 2);
-  EXPECT_NE(std::find(rows.begin(), rows.end(), std::pair<std::string, std::string>{"Application Support", "com.tolvex.Tolvex"}),
+  EXPECT_NE(std::find(rows.begin(), rows.end(),
+                      std::pair<std::string, std::string>{"Application Support", "com.tolvex.Tolvex"}),
             rows.end());
   EXPECT_NE(std::find(rows.begin(), rows.end(), std::pair<std::string, std::string>{"Caches", "COM.TOLVEX.helper"}),
             rows.end());

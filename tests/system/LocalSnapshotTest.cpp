@@ -20,8 +20,10 @@ class ScopedTimeZone {
     ::tzset();
   }
   ~ScopedTimeZone() {
-    if (saved_) ::setenv("TZ", saved_->c_str(), 1);
-    else ::unsetenv("TZ");
+    if (saved_)
+      ::setenv("TZ", saved_->c_str(), 1);
+    else
+      ::unsetenv("TZ");
     ::tzset();
   }
 
@@ -95,7 +97,7 @@ TEST(LocalSnapshot, SnapshotDatesAreTheExactShapeInAsciiDigits) {
       {"2024-01-15T103000", std::nullopt},
       {"+024-01-15-103000", std::nullopt},
       {" 024-01-15-103000", std::nullopt},
-      {"\xD9\xA2\xD9\xA0\xD9\xA2\xD9\xA4-01-15-103000", std::nullopt},  // Arabic-Indic digits
+      {"\xD9\xA2\xD9\xA0\xD9\xA2\xD9\xA4-01-15-103000", std::nullopt},           // Arabic-Indic digits
       {"\xEF\xBC\x92\xEF\xBC\x90\xEF\xBC\x92\xEF\xBC\x94-01-15", std::nullopt},  // full-width digits
       {"", std::nullopt},
   };
@@ -119,7 +121,8 @@ TEST(LocalSnapshot, TheDateComponentIsTheFourthNonEmptyPiece) {
 }
 
 TEST(LocalSnapshot, SortingPutsUndatedLastAndKeepsTheirOrder) {
-  std::vector<LocalSnapshot> snapshots = {{"a", std::nullopt}, {"b", 10.0}, {"c", std::nullopt}, {"d", 20.0}, {"e", 10.0}};
+  std::vector<LocalSnapshot> snapshots = {
+      {"a", std::nullopt}, {"b", 10.0}, {"c", std::nullopt}, {"d", 20.0}, {"e", 10.0}};
   sortLocalSnapshots(snapshots);
   std::string order;
   for (const auto& s : snapshots) order += s.name;
@@ -137,7 +140,7 @@ TEST(LocalSnapshot, LoadingRunsTmutilAndAnyFailureGivesAnEmptyList) {
   const auto listed = loadLocalSnapshots(answering(ProcessResult{0, kListing, {}, false}));
   EXPECT_EQ(listed.size(), 5u);
   EXPECT_EQ(calls, (std::vector<std::vector<std::string>>{{"/usr/bin/tmutil", "listlocalsnapshots", "/"}}));
-  EXPECT_TRUE(loadLocalSnapshots(answering(std::nullopt)).empty());  // tmutil missing
+  EXPECT_TRUE(loadLocalSnapshots(answering(std::nullopt)).empty());                           // tmutil missing
   EXPECT_TRUE(loadLocalSnapshots(answering(ProcessResult{-1, kListing, {}, true})).empty());  // it hung
   if (::access(kTmutilPath, F_OK) != 0) {
     EXPECT_TRUE(loadLocalSnapshots().empty());  // this system has none
@@ -161,13 +164,17 @@ TEST(LocalSnapshot, DeletionRunsTmutilWithTheDatePartAsAdministrator) {
       {dated.name.c_str(), "2024-01-15-103000", {Status::failed, "No such snapshot"}, "No such snapshot"},
       {dated.name.c_str(), "2024-01-15-103000", {Status::failed, {}}, "Couldn't delete the snapshot."},
       // A step that never started is a failure, never a success.
-      {dated.name.c_str(), "2024-01-15-103000", {Status::notStarted, "pkexec: not found"},
+      {dated.name.c_str(),
+       "2024-01-15-103000",
+       {Status::notStarted, "pkexec: not found"},
        "Couldn't delete the snapshot."},
       {"com.apple.TimeMachine", std::nullopt, {}, "Unrecognised snapshot name."},
       {"com.apple.TimeMachine.2024-01-15-10300a.local", std::nullopt, {}, "Unrecognised snapshot name."},
       {"com.apple.TimeMachine.2024-01-15;reboot.local", std::nullopt, {}, "Unrecognised snapshot name."},
       {"com.apple.TimeMachine.2024 01 15.local", std::nullopt, {}, "Unrecognised snapshot name."},
-      {"com.apple.TimeMachine.\xD9\xA2\xD9\xA0\xD9\xA2\xD9\xA4-01-15.local", std::nullopt, {},
+      {"com.apple.TimeMachine.\xD9\xA2\xD9\xA0\xD9\xA2\xD9\xA4-01-15.local",
+       std::nullopt,
+       {},
        "Unrecognised snapshot name."},
   };
   for (const auto& c : cases) {
@@ -178,7 +185,8 @@ TEST(LocalSnapshot, DeletionRunsTmutilWithTheDatePartAsAdministrator) {
     });
     EXPECT_EQ(message, c.message) << c.name;
     if (c.argument)
-      EXPECT_EQ(calls, (std::vector<std::vector<std::string>>{{"/usr/bin/tmutil", "deletelocalsnapshots", *c.argument}}))
+      EXPECT_EQ(calls,
+                (std::vector<std::vector<std::string>>{{"/usr/bin/tmutil", "deletelocalsnapshots", *c.argument}}))
           << c.name;
     else
       EXPECT_TRUE(calls.empty()) << c.name;

@@ -80,19 +80,16 @@ size_t openDescriptors() {
 
 TEST(RemovedAppWatcher, OnlyApplicationsGoneFromEverywhereHaveVanished) {
   const KnownApps previous = {
-      {"/A/Editor.app", {"Editor", "com.e.editor"}},
-      {"/A/Gone.app", {"Gone", "com.e.gone"}},
-      {"/A/Moved.app", {"Moved", "com.e.moved"}},
-      {"/A/Renamed.app", {"Renamed", "com.e.renamed"}},
-      {"/A/Copy 1.app", {"Copy", "com.e.copy"}},
-      {"/A/Copy 2.app", {"Copy", "com.e.copy"}},
+      {"/A/Editor.app", {"Editor", "com.e.editor"}}, {"/A/Gone.app", {"Gone", "com.e.gone"}},
+      {"/A/Moved.app", {"Moved", "com.e.moved"}},    {"/A/Renamed.app", {"Renamed", "com.e.renamed"}},
+      {"/A/Copy 1.app", {"Copy", "com.e.copy"}},     {"/A/Copy 2.app", {"Copy", "com.e.copy"}},
       {"/A/Twin.app", {"Twin", "com.e.twin"}},
   };
   const KnownApps current = {
-      {"/A/Editor.app", {"Editor", "com.e.editor"}},            // still there
+      {"/A/Editor.app", {"Editor", "com.e.editor"}},                 // still there
       {"/Home/Applications/Renamed 2.app", {"R", "com.e.renamed"}},  // renamed or moved between the folders
-      {"/A/Copy 2.app", {"Copy", "com.e.copy"}},                // one copy of two remains
-      {"/A/Twin.app", {"Twin", "com.e.other"}},                 // the same path holds another application now
+      {"/A/Copy 2.app", {"Copy", "com.e.copy"}},                     // one copy of two remains
+      {"/A/Twin.app", {"Twin", "com.e.other"}},                      // the same path holds another application now
   };
   std::vector<std::string> asked;
   auto locatable = [&](const std::string& id) {
@@ -257,7 +254,8 @@ TEST(RemovedAppWatcher, NoticesARemovalInTheWatchedFolders) {
     watcher.waitUntilIdle();
     EXPECT_EQ(reports.ids(), (std::vector<std::string>{"com.e.tool"}));
     EXPECT_EQ(reports.apps[0].name, "Tool");
-    EXPECT_EQ(reports.apps[0].items, (std::vector<RelatedItem>{{f.home / "Library/Caches/com.e.tool", "Caches", 6'000'000}}));
+    EXPECT_EQ(reports.apps[0].items,
+              (std::vector<RelatedItem>{{f.home / "Library/Caches/com.e.tool", "Caches", 6'000'000}}));
 
     watcher.stop();
     EXPECT_EQ(watcher.sourceCount(), 0u);

@@ -14,7 +14,8 @@ constexpr double kDay = 86'400;
 
 // Samples at the given days before now, with used bytes growing by `perDay` from `base`, counted
 // from the oldest sample.
-std::vector<SpaceSample> series(const std::vector<double>& daysBeforeNow, double perDay, int64_t base = 100'000'000'000) {
+std::vector<SpaceSample> series(const std::vector<double>& daysBeforeNow, double perDay,
+                                int64_t base = 100'000'000'000) {
   double oldest = *std::max_element(daysBeforeNow.begin(), daysBeforeNow.end());
   std::vector<SpaceSample> out;
   for (double daysAgo : daysBeforeNow) {

@@ -75,7 +75,8 @@ TEST(SystemDataPart, TheTableHoldsTheEightLocationsInOrder) {
     EXPECT_EQ(rows[i].symbol, expected[i].symbol);
     EXPECT_FALSE(rows[i].title.empty() || rows[i].explanation.empty() || rows[i].advice.empty());
   }
-  EXPECT_EQ(rows[3].advice, "Install or cancel the pending update in System Settings \u203A General \u203A Software Update.");
+  EXPECT_EQ(rows[3].advice,
+            "Install or cancel the pending update in System Settings \u203A General \u203A Software Update.");
   EXPECT_EQ(rows[1].title, "Temporary files");
   EXPECT_EQ(&SystemDataPart::all(), &rows);  // built once
 }
@@ -156,15 +157,16 @@ TEST(SystemDataPart, PartsComeFromTheScanWhereItHoldsThemAndFromDiskElsewhere) {
   MemScan home("/home/u");
   const auto fromDisk = sizesById(measureSystemDataParts(&home.scan, disk.path()));
   EXPECT_FALSE(fromDisk.contains("vm"));
-  EXPECT_EQ(fromDisk.at("simulators"),
-            allocatedSize(disk / "Library/Developer/CoreSimulator") + 8192);
+  EXPECT_EQ(fromDisk.at("simulators"), allocatedSize(disk / "Library/Developer/CoreSimulator") + 8192);
 }
 
 TEST(SystemDataPart, ALookupDecidesTheKnownSizesAndPartsBelowOneByteAreDropped) {
   TempDir disk;
   MemScan scan("/");
-  const std::map<std::string, int64_t> known = {{"/private/var/vm", 7}, {"/.Spotlight-V100", 7},
-                                                {"/private/var/log", -3}, {"/Library/Caches", 9},
+  const std::map<std::string, int64_t> known = {{"/private/var/vm", 7},
+                                                {"/.Spotlight-V100", 7},
+                                                {"/private/var/log", -3},
+                                                {"/Library/Caches", 9},
                                                 {"/Library/Updates", 0}};
   std::map<std::string, FileNode*> nodes;
   for (const auto& [path, size] : known) nodes[path] = scan.folders(path, size);

@@ -166,8 +166,13 @@ TEST_F(TrendStoreTest, ANewStoreReadsBackWhatWasWritten) {
 
 TEST_F(TrendStoreTest, ReadingIgnoresUnknownKeysAndAcceptsAnyNumberForDates) {
   std::string id = "3f2504e0-4f89-41d3-9a0c-0305e82c3301";
-  writeFile(scansPath(), json::array({{{"id", id}, {"date", 700'000'000}, {"root", "/r"}, {"total", 3},
-                                       {"buckets", json::object()}, {"folders", {{"/r", 3}}}, {"extra", {1, 2}}}})
+  writeFile(scansPath(), json::array({{{"id", id},
+                                       {"date", 700'000'000},
+                                       {"root", "/r"},
+                                       {"total", 3},
+                                       {"buckets", json::object()},
+                                       {"folders", {{"/r", 3}}},
+                                       {"extra", {1, 2}}}})
                              .dump());
   writeFile(spacePath(), R"([{"date":1.5,"used":1,"total":2,"note":"x"}])");
   TrendStore store(dir.path());
@@ -229,7 +234,12 @@ std::vector<DamagedFile> damagedScansFiles() {
       {"folders as an array", withElement([](json& e) { e["folders"] = json::array(); })},
       {"folder bytes null", withElement([](json& e) { e["folders"]["/r"] = nullptr; })},
       {"folder path with a broken escape", withElement([](json& e) { e["folders"][std::string("/r\0zz", 5)] = 1; })},
-      {"root with an escaped plain byte", withElement([](json& e) { e["root"] = std::string("/\0" "41", 4); })},
+      {"root with an escaped plain byte", withElement([](json& e) {
+         e["root"] = std::string(
+             "/\0"
+             "41",
+             4);
+       })},
   };
 }
 
@@ -360,7 +370,8 @@ TEST_F(TrendStoreTest, AFailedWriteKeepsTheListInMemoryAndTheOldFile) {
 TEST_F(TrendStoreTest, AWriterTakesTheWritesOfBothFiles) {
   TrendStore store(dir.path());
   std::vector<std::pair<std::string, std::function<int()>>> handed;
-  store.setWriter([&](const std::string& path, std::function<int()> write) { handed.emplace_back(path, std::move(write)); });
+  store.setWriter(
+      [&](const std::string& path, std::function<int()> write) { handed.emplace_back(path, std::move(write)); });
   store.recordSnapshot(snapshot("/r", kNow));
   store.recordSample(volume(10, 5), kNow);
   store.recordSample(volume(10, 5), kNow + 60);  // too soon: no change, nothing to write
@@ -396,8 +407,8 @@ TEST_F(TrendStoreTest, ASnapshotWithinAnHourReplacesTheRootsLatest) {
     bool bothKept;
   };
   const Case cases[] = {
-      {59 * 60, false}, {3599, false}, {3599.999, false}, {3600, true}, {61 * 60, true},
-      {-60, false},  // dated before the latest: replaces it too
+      {59 * 60, false}, {3599, false},   {3599.999, false},
+      {3600, true},     {61 * 60, true}, {-60, false},  // dated before the latest: replaces it too
       {0, false},
   };
   for (const Case& c : cases) {
@@ -485,8 +496,12 @@ TEST_F(TrendStoreTest, NothingIsTrimmedOrSortedAtLoad) {
 TEST_F(TrendStoreTest, SnapshotsForRootAreNewestFirstStableAndMatchExactly) {
   json file = json::array();
   std::vector<std::string> ids;
-  for (auto [root, date] : std::vector<std::pair<std::string, double>>{
-           {"/r", 0}, {"/r", 2 * kDay}, {"/r", kDay}, {"/r/", 3 * kDay}, {"/r", kDay}, {"/System/Volumes/Data/r", 4 * kDay}}) {
+  for (auto [root, date] : std::vector<std::pair<std::string, double>>{{"/r", 0},
+                                                                       {"/r", 2 * kDay},
+                                                                       {"/r", kDay},
+                                                                       {"/r/", 3 * kDay},
+                                                                       {"/r", kDay},
+                                                                       {"/System/Volumes/Data/r", 4 * kDay}}) {
     json element = goodSnapshotElement();
     ids.push_back(makeUUID());
     element["id"] = ids.back();
@@ -564,8 +579,8 @@ TEST_F(TrendStoreTest, KeepsSamplesForOneHundredTwentyDays) {
     double age;
     bool kept;
   };
-  const Case cases[] = {{10'368'000, true}, {10'368'000.5, false}, {10'368'001, false},
-                        {119 * kDay, true}, {121 * kDay, false}};
+  const Case cases[] = {
+      {10'368'000, true}, {10'368'000.5, false}, {10'368'001, false}, {119 * kDay, true}, {121 * kDay, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.age);
     TempDir folder;
@@ -658,14 +673,16 @@ TEST(TrendPathText, LeavesUtf8AloneAndEscapesEveryOtherByte) {
       {"/\xEF\xBF\xBF/\xF4\x8F\xBF\xBF", "/\xEF\xBF\xBF/\xF4\x8F\xBF\xBF"},
       {"/caf\xE9", "/caf\0E9"s},
       {"\xFF", "\0FF"s},
-      {"/\xC0\xAF", "/\0C0\0AF"s},                      // overlong "/"
-      {"/\xED\xA0\x80", "/\0ED\0A0\080"s},              // a surrogate
-      {"/\xE2\x82", "/\0E2\082"s},                      // cut short
+      {"/\xC0\xAF", "/\0C0\0AF"s},          // overlong "/"
+      {"/\xED\xA0\x80", "/\0ED\0A0\080"s},  // a surrogate
+      {"/\xE2\x82", "/\0E2\082"s},          // cut short
       {"/\xE2\x82x", "/\0E2\082x"s},
-      {"/\xF4\x90\x80\x80", "/\0F4\090\080\080"s},      // beyond U+10FFFF
+      {"/\xF4\x90\x80\x80", "/\0F4\090\080\080"s},  // beyond U+10FFFF
       {"/\xF5\x80", "/\0F5\080"s},
-      {"/\x80\xC3\xA9", "/\080\xC3\xA9"s},              // a stray continuation byte before a valid letter
-      {"a\0b"s, "a\0"s "00b"},
+      {"/\x80\xC3\xA9", "/\080\xC3\xA9"s},  // a stray continuation byte before a valid letter
+      {"a\0b"s,
+       "a\0"s
+       "00b"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.path));
@@ -677,7 +694,12 @@ TEST(TrendPathText, LeavesUtf8AloneAndEscapesEveryOtherByte) {
 
 TEST(TrendPathText, AcceptsOnlyTheCanonicalText) {
   using namespace std::string_literals;
-  for (const std::string& text : {"/caf\0e9"s, "/caf\0E"s, "/\0"s, "\0GG"s, "/\0" "41"s, "/\0C3\0A9"s, "\0" "2F"s}) {
+  for (const std::string& text : {"/caf\0e9"s, "/caf\0E"s, "/\0"s, "\0GG"s,
+                                  "/\0"
+                                  "41"s,
+                                  "/\0C3\0A9"s,
+                                  "\0"
+                                  "2F"s}) {
     SCOPED_TRACE(testing::PrintToString(text));
     EXPECT_FALSE(pathFromJsonText(text));
   }

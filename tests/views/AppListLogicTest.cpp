@@ -62,27 +62,27 @@ TEST(AppListLogic, FiltersDecideInOrder) {
   const std::vector<Case> cases = {
       {apple, {true, false, {}}, false},
       {apple, {false, false, {}}, true},
-      {noDate, {true, true, {}}, true},   // never seen in use counts as unused
-      {recent, {true, true, {}}, false},  // used 89 days ago
-      {old, {true, true, {}}, true},      // 91 days ago
-      {atCut, {true, true, {}}, false},   // exactly at the cut is not earlier than it
-      {recent, {true, false, QStringLiteral("reCEN")}, true},               // the name, any case
-      {recent, {true, false, QStringLiteral("example.rec")}, true},         // the identifier
+      {noDate, {true, true, {}}, true},                              // never seen in use counts as unused
+      {recent, {true, true, {}}, false},                             // used 89 days ago
+      {old, {true, true, {}}, true},                                 // 91 days ago
+      {atCut, {true, true, {}}, false},                              // exactly at the cut is not earlier than it
+      {recent, {true, false, QStringLiteral("reCEN")}, true},        // the name, any case
+      {recent, {true, false, QStringLiteral("example.rec")}, true},  // the identifier
       {recent, {true, false, QStringLiteral("EXAMPLE.RECENT")}, true},
       {recent, {true, false, QStringLiteral("other")}, false},
-      {recent, {true, false, QStringLiteral(" ")}, false},                  // spaces are a query
-      {noID, {true, false, QStringLiteral("com.")}, false},                 // no identifier to search
-      {apple, {true, false, QStringLiteral("Safari")}, false},              // hidden before the query
+      {recent, {true, false, QStringLiteral(" ")}, false},      // spaces are a query
+      {noID, {true, false, QStringLiteral("com.")}, false},     // no identifier to search
+      {apple, {true, false, QStringLiteral("Safari")}, false},  // hidden before the query
   };
   for (const Case& c : cases)
     EXPECT_EQ(appMatchesFilters(c.app, c.filters, kNow - kUnusedSeconds), c.visible)
-        << c.app.name << " hide=" << c.filters.hideApple << " unused=" << c.filters.unusedOnly << " q="
-        << c.filters.query.toStdString();
+        << c.app.name << " hide=" << c.filters.hideApple << " unused=" << c.filters.unusedOnly
+        << " q=" << c.filters.query.toStdString();
 }
 
 TEST(AppListLogic, VisibleAppsSortAndClickOrders) {
-  InstalledApp zed = app("Zed", 500, {100});  // total 600
-  InstalledApp alpha = app("alpha", 100, {});  // 100
+  InstalledApp zed = app("Zed", 500, {100});    // total 600
+  InstalledApp alpha = app("alpha", 100, {});   // 100
   InstalledApp beta = app("Beta", 300, {300});  // 600: ties with Zed
   beta.lastUsed = kNow - kDay;
   const std::vector<InstalledApp> all = {zed, alpha, beta};

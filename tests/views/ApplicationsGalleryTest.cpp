@@ -100,8 +100,8 @@ TEST(ApplicationsGallery, GrabsTheScreensInLightAndDark) {
     if (auto* apps = qobject_cast<ApplicationsView*>(screen)) {
       apps->table()->setSelection({"/Applications/Docker.app"});
     } else if (auto* leftovers = qobject_cast<AppLeftoversView*>(screen)) {
-      leftovers->table()->setSelection({"/Users/anna/Library/Caches/com.skype.skype",
-                                        "/Users/anna/Library/Logs/com.parallels.desktop.console"});
+      leftovers->table()->setSelection(
+          {"/Users/anna/Library/Caches/com.skype.skype", "/Users/anna/Library/Logs/com.parallels.desktop.console"});
     }
     for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
       Appearance::apply(look);

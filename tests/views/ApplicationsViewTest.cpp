@@ -206,8 +206,10 @@ TEST(ApplicationsView, ContextMenuOffersUninstallExceptForApple) {
     return out;
   };
   using Actions = std::vector<std::pair<QString, bool>>;
-  EXPECT_EQ(actions({s.safari}), (Actions{{QStringLiteral("Show in Finder"), true}, {QStringLiteral("Uninstall\u2026"), false}}));
-  EXPECT_EQ(actions({s.viewer}), (Actions{{QStringLiteral("Show in Finder"), true}, {QStringLiteral("Uninstall\u2026"), true}}));
+  EXPECT_EQ(actions({s.safari}),
+            (Actions{{QStringLiteral("Show in Finder"), true}, {QStringLiteral("Uninstall\u2026"), false}}));
+  EXPECT_EQ(actions({s.viewer}),
+            (Actions{{QStringLiteral("Show in Finder"), true}, {QStringLiteral("Uninstall\u2026"), true}}));
   EXPECT_TRUE(actions({"/nowhere.app"}).empty());
   EXPECT_TRUE(actions({}).empty());
   std::unique_ptr<QMenu> menu(s.view->buildContextMenu({s.viewer}));
@@ -233,7 +235,8 @@ TEST(ApplicationsView, UninstallGoesToTheTrashThroughThePlanAndCanBeUndone) {
   s.state->confirmDeletion(*s.state->plan(), true);
   ASSERT_TRUE(waitUntil([&] { return s.state->toast() && !s.state->toast()->undoable.empty(); }));
   s.settle();
-  for (const std::string& path : {s.editor, s.editorCache, s.editorSupport, s.editorPrefs}) EXPECT_FALSE(exists(path)) << path;
+  for (const std::string& path : {s.editor, s.editorCache, s.editorSupport, s.editorPrefs})
+    EXPECT_FALSE(exists(path)) << path;
   EXPECT_EQ(appNames(*s.view), (std::vector<std::string>{"Viewer", "Loose"}));
   EXPECT_EQ(s.state->history().entries().size(), 4u);
   // The selection still names the application: the column stays open and says so.
@@ -242,7 +245,8 @@ TEST(ApplicationsView, UninstallGoesToTheTrashThroughThePlanAndCanBeUndone) {
   EXPECT_FALSE(s.view->inspector() && s.view->inspector()->isVisible());
 
   s.state->undoDeletion(s.state->toast()->undoable);
-  for (const std::string& path : {s.editor, s.editorCache, s.editorSupport, s.editorPrefs}) EXPECT_TRUE(exists(path)) << path;
+  for (const std::string& path : {s.editor, s.editorCache, s.editorSupport, s.editorPrefs})
+    EXPECT_TRUE(exists(path)) << path;
 }
 
 TEST(ApplicationsView, RefreshKeepsTheRowsAndWaitsForTheNewList) {

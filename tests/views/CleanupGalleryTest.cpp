@@ -36,10 +36,11 @@ void grabBoth(MainWindow& window, const QString& dir, const QString& name) {
 // Junk laid out as a Mac home would hold it.
 void makeJunk(const AppFixture& f) {
   TreeBuilder home(f.home.home());
-  const char* caches[] = {"com.apple.Safari", "com.spotify.client", "com.microsoft.VSCode", "Google", "com.tinyspeck.slackmacgap",
-                          "org.mozilla.firefox", "com.figma.Desktop", "Homebrew"};
+  const char* caches[] = {"com.apple.Safari",          "com.spotify.client",  "com.microsoft.VSCode", "Google",
+                          "com.tinyspeck.slackmacgap", "org.mozilla.firefox", "com.figma.Desktop",    "Homebrew"};
   int n = 0;
-  for (const char* cache : caches) home.allocatedFile(std::string("Library/Caches/") + cache + "/data.bin", (24 - 2 * n++) << 20);
+  for (const char* cache : caches)
+    home.allocatedFile(std::string("Library/Caches/") + cache + "/data.bin", (24 - 2 * n++) << 20);
   for (int i = 0; i < 340; ++i) home.allocatedFile("Library/Logs/report-" + std::to_string(i) + ".ips", 8 << 10);
   home.allocatedFile("Library/Saved Application State/com.apple.Terminal.savedState/data.data", 300 << 10);
   home.allocatedFile("Library/Developer/Xcode/DerivedData/MyApp-abcdef/Build/Intermediates.noindex/x.o", 60 << 20);
@@ -92,10 +93,14 @@ TEST(CleanupGallery, GrabsJunkAndDuplicatesInLightAndDark) {
   // Duplicates: copies among the scanned files, all copies selected.
   TreeBuilder files(f.home / "Documents");
   const std::pair<const char*, int64_t> copies[] = {
-      {"Photos/2023/IMG_2041.HEIC", 4'200'000},       {"Desktop backup/IMG_2041.HEIC", 4'200'000},
-      {"Old Mac/Pictures/IMG_2041 copy.HEIC", 4'200'000}, {"Projects/keynote/Quarterly Review.key", 18'500'000},
-      {"Mail attachments/Quarterly Review.key", 18'500'000}, {"Downloads/ubuntu-24.04-live-server-amd64.iso", 9'800'000},
-      {"Installers/ubuntu-24.04-live-server-amd64.iso", 9'800'000}, {"Music/Album/01 Intro.flac", 2'500'000},
+      {"Photos/2023/IMG_2041.HEIC", 4'200'000},
+      {"Desktop backup/IMG_2041.HEIC", 4'200'000},
+      {"Old Mac/Pictures/IMG_2041 copy.HEIC", 4'200'000},
+      {"Projects/keynote/Quarterly Review.key", 18'500'000},
+      {"Mail attachments/Quarterly Review.key", 18'500'000},
+      {"Downloads/ubuntu-24.04-live-server-amd64.iso", 9'800'000},
+      {"Installers/ubuntu-24.04-live-server-amd64.iso", 9'800'000},
+      {"Music/Album/01 Intro.flac", 2'500'000},
       {"Music/Album (1)/01 Intro.flac", 2'500'000},
   };
   double when = 1.60e9;

@@ -63,12 +63,14 @@ CloudReport macLikeReport(const std::string& home) {
                 cloudItem(drive + "/Projects/renders/preview.mp4", 412'000'000, false),
                 cloudItem(drive + "/Projects/assets.zip", 96'500'000)},
                24'000'000),
-      folderOf(home + "/Library/Mobile Documents/com~apple~Keynote", "Keynote", true, 0,
-               {cloudItem(home + "/Library/Mobile Documents/com~apple~Keynote/Documents/Quarterly Review.key", 238'000'000)},
-               3'100'000),
-      folderOf(home + "/Library/Mobile Documents/iCloud~com~example~notes", "Notes", true, 5'600'000,
-               {cloudItem(home + "/Library/Mobile Documents/iCloud~com~example~notes/Documents/notes.sqlite", 18'200'000)},
-               900'000),
+      folderOf(
+          home + "/Library/Mobile Documents/com~apple~Keynote", "Keynote", true, 0,
+          {cloudItem(home + "/Library/Mobile Documents/com~apple~Keynote/Documents/Quarterly Review.key", 238'000'000)},
+          3'100'000),
+      folderOf(
+          home + "/Library/Mobile Documents/iCloud~com~example~notes", "Notes", true, 5'600'000,
+          {cloudItem(home + "/Library/Mobile Documents/iCloud~com~example~notes/Documents/notes.sqlite", 18'200'000)},
+          900'000),
       folderOf(drive, "Files at the top of iCloud Drive", false, 410'000'000, {}, 640'000),
   };
   return report;
@@ -96,7 +98,12 @@ TEST(CloudGallery, GrabsTheICloudScreenInLightAndDark) {
   auto reading = inspection.holdCall(1);
   auto refreshing = inspection.holdCall(3);
   inspection.answer(CloudReport{{CloudFolder{fixture.home / "Library/Mobile Documents/com~apple~CloudDocs",
-                                             "Files at the top of iCloud Drive", false, 540'000, 2'300'000'000, 41, {}}},
+                                             "Files at the top of iCloud Drive",
+                                             false,
+                                             540'000,
+                                             2'300'000'000,
+                                             41,
+                                             {}}},
                                 true});
   AppEnvironment env = fixture.environment();
   env.inspectICloud = [inspection] { return inspection.take(); };

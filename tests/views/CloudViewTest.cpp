@@ -103,12 +103,20 @@ struct CloudScreen {
 
   CloudList* list() const { return view->list(); }
   CloudListModel* model() const { return list()->cloudModel(); }
-  bool tilesShown() const { return view->findChild<QWidget*>(QLatin1String(names::cloudTiles))->isVisibleTo(view.get()); }
-  bool emptyShown() const { return view->findChild<QWidget*>(QLatin1String(names::cloudEmptyState))->isVisibleTo(view.get()); }
-  bool readingShown() const { return view->findChild<QWidget*>(QLatin1String(names::cloudReading))->isVisibleTo(view.get()); }
+  bool tilesShown() const {
+    return view->findChild<QWidget*>(QLatin1String(names::cloudTiles))->isVisibleTo(view.get());
+  }
+  bool emptyShown() const {
+    return view->findChild<QWidget*>(QLatin1String(names::cloudEmptyState))->isVisibleTo(view.get());
+  }
+  bool readingShown() const {
+    return view->findChild<QWidget*>(QLatin1String(names::cloudReading))->isVisibleTo(view.get());
+  }
   bool listShown() const { return list()->isVisibleTo(view.get()); }
   QString emptyTitle() const { return view->findChild<QLabel*>(QLatin1String(names::cloudEmptyTitle))->text(); }
-  QString emptySymbol() const { return view->findChild<QWidget*>(QLatin1String(names::cloudEmptyState))->findChild<SymbolView*>()->symbol(); }
+  QString emptySymbol() const {
+    return view->findChild<QWidget*>(QLatin1String(names::cloudEmptyState))->findChild<SymbolView*>()->symbol();
+  }
   QString tileValue(int n) const { return view->findChildren<StatTile*>()[n]->value(); }
   QPushButton* refreshButton() const { return view->findChild<QPushButton*>(QLatin1String(names::cloudRefresh)); }
   SelectionBar* bar() const { return view->selectionBar(); }
@@ -162,7 +170,8 @@ TEST(CloudSelection, AnOpenFolderListsAtMost300ItemsThenCountsTheRest) {
 }
 
 TEST(CloudSelection, AFolderBoxCountsAndTicksOnlyItsUploadedFiles) {
-  const CloudFolder mixed = folder("/i/M", {item("/i/M/a", 3 * kMB), item("/i/M/b", 2 * kMB), item("/i/M/u", kMB, false)});
+  const CloudFolder mixed =
+      folder("/i/M", {item("/i/M/a", 3 * kMB), item("/i/M/b", 2 * kMB), item("/i/M/u", kMB, false)});
   const CloudFolder uploading = folder("/i/U", {item("/i/U/x", kMB, false), item("/i/U/y", kMB, false)});
   struct Case {
     const char* what;
@@ -292,7 +301,9 @@ TEST(CloudView, TicksFilesAndFoldersOfRealDownloadsAndRemovesThemAfterConfirming
   auto provider = std::make_shared<FixtureCloud>();
   CloudScreen s([provider](AppEnvironment& env) {
     env.inspectICloud = [provider] { return inspectICloud(*provider); };
-    env.evictICloudItems = [provider](const std::vector<CloudItem>& items) { return evictICloudItems(items, *provider); };
+    env.evictICloudItems = [provider](const std::vector<CloudItem>& items) {
+      return evictICloudItems(items, *provider);
+    };
   });
   TreeBuilder drive(s.fixture.home / "Library/Mobile Documents/com~apple~CloudDocs");
   const std::string photo = drive.allocatedFile("Photos/beach.jpg", 3 << 20);

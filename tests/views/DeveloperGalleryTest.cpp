@@ -29,9 +29,9 @@ TEST(DeveloperGallery, GrabsTheScreenInLightAndDark) {
     DeveloperHome::Disks disks;
     bool scan;
   };
-  for (const Look& look : {Look{"no-scan", DeveloperHome::Disks::none, false},
-                           Look{"two-disks", DeveloperHome::Disks::two, true},
-                           Look{"three-disks", DeveloperHome::Disks::three, true}}) {
+  for (const Look& look :
+       {Look{"no-scan", DeveloperHome::Disks::none, false}, Look{"two-disks", DeveloperHome::Disks::two, true},
+        Look{"three-disks", DeveloperHome::Disks::three, true}}) {
     DeveloperHome home(look.disks);
     if (look.scan) home.scan();
     home.loadJunk();
@@ -43,7 +43,8 @@ TEST(DeveloperGallery, GrabsTheScreenInLightAndDark) {
     ASSERT_TRUE(screen);
     if (look.scan && screen->table()->rows().size() > 2) {
       screen->table()->setSelection({screen->table()->rows()[0].path, screen->table()->rows()[2].path});
-      if (auto* copy = screen->disksCard()->findChild<QPushButton*>(QLatin1String(names::virtualDiskCopy))) copy->click();
+      if (auto* copy = screen->disksCard()->findChild<QPushButton*>(QLatin1String(names::virtualDiskCopy)))
+        copy->click();
     }
     for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
       window.resize(size);

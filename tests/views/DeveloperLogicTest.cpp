@@ -45,10 +45,12 @@ TEST(DeveloperRows, SortOrdersFromTheHeaders) {
       {"initial: largest first", initialDevSortOrder(), {"/p/a", "/p/b", "/p/c", "/p/d"}},
       // Plain byte order: upper case before lower case; the earlier size order breaks the tie.
       {"title A to Z", clickedDevHeader(initialDevSortOrder(), DevKey::title), {"/p/a", "/p/b", "/p/d", "/p/c"}},
-      {"title Z to A", clickedDevHeader(clickedDevHeader(initialDevSortOrder(), DevKey::title), DevKey::title),
+      {"title Z to A",
+       clickedDevHeader(clickedDevHeader(initialDevSortOrder(), DevKey::title), DevKey::title),
        {"/p/c", "/p/b", "/p/d", "/p/a"}},
       // No date sorts as the oldest.
-      {"oldest project first", clickedDevHeader(initialDevSortOrder(), DevKey::lastTouched),
+      {"oldest project first",
+       clickedDevHeader(initialDevSortOrder(), DevKey::lastTouched),
        {"/p/a", "/p/d", "/p/b", "/p/c"}},
       {"smallest first", clickedDevHeader(initialDevSortOrder(), DevKey::size), {"/p/d", "/p/b", "/p/c", "/p/a"}},
   };
@@ -140,5 +142,6 @@ TEST(VirtualDiskRows, ListHeightIsCappedFromThreeRows) {
     int expected;
   };
   const Case cases[] = {{1, 150, 150}, {2, 400, 400}, {3, 450, 230}, {3, 200, 200}, {7, 1100, 230}};
-  for (const Case& c : cases) EXPECT_EQ(virtualDiskListHeight(c.rows, c.natural), c.expected) << c.rows << " " << c.natural;
+  for (const Case& c : cases)
+    EXPECT_EQ(virtualDiskListHeight(c.rows, c.natural), c.expected) << c.rows << " " << c.natural;
 }

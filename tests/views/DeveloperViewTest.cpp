@@ -135,7 +135,8 @@ TEST(DeveloperView, AScannedHomeListsEachArtefactOnceLargestFirstAndSortsByTitle
   EXPECT_EQ(modules->removal, Removal::permanent);
   EXPECT_EQ(paths.front(), home.path("code/ios/DerivedData"));  // 30 MiB, the largest
   const auto& rows = screen.table()->rows();
-  EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end(), [](const DevItem& a, const DevItem& b) { return a.size > b.size; }));
+  EXPECT_TRUE(
+      std::is_sorted(rows.begin(), rows.end(), [](const DevItem& a, const DevItem& b) { return a.size > b.size; }));
   EXPECT_EQ(screen.table()->horizontalHeader()->sortIndicatorSection(), DevItemModel::size);
 
   // "Item" sorts by the title, not by the path.

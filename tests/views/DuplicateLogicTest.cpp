@@ -33,9 +33,10 @@ TEST(DuplicateSelection, RowsSelectedFilesAndSizesInListOrder) {
   Groups g;
   g.add({"a1", "a2"}, 1000);
   g.add({"b1", "b2", "b3"}, 3000);
-  EXPECT_EQ(duplicateRows(g.groups), (std::vector<DuplicateRow>{{true, 0, 0}, {false, 0, 0}, {false, 0, 1},
-                                                                {true, 1, 0}, {false, 1, 0}, {false, 1, 1},
-                                                                {false, 1, 2}}));
+  EXPECT_EQ(
+      duplicateRows(g.groups),
+      (std::vector<DuplicateRow>{
+          {true, 0, 0}, {false, 0, 0}, {false, 0, 1}, {true, 1, 0}, {false, 1, 0}, {false, 1, 1}, {false, 1, 2}}));
   SerialSet selected = g.serials({1, 2, 0, 1});
   selected.insert(999'999'999);  // a file that has left the groups counts for nothing
   const auto files = selectedDuplicateFiles(g.groups, selected);
@@ -55,10 +56,10 @@ TEST(DuplicateSelection, KeepOneRule) {
   };
   const Case cases[] = {
       {{}, true},
-      {{0, 1}, true},              // one copy of a group
-      {{1, 0, 1, 2}, true},        // some of a group; the other group untouched
-      {{0, 0, 0, 1}, false},       // every file of the first group
-      {{1, 0, 1, 1, 1, 2}, false}, // every file of the second
+      {{0, 1}, true},               // one copy of a group
+      {{1, 0, 1, 2}, true},         // some of a group; the other group untouched
+      {{0, 0, 0, 1}, false},        // every file of the first group
+      {{1, 0, 1, 1, 1, 2}, false},  // every file of the second
   };
   for (const Case& c : cases) EXPECT_EQ(everyGroupKeepsCopy(g.groups, g.serials(c.selected)), c.keeps);
   EXPECT_TRUE(everyGroupKeepsCopy({}, {}));
@@ -79,7 +80,7 @@ TEST(DuplicateSelection, SelectAllCopiesLeavesTheFirstOfEachGroup) {
 
 TEST(DuplicateSelection, RecoverableTotalCountsSharingCopiesAsOne) {
   struct Case {
-    std::vector<size_t> groupSizes;  // files per group, each group 1,000 bytes a copy
+    std::vector<size_t> groupSizes;     // files per group, each group 1,000 bytes a copy
     std::vector<size_t> sharedOfGroup;  // how many files of each group share their storage
     int64_t recoverable;
   };

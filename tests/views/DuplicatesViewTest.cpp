@@ -190,9 +190,10 @@ TEST(DuplicatesView, TheSearchShowsItsProgressThenTheGroupsOldestCopyFirst) {
   const int64_t photo = allocatedSize(copies.tree.path("photos/beach.jpg"));
   const int64_t manual = allocatedSize(copies.tree.path("docs/manual.pdf"));
   EXPECT_EQ(view->summaryLabel()->text(), "2 groups \u00b7 " + h.bytes(2 * photo + manual) + " recoverable");
-  EXPECT_EQ(h.rows(), (std::vector<QString>{"# 3 copies \u00b7 " + h.bytes(photo) + " each", "beach.jpg (original)",
-                                            "beach.jpg", "beach copy.jpg", "# 2 copies \u00b7 " + h.bytes(manual) + " each",
-                                            "manual.pdf (original)", "manual.pdf"}));
+  EXPECT_EQ(h.rows(),
+            (std::vector<QString>{"# 3 copies \u00b7 " + h.bytes(photo) + " each", "beach.jpg (original)", "beach.jpg",
+                                  "beach copy.jpg", "# 2 copies \u00b7 " + h.bytes(manual) + " each",
+                                  "manual.pdf (original)", "manual.pdf"}));
   const int first = h.rowOf(copies.tree.path("photos/beach.jpg"));
   EXPECT_EQ(h.index(first).data(DuplicatesListModel::FolderRole).toString(), "~/dups/photos/beach.jpg");
   EXPECT_EQ(h.index(first).data(DuplicatesListModel::DateTextRole).toString(), QStringLiteral("\u2014"));
@@ -233,8 +234,9 @@ TEST(DuplicatesView, SelectAllCopiesThenDeleteAsksForEveryCopyAndTheDeletedLeave
     EXPECT_EQ(item.removal, Removal::trash);
     EXPECT_EQ(item.verdict, SafetyVerdict::forPath(item.path));
   }
-  EXPECT_EQ(planned, (std::vector<std::string>{copies.tree.path("backup/beach.jpg"), copies.tree.path("old/beach copy.jpg"),
-                                               copies.tree.path("Downloads/manual.pdf")}));
+  EXPECT_EQ(planned,
+            (std::vector<std::string>{copies.tree.path("backup/beach.jpg"), copies.tree.path("old/beach copy.jpg"),
+                                      copies.tree.path("Downloads/manual.pdf")}));
   EXPECT_EQ(h.view->selected().size(), 3u);
 
   h.state->confirmDeletion(*h.state->plan(), true);

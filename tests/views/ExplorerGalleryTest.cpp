@@ -1,5 +1,6 @@
 // Grabs of the Explorer after a real scan, for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*ExplorerGallery*' (or the tolvex_gallery target)
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*ExplorerGallery*' (or the tolvex_gallery
+//   target)
 #include <gtest/gtest.h>
 
 #include "support/qt/Gallery.h"

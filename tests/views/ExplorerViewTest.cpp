@@ -104,7 +104,8 @@ struct Shown {
 TEST(ExplorerView, ModeIsReadStrictly) {
   EXPECT_EQ(explorerModeFromRaw(QStringLiteral("map")), ExplorerMode::map);
   EXPECT_EQ(explorerModeFromRaw(QStringLiteral("list")), ExplorerMode::list);
-  for (const char* other : {"", "Map", "map ", "pie"}) EXPECT_EQ(explorerModeFromRaw(QString::fromLatin1(other)), ExplorerMode::list) << other;
+  for (const char* other : {"", "Map", "map ", "pie"})
+    EXPECT_EQ(explorerModeFromRaw(QString::fromLatin1(other)), ExplorerMode::list) << other;
   EXPECT_EQ(rawValue(ExplorerMode::map), QStringLiteral("map"));
 }
 
@@ -123,8 +124,8 @@ TEST(ExplorerView, WithoutAScanShowsOnlyThePrompt) {
   QStringList texts;
   for (auto* l : prompt->findChildren<QLabel*>()) texts << l->text();
   EXPECT_TRUE(texts.contains(QStringLiteral("Folder explorer")));
-  EXPECT_TRUE(texts.contains(
-      QStringLiteral("Browse folder by folder sorted by size, like a Finder that shows what everything really takes up.")));
+  EXPECT_TRUE(texts.contains(QStringLiteral(
+      "Browse folder by folder sorted by size, like a Finder that shows what everything really takes up.")));
 }
 
 TEST(ExplorerView, ListsTheFolderLargestFirstUnderItsHeader) {
@@ -140,7 +141,8 @@ TEST(ExplorerView, ListsTheFolderLargestFirstUnderItsHeader) {
 
   auto* model = x.table()->nodeModel();
   QStringList headers;
-  for (int c = 0; c < model->columnCount(); ++c) headers << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+  for (int c = 0; c < model->columnCount(); ++c)
+    headers << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
   EXPECT_EQ(headers, (QStringList{"Name", "Size", "%", "Files", "Category", "Modified", "Risk"}));
   const int bigRow = model->rowOf(x.s.node("big.bin")->serial);
   EXPECT_EQ(model->data(model->index(bigRow, 3), Qt::DisplayRole).toString(), QStringLiteral("\u2014"));
@@ -160,7 +162,8 @@ TEST(ExplorerView, ListsTheFolderLargestFirstUnderItsHeader) {
 
   auto* small = x.view.findChild<QLabel*>(QLatin1String(names::explorerSmallFiles));
   EXPECT_TRUE(small->isVisible());
-  EXPECT_EQ(small->text(), QStringLiteral("Also: 2 small files directly in this folder · %1").arg(SizeCell::text(get(root->smallFilesSize))));
+  EXPECT_EQ(small->text(), QStringLiteral("Also: 2 small files directly in this folder · %1")
+                               .arg(SizeCell::text(get(root->smallFilesSize))));
 
   // Inside a folder: its name, no small-files line.
   x.view.open(x.s.node("docs"));
@@ -238,8 +241,9 @@ TEST(ExplorerView, HeaderClicksSortByOneKeyAfterAnother) {
   Shown x;
   QHeaderView* header = x.table()->horizontalHeader();
   auto clickHeader = [&](int column) {
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2));
     settle();
   };
   clickHeader(0);
@@ -353,7 +357,7 @@ TEST(ExplorerView, ContextMenuCommandsActOnTheFirstRowOrOnAll) {
   ASSERT_TRUE(menu);
   EXPECT_EQ(x.view.selectedNodes(), std::vector<FileNode*>{big});
   EXPECT_EQ(actionTexts(menu), (QStringList{"Show in Finder", "Open", "Open in Explorer", "Copy Path", "—",
-                                             "Exclude from Scans", "—", "Delete…"}));
+                                            "Exclude from Scans", "—", "Delete…"}));
   action(menu, names::nodeMenuCopyPath)->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(x.s.tree.path("docs")));
   action(menu, names::nodeMenuExclude)->trigger();
@@ -411,7 +415,8 @@ TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
   MainWindow window(*s.state);
   window.show();
   const QFontMetrics dateMetrics(Theme::monospacedDigitFont(TextStyle::callout));
-  const QString widestMonth = shortDateText(static_cast<double>(QDateTime(QDate(2000, 5, 28), QTime(12, 0)).toSecsSinceEpoch()));
+  const QString widestMonth =
+      shortDateText(static_cast<double>(QDateTime(QDate(2000, 5, 28), QTime(12, 0)).toSecsSinceEpoch()));
   for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
     SCOPED_TRACE(size.width());
     window.resize(size);
@@ -427,7 +432,8 @@ TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
     for (int row = 0; row < table->model()->rowCount(); ++row)
       EXPECT_LE(dateMetrics.horizontalAdvance(table->nodeModel()->text(row, NodeColumn::modified)) + 16,
                 header->sectionSize(modified));
-    const int badgeRight = header->sectionViewportPosition(risk) + 6 + RiskBadge::sizeFor(Risk::protected_, false).width();
+    const int badgeRight =
+        header->sectionViewportPosition(risk) + 6 + RiskBadge::sizeFor(Risk::protected_, false).width();
     EXPECT_LE(badgeRight + 8, table->viewport()->width());
     const QFontMetrics headerMetrics(header->font());
     for (int i = 0; i < header->count(); ++i) {
@@ -435,7 +441,8 @@ TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
       option.initFrom(header);
       option.rect = QRect(header->sectionViewportPosition(i), 0, header->sectionSize(i), header->height());
       option.section = i;
-      option.sortIndicator = header->sortIndicatorSection() == i ? QStyleOptionHeader::SortDown : QStyleOptionHeader::None;
+      option.sortIndicator =
+          header->sortIndicatorSection() == i ? QStyleOptionHeader::SortDown : QStyleOptionHeader::None;
       const QRect label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
       const QString text = table->model()->headerData(i, Qt::Horizontal).toString();
       EXPECT_GE(label.left(), option.rect.left() + 8) << text.toStdString();
@@ -458,8 +465,8 @@ TEST(ExplorerView, TabWalksTheControlsAndTheFocusedOneShows) {
   QWidget* list = x.view.findChild<QWidget*>(QLatin1String(names::explorerModeList));
   QWidget* map = x.view.findChild<QWidget*>(QLatin1String(names::explorerModeMap));
   // The mode picker is one stop, on its chosen segment (the arrows switch segments).
-  const std::vector<QWidget*> chain{crumbs->backButton(), crumbs->crumbs()[0], crumbs->crumbs()[1],
-                                    crumbs->revealButton(), list, x.table()};
+  const std::vector<QWidget*> chain{
+      crumbs->backButton(), crumbs->crumbs()[0], crumbs->crumbs()[1], crumbs->revealButton(), list, x.table()};
   crumbs->backButton()->setFocus(Qt::TabFocusReason);
   std::vector<QWidget*> visited{QApplication::focusWidget()};
   for (size_t i = 1; i < chain.size() + 1; ++i) {
@@ -678,9 +685,9 @@ TEST(ExplorerView, ADeletionKeepsTheScreenWithItsOrderSelectionPreviewAndMapFocu
   FileNode* docs = s.node("docs");
   FileNode* media = s.node("media");
   auto remove = [&](FileNode* node) {
-    s.state->requestDeletion({PlanItem{node->path(), node->name, get(node->size), Removal::trash,
-                                       SafetyVerdict::forPath(node->path())}},
-                             QStringLiteral("Delete Items"));
+    s.state->requestDeletion(
+        {PlanItem{node->path(), node->name, get(node->size), Removal::trash, SafetyVerdict::forPath(node->path())}},
+        QStringLiteral("Delete Items"));
     const int64_t revision = s.state->revision();
     s.state->confirmDeletion(*s.state->plan(), true);
     ASSERT_TRUE(waitUntil([&] { return s.state->revision() > revision; }));
@@ -735,7 +742,8 @@ TEST(ExplorerView, AFolderOfAHundredThousandEntriesOpensSortsAndSelects) {
     r.rootPath = root;
     FileNode* many = r.tree->make("many", r.root, true, false, FileKind::other, StorageBucket::other);
     for (int i = 0; i < kEntries; ++i) {
-      FileNode* file = r.tree->make("file" + std::to_string(i), many, false, false, FileKind::other, StorageBucket::other);
+      FileNode* file =
+          r.tree->make("file" + std::to_string(i), many, false, false, FileKind::other, StorageBucket::other);
       const int64_t size = int64_t(524288) + (i * 7919) % 100'000 * 4096;
       set(file->size, size);
       set(file->fileCount, 1);

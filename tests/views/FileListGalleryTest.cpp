@@ -69,7 +69,8 @@ TEST(FileListGallery, GrabsBothScreensInLightAndDarkAtTwoSizes) {
   settleScreen();
   grab(QStringLiteral("types"));
   auto* types = qobject_cast<TypesView*>(screen());
-  types->setKind(types->tiles().front()->kind() == FileKind::video ? types->tiles()[1]->kind() : types->tiles().front()->kind());
+  types->setKind(types->tiles().front()->kind() == FileKind::video ? types->tiles()[1]->kind()
+                                                                   : types->tiles().front()->kind());
   settleScreen();
   grab(QStringLiteral("types-other-kind"));
   Appearance::apply(AppAppearance::light);

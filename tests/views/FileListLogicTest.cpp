@@ -72,20 +72,20 @@ TEST(FileLists, OptionTables) {
   std::vector<std::pair<std::string, int64_t>> sizes;
   for (const SizeOption& o : sizeOptions()) sizes.emplace_back(o.title, o.bytes);
   EXPECT_EQ(sizes, (std::vector<std::pair<std::string, int64_t>>{{"Any size", 0},
-                                                                  {"> 1 MB", 1048576},
-                                                                  {"> 10 MB", 10485760},
-                                                                  {"> 100 MB", 104857600},
-                                                                  {"> 500 MB", 524288000},
-                                                                  {"> 1 GB", 1073741824},
-                                                                  {"> 5 GB", 5368709120}}));
+                                                                 {"> 1 MB", 1048576},
+                                                                 {"> 10 MB", 10485760},
+                                                                 {"> 100 MB", 104857600},
+                                                                 {"> 500 MB", 524288000},
+                                                                 {"> 1 GB", 1073741824},
+                                                                 {"> 5 GB", 5368709120}}));
   std::vector<std::pair<std::string, std::optional<int64_t>>> ages;
   for (const AgeOption& o : ageOptions()) ages.emplace_back(o.title, o.days);
   EXPECT_EQ(ages, (std::vector<std::pair<std::string, std::optional<int64_t>>>{{"Any date", std::nullopt},
-                                                                              {"Unchanged > 1 month", 30},
-                                                                              {"> 3 months", 90},
-                                                                              {"> 6 months", 180},
-                                                                              {"> 1 year", 365},
-                                                                              {"> 2 years", 730}}));
+                                                                               {"Unchanged > 1 month", 30},
+                                                                               {"> 3 months", 90},
+                                                                               {"> 6 months", 180},
+                                                                               {"> 1 year", 365},
+                                                                               {"> 2 years", 730}}));
 }
 
 TEST(FileLists, GoneFilesKindsAndScanOrder) {
@@ -93,18 +93,19 @@ TEST(FileLists, GoneFilesKindsAndScanOrder) {
   FileNode* movies = t.folder(t.root, "Movies");
   FileNode* trip = t.folder(movies, "Trip");
   FileNode* a = t.file(movies, "a.mov", 3 << 20);
-  FileNode* inside = t.file(trip, "inside.mov", 9 << 20);   // in a folder deleted later
+  FileNode* inside = t.file(trip, "inside.mov", 9 << 20);  // in a folder deleted later
   FileNode* b = t.file(movies, "b.mov", 1 << 20);
   FileNode* doc = t.file(t.root, "c.pdf", 5 << 20);
-  FileNode* removed = t.file(movies, "d.mov", 2 << 20);     // deleted itself
-  FileNode* e = t.file(movies, "e.mov", 4 << 20);           // same folder as the deleted one
+  FileNode* removed = t.file(movies, "d.mov", 2 << 20);  // deleted itself
+  FileNode* e = t.file(movies, "e.mov", 4 << 20);        // same folder as the deleted one
   set(trip->deleted, true);
   set(removed->deleted, true);
   const std::vector<FileNode*> files = {a, inside, b, doc, removed, e};
 
   // Scan order is kept, not size order; files gone themselves or with a folder are left out, even
   // when their own neighbours in the list are not.
-  EXPECT_EQ(names(filteredFiles(files, FileFilter{}, kNow)), (std::vector<std::string>{"a.mov", "b.mov", "c.pdf", "e.mov"}));
+  EXPECT_EQ(names(filteredFiles(files, FileFilter{}, kNow)),
+            (std::vector<std::string>{"a.mov", "b.mov", "c.pdf", "e.mov"}));
   const FileList videos = filteredFiles(files, FileFilter{}, kNow, FileKind::video);
   EXPECT_EQ(names(videos), (std::vector<std::string>{"a.mov", "b.mov", "e.mov"}));
   EXPECT_EQ(videos.totalSize, 8 << 20);
@@ -123,15 +124,17 @@ TEST(FileLists, GoneFilesKindsAndScanOrder) {
 
 TEST(FileLists, TileOrderAndTheSmallFilesNote) {
   ScanResult scan;
-  scan.kindTotals = {{FileKind::image, 500}, {FileKind::audio, 100}, {FileKind::archive, 100},
-                     {FileKind::video, 0}, {FileKind::code, 900}};
+  scan.kindTotals = {{FileKind::image, 500},
+                     {FileKind::audio, 100},
+                     {FileKind::archive, 100},
+                     {FileKind::video, 0},
+                     {FileKind::code, 900}};
   scan.kindCounts = {{FileKind::video, 40}, {FileKind::image, 3}};
   // Largest first; equal totals (audio and archive; the absent kinds and video at 0) keep the
   // declared order; every kind has a tile.
-  EXPECT_EQ(kindTileOrder(scan),
-            (std::vector<FileKind>{FileKind::code, FileKind::image, FileKind::audio, FileKind::archive,
-                                   FileKind::document, FileKind::video, FileKind::diskImage, FileKind::application,
-                                   FileKind::other}));
+  EXPECT_EQ(kindTileOrder(scan), (std::vector<FileKind>{FileKind::code, FileKind::image, FileKind::audio,
+                                                        FileKind::archive, FileKind::document, FileKind::video,
+                                                        FileKind::diskImage, FileKind::application, FileKind::other}));
   EXPECT_EQ(kindTotal(scan, FileKind::other), 0);
   EXPECT_EQ(kindCount(scan, FileKind::other), 0);
 
@@ -170,9 +173,9 @@ TEST(CsvExport, FieldsAndDates) {
       {"café", "\"café\""},
       // Bytes that are not UTF-8 become U+FFFD one by one; the text around them stays.
       {"caf\xE9.txt", "\"caf\xEF\xBF\xBD.txt\""},
-      {"\xC3", "\"\xEF\xBF\xBD\""},                                      // a cut sequence
-      {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                      // an overlong form
-      {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},      // a surrogate
+      {"\xC3", "\"\xEF\xBF\xBD\""},                                  // a cut sequence
+      {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // an overlong form
+      {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a surrogate
       {"\xF0\x9F\x93\x81 \xFF\"", "\"\xF0\x9F\x93\x81 \xEF\xBF\xBD\"\"\""},
   };
   for (const Field& f : fields) EXPECT_EQ(csvField(f.in), f.out) << f.in;
@@ -182,12 +185,9 @@ TEST(CsvExport, FieldsAndDates) {
     const char* text;
   };
   const Date dates[] = {
-      {0, "1970-01-01T00:00:00Z"},
-      {1.8e9, "2027-01-15T08:00:00Z"},
-      {951782400, "2000-02-29T00:00:00Z"},
-      {1709251199.9, "2024-02-29T23:59:59Z"},  // whole seconds, never rounded up
-      {-1, "1969-12-31T23:59:59Z"},
-      {1e300, "9999-12-31T23:59:59Z"},
+      {0, "1970-01-01T00:00:00Z"},         {1.8e9, "2027-01-15T08:00:00Z"},
+      {951782400, "2000-02-29T00:00:00Z"}, {1709251199.9, "2024-02-29T23:59:59Z"},  // whole seconds, never rounded up
+      {-1, "1969-12-31T23:59:59Z"},        {1e300, "9999-12-31T23:59:59Z"},
   };
   for (const Date& d : dates) EXPECT_EQ(isoDateTime(d.seconds), d.text) << d.seconds;
 }
@@ -206,20 +206,22 @@ TEST(CsvExport, TheWholeFileByteForByte) {
   set(odd->modified, 1.8e9 + 0.5);
 
   EXPECT_EQ(csvText({}), "Path,Name,Bytes on disk,Bytes,Kind,Category,Modified\n");
-  EXPECT_EQ(csvText({lines, quoted, odd}),
-            "Path,Name,Bytes on disk,Bytes,Kind,Category,Modified\n"
-            "\"/Users/a/two\nlines.pdf\",\"two\nlines.pdf\",\"600000\",\"599999\",\"Documents\",\"Documents\","
-            "\"2027-01-15T08:00:00Z\"\n"
-            "\"/Users/a/say \"\"cheese\"\", please.jpg\",\"say \"\"cheese\"\", please.jpg\",\"1234567\",\"1200000\","
-            "\"Images\",\"Images & Photos\",\"1970-01-01T00:00:00Z\"\n"
-            "\"/Users/a/f\xEF\xBF\xBD.zip\",\"f\xEF\xBF\xBD.zip\",\"700000\",\"7\",\"Archives\",\"Installers & Archives\","
-            "\"2027-01-15T08:00:00Z\"\n");
+  EXPECT_EQ(
+      csvText({lines, quoted, odd}),
+      "Path,Name,Bytes on disk,Bytes,Kind,Category,Modified\n"
+      "\"/Users/a/two\nlines.pdf\",\"two\nlines.pdf\",\"600000\",\"599999\",\"Documents\",\"Documents\","
+      "\"2027-01-15T08:00:00Z\"\n"
+      "\"/Users/a/say \"\"cheese\"\", please.jpg\",\"say \"\"cheese\"\", please.jpg\",\"1234567\",\"1200000\","
+      "\"Images\",\"Images & Photos\",\"1970-01-01T00:00:00Z\"\n"
+      "\"/Users/a/f\xEF\xBF\xBD.zip\",\"f\xEF\xBF\xBD.zip\",\"700000\",\"7\",\"Archives\",\"Installers & Archives\","
+      "\"2027-01-15T08:00:00Z\"\n");
 
   // The home folder is never abbreviated, the data volume itself is "/", numbers keep every digit
   // and a negative one its sign.
   MemTree home("/home/anna");
   FileNode* big = home.file(home.root, "big.bin", -5);
-  EXPECT_EQ(csvLine(*big), "\"/home/anna/big.bin\",\"big.bin\",\"-5\",\"0\",\"Other\",\"Other\",\"1970-01-01T00:00:00Z\"\n");
+  EXPECT_EQ(csvLine(*big),
+            "\"/home/anna/big.bin\",\"big.bin\",\"-5\",\"0\",\"Other\",\"Other\",\"1970-01-01T00:00:00Z\"\n");
   EXPECT_EQ(csvLine(*t.root).substr(0, 4), "\"/\",");
 
   EXPECT_EQ(largeFilesExportName(), QStringLiteral("Tolvex-files"));

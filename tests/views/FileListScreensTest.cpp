@@ -137,8 +137,10 @@ TEST(LargeFilesView, WithoutAScanOnlyThePrompt) {
   state.waitForBackgroundWork();
   for (bool types : {false, true}) {
     std::unique_ptr<FileListScreen> screen;
-    if (types) screen = shown<TypesView>(state);
-    else screen = shown<LargeFilesView>(state);
+    if (types)
+      screen = shown<TypesView>(state);
+    else
+      screen = shown<LargeFilesView>(state);
     auto* prompt = part<ScanPrompt>(*screen, names::fileListPrompt);
     ASSERT_TRUE(prompt);
     EXPECT_TRUE(prompt->isVisible());
@@ -208,7 +210,8 @@ TEST(LargeFilesView, ListsFiltersAndKeepsTheFilterInTheStore) {
   pick(part<QComboBox>(*screen, names::filterBucket), QStringLiteral("Applications"));
   waitIdle(*screen);
   EXPECT_TRUE(listed(*screen).empty());
-  pick(part<QComboBox>(*screen, names::filterBucket), QCoreApplication::translate("StorageBucket", title(holidayBucket)));
+  pick(part<QComboBox>(*screen, names::filterBucket),
+       QCoreApplication::translate("StorageBucket", title(holidayBucket)));
   waitIdle(*screen);
   EXPECT_EQ(listed(*screen), std::vector<std::string>{"holiday.mov"});
 
@@ -251,7 +254,8 @@ TEST(LargeFilesView, AFilterSetElsewhereOpensTheScreenAndDeletedFilesLeave) {
   screen->filesTable()->table()->setSelection({h.node("Movies/Trip/holiday.mov")->serial});
   h.state->pruneDeleted({h.tree.path("Movies/Trip"), h.tree.path("Music/song.mp3")});
   waitIdle(*screen);
-  EXPECT_EQ(listed(*screen), h.inScanOrder({"clip.mp4", "report.pdf", "say, \"hi\".txt", "installer.dmg", "archive.zip"}));
+  EXPECT_EQ(listed(*screen),
+            h.inScanOrder({"clip.mp4", "report.pdf", "say, \"hi\".txt", "installer.dmg", "archive.zip"}));
   EXPECT_EQ(rows(*screen).size(), 5u);
   EXPECT_TRUE(screen->filesTable()->table()->selection().empty());
 }
@@ -284,8 +288,9 @@ TEST(LargeFilesView, ExportsTheFilteredListInScanOrder) {
   auto category = [](const FileNode* n) {
     return QCoreApplication::translate("StorageBucket", title(get(n->bucket))).toStdString();
   };
-  const std::string holidayLine = "\"" + h.tree.path("Movies/Trip/holiday.mov") + "\",\"holiday.mov\",\"3145728\",\"3145728\",\"Video\",\"" +
-                                  category(holiday) + "\",\"2025-12-11T08:00:00Z\"\n";
+  const std::string holidayLine = "\"" + h.tree.path("Movies/Trip/holiday.mov") +
+                                  "\",\"holiday.mov\",\"3145728\",\"3145728\",\"Video\",\"" + category(holiday) +
+                                  "\",\"2025-12-11T08:00:00Z\"\n";
   const auto written = readWholeFile(target);
   ASSERT_TRUE(written);
   EXPECT_EQ(*written, csvText(h.nodesInScanOrder({"holiday.mov", "clip.mp4", "report.pdf"})));
@@ -307,7 +312,8 @@ TEST(LargeFilesView, ExportsTheFilteredListInScanOrder) {
   waitIdle(*screen);
   EXPECT_EQ(*readWholeFile(target), std::string(kCsvHeader) + "\"" + h.tree.path("Documents/say, \"\"hi\"\".txt") +
                                         "\",\"say, \"\"hi\"\".txt\",\"614400\",\"614400\",\"Documents\",\"" +
-                                        category(h.node("Documents/say, \"hi\".txt")) + "\",\"2027-01-10T08:00:00Z\"\n");
+                                        category(h.node("Documents/say, \"hi\".txt")) +
+                                        "\",\"2027-01-10T08:00:00Z\"\n");
   EXPECT_FALSE(part<QMessageBox>(*screen->window(), names::exportFailedMessage));
 
   // A place that cannot be written: the user is told, the old file stays as it was.

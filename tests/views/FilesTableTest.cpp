@@ -56,7 +56,8 @@ TEST(FilesTable, ColumnsCellsAndTheLargestBar) {
   settle();
   NodeTableModel* model = table.table()->nodeModel();
   QStringList headers;
-  for (int c = 0; c < model->columnCount(); ++c) headers << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+  for (int c = 0; c < model->columnCount(); ++c)
+    headers << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
   EXPECT_EQ(headers, (QStringList{"Name", "Size", "Kind", "Category", "Modified", "Last opened", "Risk"}));
   EXPECT_EQ(rowNames(table.table()).front(), "big.bin");
   EXPECT_EQ(table.largestSize(), 4 << 20);
@@ -167,7 +168,8 @@ TEST(FilesTable, DoubleClickRevealsSpacePreviewsMenuAndDelete) {
   // The bar's Delete… asks for the reviewed deletion of the selection.
   FileNode* big = s.node("big.bin");
   QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, rowPoint(view, big));
-  QTest::mouseClick(table.selectionBar()->findChild<QPushButton*>(QLatin1String(names::selectionBarAction)), Qt::LeftButton);
+  QTest::mouseClick(table.selectionBar()->findChild<QPushButton*>(QLatin1String(names::selectionBarAction)),
+                    Qt::LeftButton);
   ASSERT_TRUE(s.state->plan());
   EXPECT_EQ(s.state->plan()->title, QStringLiteral("Delete Items"));
   EXPECT_EQ(s.state->plan()->items.size(), 2u);
@@ -197,8 +199,9 @@ TEST(NodeContextMenu, ItemsByNodeKindAndFoldedPaths) {
   EXPECT_EQ(texts(NodeContextMenu(state, {package}, preview)),
             (QStringList{"Quick Look", "Show in Finder", "Open", "Open in Explorer", "Copy Path", "Exclude from Scans",
                          "Delete…"}));
-  EXPECT_EQ(texts(NodeContextMenu(state, {file, users}, preview)),
-            (QStringList{"Quick Look", "Show in Finder", "Open", "Copy Path", "Exclude from Scans", "Delete 2 Items…"}));
+  EXPECT_EQ(
+      texts(NodeContextMenu(state, {file, users}, preview)),
+      (QStringList{"Quick Look", "Show in Finder", "Open", "Copy Path", "Exclude from Scans", "Delete 2 Items…"}));
   EXPECT_FALSE(NodeContextMenu(state, {file}, noPreview).findChild<QAction*>(QLatin1String(names::nodeMenuQuickLook)));
 
   NodeContextMenu fileMenu(state, {file}, preview);

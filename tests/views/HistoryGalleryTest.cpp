@@ -76,7 +76,8 @@ TEST(HistoryGallery, GrabsTheHistoryScreenInLightAndDark) {
   fixture.now->store(now - 600);
   auto withMissing = recent;
   withMissing.emplace_back(fixture.home / "Library/Application Support/com.example.sync/locked/state.db", 5'000'000);
-  withMissing.emplace_back(fixture.home / "Library/Containers/com.example.mail/Data/Library/Mail Downloads", 12'000'000);
+  withMissing.emplace_back(fixture.home / "Library/Containers/com.example.mail/Data/Library/Mail Downloads",
+                           12'000'000);
   deleteRun(state, withMissing, Removal::trash);
   // One item put back since.
   for (const HistoryEntry& e : state.history().entries())

@@ -122,7 +122,8 @@ TEST(HistoryRows, TheRestoreButtonNeedsTheVeryItemInTheTrashAndAFreePlace) {
   EXPECT_EQ(historyMethodText(HistoryMethod::trash), QStringLiteral("Trash"));
   EXPECT_EQ(historyMethodText(HistoryMethod::deleted), QStringLiteral("Deleted"));
   EXPECT_EQ(historyDateText(86400), QStringLiteral("\u2014"));
-  EXPECT_TRUE(historyDateText(1.8e9).startsWith(QStringLiteral("Jan 15, 2027, "))) << historyDateText(1.8e9).toStdString();
+  EXPECT_TRUE(historyDateText(1.8e9).startsWith(QStringLiteral("Jan 15, 2027, ")))
+      << historyDateText(1.8e9).toStdString();
 }
 
 TEST(HistoryRows, ALinkLeadingNowhereStillTakesTheOriginalPlace) {
@@ -214,7 +215,10 @@ TEST(HistoryView, RefusesToOverwriteOrToRestoreAnotherItem) {
   const std::string swappedTrash = trashOf(swapped);
   const auto info = trashInfoLocation(swappedTrash);
   ASSERT_TRUE(info);
-  { std::ofstream(info->infoPath, std::ios::trunc) << "[Trash Info]\nPath=/elsewhere/swapped.txt\nDeletionDate=2001-01-01T00:00:00\n"; }
+  {
+    std::ofstream(info->infoPath, std::ios::trunc)
+        << "[Trash Info]\nPath=/elsewhere/swapped.txt\nDeletionDate=2001-01-01T00:00:00\n";
+  }
   // The Trash was emptied of this one.
   ASSERT_EQ(::unlink(trashOf(emptied).c_str()), 0);
   s.view->update();
@@ -276,7 +280,8 @@ TEST(HistoryView, TheFailuresOfTheLastRunShowTheFirstEightWithTheirReasons) {
   ASSERT_EQ(rows.size(), 8);
   auto* path = rows.front()->findChild<ElidedLabel*>(QLatin1String(names::historyFailurePath));
   auto* reason = rows.front()->findChild<QLabel*>(QLatin1String(names::historyFailureReason));
-  EXPECT_EQ(path->text(), QStringLiteral("~/Documents/a-very-long-folder-name-that-goes-on-and-on/and-on-further/missing-0.txt"));
+  EXPECT_EQ(path->text(),
+            QStringLiteral("~/Documents/a-very-long-folder-name-that-goes-on-and-on/and-on-further/missing-0.txt"));
   EXPECT_EQ(reason->text(), QString::fromUtf8(s.state->failures().front().reason));
   // Shortened in the middle on one line: the start and the file name stay.
   s.view->resize(560, 680);

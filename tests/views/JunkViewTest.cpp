@@ -91,8 +91,9 @@ struct JunkHarness {
     list()->scrollTo(index(row));
     settle();
     const QRect rect = list()->visualRect(index(row));
-    const QRect target = where == JunkListDelegate::Hit::chevron ? JunkListDelegate::chevronRect(rect)
-                                                                 : JunkListDelegate::checkRect(static_cast<Kind>(kind(row)), rect);
+    const QRect target = where == JunkListDelegate::Hit::chevron
+                             ? JunkListDelegate::chevronRect(rect)
+                             : JunkListDelegate::checkRect(static_cast<Kind>(kind(row)), rect);
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, target.center());
     settle();
   }
@@ -322,7 +323,8 @@ TEST(JunkView, RealJunkCleanedThroughTheSheetGoesToTheTrashIntoHistoryAndComesBa
   sheet->setAttribute(Qt::WA_DeleteOnClose);
   sheet->open();
   settle();
-  if (auto* review = sheet->findChild<QCheckBox*>(QLatin1String(names::confirmReviewToggle)); review && review->isVisible())
+  if (auto* review = sheet->findChild<QCheckBox*>(QLatin1String(names::confirmReviewToggle));
+      review && review->isVisible())
     QTest::mouseClick(review, Qt::LeftButton);
   QTest::mouseClick(sheet->findChild<QPushButton*>(QLatin1String(names::confirmDelete)), Qt::LeftButton);
   ASSERT_TRUE(waitUntil([&] { return h.state->toast().has_value(); }));

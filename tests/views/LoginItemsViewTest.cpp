@@ -177,8 +177,10 @@ struct LaunchFolders {
     std::vector<std::string> out;
     const auto* model = list()->itemModel();
     for (int row = 0; row < model->rowCount(); ++row) {
-      if (auto scope = model->header(row)) out.push_back(std::string("# ") + rawValue(*scope));
-      else out.push_back(model->item(row)->label);
+      if (auto scope = model->header(row))
+        out.push_back(std::string("# ") + rawValue(*scope));
+      else
+        out.push_back(model->item(row)->label);
     }
     return out;
   }
@@ -202,7 +204,8 @@ TEST(LoginItemsView, ListsTheItemsByScopeWithOrphansFirstAndTheirOwnersBadgesAnd
   LaunchFolders f;
   const std::string app = f.tree.file("Applications/Zeta Sync.app/Contents/MacOS/zeta", 10);
   f.write(Scope::userAgent, "com.zeta.sync.plist", plist("com.zeta.sync", app, true));
-  f.write(Scope::userAgent, "com.alpha.helper.plist", plist("com.alpha.helper", std::string("/opt/alpha/gone"), true, true));
+  f.write(Scope::userAgent, "com.alpha.helper.plist",
+          plist("com.alpha.helper", std::string("/opt/alpha/gone"), true, true));
   f.write(Scope::userAgent, "com.beta.plist", plist("com.beta", std::nullopt));
   f.write(Scope::systemDaemon, "com.apple.backupd.plist", plist("com.apple.backupd", std::string("/usr/bin/true")));
   f.write(Scope::systemDaemon, "org.example.vpn.plist", plist("org.example.vpn", std::string("/usr/bin/true")));
@@ -265,9 +268,13 @@ TEST(LoginItemsView, ASharedItemsFailureIsShownAsItsOwnTextAndTheItemStaysListed
   };
   const Case cases[] = {
       {"the password dialog dismissed", {Status::cancelled, {}}, {Status::succeeded, {}}, "Cancelled."},
-      {"the move refused", {Status::succeeded, {}}, {Status::failed, "mv: cannot move: Operation not permitted"},
+      {"the move refused",
+       {Status::succeeded, {}},
+       {Status::failed, "mv: cannot move: Operation not permitted"},
        "mv: cannot move: Operation not permitted"},
-      {"nothing could be started, without a word", {Status::notStarted, {}}, {Status::notStarted, {}},
+      {"nothing could be started, without a word",
+       {Status::notStarted, {}},
+       {Status::notStarted, {}},
        "Couldn't remove it."},
   };
   for (const Case& c : cases) {
@@ -285,8 +292,7 @@ TEST(LoginItemsView, ASharedItemsFailureIsShownAsItsOwnTextAndTheItemStaysListed
     EXPECT_TRUE(pathExists(path));
     EXPECT_EQ(f.shownLabels(), (std::vector<std::string>{"# systemDaemon", "org.example.vpn"}));
     ASSERT_FALSE(f.privilegedCalls().empty());
-    EXPECT_EQ(f.privilegedCalls().front(),
-              (std::vector<std::string>{kLaunchctlPath, "bootout", "system", path}));
+    EXPECT_EQ(f.privilegedCalls().front(), (std::vector<std::string>{kLaunchctlPath, "bootout", "system", path}));
     EXPECT_TRUE(f.processCalls().empty());
   }
 }
@@ -298,7 +304,8 @@ TEST(LoginItemsView, ASharedItemIsMovedByTheAdministratorsRunnerAndReportedOnlyO
   f.show();
   f.countMessages();
   f.removeByClick(path);
-  EXPECT_EQ(f.shownMessage(), "\u201Corg.example.agent\u201D won't start automatically any more. Its file is in the Trash.");
+  EXPECT_EQ(f.shownMessage(),
+            "\u201Corg.example.agent\u201D won't start automatically any more. Its file is in the Trash.");
   EXPECT_FALSE(pathExists(path));
   const auto steps = f.privilegedCalls();
   ASSERT_GE(steps.size(), 2u);
@@ -331,8 +338,8 @@ TEST(LoginItemsView, AnUnsupportedNameIsRefusedWithoutRunningAnything) {
 
 TEST(LoginItemsView, TheSystemsOwnItemsHaveABadgeThatRemovesNothing) {
   LaunchFolders f;
-  const std::string path =
-      f.write(Scope::userAgent, "com.apple.Safari.plist", plist("com.apple.Safari.agent", std::string("/usr/bin/true")));
+  const std::string path = f.write(Scope::userAgent, "com.apple.Safari.plist",
+                                   plist("com.apple.Safari.agent", std::string("/usr/bin/true")));
   f.show();
   const int loads = f.calls->loads;
   f.clickPart(path, LaunchItemPart::control);

@@ -18,8 +18,7 @@ struct MemTree {
                    bool package = false) {
     return tree.make(name, parent, true, package, FileKind::other, bucket);
   }
-  FileNode* file(FileNode* parent, const std::string& name, int64_t size,
-                 StorageBucket bucket = StorageBucket::other) {
+  FileNode* file(FileNode* parent, const std::string& name, int64_t size, StorageBucket bucket = StorageBucket::other) {
     FileNode* n = tree.make(name, parent, false, false, kindForFileName(name), bucket);
     grow(n, size, 1);
     return n;

@@ -27,9 +27,18 @@ TEST(NodeSort, NaturalCompare) {
     int expected;
   };
   const Case cases[] = {
-      {"file9", "file10", -1}, {"file10", "file9", 1},  {"a", "B", -1},       {"B", "a", 1},
-      {"Report", "report", 0}, {"007", "7", 0},         {"x2y", "x02y", 0},   {"abc", "abcd", -1},
-      {"", "a", -1},           {"z", "é", -1},          {"1000", "999", 1},   {"v1.10", "v1.9", 1},
+      {"file9", "file10", -1},
+      {"file10", "file9", 1},
+      {"a", "B", -1},
+      {"B", "a", 1},
+      {"Report", "report", 0},
+      {"007", "7", 0},
+      {"x2y", "x02y", 0},
+      {"abc", "abcd", -1},
+      {"", "a", -1},
+      {"z", "é", -1},
+      {"1000", "999", 1},
+      {"v1.10", "v1.9", 1},
       {"12345678901234567890", "12345678901234567891", -1},
   };
   for (const Case& c : cases) EXPECT_EQ(sign(naturalCompare(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
@@ -136,8 +145,8 @@ TEST(NodeLists, ExclusionsAreStoredOnlyWhenTheListCanHoldThem) {
     bool storable;
   };
   const Case cases[] = {
-      {"/Users/a/b", true},        {"/data/Bilder – 2024", true}, {"/a/line\nbreak", false},
-      {"/a/return\rx", false},     {"/a/\xff\xfe", false},        {"", false},
+      {"/Users/a/b", true},    {"/data/Bilder – 2024", true}, {"/a/line\nbreak", false},
+      {"/a/return\rx", false}, {"/a/\xff\xfe", false},        {"", false},
   };
   for (const Case& c : cases) EXPECT_EQ(canStoreExclusion(c.path), c.storable) << c.path;
   EXPECT_EQ(exclusionsWith({}, "/x"), QStringLiteral("/x"));
@@ -203,9 +212,9 @@ TEST(NodeSort, NumericKeysSortTheSameWithTiesAndOddDates) {
     set(n->modified, i % 3 == 0 ? std::nan("") : 1000.0 * (i % 4));
     nodes.push_back(n);
   }
-  for (const SortOrder& order : {SortOrder{{NodeKey::size, false}, {NodeKey::name, true}},
-                                 SortOrder{{NodeKey::modified, true}, {NodeKey::size, false}},
-                                 SortOrder{{NodeKey::size, true}}}) {
+  for (const SortOrder& order :
+       {SortOrder{{NodeKey::size, false}, {NodeKey::name, true}},
+        SortOrder{{NodeKey::modified, true}, {NodeKey::size, false}}, SortOrder{{NodeKey::size, true}}}) {
     std::vector<FileNode*> sorted = nodes;
     sortNodes(sorted, order);
     // Each neighbour pair is in order under the comparators, and full ties keep their given order.
@@ -220,7 +229,8 @@ TEST(NodeSort, NumericKeysSortTheSameWithTiesAndOddDates) {
       }
       EXPECT_LE(decided, 0) << i;
       if (decided == 0) {
-        EXPECT_LT(std::find(nodes.begin(), nodes.end(), sorted[i - 1]), std::find(nodes.begin(), nodes.end(), sorted[i]));
+        EXPECT_LT(std::find(nodes.begin(), nodes.end(), sorted[i - 1]),
+                  std::find(nodes.begin(), nodes.end(), sorted[i]));
       }
     }
   }

@@ -1,5 +1,6 @@
 // Grabs of the Overview with real data, for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*OverviewGallery*' (or the tolvex_gallery target)
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*OverviewGallery*' (or the tolvex_gallery
+//   target)
 // "disk" scans a real folder (TOLVEX_GALLERY_ROOT, /usr by default) as the whole disk on this
 // machine's real volume, with an earlier scan of it three days before; "folder" scans it as a folder,
 // a day and more ago, without full disk access (both banners show).
@@ -65,8 +66,8 @@ TEST(OverviewGallery, GrabsTheScreenInLightAndDark) {
         Appearance::apply(look);
         waitUntil([] { return false; }, 150);
         screen = qobject_cast<OverviewView*>(window.router()->currentScreen());
-        const QString stem = dir + "/" + (wholeDisk ? "disk-" : "folder-") + QString::number(size.width()) + "-" +
-                             rawValue(look);
+        const QString stem =
+            dir + "/" + (wholeDisk ? "disk-" : "folder-") + QString::number(size.width()) + "-" + rawValue(look);
         window.grab().save(stem + ".png");
         auto* scroll = screen->findChild<QScrollArea*>(QLatin1String(names::overviewScroll));
         scroll->widget()->grab().save(stem + "-full.png");

@@ -123,9 +123,9 @@ TEST(Composition, WholeDiskScanAddsTheUsedSpaceItCouldNotSee) {
 }
 
 TEST(Composition, CentreAndPercentagesAreOfTheTotalWithTheOtherSlice) {
-  const Composition comp = Composition::make({{StorageBucket::video, 200 * kGB}, {StorageBucket::documents, 100 * kGB}},
-                                             VolumeInfo{"Disk", 500 * kGB, 100 * kGB, 100 * kGB},
-                                             ScanTarget::wholeDisk(), 300 * kGB);
+  const Composition comp =
+      Composition::make({{StorageBucket::video, 200 * kGB}, {StorageBucket::documents, 100 * kGB}},
+                        VolumeInfo{"Disk", 500 * kGB, 100 * kGB, 100 * kGB}, ScanTarget::wholeDisk(), 300 * kGB);
   EXPECT_EQ(comp.total, 400 * kGB);
   EXPECT_EQ(comp.percent(200 * kGB), "50%");  // of 400 GB, not of the 500 GB volume
   EXPECT_EQ(comp.centre(std::nullopt), (CompositionCentre{"400 GB", "Total"}));
@@ -134,9 +134,9 @@ TEST(Composition, CentreAndPercentagesAreOfTheTotalWithTheOtherSlice) {
 }
 
 TEST(Composition, SectorsGoRoundOnceInOrderAndTheHitTestFindsEach) {
-  const Composition comp = Composition::make(
-      {{StorageBucket::video, 50}, {StorageBucket::documents, 25}, {StorageBucket::audio, 5}},
-      VolumeInfo{"Disk", 200, 100, 100}, ScanTarget::wholeDisk(), 80);
+  const Composition comp =
+      Composition::make({{StorageBucket::video, 50}, {StorageBucket::documents, 25}, {StorageBucket::audio, 5}},
+                        VolumeInfo{"Disk", 200, 100, 100}, ScanTarget::wholeDisk(), 80);
   const std::vector<DonutSector> sectors = comp.sectors();
   ASSERT_EQ(sectors.size(), 4u);
   EXPECT_EQ(sectors[0].bucket, StorageBucket::video);
@@ -158,7 +158,7 @@ TEST(Composition, SectorsGoRoundOnceInOrderAndTheHitTestFindsEach) {
     const QPointF p = centre + QPointF(81 * std::cos(angle), -81 * std::sin(angle));
     EXPECT_EQ(sectorAt(sectors, centre, outer, ratio, p), i) << i;
   }
-  EXPECT_EQ(sectorAt(sectors, centre, outer, ratio, QPointF(102, 15)), 0u);   // just right of twelve o'clock: video
+  EXPECT_EQ(sectorAt(sectors, centre, outer, ratio, QPointF(102, 15)), 0u);  // just right of twelve o'clock: video
   EXPECT_EQ(sectorAt(sectors, centre, outer, ratio, QPointF(100, 100)), std::nullopt);  // the hole
   EXPECT_EQ(sectorAt(sectors, centre, outer, ratio, QPointF(100, 45)), std::nullopt);   // still the hole (r 55 < 62)
   EXPECT_EQ(sectorAt(sectors, centre, outer, ratio, QPointF(199, 199)), std::nullopt);  // outside the ring
@@ -182,9 +182,9 @@ std::vector<std::string> picked(const HandTree& tree) {
 TEST(BiggestFolders, OnlyFoldersBelowTheRootsChildrenAndAboveTheThreshold) {
   HandTree tree("/r");
   tree.folder("", 100 * kGB);
-  tree.folder("a", 50 * kGB);       // depth 1: never listed
+  tree.folder("a", 50 * kGB);  // depth 1: never listed
   tree.folder("b", 40 * kGB);
-  tree.folder("a/exact", kLimit);   // not listed, not entered
+  tree.folder("a/exact", kLimit);  // not listed, not entered
   tree.folder("a/exact/inner", kLimit);
   tree.folder("a/over", kLimit + 1);
   EXPECT_EQ(picked(tree), (std::vector<std::string>{"/r/a/over"}));
@@ -221,9 +221,8 @@ TEST(BiggestFolders, ASubfolderHoldingMostOfAListedFolderTakesItsPlace) {
     tree.folder("Users/me/Library/Containers", containers);
     tree.folder("Users/me/Movies", 5 * kGB);
     const std::vector<std::string> expected =
-        containers > 28 * kGB
-            ? std::vector<std::string>{"/Users/me/Library/Containers", "/Users/me/Movies"}
-            : std::vector<std::string>{"/Users/me/Library", "/Users/me/Movies"};
+        containers > 28 * kGB ? std::vector<std::string>{"/Users/me/Library/Containers", "/Users/me/Movies"}
+                              : std::vector<std::string>{"/Users/me/Library", "/Users/me/Movies"};
     EXPECT_EQ(picked(tree), expected) << containers;
   }
 }
@@ -292,7 +291,8 @@ TEST(TrendTeaserModel, NeedsTwoSnapshotsAndSignsTheChange) {
       {7, 7, QStringLiteral("Since the scan 3 days ago: +Zero KB")},
   };
   for (const Case& c : cases) {
-    const auto model = TrendTeaserModel::make({snap(kNow, c.latest), snap(kNow - 3 * 86'400, c.previous), snap(0, 1)}, kNow);
+    const auto model =
+        TrendTeaserModel::make({snap(kNow, c.latest), snap(kNow - 3 * 86'400, c.previous), snap(0, 1)}, kNow);
     ASSERT_TRUE(model);
     EXPECT_EQ(model->delta, c.latest - c.previous);
     EXPECT_EQ(model->text, c.text);

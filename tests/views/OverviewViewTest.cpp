@@ -101,7 +101,8 @@ TEST(OverviewView, HeaderAndTilesFollowTheScanAndTheVolume) {
   EXPECT_EQ(tileTitles(o), (std::vector<QString>{"Used", "Free", "Purgeable", "Scanned"}));
   auto* scannedTile = o.find<QWidget>(names::overviewStats)->findChildren<StatTile*>().back();
   EXPECT_EQ(scannedTile->value(), QString::fromStdString(formatBytes(get(scan.root->size))));
-  EXPECT_EQ(scannedTile->caption(), QStringLiteral("%1 folders").arg(QLocale().toString(static_cast<qlonglong>(scan.totalDirectories))));
+  EXPECT_EQ(scannedTile->caption(),
+            QStringLiteral("%1 folders").arg(QLocale().toString(static_cast<qlonglong>(scan.totalDirectories))));
   // 1 TB with 400 GB available.
   EXPECT_EQ(o.find<QWidget>(names::overviewStats)->findChildren<StatTile*>().front()->caption(),
             QString::fromUtf8("of 1 TB · 60%"));
@@ -313,8 +314,8 @@ TEST(OverviewView, TheTeaserComparesWithThePreviousScanOfTheSameRoot) {
     EXPECT_EQ(!teaser->isHidden(), c.shown) << c.earlierDaysAgo.size();
     if (!c.shown) continue;
     const int64_t total = o.state->trends().snapshotsForRoot(o.home.path(""))[0].total;
-    EXPECT_EQ(teaser->text(), QStringLiteral("Since the scan 3 days ago: +%1")
-                                  .arg(QString::fromStdString(formatBytes(total - 1000))));
+    EXPECT_EQ(teaser->text(),
+              QStringLiteral("Since the scan 3 days ago: +%1").arg(QString::fromStdString(formatBytes(total - 1000))));
     QTest::mouseClick(o.find<QWidget>(names::trendTeaserButton), Qt::LeftButton);
     EXPECT_EQ(o.state->section(), AppSection::trends);
   }

@@ -26,14 +26,17 @@ constexpr int64_t kMB = 1'000'000;
 std::vector<JunkFinding> realisticJunk(TreeBuilder& home) {
   auto item = [&](const std::string& relative, int64_t size) { return FoundItem(home.file(relative, 10), size); };
   return {
-      findingOf("user-caches", {item("Library/Caches/com.spotify.client", 1'840 * kMB),
-                                item("Library/Caches/Google", 912 * kMB), item("Library/Caches/com.apple.Safari", 233 * kMB)}),
+      findingOf("user-caches",
+                {item("Library/Caches/com.spotify.client", 1'840 * kMB), item("Library/Caches/Google", 912 * kMB),
+                 item("Library/Caches/com.apple.Safari", 233 * kMB)}),
       findingOf("xcode-derived", {item("Library/Developer/Xcode/DerivedData/Tolvex-abc", 6'420 * kMB)}),
       findingOf("trash", {item(".local/share/Trash/files/Old Project.zip", 2'310 * kMB)}),
       findingOf("xcode-device-support", {item("Library/Developer/Xcode/iOS DeviceSupport/17.2", 3'900 * kMB)}),
       findingOf("old-installers", {item("Downloads/Figma.dmg", 310 * kMB), item("Downloads/Zoom.pkg", 98 * kMB)}),
-      findingOf("mail-downloads", {item("Library/Containers/com.apple.mail/Data/Library/Mail Downloads/A1", 145 * kMB)}),
-      findingOf("user-logs", {item("Library/Logs/DiagnosticReports", 48 * kMB), item("Library/Logs/editor.log", 3 * kMB)}),
+      findingOf("mail-downloads",
+                {item("Library/Containers/com.apple.mail/Data/Library/Mail Downloads/A1", 145 * kMB)}),
+      findingOf("user-logs",
+                {item("Library/Logs/DiagnosticReports", 48 * kMB), item("Library/Logs/editor.log", 3 * kMB)}),
       findingOf("simulator-caches", {item("Library/Developer/CoreSimulator/Caches/dyld", 1'120 * kMB)}),
       findingOf("ios-updates", {item("Library/iTunes/iPhone Software Updates/iPhone15.ipsw", 7'200 * kMB)}),
       findingOf("saved-state", {item("Library/Saved Application State/com.apple.Preview.savedState", 2 * kMB)}),

@@ -110,8 +110,8 @@ TEST(ReviewGroups, SumsCountWhatTheFindingsHold) {
       {{}, 0},
       {{"user-caches", "user-logs"}, 5700},
       {{"user-caches", "old-installers"}, 14000},
-      {{"saved-state"}, 0},           // ticked, but nothing to free
-      {{"trash", "npm-cache"}, 0},    // ticked rules without a finding count for nothing
+      {{"saved-state"}, 0},         // ticked, but nothing to free
+      {{"trash", "npm-cache"}, 0},  // ticked rules without a finding count for nothing
   };
   for (const Case& c : cases) EXPECT_EQ(selectedSize(findings, c.selection), c.size);
 
@@ -123,8 +123,9 @@ TEST(ReviewGroups, SumsCountWhatTheFindingsHold) {
 
 TEST(ReviewGroups, EachGroupHasItsSymbol) {
   const std::pair<JunkGroup, const char*> expected[] = {
-      {JunkGroup::system, "sparkles"}, {JunkGroup::trash, "trash.fill"},   {JunkGroup::mail, "paperclip"},
-      {JunkGroup::developer, "hammer.fill"}, {JunkGroup::devices, "iphone"}, {JunkGroup::downloads, "arrow.down.circle.fill"},
+      {JunkGroup::system, "sparkles"}, {JunkGroup::trash, "trash.fill"},
+      {JunkGroup::mail, "paperclip"},  {JunkGroup::developer, "hammer.fill"},
+      {JunkGroup::devices, "iphone"},  {JunkGroup::downloads, "arrow.down.circle.fill"},
   };
   for (const auto& [group, symbol] : expected) EXPECT_EQ(junkGroupSymbol(group), symbol);
   EXPECT_EQ(junkGroupTitle(JunkGroup::devices), "iPhone & iPad");
@@ -158,18 +159,31 @@ TEST(QuickCleanTexts, TheResultLines) {
     DoneTexts texts;
   };
   const Case cases[] = {
-      {"only in the Trash", report(0, 500'000'000, 0, 0), volume,
+      {"only in the Trash",
+       report(0, 500'000'000, 0, 0),
+       volume,
        {"500 MB cleaned", "500 MB is in the Trash until you empty it.", std::nullopt, "You now have 412.3 GB free."}},
-      {"all removed for good", report(2'000'000, 0, 0, 0), volume,
+      {"all removed for good",
+       report(2'000'000, 0, 0, 0),
+       volume,
        {"2 MB cleaned", std::nullopt, std::nullopt, "You now have 412.3 GB free."}},
-      {"failures are counted", report(1'000'000, 1'000'000, 3, 0), std::nullopt,
+      {"failures are counted",
+       report(1'000'000, 1'000'000, 3, 0),
+       std::nullopt,
        {"2 MB cleaned", "1 MB is in the Trash until you empty it.",
         "3 item(s) were in use or protected and were left untouched.", std::nullopt}},
-      {"protected items skipped are not", report(1'000'000, 0, 0, 2), std::nullopt,
+      {"protected items skipped are not",
+       report(1'000'000, 0, 0, 2),
+       std::nullopt,
        {"1 MB cleaned", std::nullopt, std::nullopt, std::nullopt}},
-      {"nothing removed", report(0, 0, 0, 0), std::nullopt, {"Zero KB cleaned", std::nullopt, std::nullopt, std::nullopt}},
+      {"nothing removed",
+       report(0, 0, 0, 0),
+       std::nullopt,
+       {"Zero KB cleaned", std::nullopt, std::nullopt, std::nullopt}},
       {"no report", std::nullopt, volume, {std::nullopt, std::nullopt, std::nullopt, "You now have 412.3 GB free."}},
-      {"many failures, grouped", report(0, 0, 1234, 0), std::nullopt,
+      {"many failures, grouped",
+       report(0, 0, 1234, 0),
+       std::nullopt,
        {"Zero KB cleaned", std::nullopt, "1,234 item(s) were in use or protected and were left untouched.",
         std::nullopt}},
   };

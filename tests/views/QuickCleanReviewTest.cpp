@@ -63,9 +63,9 @@ TEST(QuickCleanReview, FindingsSitInTheCardsOfTheirGroupsOverTwoColumns) {
   ReviewStage* stage = review(q);
   ASSERT_NE(stage, nullptr);
   // system has 2 findings (left, 3.5); trash goes right (2.5), developer right (5.0), downloads left.
-  EXPECT_EQ(layout(stage), (std::vector<std::vector<std::string>>{
-                               {"system: user-caches user-logs", "downloads: old-installers"},
-                               {"trash: trash", "developer: xcode-derived"}}));
+  EXPECT_EQ(layout(stage),
+            (std::vector<std::vector<std::string>>{{"system: user-caches user-logs", "downloads: old-installers"},
+                                                   {"trash: trash", "developer: xcode-derived"}}));
   std::map<std::string, std::pair<QString, QString>> cards;  // group → title, total
   for (GroupCard* card : stage->cards())
     cards[rawValue(card->group())] = {text(card, names::reviewGroupTitle), text(card, names::reviewGroupTotal)};
@@ -186,9 +186,9 @@ TEST(QuickCleanReview, ANewJunkListRebuildsTheCards) {
   removeTree(q.trashed);
   q.state->loadJunk();
   ASSERT_TRUE(waitUntil([&] { return !q.state->junkLoading() && rowOf(q, "user-logs") == nullptr; }));
-  EXPECT_EQ(layout(review(q)), (std::vector<std::vector<std::string>>{
-                                   {"system: user-caches", "downloads: old-installers"},
-                                   {"developer: xcode-derived"}}));
+  EXPECT_EQ(layout(review(q)),
+            (std::vector<std::vector<std::string>>{{"system: user-caches", "downloads: old-installers"},
+                                                   {"developer: xcode-derived"}}));
   EXPECT_EQ(headline(q), bytesText(7 * kMiB));
 }
 
@@ -232,7 +232,11 @@ TEST(QuickCleanResult, SaysWhatWasCleanedWhatWaitsInTheTrashAndWhatWasLeft) {
   };
   const Case cases[] = {
       {"removed for good", {"user-caches", "user-logs"}, false, 4 * kMiB, 0, {}},
-      {"trashed and failed", {"user-caches", "old-installers", "xcode-derived"}, true, 8 * kMiB, 5 * kMiB,
+      {"trashed and failed",
+       {"user-caches", "old-installers", "xcode-derived"},
+       true,
+       8 * kMiB,
+       5 * kMiB,
        "1 item(s) were in use or protected and were left untouched."},
   };
   for (const Case& c : cases) {

@@ -126,7 +126,8 @@ TEST(QuickCleanView, TheStartStageShowsTheDiskWhenItIsKnown) {
     EXPECT_EQ(stage->scanButton()->text(), "Scan");
     EXPECT_EQ(labelText(q, names::idleTitle), "Free up space safely");
     std::vector<std::pair<QString, QString>> promises;
-    for (Promise* promise : q.findAll<Promise>(names::idlePromise)) promises.emplace_back(promise->symbol(), promise->title());
+    for (Promise* promise : q.findAll<Promise>(names::idlePromise))
+      promises.emplace_back(promise->symbol(), promise->title());
     EXPECT_EQ(promises, (std::vector<std::pair<QString, QString>>{
                             {"checkmark.shield.fill", "Never touches the system"},
                             {"arrow.uturn.backward.circle.fill", "You review before anything is cleaned"},

@@ -247,8 +247,7 @@ TEST(SunburstHitTest, TapsGoUpOpenFoldersAndIgnoreTheRest) {
 
 TEST(SunburstDrawing, OpacitiesByRingAndHover) {
   const double expected[] = {1.0, 0.88, 0.76, 0.64, 0.52, 0.45, 0.45};
-  for (int depth = 1; depth <= 7; ++depth)
-    EXPECT_NEAR(ringOpacity(depth), expected[depth - 1], 1e-12) << depth;
+  for (int depth = 1; depth <= 7; ++depth) EXPECT_NEAR(ringOpacity(depth), expected[depth - 1], 1e-12) << depth;
 
   MemTree t;
   FileNode* a = t.folder(t.root, "a");
@@ -276,12 +275,9 @@ TEST(SunburstDrawing, CentreTitles) {
     const char* title;
   };
   const Case cases[] = {
-      {"/System/Volumes/Data", nullptr, "Disk"},
-      {"/", nullptr, "Disk"},
-      {"/System/Volumes/Data", "Users", "Users"},
-      {"/home/someone", nullptr, "someone"},
-      {"/System/Volumes/Datafile", nullptr, "Datafile"},
-      {"/mnt/", "x", "x"},
+      {"/System/Volumes/Data", nullptr, "Disk"},         {"/", nullptr, "Disk"},
+      {"/System/Volumes/Data", "Users", "Users"},        {"/home/someone", nullptr, "someone"},
+      {"/System/Volumes/Datafile", nullptr, "Datafile"}, {"/mnt/", "x", "x"},
   };
   for (const Case& c : cases) {
     MemTree t(c.root);

@@ -20,10 +20,10 @@ TEST(SystemDataContent, PurgeableIsTheImportantUsageSpaceBeyondTheAvailableNever
     int64_t available, important, expected;
   };
   const Case cases[] = {
-      {400'000'000'000, 400'000'000'000, 0},            // this platform reports no purgeable space
+      {400'000'000'000, 400'000'000'000, 0},  // this platform reports no purgeable space
       {400'000'000'000, 412'500'000'000, 12'500'000'000},
-      {400'000'000'000, 300'000'000'000, 0},            // below the available: zero, not a negative size
-      {INT64_MIN, INT64_MAX, 0},                        // overflowing difference: nothing, not garbage
+      {400'000'000'000, 300'000'000'000, 0},  // below the available: zero, not a negative size
+      {INT64_MIN, INT64_MAX, 0},              // overflowing difference: nothing, not garbage
       {-5, INT64_MAX, 0},
   };
   for (const Case& c : cases) {
@@ -37,7 +37,7 @@ TEST(SystemDataContent, MeasuredSumAndBarScale) {
   EXPECT_EQ(systemDataBarScale({}), 1);
   EXPECT_EQ(measuredBytes({part(3'000'000'000), part(1'200'000'000), part(5)}), 4'200'000'005);
   EXPECT_EQ(systemDataBarScale({part(3'000'000'000), part(1'200'000'000)}), 3'000'000'000);
-  EXPECT_EQ(systemDataBarScale({part(0)}), 1);  // raised to 1: no division by zero
+  EXPECT_EQ(systemDataBarScale({part(0)}), 1);                              // raised to 1: no division by zero
   EXPECT_EQ(measuredBytes({part(INT64_MAX), part(INT64_MAX)}), INT64_MAX);  // saturates, never wraps negative
   EXPECT_EQ(measuredBytes({part(-10), part(4)}), 0);
 }
@@ -47,10 +47,14 @@ TEST(SystemDataContent, BarsAreThousandthsOfTheScale) {
     int64_t size, scale;
     int expected;
   };
-  const Case cases[] = {{3'000'000'000, 3'000'000'000, 1000}, {1'500'000'000, 3'000'000'000, 500},
-                        {1, 3'000'000'000, 0},                 {0, 1, 0},
-                        {-4, 10, 0},                           {20, 10, 1000},
-                        {INT64_MAX, INT64_MAX, 1000},          {INT64_MAX / 2, INT64_MAX, 499}};
+  const Case cases[] = {{3'000'000'000, 3'000'000'000, 1000},
+                        {1'500'000'000, 3'000'000'000, 500},
+                        {1, 3'000'000'000, 0},
+                        {0, 1, 0},
+                        {-4, 10, 0},
+                        {20, 10, 1000},
+                        {INT64_MAX, INT64_MAX, 1000},
+                        {INT64_MAX / 2, INT64_MAX, 499}};
   for (const Case& c : cases) EXPECT_EQ(barPermille(c.size, c.scale), c.expected) << c.size << "/" << c.scale;
 }
 

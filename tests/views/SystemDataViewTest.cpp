@@ -57,7 +57,8 @@ struct SystemDataScreen {
   Scripted<std::vector<LocalSnapshot>> list;
   Scripted<PrivilegedResult> runner;
   std::shared_ptr<std::mutex> seenMutex = std::make_shared<std::mutex>();
-  std::shared_ptr<std::vector<std::vector<std::string>>> runs = std::make_shared<std::vector<std::vector<std::string>>>();
+  std::shared_ptr<std::vector<std::vector<std::string>>> runs =
+      std::make_shared<std::vector<std::vector<std::string>>>();
   std::shared_ptr<std::vector<bool>> scansSeen = std::make_shared<std::vector<bool>>();
   int snapshotListings = 0;  // listings the screen received
 
@@ -132,7 +133,8 @@ struct SystemDataScreen {
   }
   std::vector<QString> snapshotTitles() const {
     std::vector<std::pair<int, QString>> rows;
-    for (auto* row : find<QWidget>(names::systemDataSnapshots)->findChildren<QWidget*>(QLatin1String(names::systemDataSnapshotRow)))
+    for (auto* row :
+         find<QWidget>(names::systemDataSnapshots)->findChildren<QWidget*>(QLatin1String(names::systemDataSnapshotRow)))
       if (row->isVisible())
         rows.emplace_back(row->y(), row->findChild<QLabel*>(QLatin1String(names::systemDataSnapshotTitle))->text());
     std::sort(rows.begin(), rows.end(), [](auto& a, auto& b) { return a.first < b.first; });
@@ -142,7 +144,8 @@ struct SystemDataScreen {
   }
   QPushButton* deleteButton(size_t index) const {
     std::vector<QWidget*> rows;
-    for (auto* row : find<QWidget>(names::systemDataSnapshots)->findChildren<QWidget*>(QLatin1String(names::systemDataSnapshotRow)))
+    for (auto* row :
+         find<QWidget>(names::systemDataSnapshots)->findChildren<QWidget*>(QLatin1String(names::systemDataSnapshotRow)))
       if (row->isVisible()) rows.push_back(row);
     std::sort(rows.begin(), rows.end(), [](auto* a, auto* b) { return a->y() < b->y(); });
     return rows.at(index)->findChild<QPushButton*>(QLatin1String(names::systemDataSnapshotDelete));
@@ -200,8 +203,8 @@ TEST(SystemDataView, ShowsThePartsLargestFirstWithBarsAgainstTheLargestAndTheTil
   QTest::mouseClick(rows[0]->revealButton(), Qt::LeftButton);
   EXPECT_EQ(s.services.revealed, (std::vector<std::string>{swap}));
 
-  EXPECT_EQ(s.snapshotTitles(), (std::vector<QString>{snapshotDateText(kNewer.date.value()),
-                                                      snapshotDateText(kOlder.date.value())}));
+  EXPECT_EQ(s.snapshotTitles(),
+            (std::vector<QString>{snapshotDateText(kNewer.date.value()), snapshotDateText(kOlder.date.value())}));
   EXPECT_FALSE(s.noSnapshotsShown());
   EXPECT_FALSE(s.spinnerShown());
   EXPECT_TRUE(s.message().isEmpty());
@@ -265,8 +268,8 @@ TEST(SystemDataView, ARefreshKeepsTheOldRowsUntilTheNewOnesArrive) {
   s.measure.answer({part("vm", "Swap and sleep image", 8 * kGB, std::nullopt)});
   s.open();
   auto second = s.measure.holdCall(2);
-  s.measure.answer({part("vm", "Swap and sleep image", 9 * kGB, std::nullopt),
-                    part("logs", "System logs", 1 * kGB, std::nullopt)});
+  s.measure.answer(
+      {part("vm", "Swap and sleep image", 9 * kGB, std::nullopt), part("logs", "System logs", 1 * kGB, std::nullopt)});
   QTest::mouseClick(s.find<QPushButton>(names::systemDataRefresh), Qt::LeftButton);
   waitOrFail([&] { return second->someoneWaiting(); }, "the measuring starts again");
   EXPECT_TRUE(s.view->loading());
@@ -287,7 +290,8 @@ TEST(SystemDataView, TheMeasuringIsGivenTheScanOnScreen) {
                                                             parts.push_back(part("root", scan->root->path(), 5, {}));
                                                           return parts;
                                                         },
-                                                        {}, {}});
+                                                        {},
+                                                        {}});
   view.show();
   waitOrFail([&] { return !view.loading(); }, "the load ends");
   ASSERT_EQ(view.parts().size(), 1u);
@@ -329,16 +333,28 @@ TEST(SystemDataView, FailedDeletionsShowTheirOwnTextAndAnUnusableNameRunsNothing
     bool runs;
   };
   const Case cases[] = {
-      {"tmutil's own words", kOlder, {Status::failed, "Failed to delete local snapshot"},
-       "Failed to delete local snapshot", true},
+      {"tmutil's own words",
+       kOlder,
+       {Status::failed, "Failed to delete local snapshot"},
+       "Failed to delete local snapshot",
+       true},
       {"nothing said", kOlder, {Status::failed, {}}, "Couldn't delete the snapshot.", true},
       {"pkexec missing", kOlder, {Status::notStarted, {}}, "Couldn't delete the snapshot.", true},
-      {"no date part", {"com.apple.os.update-8C1B2F", std::nullopt}, {Status::succeeded, {}},
-       "Unrecognised snapshot name.", false},
-      {"a shell in the date part", {"com.apple.TimeMachine.2024-01-05;reboot.local", std::nullopt},
-       {Status::succeeded, {}}, "Unrecognised snapshot name.", false},
-      {"a line break after the date", {"com.apple.TimeMachine.2024-01-05-101010\n.local", std::nullopt},
-       {Status::succeeded, {}}, "Unrecognised snapshot name.", false},
+      {"no date part",
+       {"com.apple.os.update-8C1B2F", std::nullopt},
+       {Status::succeeded, {}},
+       "Unrecognised snapshot name.",
+       false},
+      {"a shell in the date part",
+       {"com.apple.TimeMachine.2024-01-05;reboot.local", std::nullopt},
+       {Status::succeeded, {}},
+       "Unrecognised snapshot name.",
+       false},
+      {"a line break after the date",
+       {"com.apple.TimeMachine.2024-01-05-101010\n.local", std::nullopt},
+       {Status::succeeded, {}},
+       "Unrecognised snapshot name.",
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

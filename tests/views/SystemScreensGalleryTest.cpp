@@ -85,13 +85,14 @@ std::vector<LaunchItem> typicalLaunchItems() {
 }
 
 std::vector<SystemDataPart> typicalParts() {
-  const std::map<std::string, int64_t> sizes = {
-      {"vm", 6'442'450'944},      {"tmp", 3'120'000'000},       {"assets", 9'810'000'000}, {"updates", 2'310'000'000},
-      {"simulators", 18'640'000'000}, {"spotlight", 1'240'000'000}, {"caches", 851'000'000}, {"logs", 412'000'000}};
+  const std::map<std::string, int64_t> sizes = {{"vm", 6'442'450'944},          {"tmp", 3'120'000'000},
+                                                {"assets", 9'810'000'000},      {"updates", 2'310'000'000},
+                                                {"simulators", 18'640'000'000}, {"spotlight", 1'240'000'000},
+                                                {"caches", 851'000'000},        {"logs", 412'000'000}};
   std::vector<SystemDataPart> parts;
   for (const SystemDataPart::Row& row : SystemDataPart::all()) {
-    SystemDataPart part{row.id, row.title, row.explanation, row.advice, sizes.at(row.id), row.path, row.risk,
-                        row.symbol};
+    SystemDataPart part{row.id,           row.title, row.explanation, row.advice,
+                        sizes.at(row.id), row.path,  row.risk,        row.symbol};
     if (row.id == "spotlight") part.path.reset();
     parts.push_back(part);
   }
@@ -134,13 +135,15 @@ TEST(SystemScreensGallery, GrabsLoginItemsAndSystemDataInLightAndDark) {
     bool outcome;
     bool loading = false;  // the loaders are held until the grabs are made
   };
-  for (const Variant& v : {Variant{"full", false, false}, Variant{"outcome", false, true}, Variant{"empty", true, false},
-                           Variant{"loading", true, false, true}}) {
+  for (const Variant& v : {Variant{"full", false, false}, Variant{"outcome", false, true},
+                           Variant{"empty", true, false}, Variant{"loading", true, false, true}}) {
     auto held = std::make_shared<Gate>();
     if (!v.loading) held->open();
     AppFixture fixture;
     AppEnvironment env = fixture.environment();
-    env.readVolume = [] { return std::optional<VolumeInfo>(VolumeInfo{"Macintosh HD", 994'662'584'320, 212'400'000'000, 236'420'000'000}); };
+    env.readVolume = [] {
+      return std::optional<VolumeInfo>(VolumeInfo{"Macintosh HD", 994'662'584'320, 212'400'000'000, 236'420'000'000});
+    };
     AppState state(env);
     waitUntil([&] { return !state.isRestoringScan(); });
     MainWindow window(state);

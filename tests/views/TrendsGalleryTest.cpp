@@ -1,5 +1,6 @@
 // Grabs of the Trends screen with real data, for looking at it (not run by default):
-//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*TrendsGallery*' (or the tolvex_gallery target)
+//   TOLVEX_GALLERY_DIR=/tmp/x TOLVEX_GALLERY=1 test_views --gtest_filter='*TrendsGallery*' (or the tolvex_gallery
+//   target)
 // The forecast reads 40 days of hourly samples around this machine's real volume; the changes card
 // compares a real scan (TOLVEX_GALLERY_ROOT, /usr/share by default) with two earlier snapshots made
 // from it with some folders larger, smaller or gone.
@@ -88,8 +89,8 @@ TEST(TrendsGallery, GrabsTheScreenInLightAndDark) {
     double perDay;
     bool snapshots;
   };
-  for (const Variant& v : {Variant{"learning", 1, 0, false}, Variant{"forecast", 40, 1.6 * kGB, true},
-                           Variant{"filling", 40, 0, true}}) {
+  for (const Variant& v :
+       {Variant{"learning", 1, 0, false}, Variant{"forecast", 40, 1.6 * kGB, true}, Variant{"filling", 40, 0, true}}) {
     AppFixture fixture;
     fixture.now->store(now);
     std::optional<VolumeInfo> shown = volume;

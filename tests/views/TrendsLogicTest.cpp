@@ -30,7 +30,8 @@ const QString kMinus = QStringLiteral("\u2212");
 
 std::vector<SpaceSample> hourly(size_t count, double start = kNow - 200 * kDay) {
   std::vector<SpaceSample> out;
-  for (size_t i = 0; i < count; ++i) out.push_back({start + 3600.0 * static_cast<double>(i), static_cast<int64_t>(i), 0});
+  for (size_t i = 0; i < count; ++i)
+    out.push_back({start + 3600.0 * static_cast<double>(i), static_cast<int64_t>(i), 0});
   return out;
 }
 
@@ -48,8 +49,10 @@ class ScopedUtc {
     tzset();
   }
   ~ScopedUtc() {
-    if (had_) qputenv("TZ", saved_);
-    else qunsetenv("TZ");
+    if (had_)
+      qputenv("TZ", saved_);
+    else
+      qunsetenv("TZ");
     tzset();
   }
 
@@ -81,15 +84,17 @@ TEST(ForecastSummary, EachRangeOfDaysLeftHasItsTitleDetailSymbolAndTint) {
   const QString grows = QStringLiteral("Used space grows by %1 a day (last %2 days). ");
   auto runsOut = [&](const char* rate, const char* days, const char* date) {
     return grows.arg(QLatin1String(rate), QLatin1String(days)) +
-           QStringLiteral("At that pace free space runs out around %1. Purgeable space isn’t counted.").arg(QLatin1String(date));
+           QStringLiteral("At that pace free space runs out around %1. Purgeable space isn’t counted.")
+               .arg(QLatin1String(date));
   };
   const Case cases[] = {
       // Shrinking: the change reads with the minus sign.
       {-2'500'000'000.7, 12.4, std::nullopt, "Your disk isn’t filling up",
        "Used space changed by " + kMinus + "2.5 GB a day over the last 12 days.", seal, Theme::success()},
-      {5'000'000, 2.5, std::nullopt, "Your disk isn’t filling up", "Used space changed by +5 MB a day over the last 3 days.",
-       seal, Theme::success()},
-      {3 * kGB, 2.4, 0.4, "Your disk is about to fill up", runsOut("3 GB", "2", "Jan 15, 2027"), triangle, Theme::danger()},
+      {5'000'000, 2.5, std::nullopt, "Your disk isn’t filling up",
+       "Used space changed by +5 MB a day over the last 3 days.", seal, Theme::success()},
+      {3 * kGB, 2.4, 0.4, "Your disk is about to fill up", runsOut("3 GB", "2", "Jan 15, 2027"), triangle,
+       Theme::danger()},
       {3 * kGB, 7, 1, "Full in about 1 days", runsOut("3 GB", "7", "Jan 16, 2027"), triangle, Theme::danger()},
       {1'234'567'890.9, 30, 13.9, "Full in about 14 days", runsOut("1.23 GB", "30", "Jan 29, 2027"), triangle,
        Theme::danger()},
@@ -135,7 +140,8 @@ TEST(SpaceChartScale, ThinningKeepsEveryStepthSampleAndTheNewest) {
       {299, range(0, 298, 1)},
       {300, of300},  // 150 plus the newest
       {1000, of1000},
-      {2880, [&] {  // 120 days of hourly samples: step 19, the stride ends on 2869
+      {2880,
+       [&] {  // 120 days of hourly samples: step 19, the stride ends on 2869
          auto v = range(0, 2869, 19);
          v.push_back(2879);
          return v;
@@ -193,10 +199,20 @@ TEST(SpaceChartScale, DomainPadsTheValuesAndReachesTheDiskSizeOnlyWithAFullProje
   const Case cases[] = {
       {"flat history: 350 MB each side", flat, {}, total, {500.0 * kGB - 350e6, 500.0 * kGB + 350e6, false}},
       {"near zero: cut at zero", {{kNow, 0.1 * kGB}, {kNow + 1, 0.1 * kGB}}, {}, total, {0, 0.45 * kGB, false}},
-      {"wide range: 35 % of it", {{kNow, 100.0 * kGB}, {kNow + 1, 300.0 * kGB}}, {}, total, {30.0 * kGB, 370.0 * kGB, false}},
-      {"projection below 99.9 %", flat, {{kNow + 1, 500.0 * kGB}, {kNow + 14 * kDay, 998.0 * kGB}}, total,
+      {"wide range: 35 % of it",
+       {{kNow, 100.0 * kGB}, {kNow + 1, 300.0 * kGB}},
+       {},
+       total,
+       {30.0 * kGB, 370.0 * kGB, false}},
+      {"projection below 99.9 %",
+       flat,
+       {{kNow + 1, 500.0 * kGB}, {kNow + 14 * kDay, 998.0 * kGB}},
+       total,
        {500.0 * kGB - 174.3 * kGB, 998.0 * kGB + 174.3 * kGB, false}},
-      {"projection at the disk size", flat, {{kNow + 1, 500.0 * kGB}, {kNow + 6 * kDay, 1000.0 * kGB}}, total,
+      {"projection at the disk size",
+       flat,
+       {{kNow + 1, 500.0 * kGB}, {kNow + 6 * kDay, 1000.0 * kGB}},
+       total,
        {500.0 * kGB - 175.0 * kGB, 1030.0 * kGB, true}},
       {"no values", {}, {}, total, {0, 1 + 0.35e9, false}},
       // A zero disk size: a projection ends at 0 and "reaches" it; the domain still spans the samples.
@@ -233,7 +249,10 @@ TEST(SpaceChartScale, ValueTicksAreRoundStepsInsideTheDomain) {
       {0, 1000, {0, 200, 400, 600, 800, 1000}, {"Zero KB", "1 KB", "1 KB", "1 KB", "1 KB", "1 KB"}},
       {499.65e9, 500.35e9, {499.8e9, 500e9, 500.2e9}, {"499.8 GB", "500 GB", "500.2 GB"}},
       {30e9, 370e9, {100e9, 200e9, 300e9}, {"100 GB", "200 GB", "300 GB"}},
-      {0, 1.03e12, {0, 0.2e12, 0.4e12, 0.6e12, 0.8e12, 1e12}, {"Zero KB", "200 GB", "400 GB", "600 GB", "800 GB", "1 TB"}},
+      {0,
+       1.03e12,
+       {0, 0.2e12, 0.4e12, 0.6e12, 0.8e12, 1e12},
+       {"Zero KB", "200 GB", "400 GB", "600 GB", "800 GB", "1 TB"}},
       {5, 5, {}, {}},
       {6, 5, {}, {}},
   };
@@ -263,10 +282,13 @@ TEST(SpaceChartScale, DateTicksFallOnMidnightsADayCountApart) {
   const Case cases[] = {
       // Three hours inside one day: no midnight, the start stands alone.
       {kNow, kNow + 3 * 3600, {kNow}, {"15 Jan"}},
-      {midnight, midnight + 4 * kDay, {midnight, midnight + kDay, midnight + 2 * kDay, midnight + 3 * kDay, midnight + 4 * kDay},
+      {midnight,
+       midnight + 4 * kDay,
+       {midnight, midnight + kDay, midnight + 2 * kDay, midnight + 3 * kDay, midnight + 4 * kDay},
        {"15 Jan", "16 Jan", "17 Jan", "18 Jan", "19 Jan"}},
       // Ten days: every second day from the first midnight.
-      {kNow, kNow + 10 * kDay,
+      {kNow,
+       kNow + 10 * kDay,
        {midnight + kDay, midnight + 3 * kDay, midnight + 5 * kDay, midnight + 7 * kDay, midnight + 9 * kDay},
        {"16 Jan", "18 Jan", "20 Jan", "22 Jan", "24 Jan"}},
       // 120 days: a month apart.
@@ -352,26 +374,36 @@ TEST(ChangesComparison, RowsNameTheFolderTagItAndScaleItsBar) {
   };
   auto content = [](QString id, QString title, bool isNew, bool isRemoved, QString path, QString delta, QString size,
                     bool grew, double share) {
-    return ChangeRowContent{id, title, isNew, isRemoved, path, delta, size,
-                            grew ? QStringLiteral("arrow.up.right") : QStringLiteral("arrow.down.right"), grew, share};
+    return ChangeRowContent{
+        id,   title, isNew, isRemoved,
+        path, delta, size,  grew ? QStringLiteral("arrow.up.right") : QStringLiteral("arrow.down.right"),
+        grew, share};
   };
   const Case cases[] = {
-      {{"/data/Movies", 1 * kGB, 3 * kGB, false}, 2 * kGB,
+      {{"/data/Movies", 1 * kGB, 3 * kGB, false},
+       2 * kGB,
        content("/data/Movies", "Movies", false, false, "/data/Movies", "+2 GB", "3 GB", true, 1.0)},
-      {{"/data/Cache", 500 * kMB, 250 * kMB, false}, 2 * kGB,
+      {{"/data/Cache", 500 * kMB, 250 * kMB, false},
+       2 * kGB,
        content("/data/Cache", "Cache", false, false, "/data/Cache", kMinus + "250 MB", "250 MB", false, 0.125)},
-      {{"/data/New", 0, 400 * kMB, false}, 2 * kGB,
+      {{"/data/New", 0, 400 * kMB, false},
+       2 * kGB,
        content("/data/New", "New", true, false, "/data/New", "+400 MB", "400 MB", true, 0.2)},
-      {{"/data/Gone", 300 * kMB, 0, false}, 2 * kGB,
+      {{"/data/Gone", 300 * kMB, 0, false},
+       2 * kGB,
        content("/data/Gone", "Gone", false, true, "/data/Gone", kMinus + "300 MB", "Zero KB", false, 0.15)},
       // A remainder: before is 0 but it is not new; no size of its own.
-      {{"/data/Library", 0, 150 * kMB, true}, 2 * kGB,
-       content("/data/Library#rest", "Other items in Library", false, false, "/data/Library", "+150 MB", "", true, 0.075)},
-      {{"/data/Library", 0, -150 * kMB, true}, 2 * kGB,
-       content("/data/Library#rest", "Other items in Library", false, false, "/data/Library", kMinus + "150 MB", "", false,
+      {{"/data/Library", 0, 150 * kMB, true},
+       2 * kGB,
+       content("/data/Library#rest", "Other items in Library", false, false, "/data/Library", "+150 MB", "", true,
                0.075)},
+      {{"/data/Library", 0, -150 * kMB, true},
+       2 * kGB,
+       content("/data/Library#rest", "Other items in Library", false, false, "/data/Library", kMinus + "150 MB", "",
+               false, 0.075)},
       {{"/", 1 * kGB, 2 * kGB, false}, 1 * kGB, content("/", "/", false, false, "/", "+1 GB", "2 GB", true, 1.0)},
-      {{"/System/Volumes/Data/x", 1 * kGB, 2 * kGB, false}, 1 * kGB,
+      {{"/System/Volumes/Data/x", 1 * kGB, 2 * kGB, false},
+       1 * kGB,
        content("/System/Volumes/Data/x", "x", false, false, "/x", "+1 GB", "2 GB", true, 1.0)},
   };
   for (const Case& c : cases) {
@@ -404,8 +436,9 @@ TEST(ChangesComparison, CardContentForNoneOneAndSeveralSnapshots) {
     return changesCardContent(root, trends, baseline, kNow);
   };
   EXPECT_EQ(content().face, ChangesCardContent::Face::noSnapshot);
-  EXPECT_EQ(content().firstText, QStringLiteral("Tolvex remembers each scan. After the second one you’ll see exactly which "
-                                                "folders grew in between."));
+  EXPECT_EQ(content().firstText,
+            QStringLiteral("Tolvex remembers each scan. After the second one you’ll see exactly which "
+                           "folders grew in between."));
 
   trends.recordSnapshot(snapshot(kE2, kNow - 9 * kDay, root, 10 * kGB));
   EXPECT_EQ(content().face, ChangesCardContent::Face::oneSnapshot);
@@ -468,17 +501,17 @@ TEST(ExplorerNavigation, APathIsFoundNameByNameBelowTheRootPassingOverDeletedNod
     std::string rootName;  // the scan root node's name (its path)
     std::string rootPath;  // as the snapshots write it
     std::string path;
-    std::string found;     // the node's path; empty for none
+    std::string found;  // the node's path; empty for none
   };
   const Case cases[] = {
       {"/scan", "/scan", "/scan", "/scan"},
       {"/scan", "/scan", "/scan/a/b", "/scan/a/b"},
       {"/scan", "/scan", "/scan/a/b/", "/scan/a/b"},
-      {"/scan", "/scan", "/scan/a/gone", ""},        // deleted since the scan
-      {"/scan", "/scan", "/scan/a/b/deeper", ""},    // below the loaded tree
-      {"/scan", "/scan", "/scanner/a", ""},          // a text prefix is not a folder prefix
+      {"/scan", "/scan", "/scan/a/gone", ""},      // deleted since the scan
+      {"/scan", "/scan", "/scan/a/b/deeper", ""},  // below the loaded tree
+      {"/scan", "/scan", "/scanner/a", ""},        // a text prefix is not a folder prefix
       {"/scan", "/scan", "/other", ""},
-      {"/", "/", "/a/b", "/a/b"},                    // a scan of the whole disk
+      {"/", "/", "/a/b", "/a/b"},  // a scan of the whole disk
       {"/System/Volumes/Data", "/", "/a/b", "/System/Volumes/Data/a/b"},
   };
   for (const Case& c : cases) {

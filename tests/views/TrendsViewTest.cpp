@@ -134,9 +134,9 @@ TEST(TrendsView, AFewSamplesShowTheLearningProgressAndTheChartWithoutProjection)
     bool chart;
   };
   const Case cases[] = {
-      {{0.5}, 250, false},            // one sample: no chart yet
-      {{1, 0.5, 0}, 500, true},       // a day: half way
-      {{2.5, 2, 1.5}, 1000, true},    // full from two days on, still too few samples to forecast
+      {{0.5}, 250, false},             // one sample: no chart yet
+      {{1, 0.5, 0}, 500, true},        // a day: half way
+      {{2.5, 2, 1.5}, 1000, true},     // full from two days on, still too few samples to forecast
       {{3, 2.5, 2, 1.6}, 1000, true},  // four samples, but spanning less than two days
   };
   for (const Case& c : cases) {
@@ -263,9 +263,10 @@ TEST(TrendsView, OneSnapshotTellsWhenTheFirstMeasurementWasSaved) {
   t.writeSnapshots({only});
   t.start();
   t.show();
-  EXPECT_EQ(find<QLabel>(t.changes(), names::changesFirstText)->text(),
-            QStringLiteral("First measurement saved 3 days ago. Scan again another day and Tolvex will show exactly which "
-                           "folders grew."));
+  EXPECT_EQ(
+      find<QLabel>(t.changes(), names::changesFirstText)->text(),
+      QStringLiteral("First measurement saved 3 days ago. Scan again another day and Tolvex will show exactly which "
+                     "folders grew."));
   EXPECT_FALSE(find<QPushButton>(t.changes(), names::changesScanDisk));
 }
 
@@ -353,9 +354,9 @@ TEST(TrendsView, AChangedFolderOpensInTheExplorerOrFallsBackToTheFileManager) {
   };
   const Case cases[] = {
       {"docs", t.tree.path("docs"), {}},
-      {"Other items in scan", t.root, {}},            // a remainder opens its folder
-      {"gone", "", {}},                               // not in the tree, not on disk: nothing
-      {"skip", "", {t.tree.path("skip")}},            // not in the tree, but on disk: revealed
+      {"Other items in scan", t.root, {}},  // a remainder opens its folder
+      {"gone", "", {}},                     // not in the tree, not on disk: nothing
+      {"skip", "", {t.tree.path("skip")}},  // not in the tree, but on disk: revealed
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);

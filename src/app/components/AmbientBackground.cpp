@@ -12,7 +12,8 @@ namespace {
 
 // A disc of `radius` blurred by a Gaussian of `sigma`, drawn as a radial gradient: the coverage at
 // distance r is about Φ((radius − r) / sigma).
-void paintGlow(QPainter* painter, const QPointF& centre, qreal radius, qreal sigma, const QColor& color, qreal opacity) {
+void paintGlow(QPainter* painter, const QPointF& centre, qreal radius, qreal sigma, const QColor& color,
+               qreal opacity) {
   const qreal outer = radius + 3 * sigma;
   QRadialGradient g(centre, outer);
   constexpr int kStops = 24;

@@ -18,7 +18,6 @@ class AmbientBackground : public QWidget {
   bool painted_ = true;
 
  public:
-
  protected:
   void paintEvent(QPaintEvent* event) override;
 };

@@ -69,11 +69,8 @@ bool Card::event(QEvent* event) {
     case QEvent::Hide:
     case QEvent::ShowToParent:  // sent even while the parent is not visible yet
     case QEvent::HideToParent:
-    case QEvent::ZOrderChange:
-      syncShadow();
-      break;
-    default:
-      break;
+    case QEvent::ZOrderChange: syncShadow(); break;
+    default: break;
   }
   return result;
 }

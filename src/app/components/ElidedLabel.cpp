@@ -126,7 +126,8 @@ void ElidedLabel::paintEvent(QPaintEvent* event) {
   if (reserve_ || maxLines_ > 1) y = std::max(y, r.top());
   const Qt::Alignment horizontal = alignment_ & Qt::AlignHorizontal_Mask;
   for (const QString& line : lines) {
-    painter.drawText(QRect(r.left(), y, r.width(), fm.lineSpacing()), static_cast<int>(horizontal | Qt::AlignVCenter | Qt::TextDontClip), line);
+    painter.drawText(QRect(r.left(), y, r.width(), fm.lineSpacing()),
+                     static_cast<int>(horizontal | Qt::AlignVCenter | Qt::TextDontClip), line);
     y += fm.lineSpacing();
   }
 }

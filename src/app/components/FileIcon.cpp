@@ -61,7 +61,8 @@ QIcon makeIcon(const std::string& path, const QString& ext) {
 
 }  // namespace
 
-FileIcon::FileIcon(const std::string& path, int size, QWidget* parent) : QWidget(parent), path_(path), size_(std::max(size, 1)) {
+FileIcon::FileIcon(const std::string& path, int size, QWidget* parent)
+    : QWidget(parent), path_(path), size_(std::max(size, 1)) {
   setObjectName(QLatin1String(names::fileIcon));
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

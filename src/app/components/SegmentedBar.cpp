@@ -29,7 +29,8 @@ void SegmentedBar::setSegments(std::vector<Segment> segments, qint64 total) {
   segments_ = std::move(segments);
   total_ = total;
   if (hovered_) {
-    const bool present = std::any_of(segments_.begin(), segments_.end(), [&](const Segment& s) { return s.id == *hovered_; });
+    const bool present =
+        std::any_of(segments_.begin(), segments_.end(), [&](const Segment& s) { return s.id == *hovered_; });
     if (!present) setHovered(std::nullopt);
   }
   update();

@@ -20,8 +20,12 @@ void blurAlpha(std::vector<float>& a, int w, int h, int box) {
     const int n = horizontal ? w : h;
     const int lines = horizontal ? h : w;
     for (int l = 0; l < lines; ++l) {
-      auto at = [&](int i) -> float& { return horizontal ? a[static_cast<size_t>(l * w + i)] : a[static_cast<size_t>(i * w + l)]; };
-      auto out = [&](int i) -> float& { return horizontal ? tmp[static_cast<size_t>(l * w + i)] : tmp[static_cast<size_t>(i * w + l)]; };
+      auto at = [&](int i) -> float& {
+        return horizontal ? a[static_cast<size_t>(l * w + i)] : a[static_cast<size_t>(i * w + l)];
+      };
+      auto out = [&](int i) -> float& {
+        return horizontal ? tmp[static_cast<size_t>(l * w + i)] : tmp[static_cast<size_t>(i * w + l)];
+      };
       float sum = 0;
       for (int i = -box; i <= box; ++i) sum += (i >= 0 && i < n) ? at(i) : 0.f;
       for (int i = 0; i < n; ++i) {
@@ -60,7 +64,8 @@ QImage shadowMask(int radius, int blur) {
     p.end();
     for (int y = 0; y < size; ++y) {
       const auto* line = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
-      for (int x = 0; x < size; ++x) alpha[static_cast<size_t>(y * size + x)] = static_cast<float>(qAlpha(line[x])) / 255.f;
+      for (int x = 0; x < size; ++x)
+        alpha[static_cast<size_t>(y * size + x)] = static_cast<float>(qAlpha(line[x])) / 255.f;
     }
   }
   // A box of about sigma·√3 per pass gives a Gaussian of sigma ≈ blur / 2.
@@ -84,7 +89,8 @@ QImage shadowMask(int radius, int blur) {
 void paintRoundedShadow(QPainter* painter, const QRectF& shape, qreal radius, qreal blurRadius, const QColor& color,
                         const QPointF& offset) {
   if (!painter || shape.isEmpty() || color.alpha() == 0) return;
-  const int r = std::max(1, static_cast<int>(std::lround(std::min(radius, std::min(shape.width(), shape.height()) / 2))));
+  const int r =
+      std::max(1, static_cast<int>(std::lround(std::min(radius, std::min(shape.width(), shape.height()) / 2))));
   const int blur = std::max(1, static_cast<int>(std::lround(blurRadius)));
   QImage mask = shadowMask(r, blur);
   QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);

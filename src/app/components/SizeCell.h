@@ -33,7 +33,8 @@ class SizeCell : public QWidget {
   // The cell in `rect`. `textWidth` is the width kept for the text (at least 64; a table passes one
   // width for all its rows so the bars line up).
   static void paint(QPainter* painter, const QRect& rect, qint64 size, double fraction, const ThemeColor& color,
-                    const QPalette& palette, int textWidth = kMinTextWidth, Qt::LayoutDirection direction = Qt::LeftToRight);
+                    const QPalette& palette, int textWidth = kMinTextWidth,
+                    Qt::LayoutDirection direction = Qt::LeftToRight);
   static int textWidthFor(qint64 size);
   // The bar alone: the track across `rect`'s width, centred in its height, filled to `fraction`.
   static void paintBar(QPainter* painter, const QRectF& rect, double fraction, const ThemeColor& color,

@@ -18,14 +18,17 @@ namespace {
 class ValueLabel : public QLabel {
  public:
   explicit ValueLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
-  QSize minimumSizeHint() const override { return {fontMetrics().horizontalAdvance(QStringLiteral("…")), QLabel::minimumSizeHint().height()}; }
+  QSize minimumSizeHint() const override {
+    return {fontMetrics().horizontalAdvance(QStringLiteral("…")), QLabel::minimumSizeHint().height()};
+  }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     const QRect box = contentsRect();
-    painter.drawText(box, Qt::AlignLeading | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideRight, box.width()));
+    painter.drawText(box, Qt::AlignLeading | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, box.width()));
   }
 };
 

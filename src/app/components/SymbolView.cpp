@@ -88,9 +88,7 @@ void SymbolLabel::setTextStyle(TextStyle style, QFont::Weight weight) {
 
 void SymbolLabel::setTextStyle(TextStyle style) { setTextStyle(style, Theme::weight(style)); }
 
-void SymbolLabel::setColor(const ThemeColor& color) {
-  Theme::setForeground(this, color);
-}
+void SymbolLabel::setColor(const ThemeColor& color) { Theme::setForeground(this, color); }
 
 void SymbolLabel::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) syncSymbolSize();

@@ -119,7 +119,8 @@ void BackgroundServices::applyWatcherSetting() {
   if (hooks_.watcher->sourceCount() > 0) return;
   // The watcher reports on its worker thread; the removal is handled on ours.
   hooks_.watcher->start([this](const RemovedApp& app) {
-    QMetaObject::invokeMethod(this, [this, app] { onAppRemoved(app); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, app] { onAppRemoved(app); }, Qt::QueuedConnection);
   });
 }
 
@@ -189,8 +190,10 @@ void BackgroundServices::runAutoClean(std::function<void()> done) {
       }
       QPointer<BackgroundServices> self(this);
       state_->runDeletion(std::move(requests), true, [self, done](const DeletionReport& report) {
-        if (self) self->finishAutoClean(report.freed, done);
-        else if (done) done();
+        if (self)
+          self->finishAutoClean(report.freed, done);
+        else if (done)
+          done();
       });
     });
   });

@@ -32,8 +32,8 @@ class BackgroundServices : public QObject {
  public:
   // What the services take from the world outside; tests replace each member.
   struct Hooks {
-    std::function<double()> clock;                             // seconds since 1970
-    std::function<std::optional<VolumeInfo>()> readVolume;     // the startup volume
+    std::function<double()> clock;                                                   // seconds since 1970
+    std::function<std::optional<VolumeInfo>()> readVolume;                           // the startup volume
     std::function<std::vector<JunkFinding>(const std::vector<JunkRule>&)> findJunk;  // off the UI thread
     Notifier notify;
     std::shared_ptr<RemovedAppWatcher> watcher;  // none: no removal watching

@@ -9,7 +9,7 @@ namespace tolvex {
 enum class CleanSchedule { off, daily, weekly, monthly };
 
 inline constexpr std::array<CleanSchedule, 4> kCleanSchedules = {CleanSchedule::off, CleanSchedule::daily,
-                                                                CleanSchedule::weekly, CleanSchedule::monthly};
+                                                                 CleanSchedule::weekly, CleanSchedule::monthly};
 
 // The stored text: the case name ("off", "daily", "weekly", "monthly").
 QString rawValue(CleanSchedule schedule);

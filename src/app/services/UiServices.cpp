@@ -22,8 +22,10 @@ void openDialog(QFileDialog* dialog, UiServices::PathCallback done) {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done](int result) {
     const QStringList files = dialog->selectedFiles();
-    if (result == QDialog::Accepted && !files.isEmpty()) done(files.first().toLocal8Bit().toStdString());
-    else done(std::nullopt);
+    if (result == QDialog::Accepted && !files.isEmpty())
+      done(files.first().toLocal8Bit().toStdString());
+    else
+      done(std::nullopt);
   });
   dialog->open();
 }

@@ -71,7 +71,8 @@ AccessOnboardingView::AccessOnboardingView(AppState& state, QWidget* parent) : Q
   auto* steps = new Card(16, this);
   steps->body()->setSpacing(12);
   steps->body()->addLayout(stepRow(1, tr("Click “Open Settings”."), steps));
-  steps->body()->addLayout(stepRow(2, tr("Under “Full Disk Access”, turn on <b>Tolvex</b> (or add it with +)."), steps));
+  steps->body()->addLayout(
+      stepRow(2, tr("Under “Full Disk Access”, turn on <b>Tolvex</b> (or add it with +)."), steps));
   steps->body()->addLayout(stepRow(3, tr("If macOS asks, choose “Quit &amp; Reopen”."), steps));
   column->addWidget(steps);
 

@@ -40,9 +40,10 @@ void AutomationSettings::build() {
   schedule_->setObjectName(QLatin1String(names::settingsSchedule));
   for (CleanSchedule schedule : kCleanSchedules) schedule_->addItem(title(schedule));
   cleaning->addRow(tr("Clean safe junk automatically"), schedule_);
-  cleaning->addCaption(tr("Only caches, logs, saved window state and Xcode build data — files that regenerate on "
-                          "their own. Never the Trash, Downloads or anything marked Review. Runs while Tolvex is "
-                          "open or in the menu bar."));
+  cleaning->addCaption(
+      tr("Only caches, logs, saved window state and Xcode build data — files that regenerate on "
+         "their own. Never the Trash, Downloads or anything marked Review. Runs while Tolvex is "
+         "open or in the menu bar."));
   connect(schedule_, &QComboBox::activated, this, &AutomationSettings::chooseSchedule);
 
   lastRun_ = new QLabel;

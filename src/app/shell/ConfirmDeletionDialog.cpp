@@ -128,7 +128,8 @@ QVariant ConfirmDeletionModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole: return QString::fromUtf8(item.name.data(), static_cast<qsizetype>(item.name.size()));
     case PathRole: return QString::fromUtf8(item.path.data(), static_cast<qsizetype>(item.path.size()));
-    case ReasonRole: return QString::fromUtf8(item.verdict.reason.data(), static_cast<qsizetype>(item.verdict.reason.size()));
+    case ReasonRole:
+      return QString::fromUtf8(item.verdict.reason.data(), static_cast<qsizetype>(item.verdict.reason.size()));
     case DisplayPathRole: return QString::fromStdString(displayPath(item.path));
     case SizeTextRole: return confirm::byteText(item.size);
     case OpacityRole:
@@ -167,20 +168,23 @@ ConfirmDeletionDelegate::ConfirmDeletionDelegate(QListView* view) : QStyledItemD
 
 int ConfirmDeletionDelegate::textWidth(const QModelIndex& index) const {
   const int viewport = view_->viewport()->width();
-  const int sizeWidth = QFontMetrics(sizeFont()).horizontalAdvance(index.data(ConfirmDeletionModel::SizeTextRole).toString());
+  const int sizeWidth =
+      QFontMetrics(sizeFont()).horizontalAdvance(index.data(ConfirmDeletionModel::SizeTextRole).toString());
   return viewport - 2 * kRowInset - 2 * kPadH - kIconSize - 2 * kSpacing - sizeWidth;
 }
 
 QSize ConfirmDeletionDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
   const int width = view_->viewport()->width();
   if (index.data(ConfirmDeletionModel::IsHeaderRole).toBool()) {
-    const int badge = RiskBadge::sizeFor(static_cast<Risk>(index.data(ConfirmDeletionModel::RiskRole).toInt()), false).height();
+    const int badge =
+        RiskBadge::sizeFor(static_cast<Risk>(index.data(ConfirmDeletionModel::RiskRole).toInt()), false).height();
     const int text = QFontMetrics(headerFont()).height();
     const int top = index.row() == 0 ? kRowInset : kHeaderTop;
     return {width, top + std::max(badge, text) + kHeaderBottom};
   }
   const QString reason = index.data(ConfirmDeletionModel::ReasonRole).toString();
-  const int reasonLines = static_cast<int>(ElidedLabel::wrapLines(reason, reasonFont(), textWidth(index), kMaxReasonLines).size());
+  const int reasonLines =
+      static_cast<int>(ElidedLabel::wrapLines(reason, reasonFont(), textWidth(index), kMaxReasonLines).size());
   int height = QFontMetrics(nameFont()).height();
   if (reasonLines > 0) height += kLineSpacing + reasonLines * QFontMetrics(reasonFont()).height();
   height += kLineSpacing + QFontMetrics(pathFont()).height();
@@ -188,7 +192,8 @@ QSize ConfirmDeletionDelegate::sizeHint(const QStyleOptionViewItem&, const QMode
   return {width, std::max(height, kIconSize) + 2 * kPadV + (last ? kRowInset : 0)};
 }
 
-void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);
   const QPalette& palette = option.palette;
@@ -199,10 +204,12 @@ void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewIte
     const int top = index.row() == 0 ? kRowInset : kHeaderTop;
     const QRect content = r.adjusted(kPadH - 4, top, -kPadH, -kHeaderBottom);
     const QSize badge = RiskBadge::sizeFor(risk, false);
-    RiskBadge::paint(painter, QRect(content.left(), content.top(), badge.width(), content.height()), risk, false, palette);
+    RiskBadge::paint(painter, QRect(content.left(), content.top(), badge.width(), content.height()), risk, false,
+                     palette);
     painter->setFont(headerFont());
     painter->setPen(Theme::secondary(palette));
-    const QRect textRect(content.left() + badge.width() + 8, content.top(), content.width() - badge.width() - 8, content.height());
+    const QRect textRect(content.left() + badge.width() + 8, content.top(), content.width() - badge.width() - 8,
+                         content.height());
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
     painter->restore();
     return;
@@ -234,7 +241,8 @@ void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewIte
   const int x = content.left() + kIconSize + kSpacing;
   const int width = std::max(0, textWidth(index));
   const QFontMetrics nameMetrics(nameFont()), reasonMetrics(reasonFont()), pathMetrics(pathFont());
-  const QStringList reason = ElidedLabel::wrapLines(index.data(ConfirmDeletionModel::ReasonRole).toString(), reasonFont(), width, kMaxReasonLines);
+  const QStringList reason = ElidedLabel::wrapLines(index.data(ConfirmDeletionModel::ReasonRole).toString(),
+                                                    reasonFont(), width, kMaxReasonLines);
   int height = nameMetrics.height() + kLineSpacing + pathMetrics.height();
   if (!reason.isEmpty()) height += kLineSpacing + static_cast<int>(reason.size()) * reasonMetrics.height();
   int y = content.top() + (content.height() - height) / 2;
@@ -255,8 +263,9 @@ void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewIte
   }
   painter->setFont(pathFont());
   painter->setPen(Theme::tertiary(palette));
-  painter->drawText(QRect(x, y, width, pathMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                    pathMetrics.elidedText(index.data(ConfirmDeletionModel::DisplayPathRole).toString(), Qt::ElideMiddle, width));
+  painter->drawText(
+      QRect(x, y, width, pathMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+      pathMetrics.elidedText(index.data(ConfirmDeletionModel::DisplayPathRole).toString(), Qt::ElideMiddle, width));
   painter->restore();
 }
 
@@ -293,15 +302,16 @@ class ConfirmList : public QListView {
  private:
   void styleScrollBar() {
     const QColor handle = Theme::primary(palette(), 0.28);
-    const QString css = QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 11px; margin: 6px 3px 6px 0; }"
-        "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,%4); border-radius: 4px; min-height: 28px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-                            .arg(handle.red())
-                            .arg(handle.green())
-                            .arg(handle.blue())
-                            .arg(handle.alpha());
+    const QString css =
+        QStringLiteral(
+            "QScrollBar:vertical { background: transparent; width: 11px; margin: 6px 3px 6px 0; }"
+            "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,%4); border-radius: 4px; min-height: 28px; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+            .arg(handle.red())
+            .arg(handle.green())
+            .arg(handle.blue())
+            .arg(handle.alpha());
     if (verticalScrollBar()->styleSheet() != css) verticalScrollBar()->setStyleSheet(css);
   }
 };
@@ -404,7 +414,8 @@ ConfirmDeletionDialog::ConfirmDeletionDialog(AppState& state, DeletionPlan plan,
     reviewToggle_->setObjectName(QLatin1String(names::confirmReviewToggle));
     auto* text = new ToggleLabel(reviewToggle_, this);
     text->setObjectName(QLatin1String(names::confirmReviewText));
-    text->setText(tr("I’ve reviewed the %1 item(s) marked <b>Review</b> and want to delete them").arg(countText(reviewCount)));
+    text->setText(
+        tr("I’ve reviewed the %1 item(s) marked <b>Review</b> and want to delete them").arg(countText(reviewCount)));
     Theme::setTextStyle(text, TextStyle::body);
     reviewToggle_->setAccessibleName(text->text().remove(QStringLiteral("<b>")).remove(QStringLiteral("</b>")));
     row->addWidget(reviewToggle_, 0, Qt::AlignTop);
@@ -442,8 +453,9 @@ ConfirmDeletionDialog::ConfirmDeletionDialog(AppState& state, DeletionPlan plan,
   column->addLayout(footer);
   // Cancel matches the capsule beside it in text size and height.
   cancel_->setFont(Theme::font(TextStyle::body));
-  cancel_->setMinimumSize(std::max(cancel_->fontMetrics().horizontalAdvance(cancel_->text()) + 2 * 16, cancel_->sizeHint().width()),
-                          delete_->sizeHint().height());
+  cancel_->setMinimumSize(
+      std::max(cancel_->fontMetrics().horizontalAdvance(cancel_->text()) + 2 * 16, cancel_->sizeHint().width()),
+      delete_->sizeHint().height());
 
   connect(cancel_, &QPushButton::clicked, this, &ConfirmDeletionDialog::reject);
   connect(delete_, &QPushButton::clicked, this, &ConfirmDeletionDialog::confirm);

@@ -75,8 +75,10 @@ void ExclusionsSettings::build() {
   page->addWidget(list_, 1);
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     const QModelIndexList rows = list_->selectionModel()->selectedRows();
-    if (rows.isEmpty()) selection_.reset();
-    else selection_ = rows.first().data().toString().toStdString();
+    if (rows.isEmpty())
+      selection_.reset();
+    else
+      selection_ = rows.first().data().toString().toStdString();
     remove_->setEnabled(selection_.has_value());
   });
 

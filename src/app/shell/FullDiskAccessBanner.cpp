@@ -23,9 +23,10 @@ QPushButton* linkButton(const QString& title, QWidget* parent) {
   button->setAutoDefault(false);
   button->setCursor(Qt::PointingHandCursor);
   button->setFont(Theme::font(TextStyle::body));
-  button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0 4px; background: transparent;"
-                                       " color: palette(link); }"
-                                       "QPushButton:pressed { color: palette(link-visited); }"));
+  button->setStyleSheet(
+      QStringLiteral("QPushButton { border: none; padding: 0 4px; background: transparent;"
+                     " color: palette(link); }"
+                     "QPushButton:pressed { color: palette(link-visited); }"));
   return button;
 }
 

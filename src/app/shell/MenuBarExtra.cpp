@@ -119,8 +119,10 @@ bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event) {
 
 void MenuBarExtra::showMainWindow() {
   if (!mainWindow_) return;
-  if (mainWindow_->isMinimized()) mainWindow_->showNormal();
-  else mainWindow_->show();
+  if (mainWindow_->isMinimized())
+    mainWindow_->showNormal();
+  else
+    mainWindow_->show();
   mainWindow_->raise();
   mainWindow_->activateWindow();
 }

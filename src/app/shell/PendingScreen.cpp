@@ -38,11 +38,11 @@ QString PendingScreen::promptMessage(AppSection section) {
       return tr("Scan your disk to list every file over 512 KB, with filters for size, date, type and category.");
     case AppSection::types:
       return tr("Videos, photos, documents, installers, archives… Scan your disk to see them grouped.");
-    case AppSection::duplicates:
-      return tr("Duplicates are found among the files from the last scan.");
+    case AppSection::duplicates: return tr("Duplicates are found among the files from the last scan.");
     default:
-      return tr("Tolvex measures your whole disk (real size on APFS, without counting hard links twice) and "
-                "breaks it down by category, folder and file type.");
+      return tr(
+          "Tolvex measures your whole disk (real size on APFS, without counting hard links twice) and "
+          "breaks it down by category, folder and file type.");
   }
 }
 

@@ -259,7 +259,8 @@ void ScanPrompt::refresh() {
   if (face_ == Face::scanning && ring_) {
     const ScanProgressSnapshot& progress = state_.progress();
     ring_->setTexts(progressText(progress), detailText(progress));
-    currentPath_->setText(QString::fromUtf8(progress.currentPath.data(), static_cast<qsizetype>(progress.currentPath.size())));
+    currentPath_->setText(
+        QString::fromUtf8(progress.currentPath.data(), static_cast<qsizetype>(progress.currentPath.size())));
   }
   // Hidden, never deleted: "I’ve Done It" changes access from inside the banner's own click.
   banner_->setVisible(!state_.hasFullDiskAccess());

@@ -36,9 +36,14 @@ QString prominentStyle() {
 }  // namespace
 
 ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
-    : QWidget(parent), state_(state), running_(new QWidget(this)), spinner_(new ActivitySpinner(16, running_)),
-      counts_(new QLabel(running_)), path_(new ElidedLabel(QString(), running_)),
-      stop_(new QPushButton(tr("Stop"), running_)), scan_(new QToolButton(this)) {
+    : QWidget(parent),
+      state_(state),
+      running_(new QWidget(this)),
+      spinner_(new ActivitySpinner(16, running_)),
+      counts_(new QLabel(running_)),
+      path_(new ElidedLabel(QString(), running_)),
+      stop_(new QPushButton(tr("Stop"), running_)),
+      scan_(new QToolButton(this)) {
   setObjectName(names::scanToolbar);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* layout = new QHBoxLayout(this);

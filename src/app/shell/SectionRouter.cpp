@@ -24,8 +24,12 @@
 namespace tolvex {
 
 SectionRouter::SectionRouter(AppState& state, QWidget* parent)
-    : QWidget(parent), state_(state), factory_(&SectionRouter::makeScreen), layout_(new QVBoxLayout(this)),
-      section_(state.section()), revision_(state.revision()) {
+    : QWidget(parent),
+      state_(state),
+      factory_(&SectionRouter::makeScreen),
+      layout_(new QVBoxLayout(this)),
+      section_(state.section()),
+      revision_(state.revision()) {
   setObjectName(names::sectionRouter);
   layout_->setContentsMargins(0, 0, 0, 0);
   connect(&state_, &AppState::sectionChanged, this, [this] { show(state_.section()); });

@@ -18,13 +18,15 @@ StaleScanBanner::StaleScanBanner(AppState& state, double date, QWidget* parent) 
   setObjectName(QLatin1String(names::staleScanBanner));
   auto* row = new QHBoxLayout;
   row->setSpacing(14);
-  row->addWidget(new SymbolTile(QStringLiteral("clock.arrow.circlepath"), Theme::warning(), Theme::pixelSize(TextStyle::title2),
-                                44, 12, this),
+  row->addWidget(new SymbolTile(QStringLiteral("clock.arrow.circlepath"), Theme::warning(),
+                                Theme::pixelSize(TextStyle::title2), 44, 12, this),
                  0, Qt::AlignVCenter);
 
   auto* column = new QVBoxLayout;
   column->setSpacing(2);
-  auto* title = new QLabel(tr("This scan is from %1").arg(QString::fromStdString(relativeDateText(date, state.environment().clock()))), this);
+  auto* title = new QLabel(
+      tr("This scan is from %1").arg(QString::fromStdString(relativeDateText(date, state.environment().clock()))),
+      this);
   title->setObjectName(QLatin1String(names::staleScanTitle));
   title->setTextFormat(Qt::PlainText);
   Theme::setTextStyle(title, TextStyle::headline);

@@ -69,10 +69,9 @@ ToastView::ToastView(AppState& state, QWidget* parent) : QWidget(parent), state_
   close_->setObjectName(QLatin1String(names::toastClose));
   close_->setAutoRaise(true);
   // Secondary text colour in either appearance (icons resolve against the application palette).
-  close_->setIcon(Symbols::icon(QStringLiteral("xmark"),
-                                ThemeColor(Theme::secondary(Appearance::lightPalette()),
-                                           Theme::secondary(Appearance::darkPalette())),
-                                12));
+  close_->setIcon(Symbols::icon(
+      QStringLiteral("xmark"),
+      ThemeColor(Theme::secondary(Appearance::lightPalette()), Theme::secondary(Appearance::darkPalette())), 12));
   close_->setIconSize(QSize(12, 12));
   close_->setFocusPolicy(Qt::TabFocus);
   close_->setAccessibleName(tr("Close"));
@@ -159,7 +158,8 @@ void ToastView::animate(bool in) {
     motion_->setEasingCurve(QEasingCurve(QEasingCurve::OutBack));
     connect(motion_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
       const qreal p = value.toReal();
-      if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect())) effect->setOpacity(std::clamp(p, 0.0, 1.0));
+      if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect()))
+        effect->setOpacity(std::clamp(p, 0.0, 1.0));
       reposition();
       move(x(), y() + qRound((1.0 - p) * kTravel));
     });

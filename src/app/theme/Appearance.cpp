@@ -34,7 +34,9 @@ std::optional<AppAppearance> appAppearanceFromRaw(const QString& raw) {
   return std::nullopt;
 }
 
-AppAppearance appAppearanceOrSystem(const QString& raw) { return appAppearanceFromRaw(raw).value_or(AppAppearance::system); }
+AppAppearance appAppearanceOrSystem(const QString& raw) {
+  return appAppearanceFromRaw(raw).value_or(AppAppearance::system);
+}
 
 namespace Appearance {
 namespace {

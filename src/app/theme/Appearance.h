@@ -10,7 +10,7 @@ namespace tolvex {
 enum class AppAppearance { system, light, dark };
 
 inline constexpr std::array<AppAppearance, 3> kAllAppAppearances = {AppAppearance::system, AppAppearance::light,
-                                                                     AppAppearance::dark};
+                                                                    AppAppearance::dark};
 
 // "system", "light", "dark": the stored value (and identity) of a choice.
 QString rawValue(AppAppearance appearance);

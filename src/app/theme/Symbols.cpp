@@ -172,7 +172,8 @@ int devicePixels(qreal px, qreal dpr) { return std::max(1, static_cast<int>(std:
 // appearance switch recolours buttons, tabs and menus without rebuilding their icons.
 class SymbolIconEngine : public QIconEngine {
  public:
-  SymbolIconEngine(QString name, ThemeColor color, int px) : name_(std::move(name)), color_(std::move(color)), px_(px) {}
+  SymbolIconEngine(QString name, ThemeColor color, int px)
+      : name_(std::move(name)), color_(std::move(color)), px_(px) {}
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
     Symbols::paint(painter, QRectF(rect), name_, colorFor(mode));
@@ -278,7 +279,8 @@ bool hasGlyph(const QString& name) {
 QStringList bundledNames() {
   ensureResources();
   QStringList names;
-  const QStringList files = QDir(QStringLiteral(":/symbols")).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+  const QStringList files =
+      QDir(QStringLiteral(":/symbols")).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
   for (const QString& file : files) {
     const QString name = file.chopped(4);
     if (name != QLatin1String("fallback")) names << name;

@@ -30,10 +30,10 @@ QColor rgb(quint32 value) {
 ThemeColor dynamicColor(quint32 light, quint32 dark) { return ThemeColor(rgb(light), rgb(dark)); }
 
 // Each palette colour is built once (function-local statics are initialised thread-safely) and shared.
-#define TOLVEX_THEME_COLOR(name, value)   \
-  const QColor& name() {                  \
+#define TOLVEX_THEME_COLOR(name, value)     \
+  const QColor& name() {                    \
     static const QColor color = rgb(value); \
-    return color;                         \
+    return color;                           \
   }
 TOLVEX_THEME_COLOR(blue, 0x5B8CFF)
 TOLVEX_THEME_COLOR(mint, 0x34C3A0)

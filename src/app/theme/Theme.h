@@ -48,7 +48,19 @@ class ThemeColor {
 };
 
 // The text styles of the font table, in pixel sizes.
-enum class TextStyle { largeTitle, title, title2, title3, headline, body, callout, subheadline, footnote, caption, caption2 };
+enum class TextStyle {
+  largeTitle,
+  title,
+  title2,
+  title3,
+  headline,
+  body,
+  callout,
+  subheadline,
+  footnote,
+  caption,
+  caption2
+};
 
 // The hierarchical neutral styles of text.
 enum class Tone { primary, secondary, tertiary };

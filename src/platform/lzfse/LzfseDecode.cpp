@@ -42,25 +42,45 @@ void adviseHugePages(char* data, size_t size) {
 // LZVN opcodes
 
 enum class Op : uint8_t {
-  smallDistance, mediumDistance, largeDistance, previousDistance,
-  shortLiteral, longLiteral, shortMatch, longMatch, nop, eos, undefined
+  smallDistance,
+  mediumDistance,
+  largeDistance,
+  previousDistance,
+  shortLiteral,
+  longLiteral,
+  shortMatch,
+  longMatch,
+  nop,
+  eos,
+  undefined
 };
 
 constexpr std::array<Op, 256> kOps = [] {
   std::array<Op, 256> ops{};
   for (unsigned op = 0; op < 256; ++op) {
     Op kind;
-    if (op == 0x06) kind = Op::eos;
-    else if (op == 0x0E || op == 0x16) kind = Op::nop;
-    else if ((op >= 0x70 && op <= 0x7F) || (op >= 0xD0 && op <= 0xDF)) kind = Op::undefined;
-    else if (op >= 0xA0 && op <= 0xBF) kind = Op::mediumDistance;
-    else if (op == 0xE0) kind = Op::longLiteral;
-    else if (op >= 0xE1 && op <= 0xEF) kind = Op::shortLiteral;
-    else if (op == 0xF0) kind = Op::longMatch;
-    else if (op >= 0xF1) kind = Op::shortMatch;
-    else if ((op & 7) == 7) kind = Op::largeDistance;
-    else if ((op & 7) == 6) kind = op < 0x40 ? Op::undefined : Op::previousDistance;
-    else kind = Op::smallDistance;
+    if (op == 0x06)
+      kind = Op::eos;
+    else if (op == 0x0E || op == 0x16)
+      kind = Op::nop;
+    else if ((op >= 0x70 && op <= 0x7F) || (op >= 0xD0 && op <= 0xDF))
+      kind = Op::undefined;
+    else if (op >= 0xA0 && op <= 0xBF)
+      kind = Op::mediumDistance;
+    else if (op == 0xE0)
+      kind = Op::longLiteral;
+    else if (op >= 0xE1 && op <= 0xEF)
+      kind = Op::shortLiteral;
+    else if (op == 0xF0)
+      kind = Op::longMatch;
+    else if (op >= 0xF1)
+      kind = Op::shortMatch;
+    else if ((op & 7) == 7)
+      kind = Op::largeDistance;
+    else if ((op & 7) == 6)
+      kind = op < 0x40 ? Op::undefined : Op::previousDistance;
+    else
+      kind = Op::smallDistance;
     ops[op] = kind;
   }
   return ops;
@@ -119,7 +139,7 @@ struct LiteralEntry {
 };
 
 struct ValueEntry {
-  uint8_t bits;   // state bits + extra bits, read as one field
+  uint8_t bits;  // state bits + extra bits, read as one field
   uint8_t extra;
   uint16_t delta;
   uint32_t base;
@@ -140,8 +160,10 @@ std::optional<uint32_t> layOutStates(const uint16_t* freq, uint32_t symbols, uin
     const uint32_t k = stateBits(f, logN);
     const uint32_t j0 = ((2 * n) >> k) - f;
     for (uint32_t j = 0; j < f; ++j) {
-      if (j < j0) emit(pos + j, s, k, ((f + j) << k) - n);
-      else emit(pos + j, s, k - 1, (j - j0) << (k - 1));
+      if (j < j0)
+        emit(pos + j, s, k, ((f + j) << k) - n);
+      else
+        emit(pos + j, s, k - 1, (j - j0) << (k - 1));
     }
     pos += f;
   }
@@ -157,8 +179,8 @@ bool buildLiteralTable(const uint16_t* freq, LiteralEntry* table) {
   return true;
 }
 
-bool buildValueTable(const uint16_t* freq, uint32_t symbols, uint32_t logN, const uint8_t* extra,
-                     const uint32_t* base, ValueEntry* table) {
+bool buildValueTable(const uint16_t* freq, uint32_t symbols, uint32_t logN, const uint8_t* extra, const uint32_t* base,
+                     ValueEntry* table) {
   auto filled = layOutStates(freq, symbols, logN, [&](uint32_t i, uint32_t s, uint32_t nbits, uint32_t delta) {
     table[i] = {static_cast<uint8_t>(nbits + extra[s]), extra[s], static_cast<uint16_t>(delta), base[s]};
   });
@@ -265,11 +287,16 @@ bool readPackedFrequencies(const uint8_t* p, size_t size, uint16_t* freq) {
     const uint32_t x = static_cast<uint32_t>(acc & 0x3FFF);  // bits beyond the end read as 0
     unsigned length;
     uint32_t value;
-    if ((x & 1) == 0) length = 2, value = (x >> 1) & 1;
-    else if ((x & 3) == 1) length = 3, value = 2 + ((x >> 2) & 1);
-    else if ((x & 7) == 3) length = 5, value = 4 + ((x >> 3) & 3);
-    else if ((x & 15) == 7) length = 8, value = 8 + ((x >> 4) & 15);
-    else length = 14, value = 24 + ((x >> 4) & 1023);
+    if ((x & 1) == 0)
+      length = 2, value = (x >> 1) & 1;
+    else if ((x & 3) == 1)
+      length = 3, value = 2 + ((x >> 2) & 1);
+    else if ((x & 7) == 3)
+      length = 5, value = 4 + ((x >> 3) & 3);
+    else if ((x & 15) == 7)
+      length = 8, value = 8 + ((x >> 4) & 15);
+    else
+      length = 14, value = 24 + ((x >> 4) & 1023);
     if (length > held) return false;  // the code runs past the header
     acc >>= length;
     held -= length;
@@ -293,9 +320,7 @@ class Decoder {
       const uint32_t magic = load32(in_ + pos_);
       bool ok;
       switch (magic) {
-        case kMagicEnd:
-          out_.resize(outLen_);
-          return std::move(out_);
+        case kMagicEnd: out_.resize(outLen_); return std::move(out_);
         case kMagicRaw: ok = rawBlock(); break;
         case kMagicLzvn: ok = lzvnBlock(); break;
         case kMagicV1:
@@ -325,7 +350,8 @@ class Decoder {
       } else if (magic == kMagicLzvn && size_ - at >= 12) {
         blockSize = 12 + uint64_t{load32(p + 8)};
       } else if (magic == kMagicV2 && size_ - at >= kV2FixedHeaderSize) {
-        blockSize = (load64(p + 24) & 0xFFFFFFFF) + ((load64(p + 8) >> 20) & 0xFFFFF) + ((load64(p + 16) >> 40) & 0xFFFFF);
+        blockSize =
+            (load64(p + 24) & 0xFFFFFFFF) + ((load64(p + 8) >> 20) & 0xFFFFF) + ((load64(p + 16) >> 40) & 0xFFFFF);
       } else if (magic == kMagicV1 && size_ - at >= kV1HeaderSize) {
         blockSize = kV1HeaderSize + uint64_t{load32(p + 20)} + load32(p + 24);
       } else {
@@ -408,9 +434,7 @@ class Decoder {
         case Op::smallDistance: n = 2, literals = op >> 6, match = ((op >> 3) & 7) + 3; break;
         case Op::mediumDistance: n = 3, literals = (op >> 3) & 3; break;
         case Op::largeDistance: n = 3, literals = op >> 6, match = ((op >> 3) & 7) + 3; break;
-        case Op::previousDistance:
-          n = 1, literals = op >> 6, match = ((op >> 3) & 7) + 3, distance = previous;
-          break;
+        case Op::previousDistance: n = 1, literals = op >> 6, match = ((op >> 3) & 7) + 3, distance = previous; break;
         case Op::shortLiteral: n = 1, literals = op & 15, hasMatch = false; break;
         case Op::longLiteral:
           if (total - p <= 2) return false;
@@ -518,8 +542,8 @@ class Decoder {
     const uint32_t decodedLiterals = (h.literalCount + 3) & ~3u;
     // No block produces more than its literals and its matches, and its bits limit the matches: a
     // match length above 15 needs extra bits, at most 2359 bytes for 11 bits (< 215 bytes a bit).
-    const uint64_t matchBytes = std::min<uint64_t>(uint64_t{h.matchCount} * kMaxM,
-                                                   15 * uint64_t{h.matchCount} + 215 * 8 * h.lmdPayloadSize);
+    const uint64_t matchBytes =
+        std::min<uint64_t>(uint64_t{h.matchCount} * kMaxM, 15 * uint64_t{h.matchCount} + 215 * 8 * h.lmdPayloadSize);
     if (h.rawSize > uint64_t{decodedLiterals} + matchBytes) return false;
 
     const uint8_t* literalPayload = in_ + pos_ + h.headerSize;
@@ -553,11 +577,12 @@ class Decoder {
     for (uint32_t i = 0; i < h.matchCount; ++i) {
       bits.refill();
       uint32_t literals, match, dv;
-      if (!decodeValue(bits, t.l, l, literals) || !decodeValue(bits, t.m, m, match) ||
-          !decodeValue(bits, t.d, d, dv))
+      if (!decodeValue(bits, t.l, l, literals) || !decodeValue(bits, t.m, m, match) || !decodeValue(bits, t.d, d, dv))
         return false;
-      if (dv != 0) distance = dv;
-      else if (distance == 0) return false;  // "repeat" with nothing to repeat
+      if (dv != 0)
+        distance = dv;
+      else if (distance == 0)
+        return false;  // "repeat" with nothing to repeat
       if (literals > static_cast<size_t>(litEnd - lit)) return false;
       if (size_t{literals} + match > static_cast<size_t>(room - dst)) {
         const size_t at = static_cast<size_t>(dst - base);

@@ -17,7 +17,7 @@ namespace {
 
 constexpr uint32_t kHashBits = 14;
 constexpr int32_t kInvalidPosition = -4 * static_cast<int32_t>(kMaxD);
-constexpr size_t kGoodMatch = 40;         // a match this long is taken at once
+constexpr size_t kGoodMatch = 40;  // a match this long is taken at once
 constexpr size_t kMaxMatchLength = 100 * kMaxM;
 constexpr size_t kLiteralBacklog = 8 * kMaxL;  // literals held back while waiting for a match
 constexpr size_t kRebaseAt = size_t{1} << 30;  // positions are kept relative to a base that moves
@@ -246,11 +246,16 @@ inline uint32_t dSymbol(uint32_t v) {
 }
 
 void writeFrequency(BitWriter& w, uint32_t v) {
-  if (v < 2) w.write(v << 1, 2);
-  else if (v < 4) w.write(1 | ((v - 2) << 2), 3);
-  else if (v < 8) w.write(3 | ((v - 4) << 3), 5);
-  else if (v < 24) w.write(7 | ((v - 8) << 4), 8);
-  else w.write(15 | ((v - 24) << 4), 14);
+  if (v < 2)
+    w.write(v << 1, 2);
+  else if (v < 4)
+    w.write(1 | ((v - 2) << 2), 3);
+  else if (v < 8)
+    w.write(3 | ((v - 4) << 3), 5);
+  else if (v < 24)
+    w.write(7 | ((v - 8) << 4), 8);
+  else
+    w.write(15 | ((v - 24) << 4), 14);
   w.flush();
 }
 
@@ -276,8 +281,10 @@ void encodeBlock(const std::vector<Triple>& triples, std::vector<uint8_t>& liter
   for (uint32_t i = 0; i < matchCount; ++i) {
     const Triple& t = triples[i];
     uint32_t d = t.distance;
-    if (d == previous) d = 0;
-    else previous = d;
+    if (d == previous)
+      d = 0;
+    else
+      previous = d;
     dValues[i] = d;
     ++lCounts[lSymbol(t.literals)];
     ++mCounts[mSymbol(t.match)];
@@ -452,8 +459,10 @@ class LzvnSink {
     const uint32_t m3 = static_cast<uint32_t>(first - 3);
     const size_t d = distance;
     if (d == previous_) {
-      if (l == 0) put(0xF0 + m3 + 3);
-      else put((l << 6) | (m3 << 3) | 6);
+      if (l == 0)
+        put(0xF0 + m3 + 3);
+      else
+        put((l << 6) | (m3 << 3) | 6);
     } else if (d < 1536) {
       put((l << 6) | (m3 << 3) | static_cast<uint32_t>(d >> 8));
       put(static_cast<uint32_t>(d & 0xFF));

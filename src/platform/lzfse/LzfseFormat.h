@@ -34,12 +34,10 @@ inline constexpr uint32_t kV1HeaderSize = 772;
 inline constexpr uint32_t kV2FixedHeaderSize = 32;
 
 // Extra bits and base value of each L, M and D symbol: value = base + extra bits.
-inline constexpr std::array<uint8_t, kLSymbols> kLExtra = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                           0, 0, 0, 0, 0, 0, 2, 3, 5, 8};
-inline constexpr std::array<uint32_t, kLSymbols> kLBase = {0, 1, 2,  3,  4,  5,  6,  7,  8,  9,
+inline constexpr std::array<uint8_t, kLSymbols> kLExtra = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 5, 8};
+inline constexpr std::array<uint32_t, kLSymbols> kLBase = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
                                                            10, 11, 12, 13, 14, 15, 16, 20, 28, 60};
-inline constexpr std::array<uint8_t, kMSymbols> kMExtra = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                           0, 0, 0, 0, 0, 0, 3, 5, 8, 11};
+inline constexpr std::array<uint8_t, kMSymbols> kMExtra = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 5, 8, 11};
 inline constexpr std::array<uint32_t, kMSymbols> kMBase = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,
                                                            10, 11, 12, 13, 14, 15, 16, 24, 56, 312};
 
@@ -71,8 +69,6 @@ inline uint16_t load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (
 
 // For a symbol of frequency f (1 <= f <= N, N = 2^logN): the number k of state bits read by the
 // symbol's first states, with N <= f * 2^k < 2N.
-inline uint32_t stateBits(uint32_t f, uint32_t logN) {
-  return logN - static_cast<uint32_t>(std::bit_width(f) - 1);
-}
+inline uint32_t stateBits(uint32_t f, uint32_t logN) { return logN - static_cast<uint32_t>(std::bit_width(f) - 1); }
 
 }  // namespace tolvex::lzfse

@@ -35,7 +35,8 @@ QToolButton* symbolButton(const QString& symbol, const char* name, QWidget* pare
 
 }  // namespace
 
-CrumbButton::CrumbButton(const QString& text, bool current, QWidget* parent) : QAbstractButton(parent), current_(current) {
+CrumbButton::CrumbButton(const QString& text, bool current, QWidget* parent)
+    : QAbstractButton(parent), current_(current) {
   setText(text);
   setObjectName(QLatin1String(names::breadcrumbCrumb));
   setFont(Theme::font(TextStyle::callout, current ? QFont::DemiBold : QFont::Normal));

@@ -44,7 +44,8 @@ class ChangeBar : public QWidget {
 // "New" or "Removed" on a capsule of its colour.
 class Tag : public QLabel {
  public:
-  Tag(const QString& text, const ThemeColor& color, const char* name, QWidget* parent) : QLabel(text, parent), color_(color) {
+  Tag(const QString& text, const ThemeColor& color, const char* name, QWidget* parent)
+      : QLabel(text, parent), color_(color) {
     setObjectName(QLatin1String(name));
     setFont(Theme::font(TextStyle::caption2, QFont::Bold));
     setContentsMargins(6, 1, 6, 1);
@@ -103,9 +104,11 @@ ChangeRow::ChangeRow(const FolderChange& change, const ChangeRowContent& content
   title->setObjectName(QLatin1String(names::changeRowTitle));
   title->setFont(Theme::font(TextStyle::body));
   titleLine->addWidget(title, 0, Qt::AlignVCenter);
-  if (content.isNew) titleLine->addWidget(new Tag(tr("New"), Theme::indigo(), names::changeRowNewTag, this), 0, Qt::AlignVCenter);
+  if (content.isNew)
+    titleLine->addWidget(new Tag(tr("New"), Theme::indigo(), names::changeRowNewTag, this), 0, Qt::AlignVCenter);
   if (content.isRemoved)
-    titleLine->addWidget(new Tag(tr("Removed"), Theme::success(), names::changeRowRemovedTag, this), 0, Qt::AlignVCenter);
+    titleLine->addWidget(new Tag(tr("Removed"), Theme::success(), names::changeRowRemovedTag, this), 0,
+                         Qt::AlignVCenter);
   titleLine->addStretch(1);
   column->addLayout(titleLine);
   auto* path = new ElidedLabel(content.pathText, this);
@@ -117,7 +120,8 @@ ChangeRow::ChangeRow(const FolderChange& change, const ChangeRowContent& content
   row->addLayout(column, 1);
 
   row->addWidget(new ChangeBar(content.barShare, color, this), 0, Qt::AlignVCenter);
-  auto* delta = fixedLabel(content.deltaText, Theme::monospacedDigitFont(TextStyle::callout, QFont::DemiBold), 92, this);
+  auto* delta =
+      fixedLabel(content.deltaText, Theme::monospacedDigitFont(TextStyle::callout, QFont::DemiBold), 92, this);
   delta->setObjectName(QLatin1String(names::changeRowDelta));
   Theme::setForeground(delta, color);
   row->addWidget(delta);

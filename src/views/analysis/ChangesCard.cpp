@@ -68,7 +68,6 @@ class Chip : public QWidget {
   QColor color_;
 };
 
-
 QWidget* plainBox(QWidget* parent) {
   auto* box = new QWidget(parent);
   box->setAttribute(Qt::WA_TranslucentBackground);
@@ -122,7 +121,8 @@ QWidget* ChangesCard::buildFirstScan() {
   auto* row = new QHBoxLayout(face);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(16);
-  row->addWidget(new SymbolTile(QStringLiteral("arrow.left.arrow.right"), Theme::accent(), 22, 54, 14, face), 0, Qt::AlignTop);
+  row->addWidget(new SymbolTile(QStringLiteral("arrow.left.arrow.right"), Theme::accent(), 22, 54, 14, face), 0,
+                 Qt::AlignTop);
   auto* column = new QVBoxLayout;
   column->setSpacing(6);
   column->addWidget(textLabel(tr("What changed"), Theme::font(TextStyle::headline), face));
@@ -177,7 +177,8 @@ QWidget* ChangesCard::buildHeader() {
     action->setData(QString::fromStdString(id));
     const std::string chosen = id;
     // Queued: choosing rebuilds the card, which removes this menu.
-    connect(action, &QAction::triggered, this, [this, chosen] { chooseBaseline(chosen); }, Qt::QueuedConnection);
+    connect(
+        action, &QAction::triggered, this, [this, chosen] { chooseBaseline(chosen); }, Qt::QueuedConnection);
   }
   menuButton->setMenu(menu);
   row->addWidget(menuButton, 0, Qt::AlignBaseline);

@@ -32,8 +32,8 @@ QPainterPath ringSector(QPointF centre, double outer, double inner, double start
   const double innerCut = std::min(std::abs(span) / 2, inset / 2 / inner * kDegrees);
   const double outerSpan = std::abs(span) - 2 * outerCut;
   const double innerSpan = std::abs(span) - 2 * innerCut;
-  const double r = std::max(0.0, std::min({corner, (outer - inner) / 2, outerSpan / kDegrees * outer / 2,
-                                           innerSpan / kDegrees * inner / 2}));
+  const double r = std::max(
+      0.0, std::min({corner, (outer - inner) / 2, outerSpan / kDegrees * outer / 2, innerSpan / kDegrees * inner / 2}));
   const double outerTurn = r / outer * kDegrees;
   const double innerTurn = r / inner * kDegrees;
   const QRectF outerBox(centre.x() - outer, centre.y() - outer, 2 * outer, 2 * outer);

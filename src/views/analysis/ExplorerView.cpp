@@ -68,7 +68,9 @@ int descentGap(const QFont& large, const QFont& small) {
 
 }  // namespace
 
-QString rawValue(ExplorerMode mode) { return mode == ExplorerMode::map ? QStringLiteral("map") : QStringLiteral("list"); }
+QString rawValue(ExplorerMode mode) {
+  return mode == ExplorerMode::map ? QStringLiteral("map") : QStringLiteral("list");
+}
 
 ExplorerMode explorerModeFromRaw(const QString& raw) {
   return raw == QLatin1String("map") ? ExplorerMode::map : ExplorerMode::list;
@@ -118,7 +120,8 @@ void PickerSegment::paintEvent(QPaintEvent*) {
 // ---- Screen -------------------------------------------------------------------------------------
 
 ExplorerView::ExplorerView(AppState& state, QWidget* parent)
-    : Screen(state, parent), mode_(explorerModeFromRaw(state.settings().stringValue(keys::explorerMode, QStringLiteral("list")))) {
+    : Screen(state, parent),
+      mode_(explorerModeFromRaw(state.settings().stringValue(keys::explorerMode, QStringLiteral("list")))) {
   setObjectName(QLatin1String(names::explorerView));
   pageLayout_ = ambientPage();
   QWidget* page = pageLayout_->parentWidget();
@@ -364,7 +367,8 @@ void ExplorerView::primaryAction(const std::vector<FileNode*>& nodes) {
 
 void ExplorerView::contextMenu(const std::vector<FileNode*>& nodes, const QPoint& globalPos) {
   if (nodes.empty()) return;
-  auto* menu = new NodeContextMenu(state(), nodes, [this](const PreviewTarget& t) { quickLook_->present(t); }, table_);
+  auto* menu = new NodeContextMenu(
+      state(), nodes, [this](const PreviewTarget& t) { quickLook_->present(t); }, table_);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(globalPos);
 }
@@ -375,8 +379,6 @@ void ExplorerView::setMapFocus(FileNode* node) {
   if (mode_ == ExplorerMode::map && !stack.empty()) sidePanel_->showFolder(*stack.back(), mapFocus_);
 }
 
-void ExplorerView::updateSelectionBar() {
-  selectionBar_->setValues(SelectionBar::deletionValues(selectedNodes()));
-}
+void ExplorerView::updateSelectionBar() { selectionBar_->setValues(SelectionBar::deletionValues(selectedNodes())); }
 
 }  // namespace tolvex

@@ -60,7 +60,8 @@ bool FileListScreen::isWorking() const { return listWork_->busy() || exportWork_
 void FileListScreen::showPrompt() {
   if (prompt_ && faces_->currentWidget() == prompt_) return;
   if (prompt_) prompt_->deleteLater();
-  prompt_ = makeScanPrompt(state(), PendingScreen::promptTitle(section_), PendingScreen::promptMessage(section_), faces_);
+  prompt_ =
+      makeScanPrompt(state(), PendingScreen::promptTitle(section_), PendingScreen::promptMessage(section_), faces_);
   prompt_->setObjectName(QLatin1String(names::fileListPrompt));
   faces_->addWidget(prompt_);
   faces_->setCurrentWidget(prompt_);
@@ -160,21 +161,22 @@ void FileListScreen::writeExport(const std::string& path, std::shared_ptr<const 
   // A long list takes a few seconds to write: the button waits and the pointer says so.
   bar_->setExportEnabled(false);
   setCursor(Qt::BusyCursor);
-  exportWork_->request<int>(
-      [path, list, tree] { return writeFileAtomically(path, csvText(list->nodes)); },
-      [this, path](int error) {
-        bar_->setExportEnabled(true);
-        unsetCursor();
-        if (error == 0) return;
-        // The file the user asked for does not exist: say so rather than leave them believing it does.
-        auto* box = new QMessageBox(QMessageBox::Warning, tr("Export Failed"),
-                                    tr("The list could not be saved to “%1”: %2")
-                                        .arg(QString::fromUtf8(path), QString::fromLocal8Bit(std::strerror(error))),
-                                    QMessageBox::Ok, window());
-        box->setObjectName(QLatin1String(names::exportFailedMessage));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-      });
+  exportWork_->request<int>([path, list, tree] { return writeFileAtomically(path, csvText(list->nodes)); },
+                            [this, path](int error) {
+                              bar_->setExportEnabled(true);
+                              unsetCursor();
+                              if (error == 0) return;
+                              // The file the user asked for does not exist: say so rather than leave them believing it
+                              // does.
+                              auto* box = new QMessageBox(
+                                  QMessageBox::Warning, tr("Export Failed"),
+                                  tr("The list could not be saved to “%1”: %2")
+                                      .arg(QString::fromUtf8(path), QString::fromLocal8Bit(std::strerror(error))),
+                                  QMessageBox::Ok, window());
+                              box->setObjectName(QLatin1String(names::exportFailedMessage));
+                              box->setAttribute(Qt::WA_DeleteOnClose);
+                              box->open();
+                            });
 }
 
 }  // namespace tolvex

@@ -43,7 +43,7 @@ FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the sam
   quickLook_ = new QuickLookBinding(this);
 
   table_->setSortRunner([this](std::shared_ptr<const std::vector<FileNode*>> nodes, const SortOrder& order,
-                                NodeTable::SortDone done) { sort(std::move(nodes), order, std::move(done)); });
+                               NodeTable::SortDone done) { sort(std::move(nodes), order, std::move(done)); });
 
   table_->onSpace = [this] {
     const auto nodes = table_->selectedNodes();
@@ -57,7 +57,8 @@ FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the sam
   };
   table_->onContextMenu = [this](const std::vector<FileNode*>& nodes, const QPoint& pos) {
     if (nodes.empty()) return;
-    auto* menu = new NodeContextMenu(state_, nodes, [this](const PreviewTarget& t) { quickLook_->present(t); }, table_);
+    auto* menu = new NodeContextMenu(
+        state_, nodes, [this](const PreviewTarget& t) { quickLook_->present(t); }, table_);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(pos);
   };
@@ -136,8 +137,6 @@ void FilesTable::sort(std::shared_ptr<const std::vector<FileNode*>> nodes, const
 
 bool FilesTable::isBusy() const { return taking_->busy() || sorting_->busy(); }
 
-void FilesTable::updateBar() {
-  bar_->setValues(SelectionBar::deletionValues(table_->selectedNodes()));
-}
+void FilesTable::updateBar() { bar_->setValues(SelectionBar::deletionValues(table_->selectedNodes())); }
 
 }  // namespace tolvex

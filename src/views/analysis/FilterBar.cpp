@@ -183,7 +183,8 @@ FilterBar::FilterBar(Config config, QWidget* parent) : QWidget(parent), config_(
 }
 
 QWidget* FilterBar::makeSearchField() {
-  auto* ground = new Ground(8, [](const QPalette& p) { return Theme::primary(p, 0.05); }, this);
+  auto* ground = new Ground(
+      8, [](const QPalette& p) { return Theme::primary(p, 0.05); }, this);
   ground->setObjectName(QLatin1String(names::filterSearchField));
   ground->setMinimumWidth(200);
   ground->setMaximumWidth(380);
@@ -224,20 +225,24 @@ QComboBox* FilterBar::makePicker(const char* name) {
   picker->setFont(Theme::font(TextStyle::body));
   connect(picker, &QComboBox::activated, this, [this, picker](int index) {
     const QVariant data = picker->itemData(index);
-    if (picker == size_) edit([&](FileFilter& f) { f.minSize = data.toLongLong(); });
+    if (picker == size_)
+      edit([&](FileFilter& f) { f.minSize = data.toLongLong(); });
     else if (picker == age_)
-      edit([&](FileFilter& f) { f.modifiedOlderThanDays = data.isValid() ? std::optional<int64_t>(data.toLongLong()) : std::nullopt; });
+      edit([&](FileFilter& f) {
+        f.modifiedOlderThanDays = data.isValid() ? std::optional<int64_t>(data.toLongLong()) : std::nullopt;
+      });
     else
       edit([&](FileFilter& f) {
-        f.bucket = data.isValid() ? std::optional<StorageBucket>(static_cast<StorageBucket>(data.toInt())) : std::nullopt;
+        f.bucket =
+            data.isValid() ? std::optional<StorageBucket>(static_cast<StorageBucket>(data.toInt())) : std::nullopt;
       });
   });
   return picker;
 }
 
 QWidget* FilterBar::makeFolderChip() {
-  folderChip_ = new Ground(Ground::kCapsule, [](const QPalette&) { return Theme::withOpacity(Theme::indigo(), 0.12); },
-                           this);
+  folderChip_ = new Ground(
+      Ground::kCapsule, [](const QPalette&) { return Theme::withOpacity(Theme::indigo(), 0.12); }, this);
   folderChip_->setObjectName(QLatin1String(names::filterFolderChip));
   folderChip_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
   auto* row = new QHBoxLayout(folderChip_);

@@ -44,8 +44,9 @@ class LearningBar : public QProgressBar {
     const qreal share = std::clamp(static_cast<qreal>(value() - minimum()) / span, 0.0, 1.0);
     if (share <= 0) return;
     QPainterPath bar;
-    bar.addRoundedRect(QRectF(track.left(), track.top(), std::max(track.width() * share, track.height()), track.height()),
-                       radius, radius);
+    bar.addRoundedRect(
+        QRectF(track.left(), track.top(), std::max(track.width() * share, track.height()), track.height()), radius,
+        radius);
     painter.fillPath(bar, Theme::indigo());
   }
 };
@@ -87,7 +88,8 @@ ForecastCard::ForecastCard(QWidget* parent) : Card(20, parent) {
 
   summary_ = new QWidget(this);
   summary_->setObjectName(QLatin1String(names::forecastSummary));
-  summaryTile_ = new SymbolTile(QStringLiteral("checkmark.seal.fill"), Theme::success(), kTileSymbolPx, 54, 14, summary_);
+  summaryTile_ =
+      new SymbolTile(QStringLiteral("checkmark.seal.fill"), Theme::success(), kTileSymbolPx, 54, 14, summary_);
   summaryTitle_ = headline(QString(), summary_);
   summaryTitle_->setObjectName(QLatin1String(names::forecastTitle));
   summaryDetail_ = secondaryText(QString(), summary_);
@@ -102,9 +104,10 @@ ForecastCard::ForecastCard(QWidget* parent) : Card(20, parent) {
   auto* learningTile = new SymbolTile(QStringLiteral("hourglass"), Theme::indigo(), kTileSymbolPx, 54, 14, learning_);
   texts = tileRow(learning_, learningTile, 6);
   texts->addWidget(headline(tr("Learning how your disk fills up"), learning_));
-  texts->addWidget(secondaryText(tr("Tolvex notes your free space about once an hour while it’s open or in the menu bar. "
-                                    "After two days it can estimate when the disk would fill up."),
-                                 learning_));
+  texts->addWidget(
+      secondaryText(tr("Tolvex notes your free space about once an hour while it’s open or in the menu bar. "
+                       "After two days it can estimate when the disk would fill up."),
+                    learning_));
   learningProgress_ = new LearningBar(learning_);
   learningProgress_->setObjectName(QLatin1String(names::forecastLearningProgress));
   learningProgress_->setRange(0, kProgressSteps);

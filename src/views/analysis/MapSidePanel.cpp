@@ -123,8 +123,10 @@ void MapSidePanel::showFolder(const FileNode& current, const FileNode* focus) {
   clear();
   content_ = new QWidget(this);
   body()->addWidget(content_);
-  if (focus) buildFocus(*focus);
-  else buildLargest(current);
+  if (focus)
+    buildFocus(*focus);
+  else
+    buildLargest(current);
 }
 
 void MapSidePanel::buildFocus(const FileNode& node) {
@@ -160,8 +162,8 @@ void MapSidePanel::buildFocus(const FileNode& node) {
   where->setToolTip(shownPath);
   column->addWidget(where);
 
-  auto* reason = label(QString::fromStdString(SafetyVerdict::forPath(path).reason), TextStyle::caption,
-                       Tone::secondary, content_, names::mapFocusReason);
+  auto* reason = label(QString::fromStdString(SafetyVerdict::forPath(path).reason), TextStyle::caption, Tone::secondary,
+                       content_, names::mapFocusReason);
   reason->setWordWrap(true);
   column->addWidget(reason);
 }

@@ -28,7 +28,8 @@ NodeContextMenu::NodeContextMenu(AppState& state, const std::vector<FileNode*>& 
 
   std::vector<Item> items;
   items.reserve(nodes.size());
-  for (const FileNode* node : nodes) items.push_back({node->path(), get(node->size), node->isDirectory, node->isPackage});
+  for (const FileNode* node : nodes)
+    items.push_back({node->path(), get(node->size), node->isDirectory, node->isPackage});
   const Item first = items.front();
   FileNode* firstNode = nodes.front();
   std::weak_ptr<FileTree> tree;
@@ -42,7 +43,9 @@ NodeContextMenu::NodeContextMenu(AppState& state, const std::vector<FileNode*>& 
   };
 
   if (preview && (!first.isDirectory || first.isPackage)) {
-    add(tr("Quick Look"), names::nodeMenuQuickLook, [preview, first] { preview(PreviewTarget{first.path, first.isDirectory}); });
+    add(tr("Quick Look"), names::nodeMenuQuickLook, [preview, first] {
+      preview(PreviewTarget{first.path, first.isDirectory});
+    });
   }
   add(tr("Show in Finder"), names::nodeMenuReveal, [first] {
     if (auto& reveal = UiServices::shared().revealInFileManager) reveal(first.path);
@@ -74,9 +77,9 @@ NodeContextMenu::NodeContextMenu(AppState& state, const std::vector<FileNode*>& 
     exclude->setToolTip(tr("This path cannot be stored in the list of excluded folders."));
   }
   addSeparator();
-  const QString deleteTitle = items.size() == 1
-                                  ? tr("Delete…")
-                                  : tr("Delete %1 Items…").arg(QLocale().toString(static_cast<qlonglong>(items.size())));
+  const QString deleteTitle =
+      items.size() == 1 ? tr("Delete…")
+                        : tr("Delete %1 Items…").arg(QLocale().toString(static_cast<qlonglong>(items.size())));
   add(deleteTitle, names::nodeMenuDelete, [this, items] {
     std::vector<PlanItem> plan;
     plan.reserve(items.size());

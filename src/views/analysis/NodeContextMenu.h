@@ -26,7 +26,8 @@ class NodeContextMenu : public QMenu {
 
   // A menu for `nodes` (in the host's row order). With no nodes the menu has no items. `preview` is
   // the host's Quick Look binding; without one there is no "Quick Look" item.
-  NodeContextMenu(AppState& state, const std::vector<FileNode*>& nodes, PreviewSetter preview, QWidget* parent = nullptr);
+  NodeContextMenu(AppState& state, const std::vector<FileNode*>& nodes, PreviewSetter preview,
+                  QWidget* parent = nullptr);
 
   // The folded path of a node's full path: what Copy Path and Exclude from Scans use.
   static std::string foldedPathOf(const FileNode& node);

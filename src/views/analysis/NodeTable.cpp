@@ -26,9 +26,7 @@
 namespace tolvex {
 namespace {
 
-QString unreadableHelp() {
-  return QCoreApplication::translate("ExplorerView", "No permission to read this folder.");
-}
+QString unreadableHelp() { return QCoreApplication::translate("ExplorerView", "No permission to read this folder."); }
 
 QString bucketTitle(const FileNode& node) {
   return QCoreApplication::translate("StorageBucket", title(get(node.bucket)));
@@ -210,7 +208,8 @@ QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, in
 
 // ---- Delegate -----------------------------------------------------------------------------------
 
-NodeTableDelegate::NodeTableDelegate(NodeTableModel* model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+NodeTableDelegate::NodeTableDelegate(NodeTableModel* model, QObject* parent)
+    : QStyledItemDelegate(parent), model_(model) {}
 
 int NodeTableDelegate::sizeTextWidth() {
   // The widest text a size usually takes ("999.99 GB").
@@ -270,14 +269,16 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
       break;
     case NodeColumn::category:
     case NodeColumn::kind: {
-      const QColor dot = column == NodeColumn::category ? Theme::colorFor(get(node->bucket)) : Theme::colorFor(node->kind);
+      const QColor dot =
+          column == NodeColumn::category ? Theme::colorFor(get(node->bucket)) : Theme::colorFor(node->kind);
       paintDot(painter, r, dot);
       paintText(painter, r.adjusted(12, 0, 0, 0), model_->text(index.row(), column), Theme::font(TextStyle::callout),
                 secondary);
       break;
     }
     case NodeColumn::modified:
-      paintText(painter, r, model_->text(index.row(), column), Theme::monospacedDigitFont(TextStyle::callout), secondary);
+      paintText(painter, r, model_->text(index.row(), column), Theme::monospacedDigitFont(TextStyle::callout),
+                secondary);
       break;
     case NodeColumn::lastOpened:
       paintText(painter, r, model_->text(index.row(), column), Theme::font(TextStyle::callout), secondary);

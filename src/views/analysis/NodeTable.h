@@ -117,8 +117,8 @@ class NodeTable : public QTableView {
   // with the sorted rows, at once or later from the UI thread (a long list is sorted off the UI
   // thread); only the newest sort's rows are shown. Without a runner the table sorts in place.
   using SortDone = std::function<void(std::vector<FileNode*> sorted)>;
-  using SortRunner = std::function<void(std::shared_ptr<const std::vector<FileNode*>> nodes, const SortOrder& order,
-                                        SortDone done)>;
+  using SortRunner =
+      std::function<void(std::shared_ptr<const std::vector<FileNode*>> nodes, const SortOrder& order, SortDone done)>;
   void setSortRunner(SortRunner runner) { sortRunner_ = std::move(runner); }
 
   // The host's actions. The space bar is left to the window when `onSpace` returns false.

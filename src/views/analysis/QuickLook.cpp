@@ -177,9 +177,7 @@ void QuickLookPanel::present(const PreviewContent& content) {
       text_->setPlainText(content.truncated ? content.text + QStringLiteral("\n…") : content.text);
       pages_->setCurrentWidget(text_);
       break;
-    case PreviewContent::Kind::facts:
-      pages_->setCurrentWidget(facts_);
-      break;
+    case PreviewContent::Kind::facts: pages_->setCurrentWidget(facts_); break;
   }
   facts_->setText(facts.join(QLatin1Char('\n')));
   setToolTip(facts.join(QLatin1Char('\n')));
@@ -247,8 +245,10 @@ void QuickLookBinding::present(const PreviewTarget& target) {
 }
 
 void QuickLookBinding::toggle(const PreviewTarget& target) {
-  if (preview_) setPreview(std::nullopt);
-  else setPreview(target);
+  if (preview_)
+    setPreview(std::nullopt);
+  else
+    setPreview(target);
 }
 
 }  // namespace tolvex

@@ -29,8 +29,8 @@ struct PreviewTarget {
 // What the preview shows for a target.
 struct PreviewContent {
   enum class Kind { facts, image, text } kind = Kind::facts;
-  QImage image;     // scaled to fit the requested box
-  QString text;     // the first part of a text file
+  QImage image;  // scaled to fit the requested box
+  QString text;  // the first part of a text file
   bool truncated = false;
   // Facts, always filled: name, kind, size, modification date.
   QString name;

@@ -39,9 +39,10 @@ SelectionBar::SelectionBar(QWidget* parent) : QWidget(parent) {
   deselect_->setAutoDefault(false);
   deselect_->setCursor(Qt::PointingHandCursor);
   deselect_->setFocusPolicy(Qt::TabFocus);  // reached by Tab, where the ring below shows it
-  deselect_->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px 4px; }"
-                                          "QPushButton:focus { border: 2px solid palette(highlight); border-radius: 5px;"
-                                          " padding: 0px 2px; }"));
+  deselect_->setStyleSheet(
+      QStringLiteral("QPushButton { border: none; padding: 2px 4px; }"
+                     "QPushButton:focus { border: 2px solid palette(highlight); border-radius: 5px;"
+                     " padding: 0px 2px; }"));
   Theme::setForeground(deselect_, Tone::secondary);
   row->addWidget(deselect_);
 

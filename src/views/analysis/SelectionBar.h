@@ -25,8 +25,8 @@ class SelectionBar : public QWidget {
   struct Values {
     int count = 0;
     qint64 size = 0;
-    QString actionTitle;                   // shown as given
-    std::optional<QString> secondaryTitle; // none: no second button
+    QString actionTitle;                    // shown as given
+    std::optional<QString> secondaryTitle;  // none: no second button
     QString secondaryHelp;
   };
   void setValues(const Values& values);

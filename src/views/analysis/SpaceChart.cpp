@@ -118,8 +118,8 @@ void SpaceChart::setData(const std::vector<SpaceSample>& samples, int64_t total,
 
 void SpaceChart::rebuild() {
   points_ = spacechart::points(samples_);
-  projection_ = spacechart::projection(points_.empty() ? std::nullopt : std::optional<Point>(points_.back()), total_,
-                                       forecast_);
+  projection_ =
+      spacechart::projection(points_.empty() ? std::nullopt : std::optional<Point>(points_.back()), total_, forecast_);
   scale_ = spacechart::scale(points_, projection_, total_);
 
   double start = points_.empty() ? 0 : points_.front().date;
@@ -148,8 +148,9 @@ void SpaceChart::rebuild() {
   const QTimeZone zone = QTimeZone::systemTimeZone();
   setTicks(yAxis_, scale_.lower, scale_.upper, spacechart::valueTicks(scale_.lower, scale_.upper),
            spacechart::valueLabel, 1);
-  setTicks(xAxis_, start, end, spacechart::dateTicks(start, end, zone),
-           [zone](double date) { return spacechart::dateLabel(date, zone); }, kMsPerSecond);
+  setTicks(
+      xAxis_, start, end, spacechart::dateTicks(start, end, zone),
+      [zone](double date) { return spacechart::dateLabel(date, zone); }, kMsPerSecond);
   viewport()->update();
 }
 

@@ -49,8 +49,10 @@ qreal drawFitted(QPainter* painter, const QString& text, QFont font, const QColo
   const qreal natural = QFontMetricsF(font).horizontalAdvance(text);
   if (natural > width && natural > 0) {
     const qreal scale = std::max(0.7, width / natural);
-    if (font.pixelSize() > 0) font.setPixelSize(std::max(1, static_cast<int>(std::floor(font.pixelSize() * scale))));
-    else font.setPointSizeF(font.pointSizeF() * scale);
+    if (font.pixelSize() > 0)
+      font.setPixelSize(std::max(1, static_cast<int>(std::floor(font.pixelSize() * scale))));
+    else
+      font.setPointSizeF(font.pointSizeF() * scale);
   }
   const QFontMetricsF fm(font);
   const QString shown = fm.elidedText(text, Qt::ElideRight, width);
@@ -102,9 +104,9 @@ QPointF SunburstView::pointIn(const sunburst::Arc& arc, const sunburst::Geometry
   return {g.centre.x() + radius * std::sin(angle), g.centre.y() - radius * std::cos(angle)};
 }
 
-void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& arcs,
-                         const sunburst::Geometry& g, const FileNode* root, const FileNode* hovered,
-                         const FileNode* fadeFrom, qreal progress, const QPalette& palette) {
+void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& arcs, const sunburst::Geometry& g,
+                         const FileNode* root, const FileNode* hovered, const FileNode* fadeFrom, qreal progress,
+                         const QPalette& palette) {
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);
   // Each arc is filled, then outlined with a one-point line in the window colour, in list order.
@@ -155,7 +157,8 @@ void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& ar
         const qreal icon = fm.height() * 0.8;
         const qreal textWidth = fm.horizontalAdvance(third);
         const qreal x = g.centre.x() - (icon + 3 + textWidth) / 2;
-        Symbols::paint(painter, QRectF(x, y + (fm.height() - icon) / 2, icon, icon), QStringLiteral("arrow.up"), secondary);
+        Symbols::paint(painter, QRectF(x, y + (fm.height() - icon) / 2, icon, icon), QStringLiteral("arrow.up"),
+                       secondary);
         painter->setFont(captionFont);
         painter->setPen(secondary);
         painter->drawText(QRectF(x + icon + 3, y, textWidth + 1, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, third);
@@ -200,9 +203,7 @@ void SunburstView::mouseMoveEvent(QMouseEvent* event) { hoverAt(event->position(
 
 void SunburstView::leaveEvent(QEvent*) { setHovered(nullptr, true); }
 
-void SunburstView::mousePressEvent(QMouseEvent* event) {
-  pressed_ = event->button() == Qt::LeftButton;
-}
+void SunburstView::mousePressEvent(QMouseEvent* event) { pressed_ = event->button() == Qt::LeftButton; }
 
 void SunburstView::mouseDoubleClickEvent(QMouseEvent* event) {
   // The second click of a double-click would act on the map its first click just opened.
@@ -219,8 +220,10 @@ void SunburstView::mouseReleaseEvent(QMouseEvent* event) {
   }
   if (!wasPressed || !rect().contains(event->position().toPoint())) return;
   const sunburst::Tap tap = sunburst::tap(arcs_, mapGeometry(), event->position());
-  if (tap.kind == sunburst::Tap::Kind::up) emit upRequested();
-  else if (tap.kind == sunburst::Tap::Kind::open) emit openRequested(tap.node);
+  if (tap.kind == sunburst::Tap::Kind::up)
+    emit upRequested();
+  else if (tap.kind == sunburst::Tap::Kind::open)
+    emit openRequested(tap.node);
 }
 
 }  // namespace tolvex

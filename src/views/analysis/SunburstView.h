@@ -32,9 +32,9 @@ class SunburstView : public QWidget {
 
   // Draws the map and its centre label. Arcs dimmed by the hover blend from
   // their opacity under `fadeFrom` to that under `hovered` by `progress` (0…1).
-  static void paint(QPainter* painter, const std::vector<sunburst::Arc>& arcs,
-                    const sunburst::Geometry& geometry, const FileNode* root, const FileNode* hovered,
-                    const FileNode* fadeFrom, qreal progress, const QPalette& palette);
+  static void paint(QPainter* painter, const std::vector<sunburst::Arc>& arcs, const sunburst::Geometry& geometry,
+                    const FileNode* root, const FileNode* hovered, const FileNode* fadeFrom, qreal progress,
+                    const QPalette& palette);
 
   QSize sizeHint() const override { return {520, 520}; }
   QSize minimumSizeHint() const override { return {200, 200}; }

@@ -29,9 +29,9 @@ TrendsView::TrendsView(AppState& state, QWidget* parent) : Screen(state, parent)
   auto* column = new QVBoxLayout(content);
   column->setContentsMargins(24, 24, 24, 24);
   column->setSpacing(20);
-  column->addWidget(new PageHeader(tr("Trends"),
-                                   tr("When your disk would fill up at the current pace, and what grew since an earlier scan."),
-                                   content));
+  column->addWidget(new PageHeader(
+      tr("Trends"), tr("When your disk would fill up at the current pace, and what grew since an earlier scan."),
+      content));
   forecast_ = new ForecastCard(content);
   column->addWidget(forecast_);
   changes_ = new ChangesCard(state, content);

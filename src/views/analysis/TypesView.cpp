@@ -105,8 +105,8 @@ void KindTile::paintEvent(QPaintEvent*) {
 // ---- Screen -------------------------------------------------------------------------------------
 
 TypesView::TypesView(AppState& state, QWidget* parent)
-    : FileListScreen(state, AppSection::types, tr("By File Type"), tr("Based on each file’s extension, wherever it is."),
-                     barConfig(), parent) {
+    : FileListScreen(state, AppSection::types, tr("By File Type"),
+                     tr("Based on each file’s extension, wherever it is."), barConfig(), parent) {
   setObjectName(QLatin1String(names::typesView));
 
   auto* stripBox = new QWidget(this);

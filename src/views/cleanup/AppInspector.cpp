@@ -36,8 +36,10 @@ int fittingPrefix(const QString& text, int from, const QFontMetrics& metrics, in
   int lo = 1, hi = static_cast<int>(text.size()) - from;
   while (lo < hi) {
     const int mid = (lo + hi + 1) / 2;
-    if (metrics.horizontalAdvance(text.mid(from, mid)) <= width) lo = mid;
-    else hi = mid - 1;
+    if (metrics.horizontalAdvance(text.mid(from, mid)) <= width)
+      lo = mid;
+    else
+      hi = mid - 1;
   }
   if (lo < text.size() - from && text.at(from + lo - 1).isHighSurrogate()) --lo;  // keep a pair whole
   return std::max(lo, 1);

@@ -45,8 +45,8 @@ AppLeftoversView::AppLeftoversView(AppState& state, QWidget* parent) : Screen(st
   setObjectName(QLatin1String(names::leftoversView));
   QVBoxLayout* page = ambientPage();
   page->setSpacing(14);
-  auto* header = new PageHeader(tr("App Leftovers"),
-                                tr("Data in ~/Library from apps that are no longer installed on this Mac."));
+  auto* header =
+      new PageHeader(tr("App Leftovers"), tr("Data in ~/Library from apps that are no longer installed on this Mac."));
   search_ = new QPushButton;
   search_->setObjectName(QLatin1String(names::leftoversSearch));
   search_->setAutoDefault(false);
@@ -89,9 +89,10 @@ AppLeftoversView::AppLeftoversView(AppState& state, QWidget* parent) : Screen(st
   infoMargins->addWidget(info);
   column->addWidget(infoBox);
 
-  table_ = new RecordTable({RecordColumn{tr("Identifier"), true, 160, 320}, RecordColumn{tr("Location"), true, 110, 150},
-                            RecordColumn{tr("Size"), true, 80, 90}, RecordColumn{tr("Modified"), false, 90, 110}},
-                           kRowHeight, true, identifierColumn);
+  table_ =
+      new RecordTable({RecordColumn{tr("Identifier"), true, 160, 320}, RecordColumn{tr("Location"), true, 110, 150},
+                       RecordColumn{tr("Size"), true, 80, 90}, RecordColumn{tr("Modified"), false, 90, 110}},
+                      kRowHeight, true, identifierColumn);
   table_->setObjectName(QLatin1String(names::leftoversTable));
   table_->paintCell = [this](QPainter* painter, const QStyleOptionViewItem& option, int row, int column) {
     paintCell(painter, option, row, column);
@@ -211,7 +212,8 @@ void AppLeftoversView::paintCell(QPainter* painter, const QStyleOptionViewItem& 
       paintText(painter, r, cellText(row, column), Theme::font(TextStyle::body), Theme::secondary(palette));
       break;
     case sizeColumn:
-      paintText(painter, r, cellText(row, column), Theme::monospacedDigitFont(TextStyle::body), Theme::primary(palette));
+      paintText(painter, r, cellText(row, column), Theme::monospacedDigitFont(TextStyle::body),
+                Theme::primary(palette));
       break;
     default: break;
   }

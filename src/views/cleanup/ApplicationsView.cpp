@@ -33,8 +33,7 @@ namespace tolvex {
 namespace {
 
 constexpr int kRowHeight = 44;
-constexpr AppKey kColumnKeys[] = {AppKey::name, AppKey::totalSize, AppKey::appSize, AppKey::dataSize,
-                                  AppKey::lastUsed};
+constexpr AppKey kColumnKeys[] = {AppKey::name, AppKey::totalSize, AppKey::appSize, AppKey::dataSize, AppKey::lastUsed};
 
 // The search field's capsule: the primary colour at 5 % behind the symbol and the text.
 class SearchBox : public QWidget {
@@ -119,9 +118,8 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
     }
     menu->popup(at);
   };
-  connect(table_, &RecordTable::headerClicked, this, [this](int column) {
-    setSortOrder(clickedAppHeader(sortOrder_, kColumnKeys[column]));
-  });
+  connect(table_, &RecordTable::headerClicked, this,
+          [this](int column) { setSortOrder(clickedAppHeader(sortOrder_, kColumnKeys[column])); });
   connect(table_, &RecordTable::recordSelectionChanged, this, [this] {
     runningRead_.invalidate();  // a newly selected application is judged on the processes of now
     refreshNow();
@@ -238,7 +236,7 @@ void ApplicationsView::refresh() {
   // The process list is read at most once a second: the store publishes often while a scan runs.
   if (!runningRead_.isValid() || runningRead_.elapsed() >= 1000) {
     running_ = store.environment().runningApplications ? store.environment().runningApplications()
-                                                        : std::vector<std::string>{};
+                                                       : std::vector<std::string>{};
     runningRead_.start();
   }
   listed_ = visibleApps(store.apps(), filters_, now_, sortOrder_);

@@ -39,7 +39,8 @@ QRect CleanupList::checkBoxRect(const QRect& row, int left) {
   return {left, row.center().y() - side / 2 + 1, side, side};
 }
 
-void CleanupList::paintCheckBox(QPainter* painter, const QRect& box, bool checked, double opacity, const QWidget* widget) {
+void CleanupList::paintCheckBox(QPainter* painter, const QRect& box, bool checked, double opacity,
+                                const QWidget* widget) {
   QStyleOptionButton option;
   option.rect = box;
   option.state = QStyle::State_Enabled | (checked ? QStyle::State_On : QStyle::State_Off);
@@ -58,15 +59,16 @@ void CleanupList::changeEvent(QEvent* event) {
 
 void CleanupList::styleScrollBar() {
   const QColor handle = Theme::primary(palette(), 0.28);
-  const QString css = QStringLiteral(
-      "QScrollBar:vertical { background: transparent; width: 11px; margin: 6px 3px 6px 0; }"
-      "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,%4); border-radius: 4px; min-height: 28px; }"
-      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-                          .arg(handle.red())
-                          .arg(handle.green())
-                          .arg(handle.blue())
-                          .arg(handle.alpha());
+  const QString css =
+      QStringLiteral(
+          "QScrollBar:vertical { background: transparent; width: 11px; margin: 6px 3px 6px 0; }"
+          "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,%4); border-radius: 4px; min-height: 28px; }"
+          "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+          .arg(handle.red())
+          .arg(handle.green())
+          .arg(handle.blue())
+          .arg(handle.alpha());
   if (verticalScrollBar()->styleSheet() != css) verticalScrollBar()->setStyleSheet(css);
 }
 

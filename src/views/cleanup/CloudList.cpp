@@ -69,7 +69,9 @@ int paintUploadingBadge(QPainter* painter, int left, int centreY, const QPalette
 // ---- Geometry -----------------------------------------------------------------------------------
 
 QRect CloudRowGeometry::chevron(const QRect& row) { return {row.left() + kInset, row.center().y() - 11, 14, 22}; }
-QRect CloudRowGeometry::folderCheck(const QRect& row) { return {row.left() + kInset + 24, row.center().y() - 7, 16, 16}; }
+QRect CloudRowGeometry::folderCheck(const QRect& row) {
+  return {row.left() + kInset + 24, row.center().y() - 7, 16, 16};
+}
 QRect CloudRowGeometry::itemCheck(const QRect& row) {
   return {row.left() + kInset + kItemIndent, row.center().y() - 7, 16, 16};
 }
@@ -113,7 +115,8 @@ const CloudItem* CloudListModel::item(int index) const {
 
 int CloudListModel::rowOfFolder(const std::string& path) const {
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (const CloudFolder* f = folder(static_cast<int>(i)); f && rows_[i].kind == CloudRow::Kind::folder && f->path == path)
+    if (const CloudFolder* f = folder(static_cast<int>(i));
+        f && rows_[i].kind == CloudRow::Kind::folder && f->path == path)
       return static_cast<int>(i);
   return -1;
 }
@@ -142,7 +145,8 @@ QVariant CloudListModel::data(const QModelIndex& index, int role) const {
   // What the folder row's chevron does, for assistive technologies.
   if (role == Qt::AccessibleDescriptionRole && r->kind == CloudRow::Kind::folder)
     return isExpanded(f) ? tr("Collapse") : tr("Expand");
-  if (role == Qt::ToolTipRole && r->kind == CloudRow::Kind::item && !f.items[r->item].isUploaded) return uploadingHelp();
+  if (role == Qt::ToolTipRole && r->kind == CloudRow::Kind::item && !f.items[r->item].isUploaded)
+    return uploadingHelp();
   return {};
 }
 
@@ -171,20 +175,23 @@ void CloudDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     case CloudRow::Kind::more: {
       const QRect text = option.rect.adjusted(CloudRowGeometry::kInset + CloudRowGeometry::kItemIndent, 0,
                                               -CloudRowGeometry::kInset, 0);
-      paintText(painter, text, cloudMoreText(r->more), Theme::font(TextStyle::caption), Theme::secondary(option.palette));
+      paintText(painter, text, cloudMoreText(r->more), Theme::font(TextStyle::caption),
+                Theme::secondary(option.palette));
       break;
     }
   }
   painter->restore();
 }
 
-void CloudDelegate::paintFolder(QPainter* painter, const QStyleOptionViewItem& option, const CloudFolder& folder) const {
+void CloudDelegate::paintFolder(QPainter* painter, const QStyleOptionViewItem& option,
+                                const CloudFolder& folder) const {
   const QPalette& palette = option.palette;
   const QRect row = option.rect;
   // A faint line above every folder but the first keeps the blocks apart.
   if (row.top() > 0) {
     painter->setPen(Theme::primary(palette, 0.07));
-    painter->drawLine(row.left() + CloudRowGeometry::kInset, row.top(), row.right() - CloudRowGeometry::kInset, row.top());
+    painter->drawLine(row.left() + CloudRowGeometry::kInset, row.top(), row.right() - CloudRowGeometry::kInset,
+                      row.top());
   }
   const bool open = model_->isExpanded(folder);
   const QRect chevron = CloudRowGeometry::chevron(row);

@@ -51,7 +51,7 @@ struct CloudRowGeometry {
   static constexpr int kFolderHeight = 44;
   static constexpr int kItemHeight = 28;
   static constexpr int kMoreHeight = 24;
-  static constexpr int kInset = 24;     // the list's room at both sides, the page margin
+  static constexpr int kInset = 24;  // the list's room at both sides, the page margin
   static constexpr int kItemIndent = 48;
   static QRect chevron(const QRect& row);
   static QRect folderCheck(const QRect& row);

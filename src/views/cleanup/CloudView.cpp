@@ -156,8 +156,10 @@ void CloudView::setFolderSelected(const CloudFolder& folder, bool on) {
 }
 
 void CloudView::setFileSelected(const std::string& path, bool on) {
-  if (on) selected_.insert(path);
-  else selected_.erase(path);
+  if (on)
+    selected_.insert(path);
+  else
+    selected_.erase(path);
   refreshNow();
 }
 
@@ -168,8 +170,9 @@ void CloudView::confirmRemoval() {
   box->setObjectName(QLatin1String(names::cloudConfirm));
   box->setIcon(QMessageBox::NoIcon);
   box->setText(tr("Remove the downloads of %1 files?").arg(countText(static_cast<int64_t>(files.size()))));
-  box->setInformativeText(tr("Nothing is deleted: the files stay in iCloud and on your other devices, and download "
-                             "again when you open them. You’ll need an internet connection to open them."));
+  box->setInformativeText(
+      tr("Nothing is deleted: the files stay in iCloud and on your other devices, and download "
+         "again when you open them. You’ll need an internet connection to open them."));
   QPushButton* remove = box->addButton(tr("Remove Downloads"), QMessageBox::AcceptRole);
   remove->setObjectName(QLatin1String(names::cloudConfirmRemove));
   QPushButton* cancel = box->addButton(QMessageBox::Cancel);

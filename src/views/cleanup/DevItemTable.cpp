@@ -119,7 +119,8 @@ QString DevItemModel::text(int index, int column) const {
     case detail: return fromBytes(r->detail);
     case size: return bytesText(r->size);
     case lastTouched:
-      return QString::fromStdString(clock_ ? relativeDateText(r->lastTouched, clock_()) : relativeDateText(r->lastTouched));
+      return QString::fromStdString(clock_ ? relativeDateText(r->lastTouched, clock_())
+                                           : relativeDateText(r->lastTouched));
     default: return {};
   }
 }
@@ -169,7 +170,8 @@ void DevItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   painter->save();
   switch (index.column()) {
     case DevItemModel::item: {
-      FileIcon::paint(painter, QRect(r.left(), r.center().y() - kIconSize / 2, kIconSize, kIconSize), iconPath(row->path));
+      FileIcon::paint(painter, QRect(r.left(), r.center().y() - kIconSize / 2, kIconSize, kIconSize),
+                      iconPath(row->path));
       const QRect text = r.adjusted(kIconSize + 8, 0, 0, 0);
       const QFont titleFont = Theme::font(TextStyle::body);
       const QFont whereFont = Theme::font(TextStyle::caption);
@@ -302,7 +304,8 @@ void DevItemTable::restoreSelection() {
   const auto& rows = model_->rows();
   for (size_t i = 0; i < rows.size(); ++i)
     if (selection_.contains(rows[i].path))
-      selection.select(model_->index(static_cast<int>(i), 0), model_->index(static_cast<int>(i), DevItemModel::kColumns - 1));
+      selection.select(model_->index(static_cast<int>(i), 0),
+                       model_->index(static_cast<int>(i), DevItemModel::kColumns - 1));
   selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
   restoring_ = false;
 }

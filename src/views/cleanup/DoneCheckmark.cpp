@@ -38,7 +38,8 @@ void DoneCheckmark::paintEvent(QPaintEvent*) {
 
   const qreal symbol = kSymbol * symbolScale();
   const QRectF r(c.x() - symbol / 2, c.y() - symbol / 2, symbol, symbol);
-  if (symbol > 0) Symbols::paint(&painter, r, QStringLiteral("checkmark.circle.fill"), QBrush(Theme::gradient(success, r)));
+  if (symbol > 0)
+    Symbols::paint(&painter, r, QStringLiteral("checkmark.circle.fill"), QBrush(Theme::gradient(success, r)));
 }
 
 }  // namespace tolvex

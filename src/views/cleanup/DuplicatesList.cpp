@@ -160,7 +160,8 @@ bool DuplicatesListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* vie
   return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
-void DuplicatesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void DuplicatesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);
   if (index.data(DuplicatesListModel::IsHeaderRole).toBool()) {
@@ -173,7 +174,8 @@ void DuplicatesListDelegate::paint(QPainter* painter, const QStyleOptionViewItem
   painter->restore();
 }
 
-void DuplicatesListDelegate::paintFile(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void DuplicatesListDelegate::paintFile(QPainter* painter, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index) const {
   const QPalette& palette = option.palette;
   const QRect row = contentRect(option.rect);
   // Alternating backgrounds within a group; the hovered row a shade darker.
@@ -200,7 +202,8 @@ void DuplicatesListDelegate::paintFile(QPainter* painter, const QStyleOptionView
   if (index.data(DuplicatesListModel::IsOriginalRole).toBool()) {
     const QString original = tr("Suggested original");
     const int width = CleanupList::textWidth(caption, original);
-    paintText(painter, QRect(right - width + 1, c.top(), width, c.height()), original, caption, Theme::success(palette));
+    paintText(painter, QRect(right - width + 1, c.top(), width, c.height()), original, caption,
+              Theme::success(palette));
     right -= width + kSpacing;
   }
   const QRect badge = badgeRect(option.rect, index);
@@ -237,7 +240,8 @@ DuplicatesList::DuplicatesList(const std::vector<DuplicateGroup>& groups, const 
 
 bool DuplicatesList::onCheck(const QModelIndex& index, const QPoint& point) const {
   const DuplicateRow* row = model_->row(index.row());
-  return row && !row->header && DuplicatesListDelegate::checkRect(visualRect(index)).adjusted(-4, -4, 4, 4).contains(point);
+  return row && !row->header &&
+         DuplicatesListDelegate::checkRect(visualRect(index)).adjusted(-4, -4, 4, 4).contains(point);
 }
 
 void DuplicatesList::clickAt(const QPoint& point) {

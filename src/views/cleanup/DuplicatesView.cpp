@@ -266,8 +266,9 @@ void DuplicatesView::updateBar() {
   values.size = duplicateFilesSize(files);
   values.actionTitle = tr("Delete\u2026");
   values.secondaryTitle = tr("Keep Both, Share Space");
-  values.secondaryHelp = tr("Keeps every file where it is and stores identical ones only once (APFS clones). Editing "
-                            "one later doesn\u2019t change the other.");
+  values.secondaryHelp =
+      tr("Keeps every file where it is and stores identical ones only once (APFS clones). Editing "
+         "one later doesn\u2019t change the other.");
   bar_->setValues(values);
 }
 

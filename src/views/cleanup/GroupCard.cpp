@@ -40,7 +40,8 @@ GroupCard::GroupCard(const std::vector<JunkFinding>& findings, const ReviewGroup
   for (size_t i : group.findings) {
     if (i >= findings.size()) continue;
     const std::string id = findings[i].rule.id;
-    auto* row = new RuleRow(findings[i], [onToggle, id](bool on) { onToggle(id, on); }, this);
+    auto* row = new RuleRow(
+        findings[i], [onToggle, id](bool on) { onToggle(id, on); }, this);
     rows_.push_back(row);
     body()->addWidget(row);
   }

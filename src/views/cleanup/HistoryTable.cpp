@@ -28,8 +28,8 @@ struct ColumnSpec {
 };
 
 constexpr ColumnSpec kColumns[] = {
-    {HistoryColumn::date, "Date", 120, 150},     {HistoryColumn::item, "Item", 260, 420},
-    {HistoryColumn::size, "Size", 70, 90},       {HistoryColumn::method, "Method", 80, 90},
+    {HistoryColumn::date, "Date", 120, 150}, {HistoryColumn::item, "Item", 260, 420},
+    {HistoryColumn::size, "Size", 70, 90},   {HistoryColumn::method, "Method", 80, 90},
     {HistoryColumn::restore, "", 90, 90},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));

@@ -65,11 +65,12 @@ IdleStage::IdleStage(AppState& state, QWidget* parent) : QuickCleanStage(parent)
   auto* promises = new QHBoxLayout;
   promises->setSpacing(14);
   promises->addStretch(1);
-  promises->addWidget(new Promise(QStringLiteral("checkmark.shield.fill"), tr("Never touches the system"),
-                                  Theme::success(), this));
+  promises->addWidget(
+      new Promise(QStringLiteral("checkmark.shield.fill"), tr("Never touches the system"), Theme::success(), this));
   promises->addWidget(new Promise(QStringLiteral("arrow.uturn.backward.circle.fill"),
                                   tr("You review before anything is cleaned"), Theme::indigo(), this));
-  promises->addWidget(new Promise(QStringLiteral("lock.fill"), tr("Everything stays on your Mac"), Theme::accent(), this));
+  promises->addWidget(
+      new Promise(QStringLiteral("lock.fill"), tr("Everything stays on your Mac"), Theme::accent(), this));
   promises->addStretch(1);
   column->addLayout(promises);
 

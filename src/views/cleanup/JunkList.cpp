@@ -38,7 +38,6 @@ constexpr int kTotalWidth = 90;
 constexpr int kSizeWidth = 80;
 constexpr int kIconSize = 16;
 
-
 QRect contentRect(const QRect& rect) { return rect.adjusted(CleanupList::kInset, 0, -CleanupList::kInset, 0); }
 
 void paintText(QPainter* painter, const QRect& rect, const QString& text, const QFont& font, const QColor& color,
@@ -57,7 +56,9 @@ std::string iconPath(const std::string& path) {
   return path;
 }
 
-JunkRow::Kind kindOf(const QModelIndex& index) { return static_cast<JunkRow::Kind>(index.data(JunkListModel::KindRole).toInt()); }
+JunkRow::Kind kindOf(const QModelIndex& index) {
+  return static_cast<JunkRow::Kind>(index.data(JunkListModel::KindRole).toInt());
+}
 
 }  // namespace
 
@@ -249,7 +250,8 @@ void JunkListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   const JunkRow::Kind kind = kindOf(index);
   if (kind != JunkRow::Kind::section && (option.state & QStyle::State_MouseOver)) {
     QPainterPath hover;
-    hover.addRoundedRect(QRectF(option.rect.adjusted(CleanupList::kInset - 8, 1, -(CleanupList::kInset - 8), -1)), 6, 6);
+    hover.addRoundedRect(QRectF(option.rect.adjusted(CleanupList::kInset - 8, 1, -(CleanupList::kInset - 8), -1)), 6,
+                         6);
     painter->fillPath(hover, Theme::primary(option.palette, 0.045));
   }
   switch (kind) {
@@ -261,7 +263,8 @@ void JunkListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   painter->restore();
 }
 
-void JunkListDelegate::paintSection(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void JunkListDelegate::paintSection(QPainter* painter, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
   const QRect c = contentRect(option.rect).adjusted(0, index.row() == 0 ? 0 : 8, 0, 0);
   const QFont font = Theme::font(TextStyle::headline);
   const int symbol = QFontMetrics(font).height() - 2;
@@ -270,7 +273,8 @@ void JunkListDelegate::paintSection(QPainter* painter, const QStyleOptionViewIte
   paintText(painter, c.adjusted(symbol + 6, 0, 0, 0), index.data().toString(), font, Theme::primary(option.palette));
 }
 
-void JunkListDelegate::paintRule(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void JunkListDelegate::paintRule(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
   const JunkRow* row = model_->row(index.row());
   const JunkFinding* finding = row ? model_->finding(*row) : nullptr;
   if (!finding) return;
@@ -327,7 +331,8 @@ void JunkListDelegate::paintRule(QPainter* painter, const QStyleOptionViewItem& 
             index.data(JunkListModel::ExplanationRole).toString(), explanationFont, Theme::secondary(palette));
 }
 
-void JunkListDelegate::paintItem(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void JunkListDelegate::paintItem(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
   const JunkRow* row = model_->row(index.row());
   const JunkItem* item = row ? model_->item(*row) : nullptr;
   if (!item) return;
@@ -356,7 +361,8 @@ void JunkListDelegate::paintItem(QPainter* painter, const QStyleOptionViewItem& 
             Theme::font(TextStyle::body), Theme::primary(palette), Qt::AlignLeft, Qt::ElideMiddle);
 }
 
-void JunkListDelegate::paintMore(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void JunkListDelegate::paintMore(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
   const QRect c = contentRect(option.rect).adjusted(kItemLeading, 0, 0, 0);
   paintText(painter, c, index.data().toString(), Theme::font(TextStyle::caption), Theme::secondary(option.palette));
 }
@@ -425,8 +431,8 @@ void JunkList::mouseReleaseEvent(QMouseEvent* event) {
   const QModelIndex index = indexAt(point);
   const JunkRow* row = model_->row(index.row());
   // Like a button: the press and the release on the same target.
-  const bool same = row && index == pressed_ &&
-                    JunkListDelegate::hitTest(row->kind, visualRect(index), point) == pressedHit_;
+  const bool same =
+      row && index == pressed_ && JunkListDelegate::hitTest(row->kind, visualRect(index), point) == pressedHit_;
   pressed_ = QPersistentModelIndex();
   if (same) clickAt(point);
 }

@@ -57,9 +57,9 @@ QSize controlSize(const LaunchItem& item) {
 // The remove controls share one column, so the "Show in Finder" buttons line up whatever each row's
 // control is.
 int controlColumnWidth() {
-  const int buttons = QFontMetrics(buttonFont()).horizontalAdvance(
-                          launchItemControlTitle(LaunchItemControl::removeAsAdministrator)) +
-                      2 * kButtonPadH;
+  const int buttons =
+      QFontMetrics(buttonFont()).horizontalAdvance(launchItemControlTitle(LaunchItemControl::removeAsAdministrator)) +
+      2 * kButtonPadH;
   return std::max(buttons, RiskBadge::sizeFor(Risk::protected_, false).width());
 }
 
@@ -131,7 +131,8 @@ LaunchItemRowGeometry LaunchItemDelegate::geometry(const QRect& row, const Launc
   g.control = centredIn(inner, controlSize(item), inner.right());
   const int column = inner.right() - controlColumnWidth() + 1;
   g.reveal = centredIn(inner, QSize(kRevealSide, kRevealSide), column - kSpacing - 1);
-  g.text = QRect(QPoint(g.icon.right() + 1 + kSpacing, inner.top()), QPoint(g.reveal.left() - kSpacing - 1, inner.bottom()));
+  g.text =
+      QRect(QPoint(g.icon.right() + 1 + kSpacing, inner.top()), QPoint(g.reveal.left() - kSpacing - 1, inner.bottom()));
   return g;
 }
 
@@ -152,7 +153,8 @@ void LaunchItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   }
 }
 
-void LaunchItemDelegate::paintHeader(QPainter* painter, const QStyleOptionViewItem& option, LaunchItem::Scope scope) const {
+void LaunchItemDelegate::paintHeader(QPainter* painter, const QStyleOptionViewItem& option,
+                                     LaunchItem::Scope scope) const {
   painter->save();
   painter->setFont(Theme::font(TextStyle::subheadline, QFont::Bold));
   painter->setPen(Theme::secondary(option.palette));

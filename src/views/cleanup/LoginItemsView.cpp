@@ -141,19 +141,18 @@ void LoginItemsView::reload() {
   const uint64_t ticket = ++loadTicket_;
   syncLoading();
   auto loadItems = loaders_.load;
-  work_->run<std::vector<LaunchItem>>(
-      [loadItems] { return loadItems ? loadItems() : std::vector<LaunchItem>(); },
-      [this, ticket](std::vector<LaunchItem>& items) {
-    --loads_;
-    // Loads may overlap (a removal's reload during a refresh): a list read earlier than the one
-    // shown would bring back an item already removed.
-    if (ticket > shownTicket_) {
-      shownTicket_ = ticket;
-      list_->setItems(std::move(items));
-    }
-    syncLoading();
-    emit itemsChanged();
-  });
+  work_->run<std::vector<LaunchItem>>([loadItems] { return loadItems ? loadItems() : std::vector<LaunchItem>(); },
+                                      [this, ticket](std::vector<LaunchItem>& items) {
+                                        --loads_;
+                                        // Loads may overlap (a removal's reload during a refresh): a list read earlier
+                                        // than the one shown would bring back an item already removed.
+                                        if (ticket > shownTicket_) {
+                                          shownTicket_ = ticket;
+                                          list_->setItems(std::move(items));
+                                        }
+                                        syncLoading();
+                                        emit itemsChanged();
+                                      });
 }
 
 void LoginItemsView::remove(const LaunchItem& item) {

@@ -53,7 +53,8 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   if (role == IdRole) return QString::fromUtf8(ids_[static_cast<size_t>(index.row())]);
-  if ((role == Qt::DisplayRole || role == Qt::AccessibleTextRole) && cellText) return cellText(index.row(), index.column());
+  if ((role == Qt::DisplayRole || role == Qt::AccessibleTextRole) && cellText)
+    return cellText(index.row(), index.column());
   return {};
 }
 
@@ -67,8 +68,8 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
 
 // ---- View ---------------------------------------------------------------------------------------
 
-RecordTable::RecordTable(std::vector<RecordColumn> columns, int rowHeight, bool multipleSelection,
-                         size_t stretchColumn, QWidget* parent)
+RecordTable::RecordTable(std::vector<RecordColumn> columns, int rowHeight, bool multipleSelection, size_t stretchColumn,
+                         QWidget* parent)
     : QTableView(parent), model_(new RecordTableModel(std::move(columns), this)), stretch_(stretchColumn) {
   setModel(model_);
   setItemDelegate(new RecordDelegate(this));

@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kPadH = 18;
 constexpr int kPadV = 10;
-constexpr int kSpacing = 10;     // between steps and connectors
-constexpr int kTitleGap = 8;     // between a circle and its title
+constexpr int kSpacing = 10;  // between steps and connectors
+constexpr int kTitleGap = 8;  // between a circle and its title
 constexpr Spring kPhaseSpring{0.45, 1.0};
 
 QFont titleFont(bool semibold) { return Theme::font(TextStyle::callout, semibold ? QFont::DemiBold : QFont::Normal); }

@@ -46,8 +46,9 @@ class PartBar : public QProgressBar {
     const qreal share = std::clamp(value() / 1000.0, 0.0, 1.0);
     if (share <= 0) return;
     QPainterPath bar;
-    bar.addRoundedRect(QRectF(track.left(), track.top(), std::max(track.width() * share, track.height()), track.height()),
-                       radius, radius);
+    bar.addRoundedRect(
+        QRectF(track.left(), track.top(), std::max(track.width() * share, track.height()), track.height()), radius,
+        radius);
     painter.fillPath(bar, Theme::indigo());
   }
 };

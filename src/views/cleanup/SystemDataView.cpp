@@ -60,8 +60,7 @@ struct SystemDataView::Round {
 };
 
 SystemDataLoaders SystemDataLoaders::standard() {
-  return {[](const ScanResult* scan) { return measureSystemDataParts(scan); },
-          [] { return loadLocalSnapshots(); },
+  return {[](const ScanResult* scan) { return measureSystemDataParts(scan); }, [] { return loadLocalSnapshots(); },
           [](const LocalSnapshot& snapshot) { return tolvex::deleteLocalSnapshot(snapshot); }};
 }
 
@@ -90,7 +89,8 @@ SystemDataView::SystemDataView(AppState& state, SystemDataLoaders loaders, QWidg
 
   auto* header = new PageHeader(
       tr("System Data"),
-      tr("What macOS lumps together as \u201CSystem Data\u201D in Storage settings, explained piece by piece."), content);
+      tr("What macOS lumps together as \u201CSystem Data\u201D in Storage settings, explained piece by piece."),
+      content);
   refresh_ = new QPushButton(header);
   refresh_->setObjectName(QLatin1String(names::systemDataRefresh));
   refresh_->setAutoDefault(false);

@@ -81,7 +81,9 @@ struct AppFixture {
     env.clock = [clock] { return clock->load(); };
     auto granted = access;
     env.accessProbe = [granted] { return granted->load(); };
-    env.readVolume = [] { return std::optional<VolumeInfo>(VolumeInfo{"Disk", 1000000000000, 400000000000, 400000000000}); };
+    env.readVolume = [] {
+      return std::optional<VolumeInfo>(VolumeInfo{"Disk", 1000000000000, 400000000000, 400000000000});
+    };
     auto writes = archiveWrites;
     auto write = env.writeArchive;
     env.writeArchive = [writes, write](const ScanResult& result, const ScanTarget& target, const std::string& path) {

@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#define TOLVEX_GALLERY_ONLY()                                                        \
-  do {                                                                               \
-    if (qEnvironmentVariable("TOLVEX_GALLERY") != QLatin1String("1"))                \
+#define TOLVEX_GALLERY_ONLY()                                                            \
+  do {                                                                                   \
+    if (qEnvironmentVariable("TOLVEX_GALLERY") != QLatin1String("1"))                    \
       GTEST_SKIP() << "a screenshot gallery: build the tolvex_gallery target to run it"; \
   } while (false)

@@ -90,13 +90,15 @@ ChangesCardContent changesCardContent(const std::optional<std::string>& scanRoot
   const std::optional<std::string> root = changesRoot(scanRootPath, trends.snapshots());
   std::vector<ScanSnapshot> snapshots = root ? trends.snapshotsForRoot(*root) : std::vector<ScanSnapshot>{};
   if (snapshots.empty()) {
-    content.firstText = tr("Tolvex remembers each scan. After the second one you’ll see exactly which folders grew in between.");
+    content.firstText =
+        tr("Tolvex remembers each scan. After the second one you’ll see exactly which folders grew in between.");
     return content;
   }
   if (snapshots.size() == 1) {
     content.face = ChangesCardContent::Face::oneSnapshot;
-    content.firstText = tr("First measurement saved %1. Scan again another day and Tolvex will show exactly which folders grew.")
-                            .arg(QString::fromStdString(relativeDateText(snapshots.front().date, now)));
+    content.firstText =
+        tr("First measurement saved %1. Scan again another day and Tolvex will show exactly which folders grew.")
+            .arg(QString::fromStdString(relativeDateText(snapshots.front().date, now)));
     return content;
   }
   const ChangesComparison comparison = *ChangesComparison::make(std::move(snapshots), baselineID);
@@ -104,7 +106,8 @@ ChangesCardContent changesCardContent(const std::optional<std::string>& scanRoot
   const ScanSnapshot& latest = comparison.latest;
   content.face = ChangesCardContent::Face::comparison;
   content.sinceText = tr("Since %1").arg(QString::fromStdString(relativeDateText(baseline.date, now)));
-  for (const ScanSnapshot& earlier : comparison.earlier) content.baselines.emplace_back(earlier.id, snapshotDateText(earlier.date));
+  for (const ScanSnapshot& earlier : comparison.earlier)
+    content.baselines.emplace_back(earlier.id, snapshotDateText(earlier.date));
   content.baselineID = baseline.id;
   const int64_t total = comparison.totalChange();
   content.totalText = QString::fromStdString(signedSizeText(total));

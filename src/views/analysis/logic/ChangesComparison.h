@@ -44,16 +44,16 @@ struct ChangesComparison {
 
 // What one row of changed folders shows.
 struct ChangeRowContent {
-  QString id;          // the change's identity (path, "#rest" appended for a remainder)
-  QString title;       // the folder's name, "/" for the root; "Other items in NAME" for a remainder
+  QString id;              // the change's identity (path, "#rest" appended for a remainder)
+  QString title;           // the folder's name, "/" for the root; "Other items in NAME" for a remainder
   bool isNew = false;      // "New": absent from the baseline (never on a remainder)
   bool isRemoved = false;  // "Removed": absent from the latest (never on a remainder)
-  QString pathText;    // the display path
-  QString deltaText;   // signed size of the change
-  QString sizeText;    // the new size; empty for a remainder
-  QString symbol;      // arrow up for growth, down for shrinkage or no change
-  bool grew = false;   // drawn in the warning colour, else in the success colour
-  double barShare = 0; // |change| / the largest change shown, 0…1
+  QString pathText;        // the display path
+  QString deltaText;       // signed size of the change
+  QString sizeText;        // the new size; empty for a remainder
+  QString symbol;          // arrow up for growth, down for shrinkage or no change
+  bool grew = false;       // drawn in the warning colour, else in the success colour
+  double barShare = 0;     // |change| / the largest change shown, 0…1
 
   bool operator==(const ChangeRowContent&) const = default;
 };
@@ -70,9 +70,9 @@ struct ChangesCardContent {
   QString firstText;  // the explanation of the first-scan face
 
   // The comparison.
-  QString sinceText;  // the baseline menu's label
+  QString sinceText;                                       // the baseline menu's label
   std::vector<std::pair<std::string, QString>> baselines;  // id and menu title of each earlier snapshot
-  std::string baselineID;  // the snapshot compared with
+  std::string baselineID;                                  // the snapshot compared with
   QString totalText;
   bool totalGrew = false;
   QString fromToText;

@@ -47,7 +47,8 @@ std::vector<Segment> Composition::segments() const {
     out.push_back({name, name, row.bytes, Theme::colorFor(row.bucket)});
   }
   if (otherSize > 0)
-    out.push_back({QStringLiteral("macos"), tr("macOS and other"), otherSize, Theme::withOpacity(Theme::graphite(), 0.5)});
+    out.push_back(
+        {QStringLiteral("macos"), tr("macOS and other"), otherSize, Theme::withOpacity(Theme::graphite(), 0.5)});
   return out;
 }
 

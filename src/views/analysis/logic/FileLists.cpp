@@ -156,7 +156,8 @@ std::optional<int64_t> unlistedSmallFiles(const ScanResult& scan, FileKind kind,
 
 QString smallFilesNoteText(int64_t unlisted) {
   return QCoreApplication::translate(
-             "TypesView", "Only files over 512 KB are listed. The remaining %1 smaller files still count toward the totals.")
+             "TypesView",
+             "Only files over 512 KB are listed. The remaining %1 smaller files still count toward the totals.")
       .arg(QLocale().toString(static_cast<qlonglong>(unlisted)));
 }
 

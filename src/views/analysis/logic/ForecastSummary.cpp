@@ -46,10 +46,10 @@ std::optional<ForecastSummary> ForecastSummary::make(const std::optional<SpaceFo
   const double daysLeft = *left;
   const QString title = tr("Full in %1").arg(QString::fromStdString(ageText(daysLeft)));
   if (daysLeft >= 730) {
-    return ForecastSummary{title,
-                           tr("Used space grows by %1 a day (last %2 days). At that pace there is room for years.")
-                               .arg(bytes(rate), days),
-                           QStringLiteral("calendar.badge.clock"), Theme::success()};
+    return ForecastSummary{
+        title,
+        tr("Used space grows by %1 a day (last %2 days). At that pace there is room for years.").arg(bytes(rate), days),
+        QStringLiteral("calendar.badge.clock"), Theme::success()};
   }
   const QString fillDate = shortDateText(now + daysLeft * kSecondsPerDay);
   const QString detail = tr("Used space grows by %1 a day (last %2 days). At that pace free space runs out around %3. "
@@ -59,7 +59,8 @@ std::optional<ForecastSummary> ForecastSummary::make(const std::optional<SpaceFo
     return ForecastSummary{tr("Your disk is about to fill up"), detail, QStringLiteral("exclamationmark.triangle.fill"),
                            Theme::danger()};
   }
-  if (daysLeft < 14) return ForecastSummary{title, detail, QStringLiteral("exclamationmark.triangle.fill"), Theme::danger()};
+  if (daysLeft < 14)
+    return ForecastSummary{title, detail, QStringLiteral("exclamationmark.triangle.fill"), Theme::danger()};
   if (daysLeft < 60) return ForecastSummary{title, detail, QStringLiteral("calendar.badge.clock"), Theme::warning()};
   return ForecastSummary{title, detail, QStringLiteral("calendar.badge.clock"), Theme::success()};
 }

@@ -45,8 +45,9 @@ std::vector<FileNode*> largestChildren(const FileNode& folder, size_t limit, boo
   // Size descending, then stored position: a total order, so a partial sort gives what a stable
   // sort would, without sorting a large folder whole.
   const size_t n = std::min(limit, entries.size());
-  std::partial_sort(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(n), entries.end(),
-                    [](const Entry& a, const Entry& b) { return a.size != b.size ? a.size > b.size : a.index < b.index; });
+  std::partial_sort(
+      entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(n), entries.end(),
+      [](const Entry& a, const Entry& b) { return a.size != b.size ? a.size > b.size : a.index < b.index; });
   std::vector<FileNode*> out;
   out.reserve(n);
   for (size_t i = 0; i < n; ++i) out.push_back(entries[i].node);
@@ -135,7 +136,8 @@ QString kindText(const FileNode& node) {
 
 QString smallFilesText(const FileNode& folder) {
   return tr("Also: %1 small files directly in this folder · %2")
-      .arg(QLocale().toString(static_cast<qlonglong>(get(folder.smallFilesCount))), bytesText(get(folder.smallFilesSize)));
+      .arg(QLocale().toString(static_cast<qlonglong>(get(folder.smallFilesCount))),
+           bytesText(get(folder.smallFilesSize)));
 }
 
 QString fileCountText(int64_t count) { return tr("%1 files").arg(QLocale().toString(static_cast<qlonglong>(count))); }

@@ -45,13 +45,13 @@ QString exclusionsWith(const std::vector<std::string>& current, const std::strin
 double shareOf(int64_t size, int64_t total);
 
 // Cell texts.
-QString filesText(const FileNode& node);          // grouped file count of a folder, "—" for a file
-QString shortDateText(double secondsSince1970);   // abbreviated date, "—" up to one day after 1970
-QString kindText(const FileNode& node);           // upper-case extension, else the kind's title
-QString smallFilesText(const FileNode& folder);   // "Also: N small files directly in this folder · size"
-QString fileCountText(int64_t count);             // "N files"
-QString selectedText(int count);                  // "N selected"
-QString bytesText(int64_t bytes);                 // the byte text of max(bytes, 0)
+QString filesText(const FileNode& node);         // grouped file count of a folder, "—" for a file
+QString shortDateText(double secondsSince1970);  // abbreviated date, "—" up to one day after 1970
+QString kindText(const FileNode& node);          // upper-case extension, else the kind's title
+QString smallFilesText(const FileNode& folder);  // "Also: N small files directly in this folder · size"
+QString fileCountText(int64_t count);            // "N files"
+QString selectedText(int count);                 // "N selected"
+QString bytesText(int64_t bytes);                // the byte text of max(bytes, 0)
 
 // Column widths for `available` pixels: each column gets its ideal width while they all fit; when
 // they do not, the column `stretch` (the one that elides best, the name) gives up room first, down to

@@ -92,8 +92,8 @@ double keyValue(const FileNode& n, NodeKey key) {
 template <typename Iterator, typename Less>
 void stableSort(Iterator begin, Iterator end, Less less, size_t partSize) {
   const ptrdiff_t count = end - begin;
-  const ptrdiff_t parts = std::min<ptrdiff_t>(
-      {count / static_cast<ptrdiff_t>(std::max<size_t>(partSize, 1)), 4, std::max(1u, std::thread::hardware_concurrency())});
+  const ptrdiff_t parts = std::min<ptrdiff_t>({count / static_cast<ptrdiff_t>(std::max<size_t>(partSize, 1)), 4,
+                                               std::max(1u, std::thread::hardware_concurrency())});
   if (parts <= 1) {
     std::stable_sort(begin, end, less);
     return;

@@ -30,9 +30,10 @@ std::vector<OverviewStat> overviewStats(const std::optional<VolumeInfo>& volume,
   std::vector<OverviewStat> tiles;
   if (volume) {
     const int64_t used = volume->total - volume->available;
-    tiles.push_back({tr("Used"), bytes(used),
-                     tr("of %1 · %2").arg(bytes(volume->total), QString::fromStdString(percentText(used, volume->total))),
-                     QStringLiteral("internaldrive.fill"), Theme::indigo()});
+    tiles.push_back(
+        {tr("Used"), bytes(used),
+         tr("of %1 · %2").arg(bytes(volume->total), QString::fromStdString(percentText(used, volume->total))),
+         QStringLiteral("internaldrive.fill"), Theme::indigo()});
     tiles.push_back({tr("Free"), bytes(volume->available), tr("Available right now"),
                      QStringLiteral("checkmark.circle.fill"), Theme::success()});
     tiles.push_back({tr("Purgeable"), bytes(volume->availableForImportantUsage - volume->available),

@@ -26,11 +26,13 @@ std::vector<SpaceSample> thinnedSamples(const std::vector<SpaceSample>& samples)
 
 std::vector<Point> points(const std::vector<SpaceSample>& samples) {
   std::vector<Point> out;
-  for (const SpaceSample& sample : thinnedSamples(samples)) out.push_back({sample.date, static_cast<double>(sample.used)});
+  for (const SpaceSample& sample : thinnedSamples(samples))
+    out.push_back({sample.date, static_cast<double>(sample.used)});
   return out;
 }
 
-std::vector<Point> projection(const std::optional<Point>& last, int64_t total, const std::optional<SpaceForecast>& forecast) {
+std::vector<Point> projection(const std::optional<Point>& last, int64_t total,
+                              const std::optional<SpaceForecast>& forecast) {
   if (!last || !forecast || !forecast->daysLeft) return {};
   const double horizon = std::min(std::max(1.5 * forecast->spanDays, kMinimumHorizonDays), *forecast->daysLeft);
   const double end = std::min(last->used + horizon * forecast->bytesPerDay, static_cast<double>(total));
@@ -104,7 +106,8 @@ QString valueLabel(double value) {
 }
 
 QString dateLabel(double date, const QTimeZone& zone) {
-  return QLocale().toString(QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(date)), zone), QStringLiteral("d MMM"));
+  return QLocale().toString(QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(date)), zone),
+                            QStringLiteral("d MMM"));
 }
 
 }  // namespace tolvex::spacechart

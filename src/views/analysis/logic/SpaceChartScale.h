@@ -41,7 +41,8 @@ std::vector<Point> points(const std::vector<SpaceSample>& samples);
 // `horizon` days on at the value the trend reaches, never above `total`. The horizon is 1.5 × the
 // sampled span, at least 14 days, but never past the expected fill-up day. Empty without a last
 // point, a forecast or an expected fill-up day.
-std::vector<Point> projection(const std::optional<Point>& last, int64_t total, const std::optional<SpaceForecast>& forecast);
+std::vector<Point> projection(const std::optional<Point>& last, int64_t total,
+                              const std::optional<SpaceForecast>& forecast);
 
 // The vertical domain: the plotted values padded by 35 % of their range (at least 1 GB of range)
 // above and below, never below zero; up to 103 % of the disk size when the projection reaches it.

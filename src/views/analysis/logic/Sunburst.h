@@ -29,10 +29,10 @@ inline const QColor& paletteColor(size_t index) { return palette()[index % kPale
 
 struct Arc {
   FileNode* node = nullptr;
-  int depth = 0;        // ring number, 1 for the root's children
-  double start = 0;     // 0 <= start < end <= 2π
+  int depth = 0;     // ring number, 1 for the root's children
+  double start = 0;  // 0 <= start < end <= 2π
   double end = 0;
-  int colorIndex = 0;   // into palette(): the rank of the first-ring ancestor among its siblings
+  int colorIndex = 0;  // into palette(): the rank of the first-ring ancestor among its siblings
   const QColor& color() const { return paletteColor(static_cast<size_t>(colorIndex)); }
 };
 

@@ -120,7 +120,8 @@ const InstalledApp* findApp(const std::vector<InstalledApp>& apps, const std::st
 }
 
 const InstalledApp* menuApp(const std::vector<InstalledApp>& listed, const std::set<std::string>& paths) {
-  auto it = std::find_if(listed.begin(), listed.end(), [&](const InstalledApp& app) { return paths.contains(app.path); });
+  auto it =
+      std::find_if(listed.begin(), listed.end(), [&](const InstalledApp& app) { return paths.contains(app.path); });
   return it == listed.end() ? nullptr : &*it;
 }
 

@@ -76,8 +76,10 @@ CloudFolderCheck cloudFolderCheck(const CloudFolder& folder, const StringSet& se
 
 StringSet cloudFolderToggled(const CloudFolder& folder, StringSet selected, bool on) {
   for (const std::string& path : cloudUploadedPaths(folder)) {
-    if (on) selected.insert(path);
-    else selected.erase(path);
+    if (on)
+      selected.insert(path);
+    else
+      selected.erase(path);
   }
   return selected;
 }

@@ -63,9 +63,9 @@ inline constexpr size_t kCloudShownItems = 300;
 struct CloudRow {
   enum class Kind { folder, item, more };
   Kind kind = Kind::folder;
-  size_t folder = 0;   // index in the report's folders
-  size_t item = 0;     // index in the folder's items (item rows)
-  int64_t more = 0;    // items not listed (the "more" row)
+  size_t folder = 0;  // index in the report's folders
+  size_t item = 0;    // index in the folder's items (item rows)
+  int64_t more = 0;   // items not listed (the "more" row)
   bool operator==(const CloudRow&) const = default;
 };
 std::vector<CloudRow> cloudRows(const CloudReport& report, const StringSet& expanded);

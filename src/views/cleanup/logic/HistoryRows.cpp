@@ -60,8 +60,6 @@ QString historyDateText(double seconds) {
       .arg(shortDateText(seconds), QLocale().toString(at.time(), QLocale::ShortFormat));
 }
 
-QString historyItemName(const std::string& path) {
-  return QString::fromUtf8(lastPathComponent(path));
-}
+QString historyItemName(const std::string& path) { return QString::fromUtf8(lastPathComponent(path)); }
 
 }  // namespace tolvex

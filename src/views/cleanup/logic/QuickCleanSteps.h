@@ -16,11 +16,11 @@ QString quickCleanStepTitle(int index);
 int currentQuickCleanStep(SmartPhase phase);
 
 struct StepLook {
-  bool filled = false;      // circle on the brand gradient (else the faint neutral fill)
-  bool checkmark = false;   // a check mark in place of the number
-  QString mark;             // "checkmark", or the step number "1"…"3"
-  bool markWhite = false;   // white mark (else secondary)
-  bool semibold = false;    // the title of the current step
+  bool filled = false;          // circle on the brand gradient (else the faint neutral fill)
+  bool checkmark = false;       // a check mark in place of the number
+  QString mark;                 // "checkmark", or the step number "1"…"3"
+  bool markWhite = false;       // white mark (else secondary)
+  bool semibold = false;        // the title of the current step
   bool titleSecondary = false;  // the title of a step still ahead
 
   bool operator==(const StepLook&) const = default;
