@@ -1,5 +1,6 @@
 #include "views/analysis/SelectionBar.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -39,11 +40,7 @@ SelectionBar::SelectionBar(QWidget* parent) : QWidget(parent) {
   deselect_->setAutoDefault(false);
   deselect_->setCursor(Qt::PointingHandCursor);
   deselect_->setFocusPolicy(Qt::TabFocus);  // reached by Tab, where the ring below shows it
-  deselect_->setStyleSheet(
-      QStringLiteral("QPushButton { border: none; padding: 2px 4px; }"
-                     "QPushButton:focus { border: 2px solid palette(highlight); border-radius: 5px;"
-                     " padding: 0px 2px; }"));
-  Theme::setForeground(deselect_, Tone::secondary);
+  styleDeselect();
   row->addWidget(deselect_);
 
   secondary_ = new QPushButton(this);
@@ -97,6 +94,27 @@ void SelectionBar::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Theme::withOpacity(palette().color(QPalette::Window), 0.92));
   painter.fillRect(QRect(0, 0, width(), 1), Theme::primary(palette(), 0.12));
+}
+
+namespace {
+QString cssColor(const QColor& c) {
+  return QStringLiteral("rgba(%1, %2, %3, %4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
+}
+}  // namespace
+
+void SelectionBar::styleDeselect() {
+  // A style sheet keeps the button from following palette changes on its own, so the text colour is
+  // written into it, and written again whenever the bar's palette changes (light and dark).
+  deselect_->setStyleSheet(
+      QStringLiteral("QPushButton { border: none; padding: 2px 4px; color: %1; }"
+                     "QPushButton:focus { border: 2px solid palette(highlight); border-radius: 5px;"
+                     " padding: 0px 2px; }")
+          .arg(cssColor(Theme::secondary(palette()))));
+}
+
+void SelectionBar::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) styleDeselect();
 }
 
 }  // namespace tolvex

@@ -41,8 +41,10 @@ class SelectionBar : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void styleDeselect();
   Values values_;
   QLabel* count_;
   QLabel* size_;
