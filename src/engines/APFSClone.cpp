@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/Fd.h"
 #include "platform/Dedupe.h"
 
 namespace tolvex {
@@ -53,45 +54,22 @@ std::string reasonFor(Failure::Kind kind, int32_t code) {
   return {};
 }
 
-// A descriptor closed when it goes out of scope.
-struct Descriptor {
-  int fd = -1;
-  Descriptor() = default;
-  explicit Descriptor(int value) : fd(value) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 // Opens a file examined with lstat for reading, without following a link that took its place, without
 // waiting on a pipe or a device, and without touching its access time (where we may: the owner and
 // the administrator). The descriptor must name the very file that was examined.
-int openExamined(const std::string& path, const struct stat& examined) {
-  constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-  int fd = ::open(path.c_str(), kFlags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), kFlags);
-  if (fd < 0) {
+Fd openExamined(const std::string& path, const struct stat& examined) {
+  Fd fd = openForReading(path);
+  if (!fd) {
     const int error = errno;
     if (error == ELOOP || error == ENOENT || error == ENOTDIR || error == ENXIO) throw Failure::notRegularFile();
     throw Failure::system(error);
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int error = errno;
-    ::close(fd);
-    throw Failure::system(error);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw Failure::notRegularFile();
-  }
-  if (st.st_dev != examined.st_dev || st.st_ino != examined.st_ino || st.st_size != examined.st_size) {
-    // Replaced or rewritten between the look and the open.
-    ::close(fd);
+  if (::fstat(fd.get(), &st) != 0) throw Failure::system(errno);
+  if (!S_ISREG(st.st_mode)) throw Failure::notRegularFile();
+  // Replaced or rewritten between the look and the open.
+  if (st.st_dev != examined.st_dev || st.st_ino != examined.st_ino || st.st_size != examined.st_size)
     throw Failure::contentsDiffer();
-  }
   return fd;
 }
 
@@ -145,19 +123,19 @@ int64_t replaceWithClone(const std::string& duplicate, const std::string& keptCo
   if (kept.st_size != dup.st_size) throw Failure::contentsDiffer();
   // The same file under two names (or twice the same name) has nothing to give back.
   if (kept.st_ino == dup.st_ino) throw Failure::alreadyShared();
-  Descriptor keptFd(openExamined(keptCopy, kept));
-  Descriptor dupFd(openExamined(duplicate, dup));
-  if (!sameBytes(keptFd.fd, dupFd.fd)) throw Failure::contentsDiffer();
+  Fd keptFd = openExamined(keptCopy, kept);
+  Fd dupFd = openExamined(duplicate, dup);
+  if (!sameBytes(keptFd.get(), dupFd.get())) throw Failure::contentsDiffer();
 
   // 6. A duplicate that already shares almost all its storage has nothing worth giving back.
   const int64_t allocated = static_cast<int64_t>(dup.st_blocks) * 512;
   int64_t privateBytes = allocated;
-  if (auto usage = extentUsage(dupFd.fd)) privateBytes = usage->privateBytes;
+  if (auto usage = extentUsage(dupFd.get())) privateBytes = usage->privateBytes;
   if (isMostlyShared(allocated, privateBytes)) throw Failure::alreadyShared();
 
   // The kernel compares again under its locks and shares only equal bytes; the duplicate's inode,
   // and with it every piece of its metadata, stays as it is.
-  const DedupeOutcome outcome = dedupeFileRange(keptFd.fd, dupFd.fd, static_cast<int64_t>(dup.st_size));
+  const DedupeOutcome outcome = dedupeFileRange(keptFd.get(), dupFd.get(), static_cast<int64_t>(dup.st_size));
   switch (outcome.kind) {
     case DedupeOutcome::Kind::same: return privateBytes;
     case DedupeOutcome::Kind::differs: throw Failure::contentsDiffer();
@@ -167,7 +145,7 @@ int64_t replaceWithClone(const std::string& duplicate, const std::string& keptCo
   // the file system.
   struct stat keptNow {
   }, dupNow{};
-  if (::fstat(keptFd.fd, &keptNow) != 0 || ::fstat(dupFd.fd, &dupNow) != 0 || keptNow.st_size != kept.st_size ||
+  if (::fstat(keptFd.get(), &keptNow) != 0 || ::fstat(dupFd.get(), &dupNow) != 0 || keptNow.st_size != kept.st_size ||
       dupNow.st_size != dup.st_size)
     throw Failure::contentsDiffer();
   if (isDedupeUnsupported(outcome.error)) throw Failure::unsupported();

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "engines/APFSClone.h"
+#include "platform/Fd.h"
 #include "platform/Fiemap.h"
 #include "platform/ParallelFor.h"
 
@@ -41,18 +42,11 @@ char* readBuffer() {
   return buffer.get();
 }
 
-// Opens a regular file for reading without following a final link, without waiting on a pipe or a
-// device, and without touching its access time where allowed. -1 when it is anything else.
-int openRegularFile(const std::string& path) {
-  constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
-  int fd = ::open(path.c_str(), kFlags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), kFlags);
-  if (fd < 0) return -1;
+// A regular file opened for reading (see openForReading); empty when it is anything else.
+Fd openRegularFile(const std::string& path) {
+  Fd fd = openForReading(path);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
+  if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Fd();
   return fd;
 }
 
@@ -164,11 +158,9 @@ std::vector<std::string> hexString(const Sha256Digest& digest) {
 }
 
 std::optional<std::string> hashFile(const std::string& path, std::optional<int64_t> limit) {
-  const int fd = openRegularFile(path);
-  if (fd < 0) return std::nullopt;
-  auto digest = digestOf(fd, limit);
-  ::close(fd);
-  return digest;
+  const Fd fd = openRegularFile(path);
+  if (!fd) return std::nullopt;
+  return digestOf(fd.get(), limit);
 }
 
 std::vector<DuplicateGroup> findDuplicates(const std::vector<FileNode*>& files, int64_t minimumSize,

@@ -2,6 +2,8 @@
 // An open file descriptor, closed when it goes out of scope.
 #include <unistd.h>
 
+#include <string>
+
 namespace tolvex {
 
 class Fd {
@@ -29,5 +31,10 @@ class Fd {
  private:
   int fd_;
 };
+
+// Opens `path` for reading without following a final link, without waiting on a pipe or a device,
+// and without touching its access time where we may (the owner and the administrator; others get
+// EPERM for O_NOATIME and open without it). An empty Fd with errno set on failure.
+Fd openForReading(const std::string& path);
 
 }  // namespace tolvex
