@@ -80,11 +80,7 @@ ToastView::ToastView(AppState& state, QWidget* parent) : QWidget(parent), state_
 
   dismissTimer_.setSingleShot(true);
   dismissTimer_.setTimerType(Qt::PreciseTimer);  // a coarse timer may end up to 5 % early
-  connect(&dismissTimer_, &QTimer::timeout, this, [this] {
-    const std::string id = timerFor_;
-    timerFor_.clear();
-    state_.clearToast(id);  // does nothing when that toast is no longer the one shown
-  });
+  connect(&dismissTimer_, &QTimer::timeout, this, &ToastView::dismissPending);
   connect(undo_, &QPushButton::clicked, this, [this] {
     if (!state_.toast() || state_.toast()->undoable.empty()) return;
     // A copy: the undo publishes a new toast, which replaces the one the entries belong to.
@@ -98,6 +94,13 @@ ToastView::ToastView(AppState& state, QWidget* parent) : QWidget(parent), state_
 
   hide();
   refresh();
+}
+
+void ToastView::dismissPending() {
+  dismissTimer_.stop();
+  const std::string id = timerFor_;
+  timerFor_.clear();
+  if (!id.empty()) state_.clearToast(id);  // does nothing when that toast is no longer the one shown
 }
 
 void ToastView::refresh() {

@@ -34,6 +34,10 @@ class ToastView : public QWidget {
   QRect panelRect() const;
   // The id of the toast whose dismissal is pending ("" when none).
   const std::string& pendingDismissal() const { return timerFor_; }
+  // The wait of the pending dismissal, and what its end does: clears the toast it was started for
+  // (nothing when that toast is no longer the one shown). Tests end the wait here instead of waiting.
+  const QTimer& dismissTimer() const { return dismissTimer_; }
+  void dismissPending();
 
   static constexpr int kBottomDistance = 20;
   static constexpr qreal kRadius = 14;
