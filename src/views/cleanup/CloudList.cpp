@@ -152,7 +152,9 @@ QVariant CloudListModel::data(const QModelIndex& index, int role) const {
 
 // ---- Delegate -----------------------------------------------------------------------------------
 
-CloudDelegate::CloudDelegate(CloudListModel* model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+CloudDelegate::CloudDelegate(CloudListModel* model, std::function<double(const std::string&, bool)> angle,
+                             QObject* parent)
+    : QStyledItemDelegate(parent), model_(model), angle_(std::move(angle)) {}
 
 QSize CloudDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
   const CloudRow* r = model_->row(index.row());
@@ -197,7 +199,7 @@ void CloudDelegate::paintFolder(QPainter* painter, const QStyleOptionViewItem& o
   const QRect chevron = CloudRowGeometry::chevron(row);
   painter->save();
   painter->translate(QRectF(chevron).center());
-  painter->rotate(open ? 90 : 0);
+  painter->rotate(angle_ ? angle_(folder.path, open) : (open ? 90 : 0));
   Symbols::paint(painter, QRectF(-5, -5, 10, 10), QStringLiteral("chevron.right"), Theme::secondary(palette));
   painter->restore();
 
@@ -257,7 +259,8 @@ void CloudDelegate::paintItem(QPainter* painter, const QStyleOptionViewItem& opt
 CloudList::CloudList(const StringSet& selected, const StringSet& expanded, QWidget* parent)
     : QListView(parent), model_(new CloudListModel(selected, expanded, this)), overlay_(new ActivitySpinner(32, this)) {
   setModel(model_);
-  setItemDelegate(new CloudDelegate(model_, this));
+  setItemDelegate(new CloudDelegate(
+      model_, [this](const std::string& path, bool open) { return turns_.angle(path, open); }, this));
   setSelectionMode(QAbstractItemView::NoSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFrameShape(QFrame::NoFrame);
@@ -315,7 +318,10 @@ std::pair<CloudList::Target, int> CloudList::targetAt(const QPoint& pos) const {
 
 void CloudList::activate(Target target, int row) {
   if (target == Target::chevron) {
-    if (const CloudFolder* f = model_->folder(row)) emit disclosureToggled(f->path);
+    if (const CloudFolder* f = model_->folder(row)) {
+      turns_.turn(f->path, !model_->isExpanded(*f));
+      emit disclosureToggled(f->path);
+    }
     return;
   }
   if (target != Target::check) return;

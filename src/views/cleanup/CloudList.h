@@ -6,9 +6,11 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStyledItemDelegate>
+#include <functional>
 #include <optional>
 
 #include "engines/CloudDrive.h"
+#include "views/cleanup/ChevronTurns.h"
 #include "views/cleanup/logic/CloudSelection.h"
 
 class QMenu;
@@ -61,7 +63,9 @@ struct CloudRowGeometry {
 class CloudDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
-  explicit CloudDelegate(CloudListModel* model, QObject* parent = nullptr);
+  // `angle` tells at what angle a folder's chevron is drawn (see ChevronTurns).
+  CloudDelegate(CloudListModel* model, std::function<double(const std::string&, bool)> angle,
+                QObject* parent = nullptr);
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
@@ -69,6 +73,7 @@ class CloudDelegate : public QStyledItemDelegate {
   void paintFolder(QPainter* painter, const QStyleOptionViewItem& option, const CloudFolder& folder) const;
   void paintItem(QPainter* painter, const QStyleOptionViewItem& option, const CloudItem& item) const;
   CloudListModel* model_;
+  std::function<double(const std::string&, bool)> angle_;
 };
 
 class CloudList : public QListView {
@@ -107,6 +112,7 @@ class CloudList : public QListView {
 
   CloudListModel* model_;
   ActivitySpinner* overlay_;
+  ChevronTurns turns_{viewport()};
   std::pair<Target, int> pressed_{Target::none, -1};
 };
 

@@ -379,28 +379,9 @@ JunkList::JunkList(const std::vector<JunkFinding>& junk, const StringSet& select
   connect(this, &QWidget::customContextMenuRequested, this, &JunkList::showMenu);
 }
 
-double JunkList::chevronAngle(const std::string& ruleId, bool open) const {
-  auto turn = turns_.find(ruleId);
-  if (turn != turns_.end() && turn->second->state() == QAbstractAnimation::Running)
-    return turn->second->currentValue().toDouble();
-  return open ? 90.0 : 0.0;
-}
+double JunkList::chevronAngle(const std::string& ruleId, bool open) const { return turns_.angle(ruleId, open); }
 
-void JunkList::turnChevron(const std::string& ruleId, bool open) {
-  const double from = chevronAngle(ruleId, !open);
-  auto& turn = turns_[ruleId];
-  if (!turn) {
-    turn = std::make_unique<QVariantAnimation>();
-    connect(turn.get(), &QVariantAnimation::valueChanged, viewport(), qOverload<>(&QWidget::update));
-  }
-  turn->stop();
-  turn->setDuration(Anim::duration(150));
-  turn->setEasingCurve(QEasingCurve::OutCubic);
-  turn->setStartValue(from);
-  turn->setEndValue(open ? 90.0 : 0.0);
-  if (turn->duration() > 0) turn->start();
-  viewport()->update();
-}
+void JunkList::turnChevron(const std::string& ruleId, bool open) { turns_.turn(ruleId, open); }
 
 void JunkList::clickAt(const QPoint& point) {
   const QModelIndex index = indexAt(point);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engines/JunkFinder.h"
+#include "views/cleanup/ChevronTurns.h"
 #include "views/cleanup/CleanupList.h"
 #include "views/cleanup/logic/JunkSelection.h"
 
@@ -126,7 +127,7 @@ class JunkList : public CleanupList {
   void showMenu(const QPoint& pos);
 
   JunkListModel* model_;
-  std::map<std::string, std::unique_ptr<QVariantAnimation>> turns_;
+  ChevronTurns turns_{viewport()};
   QPersistentModelIndex pressed_;
   JunkListDelegate::Hit pressedHit_ = JunkListDelegate::Hit::none;
 };
