@@ -383,6 +383,8 @@ TEST(TypesView, TilesTheChosenKindItsNoteAndAFilterOfItsOwn) {
   EXPECT_EQ(screen->kind(), FileKind::document);
   EXPECT_TRUE(documents->selected());
   EXPECT_FALSE(videoTile->selected());
+  EXPECT_EQ(documents->emphasis(), 1.0);  // no animations in tests: the look follows at once
+  EXPECT_EQ(videoTile->emphasis(), 0.0);
   EXPECT_EQ(listed(*screen), h.inScanOrder({"report.pdf", "say, \"hi\".txt"}));
   QTest::mouseClick(documents, Qt::LeftButton);
   EXPECT_EQ(screen->kind(), FileKind::document);
@@ -437,4 +439,20 @@ TEST(FileListScreens, BuiltAndSortedOffTheUiThreadTheyShowTheSame) {
   waitIdle(*screen);
   EXPECT_EQ(screen->list().nodes.size(), 8u);
   EXPECT_EQ(rows(*screen).size(), 8u);
+}
+
+TEST(KindTile, TheChosenTileFillsInWithASpring) {
+  struct AnimationsOn {
+    QByteArray saved = qgetenv("TOLVEX_NO_ANIMATIONS");
+    AnimationsOn() { qputenv("TOLVEX_NO_ANIMATIONS", "0"); }
+    ~AnimationsOn() { qputenv("TOLVEX_NO_ANIMATIONS", saved); }
+  } on;
+  KindTile tile(FileKind::image);
+  tile.setValues(10, 1, false);  // the first values are shown as they are
+  EXPECT_EQ(tile.emphasis(), 0.0);
+  tile.setValues(10, 1, true);
+  EXPECT_LT(tile.emphasis(), 0.5);
+  EXPECT_TRUE(waitUntil([&] { return std::abs(tile.emphasis() - 1.0) < 0.01; }));
+  tile.setValues(10, 1, false);
+  EXPECT_TRUE(waitUntil([&] { return std::abs(tile.emphasis()) < 0.01; }));
 }

@@ -6,7 +6,7 @@
 #include "views/cleanup/logic/QuickCleanSteps.h"
 #include "views/cleanup/logic/QuickCleanTexts.h"
 #include "views/cleanup/logic/ReviewGroups.h"
-#include "views/cleanup/logic/Spring.h"
+#include "app/theme/Spring.h"
 
 using namespace tolvex;
 using namespace tolvex::test;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
@@ -40,7 +41,8 @@ QFont countFont() { return Theme::font(TextStyle::caption); }
 
 // ---- Tile ---------------------------------------------------------------------------------------
 
-KindTile::KindTile(FileKind kind, QWidget* parent) : QAbstractButton(parent), kind_(kind) {
+KindTile::KindTile(FileKind kind, QWidget* parent)
+    : QAbstractButton(parent), kind_(kind), selection_(new SpringAnimation(Spring{0.5, 0.85}, this)) {
   setObjectName(QLatin1String(names::kindTile));
   setProperty("kind", static_cast<int>(kind));
   setText(kindTitle(kind));
@@ -54,8 +56,21 @@ void KindTile::setValues(int64_t size, int64_t count, bool selected) {
   if (size == size_ && count == count_ && selected == selected_) return;
   size_ = size;
   count_ = count;
+  const bool selectionChanged = selected != selected_;
   selected_ = selected;
   setAccessibleDescription(sizeText() + QStringLiteral(", ") + countText());
+  const double target = selected ? 1.0 : 0.0;
+  if (selectionChanged && valuesSet_) {
+    // The choice of a kind springs over: the old tile fades out as the new one fills in.
+    const double from = emphasis_;
+    selection_->start([this, from, target](qreal v) {
+      emphasis_ = from + (target - from) * v;
+      update();
+    });
+  } else if (!selection_->isRunning()) {
+    emphasis_ = target;
+  }
+  valuesSet_ = true;
   update();
 }
 
@@ -75,9 +90,11 @@ void KindTile::paintEvent(QPaintEvent*) {
   const QColor kindColor = Theme::colorFor(kind_);
   QPainterPath shape;
   shape.addRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 12, 12);
-  painter.fillPath(shape, selected_ ? Theme::withOpacity(kindColor, 0.16) : Theme::primary(pal, 0.04));
-  if (selected_) {
-    painter.setPen(QPen(Theme::withOpacity(kindColor, 0.7), 1.5));
+  const double e = std::clamp(emphasis_, 0.0, 1.0);
+  painter.fillPath(shape, Theme::primary(pal, 0.04 * (1 - e)));
+  painter.fillPath(shape, Theme::withOpacity(kindColor, 0.16 * e));
+  if (e > 0) {
+    painter.setPen(QPen(Theme::withOpacity(kindColor, 0.7 * e), 1.5));
     painter.drawPath(shape);
   }
   if (hasFocus()) {

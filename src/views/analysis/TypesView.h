@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <vector>
 
+#include "app/components/SpringAnimation.h"
 #include "views/analysis/FileListScreen.h"
 
 class QLabel;
@@ -22,6 +23,8 @@ class KindTile : public QAbstractButton {
   int64_t size() const { return size_; }
   int64_t count() const { return count_; }
   bool selected() const { return selected_; }
+  // How selected the tile looks now: follows `selected` with a spring (at once without animations).
+  double emphasis() const { return emphasis_; }
   void setValues(int64_t size, int64_t count, bool selected);
 
   // The texts under the title.
@@ -39,6 +42,10 @@ class KindTile : public QAbstractButton {
   int64_t size_ = 0;
   int64_t count_ = 0;
   bool selected_ = false;
+  // How selected the tile looks, 0 to 1 (a little past while the spring overshoots).
+  double emphasis_ = 0;
+  bool valuesSet_ = false;
+  SpringAnimation* selection_;
 };
 
 class TypesView : public FileListScreen {

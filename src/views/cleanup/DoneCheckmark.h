@@ -4,7 +4,7 @@
 // full size with a bounce (disc from 60 %, symbol from 30 %); without animations they are full size.
 #include <QWidget>
 
-#include "views/cleanup/SpringAnimation.h"
+#include "app/components/SpringAnimation.h"
 
 namespace tolvex {
 

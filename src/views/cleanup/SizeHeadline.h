@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "views/cleanup/SpringAnimation.h"
+#include "app/components/SpringAnimation.h"
 
 namespace tolvex {
 

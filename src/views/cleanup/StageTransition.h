@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "views/cleanup/SpringAnimation.h"
+#include "app/components/SpringAnimation.h"
 
 namespace tolvex {
 

@@ -10,7 +10,7 @@
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
 #include "views/cleanup/logic/QuickCleanSteps.h"
-#include "views/cleanup/logic/Spring.h"
+#include "app/theme/Spring.h"
 
 namespace tolvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "views/cleanup/SpringAnimation.h"
+#include "app/components/SpringAnimation.h"
 
 #include "app/theme/Anim.h"
 

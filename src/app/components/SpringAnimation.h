@@ -1,10 +1,10 @@
 #pragma once
-// An animation that follows a damped spring from 0 to 1, for the Quick Clean stages. It lasts until
+// An animation that follows a damped spring from 0 to 1 (stage changes, selections). It lasts until
 // the spring settles, through the theme's durations: without animations it reports 1 at once.
 #include <QVariantAnimation>
 #include <functional>
 
-#include "views/cleanup/logic/Spring.h"
+#include "app/theme/Spring.h"
 
 namespace tolvex {
 

@@ -1,4 +1,4 @@
-#include "views/cleanup/logic/Spring.h"
+#include "app/theme/Spring.h"
 
 #include <algorithm>
 #include <cmath>
