@@ -15,7 +15,7 @@
 #include "app/components/SymbolView.h"
 #include "support/qt/FakeEngines.h"
 #include "views/AppsScreenFixture.h"
-#include "views/cleanup/AppInspector.h"
+#include "views/cleanup/AppDetailPane.h"
 #include "views/cleanup/ApplicationsView.h"
 #include "views/cleanup/RecordTable.h"
 

@@ -33,7 +33,7 @@ namespace {
 
 constexpr int kSegmentCount = 12;
 
-std::vector<NodeColumnSpec> explorerColumns() {
+std::vector<NodeColumnDef> explorerColumns() {
   return {
       {NodeColumn::name, ExplorerView::tr("Name"), NodeKey::name, 220, 340},
       {NodeColumn::size, ExplorerView::tr("Size"), NodeKey::size, 150, 200},

@@ -15,7 +15,7 @@
 namespace tolvex {
 namespace {
 
-std::vector<NodeColumnSpec> filesColumns() {
+std::vector<NodeColumnDef> filesColumns() {
   return {
       {NodeColumn::nameAndFolder, FilesTable::tr("Name"), NodeKey::name, 220, 360},
       {NodeColumn::size, FilesTable::tr("Size"), NodeKey::size, 140, 180},

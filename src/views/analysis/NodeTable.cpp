@@ -77,23 +77,23 @@ class HeaderStyle : public QProxyStyle {
 
 // The narrowest a column may become and still show its header and its usual cells whole: a date of
 // the widest month, the widest risk badge, and room for the header's label and sort arrow.
-int contentMinimum(const NodeColumnSpec& spec, const QFont& headerFont) {
+int contentMinimum(const NodeColumnDef& def, const QFont& headerFont) {
   int content = 0;
-  if (spec.column == NodeColumn::modified) {
+  if (def.column == NodeColumn::modified) {
     const QFontMetrics fm(Theme::monospacedDigitFont(TextStyle::callout));
     for (int month = 1; month <= 12; ++month) {
       const QDateTime day(QDate(2000, month, 28), QTime(12, 0));
       content = std::max(content, fm.horizontalAdvance(shortDateText(static_cast<double>(day.toSecsSinceEpoch()))));
     }
     content += 2 * kCellLeading;  // a date is drawn 8 in from both sides
-  } else if (spec.column == NodeColumn::risk) {
+  } else if (def.column == NodeColumn::risk) {
     for (Risk risk : {Risk::safe, Risk::review, Risk::protected_})
       content = std::max(content, RiskBadge::sizeFor(risk, false).width());
     content += 6 + 12;  // the badge's inset, and clear room before the table's edge
   }
   const QFontMetrics header(headerFont);
-  const int arrow = spec.sortKey ? header.height() : 0;
-  const int label = header.horizontalAdvance(spec.header) + kCellLeading + kCellTrailing + arrow;
+  const int arrow = def.sortKey ? header.height() : 0;
+  const int label = header.horizontalAdvance(def.header) + kCellLeading + kCellTrailing + arrow;
   return std::max(content, label);
 }
 
@@ -101,11 +101,11 @@ int contentMinimum(const NodeColumnSpec& spec, const QFont& headerFont) {
 
 // ---- Model --------------------------------------------------------------------------------------
 
-NodeTableModel::NodeTableModel(std::vector<NodeColumnSpec> columns, QObject* parent)
+NodeTableModel::NodeTableModel(std::vector<NodeColumnDef> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {
   // The widest badge ("Protected") must fit its column.
   const int badge = RiskBadge::sizeFor(Risk::protected_, false).width() + 10;
-  for (NodeColumnSpec& def : columns_) {
+  for (NodeColumnDef& def : columns_) {
     if (def.column != NodeColumn::risk) continue;
     def.minWidth = std::max(def.minWidth, badge);
     def.idealWidth = std::max(def.idealWidth, badge);
@@ -197,7 +197,7 @@ QVariant NodeTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-  const NodeColumnSpec& def = columns_[static_cast<size_t>(section)];
+  const NodeColumnDef& def = columns_[static_cast<size_t>(section)];
   if (role == Qt::DisplayRole) return def.header;
   if (role == Qt::TextAlignmentRole)
     return QVariant::fromValue(Qt::Alignment(
@@ -293,7 +293,7 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 // ---- View ---------------------------------------------------------------------------------------
 
-NodeTable::NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget* parent)
+NodeTable::NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, QWidget* parent)
     : QTableView(parent), model_(new NodeTableModel(std::move(columns), this)), sortOrder_(defaultSortOrder()) {
   setModel(model_);
   setItemDelegate(new NodeTableDelegate(model_, this));

@@ -24,7 +24,7 @@ namespace tolvex {
 
 enum class NodeColumn { name, nameAndFolder, size, percent, files, category, kind, modified, lastOpened, risk };
 
-struct NodeColumnSpec {
+struct NodeColumnDef {
   NodeColumn column;
   QString header;
   std::optional<NodeKey> sortKey;  // none: not sortable
@@ -37,9 +37,9 @@ class NodeTableModel : public QAbstractTableModel {
  public:
   static constexpr int SerialRole = Qt::UserRole + 1;
 
-  explicit NodeTableModel(std::vector<NodeColumnSpec> columns, QObject* parent = nullptr);
+  explicit NodeTableModel(std::vector<NodeColumnDef> columns, QObject* parent = nullptr);
 
-  const std::vector<NodeColumnSpec>& columns() const { return columns_; }
+  const std::vector<NodeColumnDef>& columns() const { return columns_; }
   void resetRows(std::vector<FileNode*> rows);
   const std::vector<FileNode*>& rows() const { return rows_; }
   FileNode* node(int row) const;
@@ -61,7 +61,7 @@ class NodeTableModel : public QAbstractTableModel {
   QString text(int row, NodeColumn column) const;
 
  private:
-  std::vector<NodeColumnSpec> columns_;
+  std::vector<NodeColumnDef> columns_;
   std::vector<FileNode*> rows_;
   mutable std::unordered_map<uint64_t, int> rowBySerial_;
   mutable std::unordered_map<uint64_t, SafetyVerdict> verdicts_;
@@ -85,7 +85,7 @@ class NodeTableDelegate : public QStyledItemDelegate {
 class NodeTable : public QTableView {
   Q_OBJECT
  public:
-  NodeTable(std::vector<NodeColumnSpec> columns, int rowHeight, QWidget* parent = nullptr);
+  NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, QWidget* parent = nullptr);
 
   NodeTableModel* nodeModel() const { return model_; }
 

@@ -24,7 +24,7 @@
 #include "app/components/SizeCell.h"
 #include "app/components/SymbolView.h"
 #include "app/theme/Theme.h"
-#include "views/cleanup/AppInspector.h"
+#include "views/cleanup/AppDetailPane.h"
 #include "views/cleanup/CleanupPieces.h"
 #include "views/cleanup/RecordTable.h"
 

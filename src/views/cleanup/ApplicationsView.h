@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/shell/Screen.h"
-#include "views/cleanup/AppInspector.h"
+#include "views/cleanup/AppDetailPane.h"
 #include "views/cleanup/logic/AppList.h"
 
 class QCheckBox;

@@ -32,21 +32,21 @@ QString fromBytes(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-struct ColumnSpec {
+struct ColumnDef {
   const char* title;
   int minWidth;
   int idealWidth;
 };
 
 // The widths of the columns: "Item" takes what is left over.
-constexpr ColumnSpec kColumnSpecs[DevItemModel::kColumns] = {
+constexpr ColumnDef kColumnDefs[DevItemModel::kColumns] = {
     {QT_TRANSLATE_NOOP("DevItemTable", "Item"), 260, 380},
     {QT_TRANSLATE_NOOP("DevItemTable", "What It Is"), 140, 260},
     {QT_TRANSLATE_NOOP("DevItemTable", "Size"), 80, 90},
     {QT_TRANSLATE_NOOP("DevItemTable", "Project Last Modified"), 100, 120},
 };
 
-QString columnTitle(int column) { return QCoreApplication::translate("DevItemTable", kColumnSpecs[column].title); }
+QString columnTitle(int column) { return QCoreApplication::translate("DevItemTable", kColumnDefs[column].title); }
 
 // A folder asks for its icon with a trailing "/", so "node_modules" and ".venv" show as folders
 // whatever their name looks like.
@@ -237,7 +237,7 @@ DevItemTable::DevItemTable(std::string home, std::function<double()> clock, QWid
   header->setStyle(headerStyle);
   header->setSectionResizeMode(QHeaderView::Interactive);
   for (int column = 0; column < DevItemModel::kColumns; ++column)
-    header->resizeSection(column, kColumnSpecs[column].idealWidth);
+    header->resizeSection(column, kColumnDefs[column].idealWidth);
 
   connect(header, &QHeaderView::sectionClicked, this, &DevItemTable::clickHeader);
   // The header turns its own indicator round on every click; ours is the only order that counts.
@@ -378,8 +378,8 @@ void DevItemTable::fitColumns() {
   for (int column = 0; column < DevItemModel::kColumns; ++column) {
     // Room for the header's title and its sort arrow.
     const int label = header.horizontalAdvance(columnTitle(column)) + kCellLeading + kCellTrailing + header.height();
-    minimum.push_back(std::max(kColumnSpecs[column].minWidth, label));
-    ideal.push_back(std::max(kColumnSpecs[column].idealWidth, minimum.back()));
+    minimum.push_back(std::max(kColumnDefs[column].minWidth, label));
+    ideal.push_back(std::max(kColumnDefs[column].idealWidth, minimum.back()));
   }
   const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, DevItemModel::item);
   for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);

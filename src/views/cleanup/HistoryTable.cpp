@@ -20,14 +20,14 @@
 namespace tolvex {
 namespace {
 
-struct ColumnSpec {
+struct ColumnDef {
   HistoryColumn column;
   const char* title;
   int minWidth;
   int idealWidth;
 };
 
-constexpr ColumnSpec kColumns[] = {
+constexpr ColumnDef kColumns[] = {
     {HistoryColumn::date, "Date", 120, 150}, {HistoryColumn::item, "Item", 260, 420},
     {HistoryColumn::size, "Size", 70, 90},   {HistoryColumn::method, "Method", 80, 90},
     {HistoryColumn::restore, "", 90, 90},
@@ -282,10 +282,10 @@ void HistoryTable::resizeEvent(QResizeEvent* event) {
 
 void HistoryTable::fitColumns() {
   std::vector<int> minimum, ideal;
-  for (const ColumnSpec& spec : kColumns) {
-    const int content = spec.column == HistoryColumn::date ? dateContentWidth() : 0;
-    minimum.push_back(std::max(spec.minWidth, content));
-    ideal.push_back(std::max(spec.idealWidth, content));
+  for (const ColumnDef& def : kColumns) {
+    const int content = def.column == HistoryColumn::date ? dateContentWidth() : 0;
+    minimum.push_back(std::max(def.minWidth, content));
+    ideal.push_back(std::max(def.idealWidth, content));
   }
   const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, kItemColumn);
   for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);

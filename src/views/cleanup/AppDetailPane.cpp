@@ -1,4 +1,4 @@
-#include "views/cleanup/AppInspector.h"
+#include "views/cleanup/AppDetailPane.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
