@@ -19,6 +19,7 @@
 
 #include "app/theme/Appearance.h"
 #include "model/FileNode.h"
+#include "platform/Places.h"
 #include "views/analysis/NodeTable.h"
 #include "views/analysis/SunburstView.h"
 #include "views/analysis/logic/NodeLists.h"
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
       arcCount, median(layoutTimes), median(paintTimes), median(frameTimes), median(hoverTimes));
 
   // Table of the widest folder: rows (children still there), sorted by size, into the model.
+  const SafetyContext safety = SafetyContext::forPlaces(Places::current());
   NodeTable table({{NodeColumn::name, "Name", NodeKey::name, 220, 340},
                    {NodeColumn::size, "Size", NodeKey::size, 150, 200},
                    {NodeColumn::percent, "%", NodeKey::size, 50, 50},
@@ -184,7 +186,7 @@ int main(int argc, char** argv) {
                    {NodeColumn::category, "Category", NodeKey::category, 90, 140},
                    {NodeColumn::modified, "Modified", NodeKey::modified, 80, 100},
                    {NodeColumn::risk, "Risk", std::nullopt, 80, 90}},
-                  30);
+                  30, safety);
   table.resize(1100, 600);
   std::vector<double> modelTimes, nameSortTimes, scrollTimes;
   for (int r = 0; r < std::max(3, rounds / 3); ++r) {

@@ -19,15 +19,12 @@ namespace tolvex {
 
 AppEnvironment AppEnvironment::forFolders(const std::string& home, const std::string& appFolder,
                                           const QString& settingsPath) {
-  Places places = Places::current();
-  places.home = home;
-  return forPlaces(places, appFolder, settingsPath);
+  return forPlaces(Places::forHome(home), appFolder, settingsPath);
 }
 
 AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string& appFolder,
                                          const QString& settingsPath) {
   AppEnvironment env;
-  env.home = places.home;
   env.places = places;
   env.appFolder = appFolder;
   env.settingsPath = settingsPath;
@@ -54,7 +51,7 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
   env.replaceWithClone = [](const std::string& duplicate, const std::string& keeper) {
     return APFSClone::replaceWithClone(duplicate, keeper);
   };
-  env.inspectICloud = [] { return tolvex::inspectICloud(); };
+  env.inspectICloud = [home = places.home] { return tolvex::inspectICloud(home); };
   env.evictICloudItems = [](const std::vector<CloudItem>& items) { return tolvex::evictICloudItems(items); };
   const InventoryContext inventory = InventoryContext::forPlaces(places.home, defaultApplicationRoots(places.home));
   env.installedApps = [inventory] { return AppInventory::installedApps(inventory); };

@@ -35,7 +35,6 @@ struct AppTimings {
 
 // Everything the application state takes from the world outside, so that tests can replace it.
 struct AppEnvironment {
-  std::string home;       // the home folder (the same as places.home)
   Places places;          // the user's places, read from the process environment once
   std::string appFolder;  // where the history, the archive and the trend files live
   QString settingsPath;   // the settings file
@@ -71,7 +70,8 @@ struct AppEnvironment {
 
   // The real world: the user's home, data and settings folders, the file system and the clock.
   static AppEnvironment standard();
-  // The same with the home, application folder and settings file given (tests).
+  // The same with the application folder and settings file given, and the default places below `home`
+  // (tests).
   static AppEnvironment forFolders(const std::string& home, const std::string& appFolder, const QString& settingsPath);
   // The same with all the user's places given.
   static AppEnvironment forPlaces(const Places& places, const std::string& appFolder, const QString& settingsPath);

@@ -15,7 +15,10 @@
 namespace tolvex {
 
 AppState::AppState(AppEnvironment environment, QObject* parent)
-    : QObject(parent), env_(std::move(environment)), settings_(env_.settingsPath) {
+    : QObject(parent),
+      env_(std::move(environment)),
+      safety_(SafetyContext::forPlaces(env_.places)),
+      settings_(env_.settingsPath) {
   archiveTimer_.setSingleShot(true);
   connect(&archiveTimer_, &QTimer::timeout, this, [this] {
     if (scan_ && scannedTarget_) archiveWriter_->submit(*scan_, *scannedTarget_);
@@ -43,6 +46,7 @@ BackgroundServices::Hooks AppState::servicesHooks() {
   };
   hooks.notify = env_.notify;
   if (env_.makeAppWatcher) hooks.watcher = env_.makeAppWatcher(env_.timings.removedAppDebounceMs);
+  hooks.launchAtLogin = LaunchAtLogin::standard(env_.places.configHome);
   hooks.tickMs = env_.timings.tickMs;
   return hooks;
 }
@@ -170,24 +174,24 @@ namespace {
 
 // An application's item in the Library, named by its location so that the sheet tells "Caches · x"
 // from "Preferences · x".
-PlanItem relatedPlanItem(const RelatedItem& item) {
+PlanItem relatedPlanItem(const RelatedItem& item, const SafetyContext& safety) {
   return PlanItem{item.path, item.label + " \u00B7 " + lastPathComponent(item.path), item.size, Removal::trash,
-                  SafetyVerdict::forPath(item.path)};
+                  SafetyVerdict::forPath(item.path, safety)};
 }
 
 }  // namespace
 
 void AppState::planUninstall(const InstalledApp& app) {
   std::vector<PlanItem> items;
-  items.push_back(PlanItem{app.path, app.name, app.appSize, Removal::trash, SafetyVerdict::forPath(app.path)});
-  for (const RelatedItem& item : app.related) items.push_back(relatedPlanItem(item));
+  items.push_back(PlanItem{app.path, app.name, app.appSize, Removal::trash, verdictFor(app.path)});
+  for (const RelatedItem& item : app.related) items.push_back(relatedPlanItem(item, safety_));
   requestDeletion(items, tr("Uninstall %1").arg(QString::fromStdString(app.name)));
 }
 
 void AppState::planLeftovers() {
   if (!removedApp_) return;
   std::vector<PlanItem> items;
-  for (const RelatedItem& item : removedApp_->items) items.push_back(relatedPlanItem(item));
+  for (const RelatedItem& item : removedApp_->items) items.push_back(relatedPlanItem(item, safety_));
   const QString title = tr("Leftovers of %1").arg(QString::fromStdString(removedApp_->name));
   clearRemovedApp();
   requestDeletion(items, title);

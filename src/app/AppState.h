@@ -26,7 +26,9 @@
 #include "engines/Recommendation.h"
 #include "engines/SpaceSharing.h"
 #include "engines/VirtualDisk.h"
+#include "model/DisplayPath.h"
 #include "model/FileFilter.h"
+#include "model/SafetyVerdict.h"
 #include "model/ScanResult.h"
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
@@ -104,6 +106,10 @@ class AppState : public QObject {
   BackgroundServices& services() { return *services_; }
   Settings& settings() { return settings_; }
   const AppEnvironment& environment() const { return env_; }
+  // Verdicts and path texts, judged against the user's places of the environment (never the process's).
+  const SafetyContext& safety() const { return safety_; }
+  SafetyVerdict verdictFor(const std::string& path) const { return SafetyVerdict::forPath(path, safety_); }
+  std::string shownPath(std::string_view path) const { return displayPath(path, env_.places.home); }
 
   // ---- Navigation and view-driven fields ----------------------------------------------------------
   void setSection(AppSection section);
@@ -244,6 +250,7 @@ class AppState : public QObject {
   void reportEviction(const EvictionReport& eviction, CloudReport cloud);
 
   AppEnvironment env_;
+  SafetyContext safety_;
   Settings settings_;
 
   AppSection section_ = AppSection::smartClean;

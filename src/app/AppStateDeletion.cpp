@@ -91,9 +91,8 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
   // Links at or above the scan's root were the user's choice; below it the scanner saw none.
   std::vector<std::string> chosen;
   if (scan_) chosen.push_back(scan_->rootPath);
-  SafetyContext context = SafetyContext::forPlaces(env_.places);
   startInPool(workPool_, [this, requests = std::move(requests), chosen = std::move(chosen), quiet,
-                          done = std::move(done), context = std::move(context)] {
+                          done = std::move(done), context = safety_] {
     auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests, context, chosen));
     ui_->post([this, outcome, quiet, done] {
       applyDeletionReport(outcome->report, outcome->entries, quiet);

@@ -11,11 +11,11 @@ namespace tolvex {
 namespace {
 
 // One plan item per item of a finding, judged now.
-std::vector<PlanItem> planItems(const JunkFinding& finding, Removal removal) {
+std::vector<PlanItem> planItems(const JunkFinding& finding, Removal removal, const SafetyContext& safety) {
   std::vector<PlanItem> items;
   for (const JunkItem& item : finding.items)
     items.push_back(
-        PlanItem{item.url, lastPathComponent(item.url), item.size, removal, SafetyVerdict::forPath(item.url)});
+        PlanItem{item.url, lastPathComponent(item.url), item.size, removal, SafetyVerdict::forPath(item.url, safety)});
   return items;
 }
 
@@ -30,7 +30,7 @@ auto whileAlive(AppState* state, Action action) {
 }  // namespace
 
 std::vector<DevItem> AppState::findDeveloperArtifacts() const {
-  return tolvex::findDeveloperArtifacts(scan_ ? &*scan_ : nullptr, junk_, env_.home);
+  return tolvex::findDeveloperArtifacts(scan_ ? &*scan_ : nullptr, junk_, env_.places.home);
 }
 
 std::vector<Recommendation> AppState::buildRecommendations() {
@@ -40,10 +40,10 @@ std::vector<Recommendation> AppState::buildRecommendations() {
     state.startSmartClean();
   });
   actions.emptyTrash = whileAlive(this, [](AppState& state, const JunkFinding& trash) {
-    state.requestDeletion(planItems(trash, Removal::permanent), tr("Empty the Trash"));
+    state.requestDeletion(planItems(trash, Removal::permanent, state.safety()), tr("Empty the Trash"));
   });
   actions.deleteInstallers = whileAlive(this, [](AppState& state, const JunkFinding& installers) {
-    state.requestDeletion(planItems(installers, Removal::trash), tr("Delete installers"));
+    state.requestDeletion(planItems(installers, Removal::trash, state.safety()), tr("Delete installers"));
   });
   actions.openJunk = whileAlive(this, [](AppState& state) { state.setSection(AppSection::junk); });
   actions.showLargeFiles = whileAlive(this, [](AppState& state, const std::string& home) {
@@ -58,7 +58,7 @@ std::vector<Recommendation> AppState::buildRecommendations() {
   actions.revealInExplorer = whileAlive(this, [](AppState& state, FileNode* node) { state.revealInExplorer(node); });
 
   const std::vector<DevItem> developerItems = findDeveloperArtifacts();
-  const RecommendationInputs inputs{junk_, scan_ ? &*scan_ : nullptr, developerItems, env_.home, env_.clock()};
+  const RecommendationInputs inputs{junk_, scan_ ? &*scan_ : nullptr, developerItems, env_.places.home, env_.clock()};
   return tolvex::buildRecommendations(inputs, actions);
 }
 

@@ -30,7 +30,7 @@ void AppState::startScan(std::optional<ScanTarget> target) {
   hasFullDiskAccess_ = env_.accessProbe();
   notify(&AppState::scanningChanged);
 
-  const std::string root = rootPath(scanTarget_, env_.home, env_.dataVolume);
+  const std::string root = rootPath(scanTarget_, env_.places.home, env_.dataVolume);
   const std::vector<std::string> excludedList = excludedPaths();
   const std::set<std::string> excluded(excludedList.begin(), excludedList.end());
   const ScanTarget scanned = scanTarget_;

@@ -94,7 +94,7 @@ void AppState::shareSpace(const std::vector<FileNode*>& selected) {
   std::vector<std::shared_ptr<const FileTree>> trees;
   for (const DuplicateGroup& group : duplicates_) trees.push_back(group.tree);
   startInPool(workPool_, [this, paths = std::move(paths), selection, trees = std::move(trees)] {
-    auto report = std::make_shared<CloneReport>(shareSpaceItems(paths, env_.replaceWithClone));
+    auto report = std::make_shared<CloneReport>(shareSpaceItems(paths, env_.replaceWithClone, safety_));
     ui_->post([this, report, selection, trees] { reportShareSpace(*report, selection); });
   });
 }

@@ -6,7 +6,6 @@
 #include <optional>
 #include <sys/stat.h>
 
-#include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
 
@@ -16,11 +15,6 @@ namespace {
 
 constexpr int64_t kLargeItemBytes = 1'000'000;
 constexpr const char* kICloudDrive = "com~apple~CloudDocs";
-
-const LocalCloudProvider& localProvider() {
-  static const LocalCloudProvider provider;
-  return provider;
-}
 
 // The names in a folder, in the order the file system lists them; none when it cannot be listed.
 std::optional<std::vector<std::string>> listFolder(const std::string& path) {
@@ -94,9 +88,9 @@ void accountCloudFile(const std::string& path, CloudFolder& folder, const CloudP
   }
 }
 
-CloudReport inspectICloud(const CloudProvider& provider) {
+CloudReport inspectICloud(const std::string& home, const CloudProvider& provider) {
   CloudReport report;
-  const std::string base = homeFolder() + "/Library/Mobile Documents";
+  const std::string base = home + "/Library/Mobile Documents";
   const auto entries = listFolder(base);
   if (!entries) return report;
 
@@ -140,7 +134,7 @@ CloudReport inspectICloud(const CloudProvider& provider) {
   return report;
 }
 
-CloudReport inspectICloud() { return inspectICloud(localProvider()); }
+CloudReport inspectICloud(const std::string& home) { return inspectICloud(home, LocalCloudProvider(home)); }
 
 EvictionReport evictICloudItems(const std::vector<CloudItem>& items, const CloudProvider& provider) {
   EvictionReport report;
@@ -160,7 +154,8 @@ EvictionReport evictICloudItems(const std::vector<CloudItem>& items, const Cloud
 }
 
 EvictionReport evictICloudItems(const std::vector<CloudItem>& items) {
-  return evictICloudItems(items, localProvider());
+  // Eviction looks no application up: no folders to search.
+  return evictICloudItems(items, LocalCloudProvider(std::vector<std::string>{}));
 }
 
 std::string cloudFolderTitle(const std::string& containerName, const CloudProvider& provider) {
@@ -190,10 +185,6 @@ std::string cloudFolderTitle(const std::string& containerName, const CloudProvid
   std::string title = parts.empty() ? containerName : parts.back();
   if (!title.empty() && title[0] >= 'a' && title[0] <= 'z') title[0] = static_cast<char>(title[0] - 'a' + 'A');
   return title;
-}
-
-std::string cloudFolderTitle(const std::string& containerName) {
-  return cloudFolderTitle(containerName, localProvider());
 }
 
 }  // namespace tolvex

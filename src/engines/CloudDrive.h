@@ -51,20 +51,21 @@ int64_t totalEvictableSize(const std::vector<CloudFolder>& folders);
 // The reason given for an item iCloud does not yet hold whole.
 inline constexpr const char* kNotUploadedReason = "Not uploaded to iCloud yet.";
 
-// Measures the iCloud folders under the home folder's "Library/Mobile Documents": iCloud Drive's own
-// folders, its loose files, and every application's container. Unreadable parts are skipped.
-CloudReport inspectICloud(const CloudProvider& provider);
-CloudReport inspectICloud();
+// Measures the iCloud folders under `home`'s "Library/Mobile Documents": iCloud Drive's own folders,
+// its loose files, and every application's container. Unreadable parts are skipped.
+CloudReport inspectICloud(const std::string& home, const CloudProvider& provider);
+// The same with this system's provider, looking applications up below `home`.
+CloudReport inspectICloud(const std::string& home);
 
 // Evicts each item in order; an item iCloud does not hold whole is never touched. Never stops at a
 // failure: every item ends evicted or as a failure.
 [[nodiscard]] EvictionReport evictICloudItems(const std::vector<CloudItem>& items, const CloudProvider& provider);
+// The same with this system's provider.
 [[nodiscard]] EvictionReport evictICloudItems(const std::vector<CloudItem>& items);
 
 // The title of an application's iCloud container ("iCloud~com~example~notes" gives the installed
 // application's name, else "Notes").
 std::string cloudFolderTitle(const std::string& containerName, const CloudProvider& provider);
-std::string cloudFolderTitle(const std::string& containerName);
 
 // Adds one enumerated file to a folder's figures.
 void accountCloudFile(const std::string& path, CloudFolder& folder, const CloudProvider& provider);

@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 
 #include "platform/Bundle.h"
-#include "platform/HomeFolder.h"
 #include "platform/Paths.h"
 
 namespace tolvex {
 
-LocalCloudProvider::LocalCloudProvider() = default;
+LocalCloudProvider::LocalCloudProvider(const std::string& home)
+    : applicationFolders_{"/Applications", home + "/Applications", "/Applications/Utilities"} {}
 
 LocalCloudProvider::LocalCloudProvider(std::vector<std::string> applicationFolders)
     : applicationFolders_(std::move(applicationFolders)) {}
@@ -30,12 +30,7 @@ std::optional<std::string> LocalCloudProvider::evictUbiquitousItem(const std::st
 
 std::optional<std::string> LocalCloudProvider::applicationPath(const std::string& identifier) const {
   if (identifier.empty()) return std::nullopt;
-  // The home folder is read at each look-up, as everywhere else.
-  const std::vector<std::string> folders =
-      applicationFolders_
-          ? *applicationFolders_
-          : std::vector<std::string>{"/Applications", homeFolder() + "/Applications", "/Applications/Utilities"};
-  for (const std::string& folder : folders) {
+  for (const std::string& folder : applicationFolders_) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) continue;
     std::optional<std::string> found;

@@ -43,9 +43,9 @@ inline constexpr const char* kNotInICloudReason =
 // looked up by bundle identifier in the application folders.
 class LocalCloudProvider : public CloudProvider {
  public:
-  // The application folders searched, in order: "/Applications", the home folder's "Applications",
+  // The application folders searched, in order: "/Applications", `home`'s "Applications",
   // "/Applications/Utilities".
-  LocalCloudProvider();
+  explicit LocalCloudProvider(const std::string& home);
   explicit LocalCloudProvider(std::vector<std::string> applicationFolders);
 
   std::optional<CloudResourceValues> resourceValues(const std::string& path) const override;
@@ -55,7 +55,7 @@ class LocalCloudProvider : public CloudProvider {
   std::optional<std::string> applicationPath(const std::string& bundleIdentifier) const override;
 
  private:
-  std::optional<std::vector<std::string>> applicationFolders_;  // none: the default folders
+  std::vector<std::string> applicationFolders_;
 };
 
 }  // namespace tolvex

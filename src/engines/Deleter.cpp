@@ -101,10 +101,6 @@ Target locate(const std::string& path, const SafetyContext& context, const std::
 
 }  // namespace
 
-DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests) {
-  return performDeletion(requests, SafetyContext::current());
-}
-
 DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests, const SafetyContext& context,
                                 const std::vector<std::string>& chosenFolders) {
   const std::vector<std::string> chosen = foldersChosenWith(context, chosenFolders);

@@ -52,7 +52,6 @@ struct DeletionOutcome {
 // safe or review item is then moved to the Trash or removed for good as asked, through that open
 // folder only, so a folder of the path swapped for a link meanwhile cannot redirect the act. Every
 // request ends in the report. Blocking: run it off the user-interface thread.
-[[nodiscard]] DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests);
 [[nodiscard]] DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests,
                                               const SafetyContext& context,
                                               const std::vector<std::string>& chosenFolders = {});

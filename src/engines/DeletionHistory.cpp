@@ -11,7 +11,6 @@
 
 #include "engines/Deleter.h"
 #include "platform/AtomicFile.h"
-#include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
@@ -131,8 +130,6 @@ std::string historyNotSavedReason(int error) {
   if (!why.ends_with('.')) why += '.';
   return "The history could not be saved: " + why + " The items just removed can't be put back after Tolvex quits.";
 }
-
-DeletionHistory::DeletionHistory() : DeletionHistory(appendPath(appSupportFolder(), "history.json")) {}
 
 DeletionHistory::DeletionHistory(std::string fileURL) : file_(std::move(fileURL)) { load(); }
 

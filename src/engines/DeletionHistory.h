@@ -60,8 +60,6 @@ class DeletionHistory {
  public:
   static constexpr size_t kLimit = 5000;
 
-  // The history of "history.json" in the application's data folder, loaded.
-  DeletionHistory();
   // The history kept in the file at `fileURL`, loaded. A file that is there but cannot be read as a
   // history is set aside (see `StoreFile`) and the history starts empty.
   explicit DeletionHistory(std::string fileURL);

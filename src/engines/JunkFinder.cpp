@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 
 #include "model/FolderSize.h"
-#include "platform/FullDiskAccess.h"
-#include "platform/Identifiers.h"
 #include "platform/ParallelFor.h"
 #include "platform/Paths.h"
 
@@ -56,10 +54,6 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule, const JunkPlaces& plac
   return finding;
 }
 
-std::optional<JunkFinding> scanRule(const JunkRule& rule) {
-  return scanRule(rule, JunkPlaces::current(), nowSince1970());
-}
-
 std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places, bool fullDiskAccess,
                                   double now) {
   std::vector<const JunkRule*> searched;
@@ -74,10 +68,6 @@ std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const Junk
   std::stable_sort(findings.begin(), findings.end(),
                    [](const JunkFinding& a, const JunkFinding& b) { return a.totalSize() > b.totalSize(); });
   return findings;
-}
-
-std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules) {
-  return findJunk(rules, JunkPlaces::current(), hasFullDiskAccess(), nowSince1970());
 }
 
 }  // namespace tolvex

@@ -34,7 +34,6 @@ struct JunkFinding {
 // in byte order of their paths). None when the folder cannot be listed. Entries older than the
 // rule's minimum age are judged against `now` (seconds since 1970).
 std::optional<JunkFinding> scanRule(const JunkRule& rule, const JunkPlaces& places, double now);
-std::optional<JunkFinding> scanRule(const JunkRule& rule);
 
 // Runs `scanRule` for every rule, several at once (on at most 8 threads, never more than the
 // processors), and returns the findings that hold at least one item, largest total first (equal
@@ -42,6 +41,5 @@ std::optional<JunkFinding> scanRule(const JunkRule& rule);
 // are left out. Never fails: a folder that cannot be listed gives no finding.
 std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules, const JunkPlaces& places, bool fullDiskAccess,
                                   double now);
-std::vector<JunkFinding> findJunk(const std::vector<JunkRule>& rules);
 
 }  // namespace tolvex

@@ -130,6 +130,4 @@ const JunkRule* ruleForPath(std::string_view path, const JunkPlaces& places) {
   return nullptr;
 }
 
-const JunkRule* ruleForPath(std::string_view path) { return ruleForPath(path, JunkPlaces::current()); }
-
 }  // namespace tolvex

@@ -48,7 +48,6 @@ struct JunkRule {
   // The rule's folder: `base` when absolute, else the home folder joined with `base`; the base
   // ".Trash" is the user's Trash.
   std::string folder(const JunkPlaces& places) const;
-  std::string folder() const { return folder(JunkPlaces::current()); }
 
   // The 17 rules, in table order. Built once; safe to read from any thread.
   static const std::vector<JunkRule>& all();
@@ -59,6 +58,5 @@ struct JunkRule {
 // The rule that holds `path` (anything directly or indirectly inside a rule's folder that the rule
 // would count), or none. An excluded name, or our own cache folder, ends the search with none.
 const JunkRule* ruleForPath(std::string_view path, const JunkPlaces& places);
-const JunkRule* ruleForPath(std::string_view path);
 
 }  // namespace tolvex

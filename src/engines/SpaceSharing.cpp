@@ -38,11 +38,11 @@ std::string cloneFailureReason(const std::exception& error) {
   return error.what();
 }
 
-CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs,
-                            const CloneFunction& replace) {
+CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs, const CloneFunction& replace,
+                            const SafetyContext& safety) {
   CloneReport report;
   for (const auto& [duplicate, keeper] : pairs) {
-    const SafetyVerdict verdict = SafetyVerdict::forPath(duplicate);
+    const SafetyVerdict verdict = SafetyVerdict::forPath(duplicate, safety);
     if (verdict.risk == Risk::protected_) {
       report.failures.push_back(failure(duplicate, verdict.reason));
       continue;

@@ -11,6 +11,7 @@
 
 #include "engines/APFSClone.h"
 #include "engines/DuplicateFinder.h"
+#include "model/SafetyVerdict.h"
 
 namespace tolvex {
 
@@ -33,11 +34,11 @@ using CloneFunction = std::function<int64_t(const std::string& duplicate, const 
 // The text under which a failed replacement is reported.
 std::string cloneFailureReason(const std::exception& error);
 
-// Runs each (duplicate path, keeper path) pair in order. A duplicate whose verdict is protected never
-// reaches `replace`; it fails with the verdict's reason. Copies already sharing are counted, not
-// failed. A failure never stops the rest.
+// Runs each (duplicate path, keeper path) pair in order. A duplicate whose verdict in `safety` is
+// protected never reaches `replace`; it fails with the verdict's reason. Copies already sharing are
+// counted, not failed. A failure never stops the rest.
 [[nodiscard]] CloneReport shareSpaceItems(const std::vector<std::pair<std::string, std::string>>& pairs,
-                                          const CloneFunction& replace);
+                                          const CloneFunction& replace, const SafetyContext& safety);
 
 // Marks as shared, in each group, the files the report converted and, with them, the group's keeper.
 void applyCloneReport(std::vector<DuplicateGroup>& groups, const CloneReport& report, const NodeSelection& selection);

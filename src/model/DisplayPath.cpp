@@ -1,7 +1,5 @@
 #include "model/DisplayPath.h"
 
-#include "platform/HomeFolder.h"
-
 namespace tolvex {
 
 namespace {
@@ -24,7 +22,5 @@ std::string displayPath(std::string_view path, std::string_view home) {
     return "~" + folded.substr(home.size());
   return folded;
 }
-
-std::string displayPath(std::string_view path) { return displayPath(path, homeFolder()); }
 
 }  // namespace tolvex

@@ -10,8 +10,7 @@ std::string foldedPath(std::string_view path);
 // The same without a copy: folding only ever cuts a prefix or gives "/" (a static text).
 std::string_view foldedPathView(std::string_view path);
 
-// The text that shows a path to the user: folded, with the home folder shown as "~".
-std::string displayPath(std::string_view path);
+// The text that shows a path to the user: folded, with the home folder `home` shown as "~".
 std::string displayPath(std::string_view path, std::string_view home);
 
 }  // namespace tolvex

@@ -32,8 +32,7 @@ struct SafetyVerdict {
   std::string reason;
   bool operator==(const SafetyVerdict&) const = default;
 
-  // The verdict for a path (model/SafetyVerdict.h), for the running user or in a given context.
-  static SafetyVerdict forPath(const std::string& path);
+  // The verdict for a path (model/SafetyVerdict.h) in the context of the user's places.
   static SafetyVerdict forPath(const std::string& path, const SafetyContext& context);
 };
 

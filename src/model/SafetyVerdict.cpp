@@ -127,8 +127,6 @@ std::optional<std::string> pathForJudging(std::string_view path) {
   return out;
 }
 
-SafetyContext SafetyContext::current() { return forPlaces(Places::current()); }
-
 SafetyContext SafetyContext::forPlaces(const Places& places) {
   SafetyContext context;
   context.places = places;
@@ -137,8 +135,6 @@ SafetyContext SafetyContext::forPlaces(const Places& places) {
   context.ownBundleIdentifier = std::string(kBundleIdentifier);
   return context;
 }
-
-SafetyVerdict SafetyVerdict::forPath(const std::string& path) { return forPath(path, SafetyContext::current()); }
 
 SafetyVerdict SafetyVerdict::forPath(const std::string& path, const SafetyContext& context) {
   const auto judged = pathForJudging(path);

@@ -21,9 +21,7 @@ struct SafetyContext {
   std::function<std::vector<std::string>()> runningApplications;
   std::optional<std::string> ownBundleIdentifier;
 
-  // The running user's places, Info.plist reader, /proc and our own identifier.
-  static SafetyContext current();
-  // The same readers with the user's places given.
+  // The user's places given, the Info.plist reader, /proc and our own identifier.
   static SafetyContext forPlaces(const Places& places);
 };
 

@@ -8,7 +8,13 @@ namespace tolvex {
 
 Places Places::current() {
   return Places{homeFolder(), appendPath(resolvedHomeTrashFolder(), "files"), resolvedFolder(ownCacheFolder()),
-                resolvedFolder(xdgDataHome())};
+                resolvedFolder(xdgDataHome()), resolvedFolder(xdgConfigHome())};
+}
+
+Places Places::forHome(const std::string& home) {
+  const std::string dataHome = appendPath(home, ".local/share");
+  return Places{home, appendPath(dataHome, "Trash/files"), appendPath(home, ".cache/Tolvex"), dataHome,
+                appendPath(home, ".config")};
 }
 
 }  // namespace tolvex

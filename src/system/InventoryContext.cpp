@@ -4,7 +4,6 @@
 
 #include "model/FolderSize.h"
 #include "platform/FullDiskAccess.h"
-#include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "system/AppLocator.h"
 
@@ -28,11 +27,6 @@ InventoryContext InventoryContext::forPlaces(std::string home, std::vector<std::
   context.measure = [](const std::string& path) { return folderSize(path).bytes; };
   context.ownBundleIdentifier = kBundleIdentifier;
   return context;
-}
-
-InventoryContext InventoryContext::current() {
-  const std::string home = homeFolder();
-  return forPlaces(home, defaultApplicationRoots(home));
 }
 
 }  // namespace tolvex

@@ -1,6 +1,6 @@
 #pragma once
 // Where the application inventory, the leftover search and the removed-application watcher look, and
-// the system services they ask. Tests build one over a fixture home; the program uses `current()`.
+// the system services they ask. Tests build one over a fixture home; the program over the user's.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,10 +31,8 @@ struct InventoryContext {
   // reported as removed.
   std::optional<std::string> ownBundleIdentifier;
 
-  // The running user's home and application folders, full disk access probe, a look-up over the
+  // The user's home and application folders given, the full disk access probe, a look-up over the
   // application folders and `folderSize`. Linux records no date of last use.
-  static InventoryContext current();
-  // The same services over another home and other application folders (fixtures).
   static InventoryContext forPlaces(std::string home, std::vector<std::string> applicationRoots);
 };
 

@@ -9,7 +9,6 @@
 #include "engines/CloudProvider.h"
 #include "engines/Deleter.h"
 #include "model/FileFilter.h"
-#include "platform/HomeFolder.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 #include "platform/Trash.h"
@@ -93,23 +92,19 @@ const char* title(LaunchItem::Scope scope) {
   return "";
 }
 
-LaunchItemContext LaunchItemContext::current() {
+LaunchItemContext LaunchItemContext::forHome(const std::string& home) {
   LaunchItemContext context;
-  context.home = homeFolder();
+  context.home = home;
   context.uid = ::getuid();
   context.folders = {context.home + "/Library/LaunchAgents", "/Library/LaunchAgents", "/Library/LaunchDaemons"};
-  context.applicationPath = [](const std::string& identifier) {
-    return LocalCloudProvider().applicationPath(identifier);
+  context.applicationPath = [provider = LocalCloudProvider(home)](const std::string& identifier) {
+    return provider.applicationPath(identifier);
   };
   context.runProcess = [](const std::vector<std::string>& argv) {
     return tolvex::runProcess(argv, ProcessOptions{.timeoutSeconds = kLaunchctlTimeoutSeconds});
   };
   context.runPrivileged = [](const std::vector<std::string>& argv) { return tolvex::runPrivileged(argv); };
   return context;
-}
-
-std::optional<LaunchItem> LaunchItem::fromPlist(const std::string& path, Scope scope) {
-  return fromPlist(path, scope, LaunchItemContext::current());
 }
 
 std::optional<LaunchItem> LaunchItem::fromPlist(const std::string& path, Scope scope,
@@ -138,8 +133,6 @@ std::optional<LaunchItem> LaunchItem::fromPlist(const std::string& path, Scope s
   item.modified = modificationDate(path);
   return item;
 }
-
-std::vector<LaunchItem> loadLaunchItems() { return loadLaunchItems(LaunchItemContext::current()); }
 
 std::vector<LaunchItem> loadLaunchItems(const LaunchItemContext& context) {
   std::vector<LaunchItem> items;
@@ -183,10 +176,6 @@ std::string launchItemRemovalScript(const LaunchItem& item, uid_t uid, const std
   const std::string command = std::string(kLaunchctlPath) + " bootout " + launchdDomain(item.scope, uid) + " '" +
                               item.path + "'; /bin/mv '" + item.path + "' '" + home + "/.Trash/" + "'";
   return "do shell script \"" + command + "\" with administrator privileges";
-}
-
-std::optional<std::string> removeLaunchItem(const LaunchItem& item) {
-  return removeLaunchItem(item, LaunchItemContext::current());
 }
 
 std::optional<std::string> removeLaunchItem(const LaunchItem& item, const LaunchItemContext& context) {

@@ -42,7 +42,6 @@ struct LaunchItem {
 
   // The item described by the property list at `path`; none when the file cannot be read, is not a
   // property list, or its root is not a dictionary.
-  static std::optional<LaunchItem> fromPlist(const std::string& path, Scope scope);
   static std::optional<LaunchItem> fromPlist(const std::string& path, Scope scope, const LaunchItemContext& context);
 };
 
@@ -67,15 +66,15 @@ struct LaunchItemContext {
   ProcessRunner runProcess;
   PrivilegedRunner runPrivileged;
 
-  // The running user's: ~/Library/LaunchAgents, /Library/LaunchAgents, /Library/LaunchDaemons; the
-  // applications of the application folders; launchctl with a timeout; pkexec.
-  static LaunchItemContext current();
+  // The running user's, with `home` as the home folder: ~/Library/LaunchAgents, /Library/LaunchAgents,
+  // /Library/LaunchDaemons; the applications of the application folders; launchctl with a timeout;
+  // pkexec.
+  static LaunchItemContext forHome(const std::string& home);
   const std::string& folder(LaunchItem::Scope scope) const { return folders[static_cast<size_t>(scope)]; }
 };
 
 // Every item of the three folders, sorted by `launchItemOrder`. A folder that cannot be listed, a
 // name not ending in ".plist" (case matters) and a property list that cannot be read are left out.
-std::vector<LaunchItem> loadLaunchItems();
 std::vector<LaunchItem> loadLaunchItems(const LaunchItemContext& context);
 
 // Orphans first, then by owner name (or label when there is no owner), ignoring case.
@@ -106,7 +105,6 @@ std::string launchItemRemovalScript(const LaunchItem& item, uid_t uid, const std
 // runs. A user agent is unloaded through launchctl (whose outcome does not matter) and trashed by the
 // user; a shared item needs an administrator for both steps: a dismissed dialog gives "Cancelled.",
 // and the move is checked before success is reported.
-std::optional<std::string> removeLaunchItem(const LaunchItem& item);
 std::optional<std::string> removeLaunchItem(const LaunchItem& item, const LaunchItemContext& context);
 
 // The system's Login Items settings. Opening it is the caller's (it has the desktop's URL opener).

@@ -263,8 +263,6 @@ std::optional<std::vector<SpaceSample>> decodeSamples(std::string_view text) {
 
 // ---- The store --------------------------------------------------------------------------------
 
-TrendStore::TrendStore() : TrendStore(appSupportFolder()) {}
-
 TrendStore::TrendStore(std::string directory)
     : directory_(std::move(directory)),
       scansFile_(appendPath(directory_, kScansFileName)),

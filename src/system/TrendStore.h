@@ -33,8 +33,6 @@ class TrendStore {
   static constexpr const char* kScansFileName = "scans.json";
   static constexpr const char* kSpaceFileName = "space.json";
 
-  // Keeps its files in the application data folder.
-  TrendStore();
   // Keeps its files in `directory`, created with any missing parents (a failure is ignored). Each file
   // is loaded on its own; a missing file gives an empty list, and so does a defective one, which is
   // first set aside (see `StoreFile`) so that the next change of that list does not overwrite it.

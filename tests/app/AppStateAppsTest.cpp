@@ -251,7 +251,7 @@ TEST(AppStateApps, UninstallPlansTheBundleThenItsDataInOrder) {
     EXPECT_EQ(items[i].name, expected[i].name);
     EXPECT_EQ(items[i].size, expected[i].size);
     EXPECT_EQ(items[i].removal, Removal::trash);
-    EXPECT_EQ(items[i].verdict, SafetyVerdict::forPath(items[i].path)) << items[i].path;
+    EXPECT_EQ(items[i].verdict, h.state->verdictFor(items[i].path)) << items[i].path;
   }
   // The leftovers of a removed application are named the same way.
   RemovedApp removed{"Tool", "com.example.Tool", {{"/h/Library/Caches/com.example.Tool", "Caches", 9}}};

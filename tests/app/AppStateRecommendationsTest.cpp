@@ -135,7 +135,7 @@ TEST(AppStateRecommendations, EachActionDoesWhatItsCardSays) {
       EXPECT_EQ(item.path, p.paths[i]);
       EXPECT_EQ(item.name, lastPathComponent(p.paths[i]));
       EXPECT_EQ(item.removal, p.removal);
-      EXPECT_EQ(item.verdict, SafetyVerdict::forPath(p.paths[i]));
+      EXPECT_EQ(item.verdict, h.state->verdictFor(p.paths[i]));
     }
     h.state->dismissPlan();
   }

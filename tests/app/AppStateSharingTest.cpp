@@ -217,7 +217,7 @@ TEST(AppStateSharing, PairsKeepTheFirstUnselectedCopyAndAProtectedCopyNeverReach
   EXPECT_EQ(h.cloner.calls(), std::vector<std::string>{"/srv/dup2.bin>/srv/keep.bin"});
   ASSERT_EQ(h.state->failures().size(), 1u);
   EXPECT_EQ(h.state->failures()[0].path, "/usr/lib/dup.bin");
-  EXPECT_EQ(h.state->failures()[0].reason, SafetyVerdict::forPath("/usr/lib/dup.bin").reason);
+  EXPECT_EQ(h.state->failures()[0].reason, h.state->verdictFor("/usr/lib/dup.bin").reason);
   const DuplicateGroup& group = h.state->duplicates()[0];
   EXPECT_EQ(group.shared, (std::unordered_set<const FileNode*>{h.node("dup2.bin"), h.node("keep.bin")}));
   EXPECT_TRUE(h.state->duplicates()[1].shared.empty());

@@ -356,10 +356,9 @@ TEST(LaunchAtLogin, WritesTheEntryAndRemovesIt) {
   EXPECT_FALSE(login.isEnabled());
   EXPECT_TRUE(login.setEnabled(false));  // already off
 
-  // The default place follows XDG_CONFIG_HOME; the running executable's absolute path goes in.
-  ::setenv("XDG_CONFIG_HOME", (home.home() + "/cfg").c_str(), 1);
-  EXPECT_EQ(LaunchAtLogin::defaultEntryPath(), QString::fromStdString(home.home() + "/cfg/autostart/tolvex.desktop"));
-  LaunchAtLogin standard = LaunchAtLogin::standard();
+  // The standard entry lies in the configuration home given; the running executable's absolute path goes in.
+  LaunchAtLogin standard = LaunchAtLogin::standard(home.home() + "/cfg");
+  EXPECT_EQ(standard.entryPath(), QString::fromStdString(home.home() + "/cfg/autostart/tolvex.desktop"));
   ASSERT_TRUE(standard.setEnabled(true));
   auto written = readWholeFile(standard.entryPath().toStdString());
   ASSERT_TRUE(written);

@@ -59,6 +59,7 @@ class CloudHome {
  public:
   CloudHome() : tree_(home_ / "Library/Mobile Documents") { tree_.folder(""); }
 
+  const std::string& home() const { return home_.home(); }
   std::string base() const { return tree_.base(); }
   std::string path(const std::string& relative) const { return tree_.path(relative); }
   TreeBuilder& tree() { return tree_; }
@@ -105,19 +106,19 @@ std::vector<std::string> listing(const std::string& folder) {
 TEST(InspectICloud, UnavailableWithoutMobileDocuments) {
   TempHome home;
   FakeCloudProvider provider;
-  CloudReport report = inspectICloud(provider);
+  CloudReport report = inspectICloud(home.home(), provider);
   EXPECT_FALSE(report.isAvailable);
   EXPECT_TRUE(report.folders.empty());
 
   // A file where the folder should be cannot be listed either.
   TreeBuilder(home.home()).file("Library/Mobile Documents", 10);
-  report = inspectICloud(provider);
+  report = inspectICloud(home.home(), provider);
   EXPECT_FALSE(report.isAvailable);
 
   // An empty folder is iCloud Drive in use, with nothing in it.
   TempHome other;
   TreeBuilder(other.home()).folder("Library/Mobile Documents");
-  report = inspectICloud(provider);
+  report = inspectICloud(other.home(), provider);
   EXPECT_TRUE(report.isAvailable);
   EXPECT_TRUE(report.folders.empty());
 }
@@ -128,7 +129,7 @@ TEST(InspectICloud, PlaceholdersAloneDoNotKeepAFolder) {
   home.tree().file("com~apple~CloudDocs/Archive/.x.pdf.icloud", 100);
   home.tree().file("com~apple~CloudDocs/Archive/.y.mov.icloud", 100);
 
-  const CloudReport report = inspectICloud(home.provider());
+  const CloudReport report = inspectICloud(home.home(), home.provider());
   ASSERT_TRUE(report.isAvailable);
   ASSERT_EQ(report.folders.size(), 1u);
   const CloudFolder& loose = report.folders[0];
@@ -213,7 +214,7 @@ TEST(InspectICloud, DriveFoldersContainersTitlesAndOrder) {
   home.tree().file("iCloud~com~example~empty/Documents/.a.icloud", 10);
   home.file(".hidden~container/Documents/big.bin", downloaded(99'000'000));
 
-  const CloudReport report = inspectICloud(provider);
+  const CloudReport report = inspectICloud(home.home(), provider);
   ASSERT_TRUE(report.isAvailable);
 
   const CloudFolder* documents = folderAt(report, home.path("com~apple~CloudDocs/Documents"));
@@ -263,7 +264,7 @@ TEST(InspectICloud, EqualFoldersKeepTheListingOrder) {
   std::vector<std::string> expected = {"Bigger"};
   for (const std::string& name : listing(home.base()))
     if (name != "iCloud~org~five~bigger") expected.push_back(cloudFolderTitle(name, home.provider()));
-  EXPECT_EQ(titlesOf(inspectICloud(home.provider())), expected);
+  EXPECT_EQ(titlesOf(inspectICloud(home.home(), home.provider())), expected);
 }
 
 TEST(CloudFolderTitle, ContainerNamesToTitles) {
@@ -336,7 +337,7 @@ TEST(LocalCloudProvider, NoFileIsAnICloudItemAndNothingIsEvicted) {
 
   // The system's own inspection and eviction: the file counts as downloaded, is never uploaded, and is
   // never touched, even when an item claims otherwise.
-  const CloudReport report = inspectICloud();
+  const CloudReport report = inspectICloud(home.home());
   ASSERT_EQ(report.folders.size(), 1u);
   EXPECT_EQ(report.folders[0].localSize, allocatedSize(file));
   ASSERT_EQ(report.folders[0].items.size(), 1u);

@@ -55,7 +55,7 @@ TEST(FailureReason, MapsErrnoToTheUsersWords) {
 
 TEST(Deleter, EmptyRequestListGivesAnEmptyReport) {
   MacHome home;
-  const DeletionOutcome outcome = performDeletion({});
+  const DeletionOutcome outcome = performDeletion({}, home.safety());
   EXPECT_EQ(outcome.report.freed, 0);
   EXPECT_EQ(outcome.report.movedToTrash, 0);
   EXPECT_TRUE(outcome.report.deletedPaths.empty());
@@ -82,7 +82,7 @@ TEST(Deleter, TrashesAndRemovesAndAccountsForEach) {
       DeletionRequest::make(home / "Documents/report.txt", 4, Removal::permanent),
   };
   EXPECT_NE(requests[0].id, requests[1].id);
-  const DeletionOutcome outcome = performDeletion(requests);
+  const DeletionOutcome outcome = performDeletion(requests, home.safety());
   const DeletionReport& report = outcome.report;
 
   EXPECT_EQ(report.movedToTrash, 1200);
@@ -145,7 +145,7 @@ TEST(Deleter, ProtectedRequestsAreRefusedAndLeftAlone) {
       DeletionRequest::make(home.home(), 1, Removal::trash),
       DeletionRequest::make("/etc/hostname", 1, Removal::permanent),
   };
-  const DeletionOutcome outcome = performDeletion(requests);
+  const DeletionOutcome outcome = performDeletion(requests, home.safety());
   EXPECT_TRUE(outcome.report.deletedPaths.empty());
   EXPECT_TRUE(outcome.report.failures.empty());
   EXPECT_TRUE(outcome.entries.empty());
@@ -164,7 +164,7 @@ TEST(Deleter, ProtectedRequestsAreRefusedAndLeftAlone) {
 
   // "/." after a link would lead into its target: the item acted on is the link itself.
   const DeletionOutcome link =
-      performDeletion({DeletionRequest::make(home / "Downloads/link/.", 1, Removal::permanent)});
+      performDeletion({DeletionRequest::make(home / "Downloads/link/.", 1, Removal::permanent)}, home.safety());
   EXPECT_EQ(link.report.deletedPaths.size(), 1u);
   EXPECT_EQ(link.entries.at(0).originalPath, home / "Downloads/link");
   EXPECT_FALSE(pathExists(home / "Downloads/link"));
@@ -178,8 +178,8 @@ TEST(Deleter, PermanentRemovalOfATreeNeverLeavesIt) {
   t.file("Library/Caches/com.example/data/a.bin", 10);
   t.symlink(home / "outside", "Library/Caches/com.example/data/escape");
   t.symlink(home / "outside/keep/deep.txt", "Library/Caches/com.example/file-link");
-  const DeletionOutcome outcome =
-      performDeletion({DeletionRequest::make(home / "Library/Caches/com.example", 10, Removal::permanent)});
+  const DeletionOutcome outcome = performDeletion(
+      {DeletionRequest::make(home / "Library/Caches/com.example", 10, Removal::permanent)}, home.safety());
   EXPECT_EQ(outcome.report.freed, 10);
   EXPECT_FALSE(pathExists(home / "Library/Caches/com.example"));
   EXPECT_TRUE(pathExists(home / "outside/keep/deep.txt"));
@@ -188,10 +188,11 @@ TEST(Deleter, PermanentRemovalOfATreeNeverLeavesIt) {
 TEST(Deleter, EmptyingTheTrashRemovesEachItemWithItsInfo) {
   MacHome home;
   home.tree().file("Downloads/a.txt", 10);
-  const auto trashed = performDeletion({DeletionRequest::make(home / "Downloads/a.txt", 1, Removal::trash)});
+  const auto trashed =
+      performDeletion({DeletionRequest::make(home / "Downloads/a.txt", 1, Removal::trash)}, home.safety());
   const std::string inTrash = trashed.entries.at(0).trashPath.value();
   ASSERT_TRUE(pathExists(home.trashInfo() + "/a.txt.trashinfo"));
-  const auto emptied = performDeletion({DeletionRequest::make(inTrash, 1, Removal::permanent)});
+  const auto emptied = performDeletion({DeletionRequest::make(inTrash, 1, Removal::permanent)}, home.safety());
   EXPECT_EQ(emptied.report.freed, 1);
   EXPECT_FALSE(pathExists(inTrash));
   EXPECT_FALSE(pathExists(home.trashInfo() + "/a.txt.trashinfo"));
@@ -213,11 +214,13 @@ TEST(Deleter, AnotherUsersFilesAreReportedNotRemoved) {
     GTEST_SKIP() << "a folder above the temporary home is closed to other users on this machine";
 
   const std::string out = runAsNobody([&] {
-    const auto outcome = performDeletion({
-        DeletionRequest::make(home / "Documents/readonly/file.txt", 1, Removal::permanent),
-        DeletionRequest::make(home / "Documents/sticky/file.txt", 1, Removal::permanent),
-        DeletionRequest::make(home / "Documents/readonly/file.txt", 1, Removal::trash),
-    });
+    const auto outcome = performDeletion(
+        {
+            DeletionRequest::make(home / "Documents/readonly/file.txt", 1, Removal::permanent),
+            DeletionRequest::make(home / "Documents/sticky/file.txt", 1, Removal::permanent),
+            DeletionRequest::make(home / "Documents/readonly/file.txt", 1, Removal::trash),
+        },
+        home.safety());
     std::string text;
     for (const auto& failure : outcome.report.failures) text += failure.reason + "\n";
     text += std::to_string(outcome.report.deletedPaths.size());
@@ -254,7 +257,7 @@ TEST(Deleter, AFolderSwappedForALinkMidwayNeverRedirectsTheAct) {
   t.symlink(home.home(), "work/swap");  // what is swapped in for it
   homeOutsideWork(home);                // the first listing of a new folder sets its access time
   const auto before = homeOutsideWork(home);
-  const SafetyContext context = SafetyContext::current();
+  const SafetyContext context = home.safety();
   Fd real(::open((home / "work/dir").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   ASSERT_TRUE(real);
 
@@ -301,7 +304,7 @@ TEST(Deleter, AFolderThatBecameALinkSinceTheScanIsLeftAlone) {
   t.symlink(home.home(), "drop/evil");
   t.symlink(home / "data", "chosen-root");
   t.symlink(home / "Library/Keychains", "drop/keys");
-  const SafetyContext context = SafetyContext::current();
+  const SafetyContext context = home.safety();
 
   struct Case {
     const char* what;
@@ -354,7 +357,7 @@ TEST(Deleter, APathHoldingANulByteIsRefused) {
                                home / std::string("Downloads\0/a", 12)};
   for (const std::string& path : paths) {
     for (Removal removal : {Removal::trash, Removal::permanent}) {
-      const auto outcome = performDeletion({DeletionRequest::make(path, 1, removal)});
+      const auto outcome = performDeletion({DeletionRequest::make(path, 1, removal)}, home.safety());
       EXPECT_TRUE(outcome.entries.empty());
       EXPECT_EQ(reasonsOf(outcome.report.skippedProtected), std::vector<std::string>{kUnplainPathReason});
     }

@@ -26,7 +26,8 @@ HistoryEntry entry(std::string path, std::optional<std::string> trashPath = std:
 
 // Moves a file of the home to the Trash through the deleter and returns its history entry.
 HistoryEntry trashThroughDeleter(const std::string& path) {
-  auto outcome = performDeletion({DeletionRequest::make(path, 1, Removal::trash)});
+  auto outcome =
+      performDeletion({DeletionRequest::make(path, 1, Removal::trash)}, SafetyContext::forPlaces(Places::current()));
   EXPECT_EQ(outcome.entries.size(), 1u) << path;
   return outcome.entries.empty() ? HistoryEntry{} : outcome.entries[0];
 }
@@ -116,7 +117,7 @@ TEST(HistoryFile, AnythingButAListOfCompleteEntriesIsRefused) {
 
 TEST(DeletionHistory, LoadsFromTheAppFolderAndWritesNothingWhenThereIsNoFile) {
   TempHome home;
-  DeletionHistory fresh;
+  DeletionHistory fresh(appSupportFolder() + "/history.json");
   EXPECT_EQ(fresh.fileURL(), home.dataHome() + "/Tolvex/history.json");
   EXPECT_TRUE(fresh.entries().empty());
   EXPECT_FALSE(pathExists(fresh.fileURL()));  // loading writes nothing
@@ -253,7 +254,7 @@ TEST(DeletionHistory, RestoreRecreatesMissingFolders) {
   MacHome home;
   home.tree().file("Documents/deep/er/file.txt", 3);
   const HistoryEntry trashed = trashThroughDeleter(home / "Documents/deep/er/file.txt");
-  ASSERT_EQ(performDeletion({DeletionRequest::make(home / "Documents/deep", 1, Removal::permanent)})
+  ASSERT_EQ(performDeletion({DeletionRequest::make(home / "Documents/deep", 1, Removal::permanent)}, home.safety())
                 .report.deletedPaths.size(),
             1u);
   DeletionHistory history(home / "history.json");

@@ -132,16 +132,14 @@ TEST(JunkRules, GroupsAndFolders) {
   EXPECT_EQ(junkGroupFromRaw("System"), std::nullopt);
   EXPECT_EQ(junkGroupFromRaw(""), std::nullopt);
 
-  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex",
-                          "/home/al/.local/share"};
+  const JunkPlaces places = JunkPlaces::forHome("/home/al");
   EXPECT_EQ(rule("user-caches").folder(places), "/home/al/Library/Caches");
   EXPECT_EQ(rule("system-logs").folder(places), "/Library/Logs");
   EXPECT_EQ(rule("trash").folder(places), "/home/al/.local/share/Trash/files");
 }
 
 TEST(JunkRules, RuleForPath) {
-  const JunkPlaces places{"/home/al", "/home/al/.local/share/Trash/files", "/home/al/.cache/Tolvex",
-                          "/home/al/.local/share"};
+  const JunkPlaces places = JunkPlaces::forHome("/home/al");
   const std::pair<std::string, const char*> cases[] = {
       {"/home/al/Downloads/setup.pkg", "old-installers"},
       {"/home/al/Downloads/SETUP.DMG", "old-installers"},
@@ -276,7 +274,8 @@ TEST_F(JunkFinderTest, FindJunkGivesNonEmptyFindingsLargestFirst) {
   ids.clear();
   for (const auto& finding : limited) ids.push_back(finding.id());
   EXPECT_EQ(ids, (std::vector<std::string>{"user-caches", "dot-cache", "old-installers", "trash", "user-logs"}));
-  const JunkRule* mail = ruleForPath(home / "Library/Containers/com.apple.mail/Data/Library/Mail Downloads/a.pdf");
+  const JunkRule* mail =
+      ruleForPath(home / "Library/Containers/com.apple.mail/Data/Library/Mail Downloads/a.pdf", JunkPlaces::current());
   ASSERT_TRUE(mail);
   EXPECT_EQ(mail->id, "mail-downloads");
 
@@ -285,7 +284,7 @@ TEST_F(JunkFinderTest, FindJunkGivesNonEmptyFindingsLargestFirst) {
   const auto some = findJunk(subset, JunkPlaces::current(), true, nowSince1970());
   ASSERT_EQ(some.size(), 1u);
   EXPECT_EQ(some[0].id(), "user-logs");
-  EXPECT_TRUE(findJunk({}).empty());
+  EXPECT_TRUE(findJunk({}, JunkPlaces::current(), true, nowSince1970()).empty());
 }
 
 TEST_F(JunkFinderTest, OwnCacheIsRecognisedThroughALinkedCacheFolder) {
@@ -296,5 +295,5 @@ TEST_F(JunkFinderTest, OwnCacheIsRecognisedThroughALinkedCacheFolder) {
   auto dotCache = scan("dot-cache");
   ASSERT_TRUE(dotCache);
   EXPECT_EQ(namesOf(*dotCache), (std::vector<std::string>{"pip"}));
-  EXPECT_EQ(ruleForPath(home / ".cache/Tolvex/thumbnails"), nullptr);
+  EXPECT_EQ(ruleForPath(home / ".cache/Tolvex/thumbnails", JunkPlaces::current()), nullptr);
 }

@@ -85,12 +85,13 @@ TEST(SpaceSharing, BatchGoesOnPastFailuresAndNeverClonesOverAProtectedPath) {
     if (duplicate.ends_with("/odd")) throw std::runtime_error("Something else.");
     return 1'000'000;
   };
+  const SafetyContext safety = SafetyContext::forPlaces(Places::forHome("/home/al"));
   const std::string protectedPath = "/usr/lib/protected.bin";
-  ASSERT_EQ(SafetyVerdict::forPath(protectedPath).risk, Risk::protected_);
+  ASSERT_EQ(SafetyVerdict::forPath(protectedPath, safety).risk, Risk::protected_);
   const Pairs pairs = {{"/srv/share/one", "/srv/share/keep"},    {protectedPath, "/srv/share/keep"},
                        {"/srv/share/shared", "/srv/share/keep"}, {"/srv/share/elsewhere", "/mnt/keep"},
                        {"/srv/share/odd", "/srv/share/keep"},    {"/srv/share/two", "/srv/share/keep"}};
-  const CloneReport report = shareSpaceItems(pairs, replace);
+  const CloneReport report = shareSpaceItems(pairs, replace, safety);
   EXPECT_EQ(cloned, (std::vector<std::string>{"/srv/share/one>/srv/share/keep", "/srv/share/shared>/srv/share/keep",
                                               "/srv/share/elsewhere>/mnt/keep", "/srv/share/odd>/srv/share/keep",
                                               "/srv/share/two>/srv/share/keep"}));
@@ -99,7 +100,7 @@ TEST(SpaceSharing, BatchGoesOnPastFailuresAndNeverClonesOverAProtectedPath) {
   EXPECT_EQ(report.alreadyShared, 1);
   ASSERT_EQ(report.failures.size(), 3u);
   EXPECT_EQ(report.failures[0].path, protectedPath);
-  EXPECT_EQ(report.failures[0].reason, SafetyVerdict::forPath(protectedPath).reason);
+  EXPECT_EQ(report.failures[0].reason, SafetyVerdict::forPath(protectedPath, safety).reason);
   EXPECT_EQ(report.failures[1].reason, "The copies are on different disks; space can only be shared within one disk.");
   EXPECT_EQ(report.failures[2].reason, "Something else.");
   EXPECT_NE(report.failures[1].id, report.failures[2].id);

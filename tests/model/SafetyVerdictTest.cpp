@@ -51,8 +51,7 @@ struct FakeContext {
   SafetyContext context;
 
   FakeContext() {
-    context.places =
-        JunkPlaces{kHome, kHome + "/.local/share/Trash/files", kHome + "/.cache/Tolvex", kHome + "/.local/share"};
+    context.places = JunkPlaces::forHome(kHome);
     context.bundleIdentifier = [this](const std::string& path) -> std::optional<std::string> {
       lookups.push_back(path);
       auto found = bundles.find(path);
@@ -271,17 +270,17 @@ TEST(SafetyVerdict, CurrentContextUsesTheHomeTheTrashAndInfoPlists) {
   writeAppBundle(home / "Applications/Other.app", "com.example.Other");
   home.tree().file("Downloads/x.zip", 1);
 
-  const SafetyContext context = SafetyContext::current();
+  const SafetyContext context = SafetyContext::forPlaces(Places::current());
   EXPECT_EQ(context.places.home, home.home());
   EXPECT_EQ(context.places.trashFiles, home.trashFiles());
   EXPECT_EQ(context.places.ownCache, home / ".cache/Tolvex");
 
-  EXPECT_EQ(SafetyVerdict::forPath(home.home()).reason, kRoot);
-  EXPECT_EQ(SafetyVerdict::forPath(home.trashFiles()).reason, kKept);
-  EXPECT_EQ(SafetyVerdict::forPath(home.trashFiles() + "/x").reason, explanationOf("trash"));
-  EXPECT_EQ(SafetyVerdict::forPath(home / "Downloads/x.zip").reason, kDownload);
-  EXPECT_EQ(SafetyVerdict::forPath(home / "Applications/Apple.app").reason,
+  EXPECT_EQ(SafetyVerdict::forPath(home.home(), context).reason, kRoot);
+  EXPECT_EQ(SafetyVerdict::forPath(home.trashFiles(), context).reason, kKept);
+  EXPECT_EQ(SafetyVerdict::forPath(home.trashFiles() + "/x", context).reason, explanationOf("trash"));
+  EXPECT_EQ(SafetyVerdict::forPath(home / "Downloads/x.zip", context).reason, kDownload);
+  EXPECT_EQ(SafetyVerdict::forPath(home / "Applications/Apple.app", context).reason,
             "Apple app included with macOS or required by the system.");
-  EXPECT_EQ(SafetyVerdict::forPath(home / "Applications/Us.app").reason, "This is Tolvex.");
-  EXPECT_EQ(SafetyVerdict::forPath(home / "Applications/Other.app").reason, kApplication);
+  EXPECT_EQ(SafetyVerdict::forPath(home / "Applications/Us.app", context).reason, "This is Tolvex.");
+  EXPECT_EQ(SafetyVerdict::forPath(home / "Applications/Other.app", context).reason, kApplication);
 }

@@ -592,7 +592,11 @@ TEST(Scanner, TheTrashIsTrashHoweverTheDataFolderIsSpelled) {
                                    home.home() + "/data-link",
                                    home.home() + "/data-link/"};
   const std::string files = home.dataHome() + "/Trash/files";
-  const SafetyVerdict inTrash = SafetyVerdict::forPath(item), trashFolder = SafetyVerdict::forPath(files);
+  // Judged in the places read from the environment as it is at each call.
+  const auto verdict = [](const std::string& path) {
+    return SafetyVerdict::forPath(path, SafetyContext::forPlaces(Places::current()));
+  };
+  const SafetyVerdict inTrash = verdict(item), trashFolder = verdict(files);
   EXPECT_EQ(inTrash.risk, Risk::safe);
   EXPECT_EQ(trashFolder.risk, Risk::protected_);
   for (const std::string& spelling : spellings) {
@@ -607,7 +611,7 @@ TEST(Scanner, TheTrashIsTrashHoweverTheDataFolderIsSpelled) {
     ASSERT_NE(old, nullptr);
     EXPECT_EQ(get(old->bucket), StorageBucket::trash);
     EXPECT_EQ(JunkPlaces::current().trashFiles, files);
-    EXPECT_EQ(SafetyVerdict::forPath(item), inTrash);
-    EXPECT_EQ(SafetyVerdict::forPath(files), trashFolder);
+    EXPECT_EQ(verdict(item), inTrash);
+    EXPECT_EQ(verdict(files), trashFolder);
   }
 }

@@ -39,6 +39,7 @@ class MacHome {
   const std::string& home() const { return home_.home(); }
   std::string operator/(const std::string& relative) const { return home_ / relative; }
   TreeBuilder& tree() { return tree_; }
+  SafetyContext safety() const { return home_.safety(); }
   // The user's Trash (the home Trash's files/ folder) and its info/ folder.
   std::string trashFiles() const;
   std::string trashInfo() const;

@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "model/SafetyVerdict.h"
+#include "platform/Places.h"
+
 namespace tolvex::test {
 
 // A temporary folder, removed with everything inside when the object goes away.
@@ -33,6 +36,9 @@ class TempHome {
   std::string dataHome() const { return home_ + "/.local/share"; }
   std::string configHome() const { return home_ + "/.config"; }
   std::string operator/(const std::string& relative) const { return home_ + "/" + relative; }
+  // The places below this home, and the verdicts judged against them.
+  Places places() const { return Places::forHome(home_); }
+  SafetyContext safety() const { return SafetyContext::forPlaces(places()); }
 
  private:
   TempDir dir_;

@@ -10,6 +10,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Identifiers.h"
 #include "support/TempHome.h"
+#include "platform/HomeFolder.h"
 #include "system/TrendStore.h"
 
 using namespace tolvex;
@@ -393,7 +394,7 @@ TEST_F(TrendStoreTest, CreatesItsFolderWithMissingParents) {
 
 TEST(TrendStoreDefault, KeepsItsFilesInTheApplicationDataFolder) {
   TempHome home;
-  TrendStore store;
+  TrendStore store(appSupportFolder());
   EXPECT_EQ(store.directory(), home.dataHome() + "/Tolvex");
   store.recordSample(volume(10, 5), kNow);
   EXPECT_EQ(parsedFile(home.dataHome() + "/Tolvex/space.json").size(), 1u);

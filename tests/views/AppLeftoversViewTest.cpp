@@ -98,7 +98,7 @@ TEST(AppLeftoversView, SelectionBarCountsTheListedRowsAndDeletesThroughThePlan) 
   for (const PlanItem& item : s.state->plan()->items) {
     planned.push_back(item.name);
     EXPECT_EQ(item.removal, Removal::trash);
-    EXPECT_EQ(item.verdict, SafetyVerdict::forPath(item.path));
+    EXPECT_EQ(item.verdict, s.state->verdictFor(item.path));
   }
   EXPECT_EQ(planned, (std::vector<std::string>{"com.gone.big", "com.gone.plist.plist", "com.gone.small"}));
   EXPECT_TRUE(exists(s.goneBig));

@@ -156,13 +156,14 @@ TEST(LeftoverListLogic, OrderSelectionAndPlan) {
   EXPECT_EQ(revealedLeftover(rows, selection), rows[0].path);
   EXPECT_EQ(revealedLeftover(rows, {"/elsewhere"}), std::nullopt);
 
-  const std::vector<PlanItem> items = leftoverPlanItems(selected);
+  const SafetyContext safety = SafetyContext::forPlaces(Places::forHome("/h"));
+  const std::vector<PlanItem> items = leftoverPlanItems(selected, safety);
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].path, "/h/Library/Logs/com.a");
   EXPECT_EQ(items[0].name, "com.a");
   EXPECT_EQ(items[0].size, 90'000);
   EXPECT_EQ(items[0].removal, Removal::trash);
-  EXPECT_EQ(items[0].verdict, SafetyVerdict::forPath("/h/Library/Logs/com.a"));
+  EXPECT_EQ(items[0].verdict, SafetyVerdict::forPath("/h/Library/Logs/com.a", safety));
   EXPECT_EQ(items[1].name, "com.b");
 }
 

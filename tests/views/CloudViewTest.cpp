@@ -300,7 +300,7 @@ TEST(CloudView, OpenFoldersShow300RowsAndCountTheRest) {
 TEST(CloudView, TicksFilesAndFoldersOfRealDownloadsAndRemovesThemAfterConfirming) {
   auto provider = std::make_shared<FixtureCloud>();
   CloudScreen s([provider](AppEnvironment& env) {
-    env.inspectICloud = [provider] { return inspectICloud(*provider); };
+    env.inspectICloud = [provider, home = env.places.home] { return inspectICloud(home, *provider); };
     env.evictICloudItems = [provider](const std::vector<CloudItem>& items) {
       return evictICloudItems(items, *provider);
     };

@@ -88,7 +88,8 @@ TEST(DeveloperRows, PlanItemsFollowTheRowsWithTheirOwnVerdicts) {
       item("/home/me/code/web/node_modules", "web / node_modules", 24, 1.7e9, Removal::permanent),
       item("/etc/ssl", "Xcode \u00B7 Archives \u00B7 ssl", 3, 1.7e9, Removal::trash),
   };
-  const auto plan = developerPlan(rows);
+  const SafetyContext safety = SafetyContext::forPlaces(Places::forHome("/home/me"));
+  const auto plan = developerPlan(rows, safety);
   ASSERT_EQ(plan.size(), 2u);
   EXPECT_EQ(plan[0].path, rows[0].path);
   EXPECT_EQ(plan[0].name, "web / node_modules");
@@ -97,12 +98,12 @@ TEST(DeveloperRows, PlanItemsFollowTheRowsWithTheirOwnVerdicts) {
   EXPECT_EQ(plan[1].name, rows[1].title);
   EXPECT_EQ(plan[1].removal, Removal::trash);
   for (size_t i = 0; i < plan.size(); ++i) {
-    const SafetyVerdict expected = SafetyVerdict::forPath(rows[i].path);
+    const SafetyVerdict expected = SafetyVerdict::forPath(rows[i].path, safety);
     EXPECT_EQ(plan[i].verdict.risk, expected.risk) << rows[i].path;
     EXPECT_EQ(plan[i].verdict.reason, expected.reason) << rows[i].path;
   }
   EXPECT_EQ(plan[1].verdict.risk, Risk::protected_);  // the confirmation refuses it, not the screen
-  EXPECT_TRUE(developerPlan({}).empty());
+  EXPECT_TRUE(developerPlan({}, safety).empty());
 }
 
 TEST(DeveloperRows, RevealTakesTheFirstRow) {

@@ -188,7 +188,7 @@ TEST(DeveloperView, SelectionBarAndDeleteHandTheRowsToTheReviewedDeletion) {
     EXPECT_EQ(planned.name, row->title);
     EXPECT_EQ(planned.size, row->size);
     EXPECT_EQ(planned.removal, planned.path == archive ? Removal::trash : Removal::permanent);
-    EXPECT_EQ(planned.verdict.risk, SafetyVerdict::forPath(planned.path).risk);
+    EXPECT_EQ(planned.verdict.risk, home.state->verdictFor(planned.path).risk);
   }
   EXPECT_EQ(screen.table()->selection(), (std::set<std::string>{modules, cache, archive}));
 

@@ -106,13 +106,14 @@ TEST(DuplicateSelection, RecoverableTotalCountsSharingCopiesAsOne) {
 TEST(DuplicateSelection, PlanSendsEveryCopyToTheTrashWithItsOwnVerdict) {
   Groups g;
   g.add({"docs/report.pdf", "docs/copy/report.pdf"}, 2'000'000);
-  const auto plan = duplicatePlanItems({g.groups[0].files[1], g.groups[0].files[0]});
+  const SafetyContext safety = SafetyContext::forPlaces(Places::forHome("/data"));
+  const auto plan = duplicatePlanItems({g.groups[0].files[1], g.groups[0].files[0]}, safety);
   ASSERT_EQ(plan.size(), 2u);
   EXPECT_EQ(plan[0].path, "/data/docs/copy/report.pdf");
   EXPECT_EQ(plan[0].name, "report.pdf");
   EXPECT_EQ(plan[0].size, 2'000'000);
   EXPECT_EQ(plan[0].removal, Removal::trash);
-  EXPECT_EQ(plan[0].verdict, SafetyVerdict::forPath("/data/docs/copy/report.pdf"));
+  EXPECT_EQ(plan[0].verdict, SafetyVerdict::forPath("/data/docs/copy/report.pdf", safety));
   EXPECT_EQ(plan[1].path, "/data/docs/report.pdf");
 }
 

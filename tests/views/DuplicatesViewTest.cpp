@@ -232,7 +232,7 @@ TEST(DuplicatesView, SelectAllCopiesThenDeleteAsksForEveryCopyAndTheDeletedLeave
   for (const PlanItem& item : h.state->plan()->items) {
     planned.push_back(item.path);
     EXPECT_EQ(item.removal, Removal::trash);
-    EXPECT_EQ(item.verdict, SafetyVerdict::forPath(item.path));
+    EXPECT_EQ(item.verdict, h.state->verdictFor(item.path));
   }
   EXPECT_EQ(planned,
             (std::vector<std::string>{copies.tree.path("backup/beach.jpg"), copies.tree.path("old/beach copy.jpg"),

@@ -151,7 +151,7 @@ TEST(ExplorerView, ListsTheFolderLargestFirstUnderItsHeader) {
   const int docsRow = model->rowOf(x.s.node("docs")->serial);
   EXPECT_EQ(model->data(model->index(docsRow, 3), Qt::DisplayRole).toString(), QStringLiteral("3"));
   EXPECT_EQ(model->data(model->index(docsRow, 6), Qt::ToolTipRole).toString(),
-            QString::fromStdString(SafetyVerdict::forPath(x.s.tree.path("docs")).reason));
+            QString::fromStdString(x.s.state->verdictFor(x.s.tree.path("docs")).reason));
   EXPECT_EQ(model->fractionTotal(), get(root->size));
 
   auto* segments = x.view.findChild<SegmentedBar*>(QLatin1String(names::explorerSegments));
@@ -647,7 +647,7 @@ TEST(ExplorerView, TheSelectionBarStaysInMapModeAndDeletesThroughThePlan) {
   EXPECT_EQ(plan.items[1].name, "docs");
   EXPECT_EQ(plan.items[1].size, docsSize);
   EXPECT_EQ(plan.items[1].removal, Removal::trash);
-  EXPECT_EQ(plan.items[1].verdict, SafetyVerdict::forPath(x.s.tree.path("docs")));
+  EXPECT_EQ(plan.items[1].verdict, x.s.state->verdictFor(x.s.tree.path("docs")));
   EXPECT_EQ(x.view.selectedNodes().size(), 2u);  // asking changes nothing
 
   const int64_t revision = x.s.state->revision();
@@ -686,7 +686,7 @@ TEST(ExplorerView, ADeletionKeepsTheScreenWithItsOrderSelectionPreviewAndMapFocu
   FileNode* media = s.node("media");
   auto remove = [&](FileNode* node) {
     s.state->requestDeletion(
-        {PlanItem{node->path(), node->name, get(node->size), Removal::trash, SafetyVerdict::forPath(node->path())}},
+        {PlanItem{node->path(), node->name, get(node->size), Removal::trash, s.state->verdictFor(node->path())}},
         QStringLiteral("Delete Items"));
     const int64_t revision = s.state->revision();
     s.state->confirmDeletion(*s.state->plan(), true);

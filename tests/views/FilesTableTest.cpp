@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <sys/stat.h>
 
+#include "platform/Paths.h"
 #include "app/ObjectNames.h"
 #include "app/components/SizeCell.h"
 #include "views/ExplorerFixture.h"
@@ -291,17 +292,19 @@ TEST(QuickLook, LoadsImagesTextOrFactsAndNeverWaitsOnAPipe) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   tree.symlink(text, "link.txt");
   const QSize box(100, 100);
+  const std::string kHome = parentPath(dir.path());  // the folder shows under the home given
 
-  PreviewContent p = loadPreview({png, false}, box);
+  PreviewContent p = loadPreview({png, false}, kHome, box);
   ASSERT_EQ(p.kind, PreviewContent::Kind::image);
   EXPECT_EQ(p.image.size(), QSize(100, 50));
   EXPECT_EQ(p.name, QStringLiteral("picture.png"));
+  EXPECT_EQ(p.where, QString::fromStdString("~/" + lastPathComponent(dir.path())));
 
-  p = loadPreview({text, false}, box);
+  p = loadPreview({text, false}, kHome, box);
   ASSERT_EQ(p.kind, PreviewContent::Kind::text);
   EXPECT_EQ(p.text, QStringLiteral("héllo\nworld\n"));
   EXPECT_FALSE(p.truncated);
-  p = loadPreview({text, false}, box, 2);  // "h" and half of "é": the cut character is held back
+  p = loadPreview({text, false}, kHome, box, 2);  // "h" and half of "é": the cut character is held back
   ASSERT_EQ(p.kind, PreviewContent::Kind::text);
   EXPECT_EQ(p.text, QStringLiteral("h"));
   EXPECT_TRUE(p.truncated);
@@ -319,7 +322,7 @@ TEST(QuickLook, LoadsImagesTextOrFactsAndNeverWaitsOnAPipe) {
       {dir / "missing", false, QStringLiteral("No longer on disk")},
   };
   for (const Case& c : facts) {
-    p = loadPreview({c.path, c.directory}, box);
+    p = loadPreview({c.path, c.directory}, kHome, box);
     EXPECT_EQ(p.kind, PreviewContent::Kind::facts) << c.path;
     EXPECT_EQ(p.kindText, c.kind) << c.path;
   }
@@ -331,7 +334,7 @@ TEST(QuickLook, ThePanelPresentsOnlyTheNewestTargetAndOutlivesNoLoad) {
   TempDir dir;
   TreeBuilder tree(dir.path());
   const std::string first = tree.file("first.txt", 3), second = tree.file("second.txt", 5);
-  auto panel = std::make_unique<QuickLookPanel>();
+  auto panel = std::make_unique<QuickLookPanel>("/home/me");
   QSignalSpy loaded(panel.get(), &QuickLookPanel::loaded);
   panel->showTarget({first, false});
   panel->showTarget({second, false});

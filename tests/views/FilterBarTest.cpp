@@ -14,7 +14,6 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/ElidedLabel.h"
-#include "platform/HomeFolder.h"
 #include "views/FilterBarDriver.h"
 #include "views/analysis/FilterBar.h"
 
@@ -23,9 +22,12 @@ using namespace tolvex::test;
 
 namespace {
 
+const std::string kHome = "/home/me";
+
 FilterBar::Config fullConfig() {
   FilterBar::Config config;
   config.showKinds = config.showBucket = config.canExport = true;
+  config.home = kHome;
   return config;
 }
 
@@ -98,7 +100,7 @@ TEST(FilterBar, ShowsAGivenFilterWithoutAnnouncingIt) {
   f.modifiedOlderThanDays = 180;
   f.bucket = StorageBucket::documents;
   f.kinds = {FileKind::document};
-  f.pathPrefix = homeFolder() + "/Documents/Taxes";
+  f.pathPrefix = kHome + "/Documents/Taxes";
   f.hideProtected = true;
   bar.setFilter(f);
   EXPECT_EQ(edits.count(), 0);

@@ -113,23 +113,24 @@ TEST(JunkPlan, EachItemGoesAsItsRuleSaysAndAnItemOfAnUnknownRuleIsLeftOut) {
   };
   JunkItem orphan{"/h/Library/Orphan", "/h/Library/Orphan", "no-such-rule", 900, 1, std::nullopt};
   std::vector<const JunkItem*> items = {&junk[0].items[0], &orphan, &junk[1].items[0]};
-  const std::vector<PlanItem> plan = junkPlanItems(items);
+  const SafetyContext safety = SafetyContext::forPlaces(Places::forHome("/h"));
+  const std::vector<PlanItem> plan = junkPlanItems(items, safety);
   ASSERT_EQ(plan.size(), 2u);
   EXPECT_EQ(plan[0].path, "/h/Library/Caches/com.example.app");
   EXPECT_EQ(plan[0].name, "com.example.app");
   EXPECT_EQ(plan[0].size, 5000);
   EXPECT_EQ(plan[0].removal, Removal::permanent);
-  EXPECT_EQ(plan[0].verdict, SafetyVerdict::forPath("/h/Library/Caches/com.example.app"));
+  EXPECT_EQ(plan[0].verdict, SafetyVerdict::forPath("/h/Library/Caches/com.example.app", safety));
   EXPECT_EQ(plan[1].name, "Setup.dmg");
   EXPECT_EQ(plan[1].removal, Removal::trash);
-  EXPECT_EQ(plan[1].verdict, SafetyVerdict::forPath("/h/Downloads/Setup.dmg"));
+  EXPECT_EQ(plan[1].verdict, SafetyVerdict::forPath("/h/Downloads/Setup.dmg", safety));
 
   // The rule's own table decides, not the finding's copy of a rule.
   JunkRule retired = junk[0].rule;
   retired.id = "no-such-rule";
   retired.removal = Removal::permanent;
-  EXPECT_EQ(junkPlanItems({&orphan}, {retired}).front().removal, Removal::permanent);
-  EXPECT_TRUE(junkPlanItems({&orphan}).empty());
+  EXPECT_EQ(junkPlanItems({&orphan}, safety, {retired}).front().removal, Removal::permanent);
+  EXPECT_TRUE(junkPlanItems({&orphan}, safety).empty());
 }
 
 TEST(JunkTexts, CountsAndTheMoreLine) {

@@ -285,7 +285,7 @@ TEST(JunkView, CleanPlansTheTickedItemsAsTheirRulesSayAndKeepsTheTicks) {
   EXPECT_EQ(plan.items[1].name, "b.log");
   for (const PlanItem& item : plan.items) {
     EXPECT_EQ(item.removal, Removal::permanent);
-    EXPECT_EQ(item.verdict, SafetyVerdict::forPath(item.path));
+    EXPECT_EQ(item.verdict, h.state->verdictFor(item.path));
   }
   EXPECT_EQ(h.view->selected().size(), 3u);
 

@@ -3,7 +3,6 @@
 #include <QDateTime>
 
 #include "model/DisplayPath.h"
-#include "platform/HomeFolder.h"
 #include "views/MemTree.h"
 #include "views/analysis/logic/NodeLists.h"
 #include "views/analysis/logic/NodeSort.h"
@@ -110,7 +109,7 @@ TEST(NodeLists, ChildrenShownAndLargest) {
 }
 
 TEST(NodeLists, TitlesCrumbsAndChains) {
-  const std::string home = homeFolder();
+  const std::string home = "/home/me";
   MemTree t(home);
   FileNode* docs = t.folder(t.root, "Documents");
   FileNode* deep = t.folder(docs, "deep");
@@ -118,10 +117,10 @@ TEST(NodeLists, TitlesCrumbsAndChains) {
   EXPECT_EQ(folderTitle(*t.root, ScanTarget::wholeDisk()), QStringLiteral("Entire disk"));
   EXPECT_EQ(folderTitle(*t.root, ScanTarget::folder("/x/Projects")), QStringLiteral("Projects"));
   EXPECT_EQ(folderTitle(*docs, ScanTarget::home()), QStringLiteral("Documents"));
-  EXPECT_EQ(crumbLabel(*t.root, 0), QStringLiteral("~"));
-  EXPECT_EQ(crumbLabel(*docs, 1), QStringLiteral("Documents"));
+  EXPECT_EQ(crumbLabel(*t.root, 0, home), QStringLiteral("~"));
+  EXPECT_EQ(crumbLabel(*docs, 1, home), QStringLiteral("Documents"));
   MemTree disk("/System/Volumes/Data");
-  EXPECT_EQ(crumbLabel(*disk.root, 0), QStringLiteral("/"));
+  EXPECT_EQ(crumbLabel(*disk.root, 0, home), QStringLiteral("/"));
   EXPECT_EQ(ancestorChain(deep), (std::vector<FileNode*>{t.root, docs, deep}));
   EXPECT_EQ(ancestorChain(t.root), (std::vector<FileNode*>{t.root}));
 }
@@ -129,14 +128,15 @@ TEST(NodeLists, TitlesCrumbsAndChains) {
 TEST(NodeLists, DeletionItemsCarryFullPathsAndVerdicts) {
   MemTree t("/tmp/tolvex-never-there");
   FileNode* f = t.file(t.folder(t.root, "sub"), "report.pdf", 4096);
-  const auto items = deletionItems({f});
+  const SafetyContext safety = SafetyContext::forPlaces(Places::forHome("/tmp"));
+  const auto items = deletionItems({f}, safety);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].path, "/tmp/tolvex-never-there/sub/report.pdf");
   EXPECT_EQ(items[0].name, "report.pdf");
   EXPECT_EQ(items[0].size, 4096);
   EXPECT_EQ(items[0].removal, Removal::trash);
-  EXPECT_EQ(items[0].verdict, SafetyVerdict::forPath(items[0].path));
-  EXPECT_EQ(deletionItems({t.root})[0].verdict, SafetyVerdict::forPath("/tmp/tolvex-never-there"));
+  EXPECT_EQ(items[0].verdict, SafetyVerdict::forPath(items[0].path, safety));
+  EXPECT_EQ(deletionItems({t.root}, safety)[0].verdict, SafetyVerdict::forPath("/tmp/tolvex-never-there", safety));
 }
 
 TEST(NodeLists, ExclusionsAreStoredOnlyWhenTheListCanHoldThem) {

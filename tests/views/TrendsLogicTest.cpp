@@ -379,7 +379,11 @@ TEST(ChangesComparison, RowsNameTheFolderTagItAndScaleItsBar) {
         path, delta, size,  grew ? QStringLiteral("arrow.up.right") : QStringLiteral("arrow.down.right"),
         grew, share};
   };
+  const std::string kHome = "/home/me";  // shown as "~"
   const Case cases[] = {
+      {{"/home/me/Movies", 1 * kGB, 3 * kGB, false},
+       2 * kGB,
+       content("/home/me/Movies", "Movies", false, false, "~/Movies", "+2 GB", "3 GB", true, 1.0)},
       {{"/data/Movies", 1 * kGB, 3 * kGB, false},
        2 * kGB,
        content("/data/Movies", "Movies", false, false, "/data/Movies", "+2 GB", "3 GB", true, 1.0)},
@@ -408,7 +412,7 @@ TEST(ChangesComparison, RowsNameTheFolderTagItAndScaleItsBar) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.change.path);
-    EXPECT_EQ(changeRowContent(c.change, c.largest), c.row);
+    EXPECT_EQ(changeRowContent(c.change, c.largest, kHome), c.row);
   }
 }
 
@@ -433,7 +437,7 @@ TEST(ChangesComparison, CardContentForNoneOneAndSeveralSnapshots) {
   TrendStore trends(dir.path());
   const std::string root = "/r";
   auto content = [&](std::optional<std::string> baseline = std::nullopt) {
-    return changesCardContent(root, trends, baseline, kNow);
+    return changesCardContent(root, trends, baseline, kNow, "/home/me");
   };
   EXPECT_EQ(content().face, ChangesCardContent::Face::noSnapshot);
   EXPECT_EQ(content().firstText,

@@ -9,7 +9,6 @@
 #include "app/UiText.h"
 #include "engines/Deleter.h"
 #include "platform/Paths.h"
-#include "system/InventoryContext.h"
 #include "system/RemovedApp.h"
 #include "system/RemovedAppWatcher.h"
 
@@ -21,16 +20,6 @@ constexpr int kDefaultLowSpaceGB = 10;
 constexpr int64_t kBytesPerGB = 1'000'000'000;
 
 }  // namespace
-
-BackgroundServices::Hooks BackgroundServices::Hooks::standard() {
-  Hooks hooks;
-  hooks.clock = [] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
-  hooks.readVolume = [] { return VolumeInfo::read("/"); };
-  hooks.findJunk = [](const std::vector<JunkRule>& rules) { return tolvex::findJunk(rules); };
-  hooks.notify = postNotification;
-  hooks.watcher = std::make_shared<RemovedAppWatcher>(InventoryContext::current());
-  return hooks;
-}
 
 BackgroundServices::BackgroundServices(Settings& settings, Hooks hooks, QObject* parent)
     : QObject(parent), settings_(settings), hooks_(std::move(hooks)), ui_(new UiTaskQueue(this)) {

@@ -36,12 +36,9 @@ class BackgroundServices : public QObject {
     std::function<std::optional<VolumeInfo>()> readVolume;                           // the startup volume
     std::function<std::vector<JunkFinding>(const std::vector<JunkRule>&)> findJunk;  // off the UI thread
     Notifier notify;
-    std::shared_ptr<RemovedAppWatcher> watcher;  // none: no removal watching
-    LaunchAtLogin launchAtLogin = LaunchAtLogin::standard();
+    std::shared_ptr<RemovedAppWatcher> watcher;         // none: no removal watching
+    LaunchAtLogin launchAtLogin{QString(), QString()};  // no entry file: never enabled
     int tickMs = 300000;
-
-    // The real ones, for the program.
-    static Hooks standard();
   };
 
   static constexpr int64_t kCleanNotificationBytes = 50'000'000;

@@ -38,19 +38,13 @@ QString entryText(const QString& executable) {
 
 }  // namespace
 
-QString LaunchAtLogin::defaultEntryPath() {
-  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (config.isEmpty() || !QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");
-  return config + QStringLiteral("/autostart/tolvex.desktop");
-}
-
 LaunchAtLogin::LaunchAtLogin(QString entryPath, QString executable)
     : entryPath_(std::move(entryPath)), executable_(std::move(executable)) {}
 
-LaunchAtLogin LaunchAtLogin::standard() {
+LaunchAtLogin LaunchAtLogin::standard(const std::string& configHome) {
   QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
   if (executable.isEmpty() && QCoreApplication::instance()) executable = QCoreApplication::applicationFilePath();
-  return LaunchAtLogin(defaultEntryPath(), executable);
+  return LaunchAtLogin(QString::fromStdString(configHome) + QStringLiteral("/autostart/tolvex.desktop"), executable);
 }
 
 bool LaunchAtLogin::isEnabled() const { return QFileInfo(entryPath_).isFile(); }

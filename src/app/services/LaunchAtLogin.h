@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <string>
 
 namespace tolvex {
 
@@ -7,13 +8,11 @@ namespace tolvex {
 // this executable by its absolute path.
 class LaunchAtLogin {
  public:
-  // `$XDG_CONFIG_HOME/autostart/tolvex.desktop` (~/.config when the variable is unset or relative).
-  static QString defaultEntryPath();
-
   // `entryPath` is the entry file, `executable` the absolute path written into it.
   LaunchAtLogin(QString entryPath, QString executable);
-  // The entry file for this executable, in the user's autostart folder.
-  static LaunchAtLogin standard();
+  // The entry file for this executable in the autostart folder of `configHome` ($XDG_CONFIG_HOME):
+  // `configHome/autostart/tolvex.desktop`.
+  static LaunchAtLogin standard(const std::string& configHome);
 
   // Whether the entry is there (read from the folder each time).
   bool isEnabled() const;

@@ -76,8 +76,8 @@ QString groupText(const std::vector<const PlanItem*>& items) {
 
 // ---- Model --------------------------------------------------------------------------------------------
 
-ConfirmDeletionModel::ConfirmDeletionModel(const DeletionPlan& plan, QObject* parent)
-    : QAbstractListModel(parent), plan_(plan) {
+ConfirmDeletionModel::ConfirmDeletionModel(const DeletionPlan& plan, std::string home, QObject* parent)
+    : QAbstractListModel(parent), plan_(plan), home_(std::move(home)) {
   for (Risk risk : kAllRisks) {
     const auto group = confirm::itemsOf(plan_, risk);
     if (group.empty()) continue;
@@ -130,7 +130,7 @@ QVariant ConfirmDeletionModel::data(const QModelIndex& index, int role) const {
     case PathRole: return QString::fromUtf8(item.path.data(), static_cast<qsizetype>(item.path.size()));
     case ReasonRole:
       return QString::fromUtf8(item.verdict.reason.data(), static_cast<qsizetype>(item.verdict.reason.size()));
-    case DisplayPathRole: return QString::fromStdString(displayPath(item.path));
+    case DisplayPathRole: return QString::fromStdString(displayPath(item.path, home_));
     case SizeTextRole: return confirm::byteText(item.size);
     case OpacityRole:
       if (row.risk == Risk::safe) return 1.0;
@@ -357,7 +357,10 @@ QString countText(int64_t n) { return QLocale().toString(static_cast<qlonglong>(
 }  // namespace
 
 ConfirmDeletionDialog::ConfirmDeletionDialog(AppState& state, DeletionPlan plan, QWidget* parent)
-    : QDialog(parent), state_(state), plan_(std::move(plan)), model_(new ConfirmDeletionModel(plan_, this)) {
+    : QDialog(parent),
+      state_(state),
+      plan_(std::move(plan)),
+      model_(new ConfirmDeletionModel(plan_, state.environment().places.home, this)) {
   setObjectName(QLatin1String(names::confirmDeletionDialog));
   setWindowModality(Qt::WindowModal);
   setWindowTitle(plan_.title);

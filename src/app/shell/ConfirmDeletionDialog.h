@@ -55,7 +55,8 @@ class ConfirmDeletionModel : public QAbstractListModel {
     StripeRole,                       // bool, the item's row within its group is odd
   };
 
-  explicit ConfirmDeletionModel(const DeletionPlan& plan, QObject* parent = nullptr);
+  // Paths show with the home folder `home` as "~".
+  ConfirmDeletionModel(const DeletionPlan& plan, std::string home, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -74,6 +75,7 @@ class ConfirmDeletionModel : public QAbstractListModel {
     bool stripe = false;
   };
   DeletionPlan plan_;
+  std::string home_;
   std::vector<Row> rows_;
   bool acceptedReview_ = false;
 };

@@ -68,7 +68,7 @@ void BiggestFoldersCard::rebuild(const std::vector<FileNode*>& folders) {
     bytes->setFont(Theme::monospacedDigitFont(TextStyle::body, QFont::DemiBold));
     head->addWidget(bytes);
     lines->addLayout(head);
-    auto* where = new ElidedLabel(QString::fromStdString(displayPath(path, state_.environment().home)), row);
+    auto* where = new ElidedLabel(QString::fromStdString(state_.shownPath(path)), row);
     where->setObjectName(QLatin1String(names::biggestFolderPath));
     where->setElideMode(Qt::ElideMiddle);
     where->setFont(Theme::font(TextStyle::caption));

@@ -155,7 +155,8 @@ void Breadcrumbs::refresh() {
       rowLayout_->insertWidget(at, separator, 0, Qt::AlignVCenter);
       separator->show();
     }
-    auto* crumb = new CrumbButton(crumbLabel(*stack[i], i), i + 1 == stack.size(), row_);
+    auto* crumb =
+        new CrumbButton(crumbLabel(*stack[i], i, state_.environment().places.home), i + 1 == stack.size(), row_);
     crumb->setProperty("crumbIndex", static_cast<int>(i));
     connect(crumb, &CrumbButton::clicked, this, [this, i] { jumpTo(i); });
     rowLayout_->insertWidget(rowLayout_->count() - 1, crumb, 0, Qt::AlignVCenter);

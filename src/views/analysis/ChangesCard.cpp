@@ -88,7 +88,8 @@ void ChangesCard::chooseBaseline(const std::string& id) {
 void ChangesCard::refresh() {
   std::optional<std::string> scanRoot;
   if (state_.scan() && state_.scan()->root) scanRoot = state_.scan()->root->path();
-  ChangesCardContent content = changesCardContent(scanRoot, state_.trends(), baselineID_, state_.environment().clock());
+  ChangesCardContent content = changesCardContent(scanRoot, state_.trends(), baselineID_, state_.environment().clock(),
+                                                  state_.environment().places.home);
   if (!built_ || !(content == content_)) {
     content_ = std::move(content);
     rebuild();

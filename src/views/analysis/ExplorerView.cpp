@@ -127,7 +127,7 @@ ExplorerView::ExplorerView(AppState& state, QWidget* parent)
   QWidget* page = pageLayout_->parentWidget();
   faces_ = new QStackedWidget(page);
   pageLayout_->addWidget(faces_);
-  quickLook_ = new QuickLookBinding(this);
+  quickLook_ = new QuickLookBinding(this, state.environment().places.home);
   buildContent();
   // The tree may be replaced by a new scan: the rows and the map let go of the old nodes at once,
   // before anything can paint them.
@@ -202,7 +202,7 @@ void ExplorerView::buildContent() {
   auto* listLayout = new QVBoxLayout(listPage_);
   listLayout->setContentsMargins(0, 0, 0, 0);
   listLayout->setSpacing(0);
-  table_ = new NodeTable(explorerColumns(), 30, listPage_);
+  table_ = new NodeTable(explorerColumns(), 30, state().safety(), listPage_);
   table_->setObjectName(QLatin1String(names::explorerTable));
   listLayout->addWidget(table_, 1);
   smallFiles_ = new QLabel(listPage_);
@@ -219,7 +219,7 @@ void ExplorerView::buildContent() {
   mapLayout->setSpacing(20);
   map_ = new SunburstView(kMapDepth, mapPage_);
   mapLayout->addWidget(map_, 1);
-  sidePanel_ = new MapSidePanel(mapPage_);
+  sidePanel_ = new MapSidePanel(state().safety(), mapPage_);
   mapLayout->addWidget(sidePanel_, 0, Qt::AlignVCenter);
   modes_->addWidget(mapPage_);
   column->addWidget(modes_, 1);

@@ -35,6 +35,7 @@ FileListScreen::FileListScreen(AppState& state, AppSection section, const QStrin
   header_ = new PageHeader(title, subtitle, content_);
   header_->setContentsMargins(24, 24, 24, 0);
   column_->addWidget(header_);
+  barConfig.home = state.environment().places.home;
   bar_ = new FilterBar(std::move(barConfig), content_);
   bar_->setContentsMargins(24, 0, 24, 0);
   column_->addWidget(bar_);

@@ -35,12 +35,12 @@ FilesTable::FilesTable(AppState& state, bool /*showKind: the columns are the sam
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  table_ = new NodeTable(filesColumns(), 40, this);
+  table_ = new NodeTable(filesColumns(), 40, state.safety(), this);
   table_->setObjectName(QLatin1String(names::filesTableView));
   layout->addWidget(table_, 1);
   bar_ = new SelectionBar(this);
   layout->addWidget(bar_);
-  quickLook_ = new QuickLookBinding(this);
+  quickLook_ = new QuickLookBinding(this, state.environment().places.home);
 
   table_->setSortRunner([this](std::shared_ptr<const std::vector<FileNode*>> nodes, const SortOrder& order,
                                NodeTable::SortDone done) { sort(std::move(nodes), order, std::move(done)); });

@@ -285,7 +285,7 @@ void FilterBar::showFilter() {
   for (KindChip* chip : chips_) chip->setChecked(filter_.kinds.contains(chip->kind()));
   folderChip_->setVisible(filter_.pathPrefix.has_value());
   if (filter_.pathPrefix) {
-    const QString shown = QString::fromUtf8(displayPath(*filter_.pathPrefix));
+    const QString shown = QString::fromUtf8(displayPath(*filter_.pathPrefix, config_.home));
     folderText_->setText(shown);
     folderChip_->setToolTip(QString::fromUtf8(*filter_.pathPrefix));
   }

@@ -8,6 +8,7 @@
 #include <QMetaType>
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "model/FileFilter.h"
@@ -47,6 +48,7 @@ class FilterBar : public QWidget {
     bool showKinds = false;
     bool showBucket = false;
     bool canExport = false;  // offers the "CSV" button
+    std::string home;        // shown as "~" in the folder chip
     std::vector<SizeOption> sizes = sizeOptions();
     std::vector<AgeOption> ages = ageOptions();
   };

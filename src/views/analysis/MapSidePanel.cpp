@@ -76,7 +76,7 @@ std::string iconPathOf(const FileNode& node) {
 
 }  // namespace
 
-MapSidePanel::MapSidePanel(QWidget* parent) : Card(kPadding, parent) {
+MapSidePanel::MapSidePanel(const SafetyContext& safety, QWidget* parent) : Card(kPadding, parent), safety_(safety) {
   setObjectName(QLatin1String(names::mapSidePanel));
   setFixedWidth(kWidth);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
@@ -155,15 +155,15 @@ void MapSidePanel::buildFocus(const FileNode& node) {
 
   const std::string path = node.path();
   const QFont caption = Theme::font(TextStyle::caption);
-  const QString shownPath = QString::fromUtf8(displayPath(path));
+  const QString shownPath = QString::fromUtf8(displayPath(path, safety_.places.home));
   auto* where = label(fitInLines(shownPath, caption, kWidth - 2 * kPadding, 3), TextStyle::caption, Tone::secondary,
                       content_, names::mapFocusPath);
   where->setWordWrap(true);
   where->setToolTip(shownPath);
   column->addWidget(where);
 
-  auto* reason = label(QString::fromStdString(SafetyVerdict::forPath(path).reason), TextStyle::caption, Tone::secondary,
-                       content_, names::mapFocusReason);
+  auto* reason = label(QString::fromStdString(SafetyVerdict::forPath(path, safety_).reason), TextStyle::caption,
+                       Tone::secondary, content_, names::mapFocusReason);
   reason->setWordWrap(true);
   column->addWidget(reason);
 }

@@ -6,6 +6,7 @@
 
 #include "app/components/Card.h"
 #include "model/FileNode.h"
+#include "model/SafetyVerdict.h"
 
 class QVBoxLayout;
 
@@ -14,7 +15,8 @@ namespace tolvex {
 class MapSidePanel : public Card {
   Q_OBJECT
  public:
-  explicit MapSidePanel(QWidget* parent = nullptr);
+  // Paths show and are judged in `safety`, which outlives the panel.
+  explicit MapSidePanel(const SafetyContext& safety, QWidget* parent = nullptr);
 
   static constexpr int kWidth = 280;
   static constexpr size_t kLargestCount = 10;
@@ -32,6 +34,7 @@ class MapSidePanel : public Card {
   void buildFocus(const FileNode& node);
   void buildLargest(const FileNode& current);
 
+  const SafetyContext& safety_;
   QPointer<QWidget> content_;
   const FileNode* current_ = nullptr;
   const FileNode* focus_ = nullptr;

@@ -17,7 +17,7 @@ namespace tolvex {
 std::string NodeContextMenu::foldedPathOf(const FileNode& node) { return foldedPath(node.path()); }
 
 void NodeContextMenu::requestDeletion(AppState& state, const std::vector<FileNode*>& nodes) {
-  state.requestDeletion(deletionItems(nodes), tr("Delete Items"));
+  state.requestDeletion(deletionItems(nodes, state.safety()), tr("Delete Items"));
 }
 
 NodeContextMenu::NodeContextMenu(AppState& state, const std::vector<FileNode*>& nodes, PreviewSetter preview,
@@ -83,7 +83,7 @@ NodeContextMenu::NodeContextMenu(AppState& state, const std::vector<FileNode*>& 
   add(deleteTitle, names::nodeMenuDelete, [this, items] {
     std::vector<PlanItem> plan;
     plan.reserve(items.size());
-    for (const Item& item : items) plan.push_back(planItemFor(item.path, item.size));
+    for (const Item& item : items) plan.push_back(planItemFor(item.path, item.size, state_.safety()));
     state_.requestDeletion(plan, tr("Delete Items"));
   });
 }

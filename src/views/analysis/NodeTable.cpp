@@ -101,8 +101,8 @@ int contentMinimum(const NodeColumnDef& def, const QFont& headerFont) {
 
 // ---- Model --------------------------------------------------------------------------------------
 
-NodeTableModel::NodeTableModel(std::vector<NodeColumnDef> columns, QObject* parent)
-    : QAbstractTableModel(parent), columns_(std::move(columns)) {
+NodeTableModel::NodeTableModel(std::vector<NodeColumnDef> columns, const SafetyContext& safety, QObject* parent)
+    : QAbstractTableModel(parent), columns_(std::move(columns)), safety_(safety) {
   // The widest badge ("Protected") must fit its column.
   const int badge = RiskBadge::sizeFor(Risk::protected_, false).width() + 10;
   for (NodeColumnDef& def : columns_) {
@@ -146,7 +146,7 @@ const SafetyVerdict& NodeTableModel::verdict(int row) const {
   const FileNode* n = node(row);
   if (!n) return none;
   auto it = verdicts_.find(n->serial);
-  if (it == verdicts_.end()) it = verdicts_.emplace(n->serial, SafetyVerdict::forPath(n->path())).first;
+  if (it == verdicts_.end()) it = verdicts_.emplace(n->serial, SafetyVerdict::forPath(n->path(), safety_)).first;
   return it->second;
 }
 
@@ -251,7 +251,7 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         const int h1 = QFontMetrics(nameFont).height(), h2 = QFontMetrics(folderFont).height();
         const int top = r.center().y() - (h1 + 1 + h2) / 2;
         paintText(painter, QRect(text.left(), top, text.width(), h1), name, nameFont, primary);
-        const QString folder = QString::fromUtf8(displayPath(parentPath(node->path())));
+        const QString folder = QString::fromUtf8(displayPath(parentPath(node->path()), model_->safety().places.home));
         paintText(painter, QRect(text.left(), top + h1 + 1, text.width(), h2), folder, folderFont, secondary,
                   Qt::AlignLeft, Qt::ElideMiddle);
       }
@@ -293,8 +293,8 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
 // ---- View ---------------------------------------------------------------------------------------
 
-NodeTable::NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, QWidget* parent)
-    : QTableView(parent), model_(new NodeTableModel(std::move(columns), this)), sortOrder_(defaultSortOrder()) {
+NodeTable::NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, const SafetyContext& safety, QWidget* parent)
+    : QTableView(parent), model_(new NodeTableModel(std::move(columns), safety, this)), sortOrder_(defaultSortOrder()) {
   setModel(model_);
   setItemDelegate(new NodeTableDelegate(model_, this));
   setSelectionBehavior(QAbstractItemView::SelectRows);

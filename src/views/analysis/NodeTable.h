@@ -18,6 +18,7 @@
 
 #include "model/FileNode.h"
 #include "model/Risk.h"
+#include "model/SafetyVerdict.h"
 #include "views/analysis/logic/NodeSort.h"
 
 namespace tolvex {
@@ -37,9 +38,11 @@ class NodeTableModel : public QAbstractTableModel {
  public:
   static constexpr int SerialRole = Qt::UserRole + 1;
 
-  explicit NodeTableModel(std::vector<NodeColumnDef> columns, QObject* parent = nullptr);
+  // Verdicts and folder texts are judged in `safety`, which outlives the model.
+  NodeTableModel(std::vector<NodeColumnDef> columns, const SafetyContext& safety, QObject* parent = nullptr);
 
   const std::vector<NodeColumnDef>& columns() const { return columns_; }
+  const SafetyContext& safety() const { return safety_; }
   void resetRows(std::vector<FileNode*> rows);
   const std::vector<FileNode*>& rows() const { return rows_; }
   FileNode* node(int row) const;
@@ -62,6 +65,7 @@ class NodeTableModel : public QAbstractTableModel {
 
  private:
   std::vector<NodeColumnDef> columns_;
+  const SafetyContext& safety_;
   std::vector<FileNode*> rows_;
   mutable std::unordered_map<uint64_t, int> rowBySerial_;
   mutable std::unordered_map<uint64_t, SafetyVerdict> verdicts_;
@@ -85,7 +89,7 @@ class NodeTableDelegate : public QStyledItemDelegate {
 class NodeTable : public QTableView {
   Q_OBJECT
  public:
-  NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, QWidget* parent = nullptr);
+  NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, const SafetyContext& safety, QWidget* parent = nullptr);
 
   NodeTableModel* nodeModel() const { return model_; }
 

@@ -35,10 +35,10 @@ QString dateTimeText(const struct stat& st) {
 
 }  // namespace
 
-PreviewContent loadPreview(const PreviewTarget& target, QSize box, qsizetype textBytes) {
+PreviewContent loadPreview(const PreviewTarget& target, const std::string& home, QSize box, qsizetype textBytes) {
   PreviewContent c;
   c.name = QString::fromUtf8(lastPathComponent(target.path));
-  c.where = QString::fromUtf8(displayPath(parentPath(target.path)));
+  c.where = QString::fromUtf8(displayPath(parentPath(target.path), home));
   c.sizeText = QStringLiteral("\u2014");
   c.modifiedText = QStringLiteral("\u2014");
   struct stat st {};
@@ -107,7 +107,8 @@ PreviewContent loadPreview(const PreviewTarget& target, QSize box, qsizetype tex
 
 // ---- Panel --------------------------------------------------------------------------------------
 
-QuickLookPanel::QuickLookPanel(QWidget* parent) : QDialog(parent), ui_(new UiTaskQueue(this)) {
+QuickLookPanel::QuickLookPanel(std::string home, QWidget* parent)
+    : QDialog(parent), home_(std::move(home)), ui_(new UiTaskQueue(this)) {
   setObjectName(QLatin1String(names::quickLookDialog));
   setWindowFlag(Qt::Tool);
   setAttribute(Qt::WA_ShowWithoutActivating);
@@ -155,8 +156,8 @@ void QuickLookPanel::showTarget(const PreviewTarget& target) {
   const QSize box(std::max(width() - 40, 320), std::max(height() - 80, 240));
   // The application's shared pool: a preview may still be loading when the panel closes, so the
   // result comes back through a poster, which drops it once the panel is gone.
-  startInPool(*QThreadPool::globalInstance(), [this, target, box, request, back = ui_->poster()] {
-    auto content = std::make_shared<const PreviewContent>(loadPreview(target, box));
+  startInPool(*QThreadPool::globalInstance(), [this, target, home = home_, box, request, back = ui_->poster()] {
+    auto content = std::make_shared<const PreviewContent>(loadPreview(target, home, box));
     back.post([this, request, content] {
       if (request != request_) return;  // a newer target replaced this one
       present(*content);
@@ -210,7 +211,8 @@ bool QuickLookPanel::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Binding ------------------------------------------------------------------------------------
 
-QuickLookBinding::QuickLookBinding(QWidget* host) : QObject(host), host_(host) {}
+QuickLookBinding::QuickLookBinding(QWidget* host, std::string home)
+    : QObject(host), host_(host), home_(std::move(home)) {}
 
 QuickLookBinding::~QuickLookBinding() {
   if (panel_) panel_->disconnect(this);
@@ -221,7 +223,7 @@ void QuickLookBinding::setPreview(std::optional<PreviewTarget> target) {
   preview_ = std::move(target);
   if (preview_) {
     if (!panel_) {
-      panel_ = new QuickLookPanel(host_);
+      panel_ = new QuickLookPanel(home_, host_);
       connect(panel_, &QDialog::finished, this, [this] {
         if (!preview_) return;
         preview_.reset();

@@ -42,13 +42,15 @@ struct PreviewContent {
 
 // Reads what the preview of `target` shows. Only regular files are opened (never through a symbolic
 // link, never blocking on a pipe); an image is decoded to fit `box`; text is at most `textBytes` of
-// UTF-8 without NUL bytes. Runs on any thread.
-PreviewContent loadPreview(const PreviewTarget& target, QSize box, qsizetype textBytes = 64 * 1024);
+// UTF-8 without NUL bytes; the folder shows with `home` as "~". Runs on any thread.
+PreviewContent loadPreview(const PreviewTarget& target, const std::string& home, QSize box,
+                           qsizetype textBytes = 64 * 1024);
 
 class QuickLookPanel : public QDialog {
   Q_OBJECT
  public:
-  explicit QuickLookPanel(QWidget* parent = nullptr);
+  // Folders show with `home` as "~".
+  explicit QuickLookPanel(std::string home, QWidget* parent = nullptr);
 
   // Shows `target`, replacing what was shown.
   void showTarget(const PreviewTarget& target);
@@ -65,6 +67,7 @@ class QuickLookPanel : public QDialog {
 
  private:
   void present(const PreviewContent& content);
+  std::string home_;
   std::optional<PreviewTarget> target_;
   bool loaded_ = false;
   quint64 request_ = 0;
@@ -81,7 +84,8 @@ class QuickLookPanel : public QDialog {
 class QuickLookBinding : public QObject {
   Q_OBJECT
  public:
-  explicit QuickLookBinding(QWidget* host);
+  // The panel shows folders with `home` as "~".
+  QuickLookBinding(QWidget* host, std::string home);
   ~QuickLookBinding() override;
 
   const std::optional<PreviewTarget>& preview() const { return preview_; }
@@ -98,6 +102,7 @@ class QuickLookBinding : public QObject {
 
  private:
   QWidget* host_;
+  std::string home_;
   std::optional<PreviewTarget> preview_;
   QPointer<QuickLookPanel> panel_;
 };

@@ -204,7 +204,7 @@ QWidget* AppInspector::relatedRow(const RelatedItem& item) {
   label->setObjectName(QLatin1String(names::appRelatedLabel));
   Theme::setTextStyle(label, TextStyle::callout, QFont::Medium);
   texts->addWidget(label);
-  auto* path = new PathLines(QString::fromUtf8(displayPath(item.path)), box);
+  auto* path = new PathLines(QString::fromUtf8(state_.shownPath(item.path)), box);
   path->setObjectName(QLatin1String(names::appRelatedPath));
   Theme::setTextStyle(path, TextStyle::caption);
   Theme::setForeground(path, Tone::secondary);

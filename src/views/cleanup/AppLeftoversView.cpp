@@ -170,7 +170,7 @@ void AppLeftoversView::updateBar() {
 
 void AppLeftoversView::deleteLeftovers() {
   const std::vector<Leftover> selected = selectedLeftovers(rows_, table_->selection());
-  state().requestDeletion(leftoverPlanItems(selected), tr("Delete App Leftovers"));
+  state().requestDeletion(leftoverPlanItems(selected, state().safety()), tr("Delete App Leftovers"));
 }
 
 void AppLeftoversView::revealSelection(const std::set<std::string>& paths) {

@@ -59,7 +59,7 @@ DeveloperView::DeveloperView(AppState& state, QWidget* parent) : Screen(state, p
   // The bar sits flush under the table.
   auto* list = new QVBoxLayout;
   list->setSpacing(0);
-  table_ = new DevItemTable(env.home, env.clock, content);
+  table_ = new DevItemTable(env.places.home, env.clock, content);
   list->addWidget(table_, 1);
   bar_ = new SelectionBar(content);
   list->addWidget(bar_);
@@ -107,7 +107,7 @@ void DeveloperView::updateBar() {
 }
 
 void DeveloperView::cleanArtifacts() {
-  state().requestDeletion(developerPlan(table_->selectedRows()), tr("Clean Developer Artifacts"));
+  state().requestDeletion(developerPlan(table_->selectedRows(), state().safety()), tr("Clean Developer Artifacts"));
 }
 
 void DeveloperView::clearSelection() { table_->setSelection({}); }

@@ -59,8 +59,8 @@ int badgeWidth() {
 // ---- Model --------------------------------------------------------------------------------------
 
 DuplicatesListModel::DuplicatesListModel(const std::vector<DuplicateGroup>& groups, const SerialSet& selected,
-                                         QObject* parent)
-    : QAbstractListModel(parent), groups_(groups), selected_(selected) {
+                                         std::string home, QObject* parent)
+    : QAbstractListModel(parent), groups_(groups), selected_(selected), home_(std::move(home)) {
   rebuild();
 }
 
@@ -118,7 +118,7 @@ QVariant DuplicatesListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: return QString::fromUtf8(f->name.data(), static_cast<qsizetype>(f->name.size()));
     case CheckedRole: return selected_.contains(f->serial);
-    case FolderRole: return QString::fromUtf8(displayPath(f->path()));
+    case FolderRole: return QString::fromUtf8(displayPath(f->path(), home_));
     case PathRole: return QString::fromUtf8(f->path());
     case DateTextRole: return shortDateText(get(f->modified));
     case IsOriginalRole: return r->file == 0;
@@ -230,8 +230,9 @@ void DuplicatesListDelegate::paintFile(QPainter* painter, const QStyleOptionView
 
 // ---- View ---------------------------------------------------------------------------------------
 
-DuplicatesList::DuplicatesList(const std::vector<DuplicateGroup>& groups, const SerialSet& selected, QWidget* parent)
-    : CleanupList(parent), model_(new DuplicatesListModel(groups, selected, this)) {
+DuplicatesList::DuplicatesList(const std::vector<DuplicateGroup>& groups, const SerialSet& selected, std::string home,
+                               QWidget* parent)
+    : CleanupList(parent), model_(new DuplicatesListModel(groups, selected, std::move(home), this)) {
   setObjectName(QLatin1String(names::duplicatesList));
   setModel(model_);
   setItemDelegate(new DuplicatesListDelegate(this));

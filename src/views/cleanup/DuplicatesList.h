@@ -5,6 +5,7 @@
 // groups stay in the store and the selection in the screen, and the model only reads them.
 #include <QAbstractListModel>
 #include <QStyledItemDelegate>
+#include <string>
 #include <vector>
 
 #include "engines/DuplicateFinder.h"
@@ -28,7 +29,9 @@ class DuplicatesListModel : public QAbstractListModel {
     SerialRole,                       // qulonglong
   };
 
-  DuplicatesListModel(const std::vector<DuplicateGroup>& groups, const SerialSet& selected, QObject* parent = nullptr);
+  // Folders show with `home` as "~".
+  DuplicatesListModel(const std::vector<DuplicateGroup>& groups, const SerialSet& selected, std::string home,
+                      QObject* parent = nullptr);
 
   // The groups changed: the rows are worked out again.
   void rebuild();
@@ -47,6 +50,7 @@ class DuplicatesListModel : public QAbstractListModel {
  private:
   const std::vector<DuplicateGroup>& groups_;
   const SerialSet& selected_;
+  std::string home_;
   std::vector<DuplicateRow> rows_;
 };
 
@@ -71,7 +75,8 @@ class DuplicatesListDelegate : public QStyledItemDelegate {
 class DuplicatesList : public CleanupList {
   Q_OBJECT
  public:
-  DuplicatesList(const std::vector<DuplicateGroup>& groups, const SerialSet& selected, QWidget* parent = nullptr);
+  DuplicatesList(const std::vector<DuplicateGroup>& groups, const SerialSet& selected, std::string home,
+                 QWidget* parent = nullptr);
 
   DuplicatesListModel* duplicatesModel() const { return model_; }
   // What a click at `point` (viewport coordinates) does: a click on a file's box toggles it.

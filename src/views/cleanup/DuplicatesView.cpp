@@ -155,7 +155,7 @@ QWidget* DuplicatesView::makeContentPage() {
 
   // The list, with the sharing indicator centred over it while copies are being shared.
   auto* stack = new QGridLayout;
-  list_ = new DuplicatesList(state().duplicates(), selected_, page);
+  list_ = new DuplicatesList(state().duplicates(), selected_, state().environment().places.home, page);
   stack->addWidget(list_, 0, 0);
   sharing_ = new SharingIndicator(page);
   sharing_->hide();
@@ -244,7 +244,8 @@ void DuplicatesView::shareSpace() {
 void DuplicatesView::deleteCopies() {
   const auto& groups = state().duplicates();
   if (!everyGroupKeepsCopy(groups, selected_)) return warnKeepOne();
-  state().requestDeletion(duplicatePlanItems(selectedDuplicateFiles(groups, selected_)), tr("Delete Duplicate Copies"));
+  state().requestDeletion(duplicatePlanItems(selectedDuplicateFiles(groups, selected_), state().safety()),
+                          tr("Delete Duplicate Copies"));
 }
 
 void DuplicatesView::warnKeepOne() {

@@ -83,8 +83,12 @@ void paintButton(QPainter* painter, const QRect& rect, const QPalette& palette) 
 
 // ---- Model --------------------------------------------------------------------------------------
 
-HistoryModel::HistoryModel(const DeletionHistory& history, QObject* parent)
-    : QAbstractTableModel(parent), history_(history) {}
+HistoryModel::HistoryModel(const DeletionHistory& history, std::string home, QObject* parent)
+    : QAbstractTableModel(parent), history_(history), home_(std::move(home)) {}
+
+QString HistoryModel::pathText(const HistoryEntry& entry) const {
+  return QString::fromUtf8(displayPath(entry.originalPath, home_));
+}
 
 HistoryColumn HistoryModel::column(int section) {
   return section >= 0 && section < kColumnCount ? kColumns[section].column : HistoryColumn::restore;
@@ -117,9 +121,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
   if (!e || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole)) return {};
   switch (column(index.column())) {
     case HistoryColumn::date: return historyDateText(e->date);
-    case HistoryColumn::item:
-      return role == Qt::DisplayRole ? historyItemName(e->originalPath)
-                                     : QString::fromUtf8(displayPath(e->originalPath));
+    case HistoryColumn::item: return role == Qt::DisplayRole ? historyItemName(e->originalPath) : pathText(*e);
     case HistoryColumn::size: return bytesText(e->size);
     case HistoryColumn::method: return historyMethodText(historyMethod(*e));
     case HistoryColumn::restore: return restorable(index.row()) ? restoreTitle() : QString();
@@ -161,8 +163,8 @@ void HistoryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
       const int top = r.center().y() - (h1 + 1 + h2) / 2;
       paintText(painter, QRect(r.left(), top, r.width(), h1), historyItemName(e->originalPath), nameFont,
                 Theme::primary(palette));
-      paintText(painter, QRect(r.left(), top + h1 + 1, r.width(), h2), QString::fromUtf8(displayPath(e->originalPath)),
-                pathFont, secondary, Qt::ElideMiddle);
+      paintText(painter, QRect(r.left(), top + h1 + 1, r.width(), h2), model_->pathText(*e), pathFont, secondary,
+                Qt::ElideMiddle);
       break;
     }
     case HistoryColumn::size:
@@ -183,8 +185,8 @@ void HistoryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
 // ---- View ---------------------------------------------------------------------------------------
 
-HistoryTable::HistoryTable(const DeletionHistory& history, QWidget* parent)
-    : QTableView(parent), model_(new HistoryModel(history, this)) {
+HistoryTable::HistoryTable(const DeletionHistory& history, std::string home, QWidget* parent)
+    : QTableView(parent), model_(new HistoryModel(history, std::move(home), this)) {
   setModel(model_);
   setItemDelegate(new HistoryDelegate(model_, this));
   setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -19,7 +19,8 @@ enum class HistoryColumn { date, item, size, method, restore };
 class HistoryModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  explicit HistoryModel(const DeletionHistory& history, QObject* parent = nullptr);
+  // Paths show with `home` as "~".
+  HistoryModel(const DeletionHistory& history, std::string home, QObject* parent = nullptr);
 
   static HistoryColumn column(int section);
   const HistoryEntry* entry(int row) const;
@@ -27,6 +28,8 @@ class HistoryModel : public QAbstractTableModel {
   bool restorable(int row) const;
   void setProbe(HistoryProbe probe) { probe_ = std::move(probe); }
   void reload();
+  // The text that shows where an item was.
+  QString pathText(const HistoryEntry& entry) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -35,6 +38,7 @@ class HistoryModel : public QAbstractTableModel {
 
  private:
   const DeletionHistory& history_;
+  std::string home_;
   HistoryProbe probe_ = HistoryProbe::live();
 };
 
@@ -53,7 +57,7 @@ class HistoryDelegate : public QStyledItemDelegate {
 class HistoryTable : public QTableView {
   Q_OBJECT
  public:
-  explicit HistoryTable(const DeletionHistory& history, QWidget* parent = nullptr);
+  HistoryTable(const DeletionHistory& history, std::string home, QWidget* parent = nullptr);
 
   HistoryModel* historyModel() const { return model_; }
   // Follows the store, keeping the highlighted rows by entry identifier.

@@ -20,7 +20,7 @@
 namespace tolvex {
 namespace {
 
-QWidget* failureRow(const DeletionFailure& failure, QWidget* parent) {
+QWidget* failureRow(const DeletionFailure& failure, std::string_view home, QWidget* parent) {
   auto* row = new QWidget(parent);
   row->setObjectName(QLatin1String(names::historyFailureRow));
   auto* line = new QHBoxLayout(row);
@@ -31,7 +31,7 @@ QWidget* failureRow(const DeletionFailure& failure, QWidget* parent) {
   auto* text = new QVBoxLayout;
   text->setContentsMargins(0, 0, 0, 0);
   text->setSpacing(1);
-  auto* path = new ElidedLabel(QString::fromUtf8(displayPath(failure.path)), row);
+  auto* path = new ElidedLabel(QString::fromUtf8(displayPath(failure.path, home)), row);
   path->setObjectName(QLatin1String(names::historyFailurePath));
   path->setElideMode(Qt::ElideMiddle);
   Theme::setTextStyle(path, TextStyle::body);
@@ -98,7 +98,7 @@ HistoryView::HistoryView(AppState& state, DeletionHistory& history, QWidget* par
   restoreNote_->hide();
   column->addWidget(restoreNote_);
 
-  table_ = new HistoryTable(history_, page);
+  table_ = new HistoryTable(history_, state.environment().places.home, page);
   table_->setObjectName(QLatin1String(names::historyTable));
   column->addWidget(table_, 1);
 
@@ -147,7 +147,7 @@ void HistoryView::showFailures() {
     delete item;
   }
   for (const DeletionFailure& failure : shownFailures(failures))
-    failureRows_->layout()->addWidget(failureRow(failure, failureRows_));
+    failureRows_->layout()->addWidget(failureRow(failure, state().environment().places.home, failureRows_));
 }
 
 }  // namespace tolvex

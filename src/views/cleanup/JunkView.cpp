@@ -131,7 +131,8 @@ void JunkView::clearSelection() {
 }
 
 void JunkView::cleanJunk() {
-  state().requestDeletion(junkPlanItems(selectedJunkItems(state().junk(), selected_)), tr("Clean Junk"));
+  state().requestDeletion(junkPlanItems(selectedJunkItems(state().junk(), selected_), state().safety()),
+                          tr("Clean Junk"));
 }
 
 void JunkView::selectionEdited() {

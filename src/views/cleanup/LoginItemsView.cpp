@@ -24,8 +24,8 @@ namespace {
 constexpr int kMargin = 24;
 }  // namespace
 
-LoginItemsLoaders LoginItemsLoaders::standard() {
-  return {[] { return loadLaunchItems(); }, [](const LaunchItem& item) { return removeLaunchItem(item); }};
+LoginItemsLoaders LoginItemsLoaders::standard(const std::string& home) {
+  return forContext(LaunchItemContext::forHome(home));
 }
 
 LoginItemsLoaders LoginItemsLoaders::forContext(LaunchItemContext context) {
@@ -35,7 +35,7 @@ LoginItemsLoaders LoginItemsLoaders::forContext(LaunchItemContext context) {
 }
 
 LoginItemsView::LoginItemsView(AppState& state, QWidget* parent)
-    : LoginItemsView(state, LoginItemsLoaders::standard(), parent) {}
+    : LoginItemsView(state, LoginItemsLoaders::standard(state.environment().places.home), parent) {}
 
 LoginItemsView::LoginItemsView(AppState& state, LoginItemsLoaders loaders, QWidget* parent)
     : Screen(state, parent), loaders_(std::move(loaders)), work_(new DetachedWork(this)) {

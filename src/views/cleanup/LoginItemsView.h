@@ -27,8 +27,8 @@ struct LoginItemsLoaders {
   std::function<std::vector<LaunchItem>()> load;
   std::function<std::optional<std::string>(const LaunchItem&)> remove;
 
-  // The user's launchd folders, launchctl and the administrator's runner.
-  static LoginItemsLoaders standard();
+  // The launchd folders of the user whose home is `home`, launchctl and the administrator's runner.
+  static LoginItemsLoaders standard(const std::string& home);
   // The same over the folders and runners of `context` (fixtures, tests).
   static LoginItemsLoaders forContext(LaunchItemContext context);
 };

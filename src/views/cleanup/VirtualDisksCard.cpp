@@ -214,7 +214,7 @@ QWidget* VirtualDisksCard::makeRow(size_t index, QWidget* parent) {
   nameLine->addWidget(owner, 0, Qt::AlignVCenter);
   nameLine->addStretch(1);
   titles->addLayout(nameLine);
-  auto* where = new ElidedLabel(fromBytes(displayPath(disk.path, state_.environment().home)), row);
+  auto* where = new ElidedLabel(fromBytes(state_.shownPath(disk.path)), row);
   where->setObjectName(QLatin1String(names::virtualDiskPath));
   where->setElideMode(Qt::ElideMiddle);
   where->setFont(Theme::font(TextStyle::caption));

@@ -58,7 +58,7 @@ int64_t largestChange(const std::vector<FolderChange>& changes) {
   return largest;
 }
 
-ChangeRowContent changeRowContent(const FolderChange& change, int64_t largest) {
+ChangeRowContent changeRowContent(const FolderChange& change, int64_t largest, std::string_view home) {
   ChangeRowContent row;
   const int64_t delta = change.change();
   const QString name = QString::fromUtf8(lastPathComponent(change.path));
@@ -66,7 +66,7 @@ ChangeRowContent changeRowContent(const FolderChange& change, int64_t largest) {
   row.title = change.isRemainder ? QCoreApplication::translate("ChangeRow", "Other items in %1").arg(name) : name;
   row.isNew = !change.isRemainder && change.before == 0;
   row.isRemoved = !change.isRemainder && change.after == 0;
-  row.pathText = QString::fromUtf8(displayPath(change.path));
+  row.pathText = QString::fromUtf8(displayPath(change.path, home));
   row.deltaText = QString::fromStdString(signedSizeText(delta));
   row.sizeText = change.isRemainder ? QString() : bytesText(change.after);
   row.grew = delta > 0;
@@ -84,7 +84,7 @@ QString snapshotDateText(double seconds) {
 }
 
 ChangesCardContent changesCardContent(const std::optional<std::string>& scanRootPath, const TrendStore& trends,
-                                      const std::optional<std::string>& baselineID, double now) {
+                                      const std::optional<std::string>& baselineID, double now, std::string_view home) {
   auto tr = [](const char* text) { return QCoreApplication::translate("ChangesCard", text); };
   ChangesCardContent content;
   const std::optional<std::string> root = changesRoot(scanRootPath, trends.snapshots());
@@ -117,7 +117,7 @@ ChangesCardContent changesCardContent(const std::optional<std::string>& scanRoot
   if (content.chips.size() > kChangedBucketChips) content.chips.resize(kChangedBucketChips);
   content.changes = folderChanges(baseline, latest, kChangedFolderMinimum, kChangedFolderLimit);
   const int64_t largest = largestChange(content.changes);
-  for (const FolderChange& change : content.changes) content.rows.push_back(changeRowContent(change, largest));
+  for (const FolderChange& change : content.changes) content.rows.push_back(changeRowContent(change, largest, home));
   return content;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/theme/Theme.h"
@@ -61,7 +62,8 @@ struct ChangeRowContent {
 // The largest |after − before| among `changes`; 1 when there are none.
 int64_t largestChange(const std::vector<FolderChange>& changes);
 
-ChangeRowContent changeRowContent(const FolderChange& change, int64_t largest);
+// A change's row; its path shown under `home`.
+ChangeRowContent changeRowContent(const FolderChange& change, int64_t largest, std::string_view home);
 
 // Everything the card shows, as texts and values; the card rebuilds its widgets only when this changes.
 struct ChangesCardContent {
@@ -84,9 +86,10 @@ struct ChangesCardContent {
 };
 
 // The card's content for the loaded scan's root path (none without a scan), the stored snapshots, the
-// chosen baseline and the time `now` (seconds since 1970) that relative dates are measured from.
+// chosen baseline and the time `now` (seconds since 1970) that relative dates are measured from; paths
+// show with `home` as "~".
 ChangesCardContent changesCardContent(const std::optional<std::string>& scanRootPath, const TrendStore& trends,
-                                      const std::optional<std::string>& baselineID, double now);
+                                      const std::optional<std::string>& baselineID, double now, std::string_view home);
 
 // The abbreviated date and short time of a snapshot, as the baseline menu lists it.
 QString snapshotDateText(double secondsSince1970);

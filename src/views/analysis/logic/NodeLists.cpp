@@ -59,8 +59,8 @@ QString folderTitle(const FileNode& folder, const ScanTarget& target) {
   return QString::fromUtf8(folder.name);
 }
 
-QString crumbLabel(const FileNode& folder, size_t index) {
-  if (index == 0) return QString::fromUtf8(displayPath(folder.path()));
+QString crumbLabel(const FileNode& folder, size_t index, std::string_view home) {
+  if (index == 0) return QString::fromUtf8(displayPath(folder.path(), home));
   return QString::fromUtf8(folder.name);
 }
 
@@ -71,20 +71,20 @@ std::vector<FileNode*> ancestorChain(FileNode* node) {
   return chain;
 }
 
-PlanItem planItemFor(const std::string& path, int64_t size) {
+PlanItem planItemFor(const std::string& path, int64_t size, const SafetyContext& safety) {
   PlanItem item;
   item.path = path;
   item.name = lastPathComponent(path);
   item.size = size;
   item.removal = Removal::trash;
-  item.verdict = SafetyVerdict::forPath(path);
+  item.verdict = SafetyVerdict::forPath(path, safety);
   return item;
 }
 
-std::vector<PlanItem> deletionItems(const std::vector<FileNode*>& nodes) {
+std::vector<PlanItem> deletionItems(const std::vector<FileNode*>& nodes, const SafetyContext& safety) {
   std::vector<PlanItem> items;
   items.reserve(nodes.size());
-  for (const FileNode* node : nodes) items.push_back(planItemFor(node->path(), get(node->size)));
+  for (const FileNode* node : nodes) items.push_back(planItemFor(node->path(), get(node->size), safety));
   return items;
 }
 

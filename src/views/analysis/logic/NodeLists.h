@@ -3,9 +3,11 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/DeletionPlan.h"
+#include "model/SafetyVerdict.h"
 #include "model/FileNode.h"
 #include "model/ScanResult.h"
 
@@ -21,16 +23,17 @@ std::vector<FileNode*> largestChildren(const FileNode& folder, size_t limit, boo
 // The heading of a folder: its name, or the scan target's title at the scan root.
 QString folderTitle(const FileNode& folder, const ScanTarget& target);
 
-// The label of crumb `index` of a folder chain: the display path of the root, then folder names.
-QString crumbLabel(const FileNode& folder, size_t index);
+// The label of crumb `index` of a folder chain: the display path of the root (under `home`), then
+// folder names.
+QString crumbLabel(const FileNode& folder, size_t index, std::string_view home);
 
 // The folders from the scan root down to `node` (root first, `node` last).
 std::vector<FileNode*> ancestorChain(FileNode* node);
 
 // One planned item per node: full path, its last component, size, to the Trash, with the verdict
-// for the path.
-PlanItem planItemFor(const std::string& path, int64_t size);
-std::vector<PlanItem> deletionItems(const std::vector<FileNode*>& nodes);
+// for the path in `safety`.
+PlanItem planItemFor(const std::string& path, int64_t size, const SafetyContext& safety);
+std::vector<PlanItem> deletionItems(const std::vector<FileNode*>& nodes, const SafetyContext& safety);
 
 // The nodes of `all`, in their order, whose serial is in `serials` (sorted ascending).
 std::vector<FileNode*> nodesWithSerials(const std::vector<FileNode*>& all, const std::vector<uint64_t>& serials);

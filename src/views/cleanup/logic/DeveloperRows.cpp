@@ -65,11 +65,11 @@ int64_t totalDevSize(const std::vector<DevItem>& items) {
   return total;
 }
 
-std::vector<PlanItem> developerPlan(const std::vector<DevItem>& rows) {
+std::vector<PlanItem> developerPlan(const std::vector<DevItem>& rows, const SafetyContext& safety) {
   std::vector<PlanItem> plan;
   plan.reserve(rows.size());
   for (const DevItem& row : rows)
-    plan.push_back(PlanItem{row.path, row.title, row.size, row.removal, SafetyVerdict::forPath(row.path)});
+    plan.push_back(PlanItem{row.path, row.title, row.size, row.removal, SafetyVerdict::forPath(row.path, safety)});
   return plan;
 }
 

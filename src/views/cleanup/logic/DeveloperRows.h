@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
+#include "model/SafetyVerdict.h"
 #include "engines/DevItem.h"
 
 namespace tolvex {
@@ -46,8 +47,8 @@ std::vector<DevItem> selectedDevItems(const std::vector<DevItem>& rows, const st
 int64_t totalDevSize(const std::vector<DevItem>& items);
 
 // One plan item per row, in the given order: path, title as name, size, the row's removal and the
-// verdict of its path.
-std::vector<PlanItem> developerPlan(const std::vector<DevItem>& rows);
+// verdict of its path in `safety`.
+std::vector<PlanItem> developerPlan(const std::vector<DevItem>& rows, const SafetyContext& safety);
 
 // The path "Show in Finder" reveals for the rows a menu or a double-click acts on: the first of them
 // in row order; none for no rows.

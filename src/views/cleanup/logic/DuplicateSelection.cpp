@@ -60,7 +60,9 @@ int64_t recoverableTotal(const std::vector<DuplicateGroup>& groups) {
   return std::max<int64_t>(total, 0);
 }
 
-std::vector<PlanItem> duplicatePlanItems(const std::vector<FileNode*>& files) { return deletionItems(files); }
+std::vector<PlanItem> duplicatePlanItems(const std::vector<FileNode*>& files, const SafetyContext& safety) {
+  return deletionItems(files, safety);
+}
 
 QString duplicateSummaryText(int64_t groups, int64_t recoverable) {
   return tr("%1 groups \u00b7 %2 recoverable").arg(countText(groups), bytesText(recoverable));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
+#include "model/SafetyVerdict.h"
 #include "engines/DuplicateFinder.h"
 
 namespace tolvex {
@@ -42,8 +43,8 @@ SerialSet allDuplicateCopies(const std::vector<DuplicateGroup>& groups);
 // one); never below 0.
 int64_t recoverableTotal(const std::vector<DuplicateGroup>& groups);
 
-// One planned item per file, in order, to the Trash, each with its own path's verdict.
-std::vector<PlanItem> duplicatePlanItems(const std::vector<FileNode*>& files);
+// One planned item per file, in order, to the Trash, each with its own path's verdict in `safety`.
+std::vector<PlanItem> duplicatePlanItems(const std::vector<FileNode*>& files, const SafetyContext& safety);
 
 // "%lld groups · %@ recoverable" and "%lld copies · %@ each".
 QString duplicateSummaryText(int64_t groups, int64_t recoverable);

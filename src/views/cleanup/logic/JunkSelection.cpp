@@ -76,7 +76,8 @@ StringSet prunedJunkSelection(const StringSet& selected, const std::vector<JunkF
   return kept;
 }
 
-std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items, const std::vector<JunkRule>& rules) {
+std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items, const SafetyContext& safety,
+                                    const std::vector<JunkRule>& rules) {
   std::unordered_map<std::string, Removal> removals;
   for (const JunkRule& rule : rules) removals.emplace(rule.id, rule.removal);
   std::vector<PlanItem> plan;
@@ -89,7 +90,7 @@ std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items, c
     planned.name = lastPathComponent(item->url);
     planned.size = item->size;
     planned.removal = rule->second;
-    planned.verdict = SafetyVerdict::forPath(item->url);
+    planned.verdict = SafetyVerdict::forPath(item->url, safety);
     plan.push_back(std::move(planned));
   }
   return plan;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
+#include "model/SafetyVerdict.h"
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
 #include "views/cleanup/logic/GroupCheck.h"
@@ -54,9 +55,9 @@ int64_t junkItemsSize(const std::vector<const JunkItem*>& items);
 StringSet prunedJunkSelection(const StringSet& selected, const std::vector<JunkFinding>& junk);
 
 // One planned item per item, in order: its path, its name, its size, the removal of its rule in
-// `rules`, and the verdict of its path. An item whose rule is not in `rules` is left out: without its
+// `rules`, and the verdict of its path in `safety`. An item whose rule is not in `rules` is left out: without its
 // rule nothing says how it may go, and it must never be removed for good by default.
-std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items,
+std::vector<PlanItem> junkPlanItems(const std::vector<const JunkItem*>& items, const SafetyContext& safety,
                                     const std::vector<JunkRule>& rules = JunkRule::all());
 
 // "%lld items" and "… and %lld more".

@@ -67,11 +67,11 @@ int64_t summedSize(const std::vector<Leftover>& rows) {
   return sum;
 }
 
-std::vector<PlanItem> leftoverPlanItems(const std::vector<Leftover>& rows) {
+std::vector<PlanItem> leftoverPlanItems(const std::vector<Leftover>& rows, const SafetyContext& safety) {
   std::vector<PlanItem> items;
   for (const Leftover& row : rows)
-    items.push_back(
-        PlanItem{row.path, lastPathComponent(row.path), row.size, Removal::trash, SafetyVerdict::forPath(row.path)});
+    items.push_back(PlanItem{row.path, lastPathComponent(row.path), row.size, Removal::trash,
+                             SafetyVerdict::forPath(row.path, safety)});
   return items;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
+#include "model/SafetyVerdict.h"
 #include "system/Leftover.h"
 
 namespace tolvex {
@@ -36,8 +37,8 @@ std::vector<Leftover> selectedLeftovers(const std::vector<Leftover>& rows, const
 int64_t summedSize(const std::vector<Leftover>& rows);
 
 // One item per row, in order: its path, its last path component, its size, to the Trash, with the
-// verdict for the path.
-std::vector<PlanItem> leftoverPlanItems(const std::vector<Leftover>& rows);
+// verdict for the path in `safety`.
+std::vector<PlanItem> leftoverPlanItems(const std::vector<Leftover>& rows, const SafetyContext& safety);
 
 // The one path "Show in Finder" reveals for `paths`: the first displayed row among them (a stable
 // choice among several), or none.
