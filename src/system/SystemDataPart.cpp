@@ -1,15 +1,18 @@
 #include "system/SystemDataPart.h"
 
 #include <algorithm>
-#include <future>
 #include <sys/stat.h>
-#include <system_error>
 
 #include "model/DisplayPath.h"
 #include "model/FolderSize.h"
+#include "platform/ParallelFor.h"
 #include "platform/Paths.h"
 
 namespace tolvex {
+
+namespace {
+constexpr unsigned kMeasureThreads = 8;  // the walks of the parts not in the scan
+}  // namespace
 
 const std::vector<SystemDataPart::Row>& SystemDataPart::all() {
   static const std::vector<Row> rows = {
@@ -74,20 +77,16 @@ std::vector<SystemDataPart> measureSystemDataParts(const ScanResult* scan, const
 std::vector<SystemDataPart> measureSystemDataPartsWithLookup(const SystemDataLookup& lookup,
                                                              const std::string& diskRoot) {
   // The scan is read here, on the caller's thread; only the walks on disk run in parallel.
-  std::vector<std::future<std::optional<SystemDataPart>>> children;
-  for (const SystemDataPart::Row& row : SystemDataPart::all()) {
-    const FileNode* node = lookup ? lookup(row.path) : nullptr;
-    const std::optional<int64_t> known = node ? std::optional<int64_t>(get(node->size)) : std::nullopt;
-    auto work = [&row, known, &diskRoot] { return measureSystemDataPart(row, known, diskRoot); };
-    try {
-      children.push_back(std::async(known ? std::launch::deferred : std::launch::async, work));
-    } catch (const std::system_error&) {
-      children.push_back(std::async(std::launch::deferred, work));  // no thread to spare: run it here
-    }
-  }
+  const std::vector<SystemDataPart::Row>& rows = SystemDataPart::all();
+  std::vector<std::optional<int64_t>> known(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (const FileNode* node = lookup ? lookup(rows[i].path) : nullptr) known[i] = get(node->size);
+  std::vector<std::optional<SystemDataPart>> measured(rows.size());
+  parallelFor(rows.size(), kMeasureThreads,
+              [&](size_t i) { measured[i] = measureSystemDataPart(rows[i], known[i], diskRoot); });
   std::vector<SystemDataPart> parts;
-  for (auto& child : children)
-    if (auto part = child.get()) parts.push_back(std::move(*part));
+  for (auto& part : measured)
+    if (part) parts.push_back(std::move(*part));
   sortSystemDataParts(parts);
   return parts;
 }

@@ -3,9 +3,8 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
+#include "platform/ParallelFor.h"
 #include "views/analysis/logic/NodeLists.h"
 
 namespace tolvex {
@@ -69,28 +68,19 @@ FileList filterRange(FileIterator begin, FileIterator end, const FileFilter& fil
   return list;
 }
 
-constexpr size_t kMostParts = 4;
+constexpr unsigned kMostParts = 4;
 
 }  // namespace
 
 FileList filteredFiles(const std::vector<FileNode*>& files, const FileFilter& filter, double now,
                        std::optional<FileKind> kind, size_t partSize) {
-  const size_t parts = std::min<size_t>(
-      {files.size() / std::max<size_t>(partSize, 1), kMostParts, std::max(1u, std::thread::hardware_concurrency())});
+  const size_t parts =
+      std::min<size_t>({files.size() / std::max<size_t>(partSize, 1), kMostParts, size_t{usableProcessors()}});
   if (parts <= 1) return filterRange(files.begin(), files.end(), filter, now, kind);
   std::vector<FileList> lists(parts);
-  std::vector<std::thread> threads;
   auto bounds = [&](size_t part) { return files.begin() + static_cast<std::ptrdiff_t>(files.size() * part / parts); };
-  try {
-    for (size_t part = 1; part < parts; ++part)
-      threads.emplace_back([&, part] { lists[part] = filterRange(bounds(part), bounds(part + 1), filter, now, kind); });
-  } catch (const std::system_error&) {
-    // No thread to be had: the parts that have none are done here.
-  }
-  for (size_t part = threads.size() + 1; part < parts; ++part)
-    lists[part] = filterRange(bounds(part), bounds(part + 1), filter, now, kind);
-  lists[0] = filterRange(bounds(0), bounds(1), filter, now, kind);
-  for (std::thread& thread : threads) thread.join();
+  parallelFor(parts, kMostParts,
+              [&](size_t part) { lists[part] = filterRange(bounds(part), bounds(part + 1), filter, now, kind); });
 
   size_t total = 0;
   for (const FileList& list : lists) total += list.nodes.size();

@@ -1,8 +1,7 @@
 #include "views/analysis/logic/NodeSort.h"
+#include "platform/ParallelFor.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
 #include <cmath>
 #include <limits>
 
@@ -87,30 +86,23 @@ double keyValue(const FileNode& n, NodeKey key) {
   }
 }
 
+constexpr unsigned kMostParts = 4;
+
 // A stable sort that sorts a long range in a few parts at once and then merges them (merging keeps
 // equal elements in order, so the result is the same as one stable sort).
 template <typename Iterator, typename Less>
 void stableSort(Iterator begin, Iterator end, Less less, size_t partSize) {
   const ptrdiff_t count = end - begin;
-  const ptrdiff_t parts = std::min<ptrdiff_t>({count / static_cast<ptrdiff_t>(std::max<size_t>(partSize, 1)), 4,
-                                               std::max(1u, std::thread::hardware_concurrency())});
+  const ptrdiff_t parts = std::min<ptrdiff_t>({count / static_cast<ptrdiff_t>(std::max<size_t>(partSize, 1)),
+                                               kMostParts, static_cast<ptrdiff_t>(usableProcessors())});
   if (parts <= 1) {
     std::stable_sort(begin, end, less);
     return;
   }
   std::vector<Iterator> bounds;
   for (ptrdiff_t part = 0; part <= parts; ++part) bounds.push_back(begin + count * part / parts);
-  std::vector<std::thread> threads;
-  try {
-    for (ptrdiff_t part = 1; part < parts; ++part)
-      threads.emplace_back([&, part] { std::stable_sort(bounds[part], bounds[part + 1], less); });
-  } catch (const std::system_error&) {
-    // No thread to be had: the parts that have none are sorted here.
-  }
-  for (ptrdiff_t part = static_cast<ptrdiff_t>(threads.size()) + 1; part < parts; ++part)
-    std::stable_sort(bounds[part], bounds[part + 1], less);
-  std::stable_sort(bounds[0], bounds[1], less);
-  for (std::thread& thread : threads) thread.join();
+  parallelFor(static_cast<size_t>(parts), kMostParts,
+              [&](size_t part) { std::stable_sort(bounds[part], bounds[part + 1], less); });
   for (ptrdiff_t part = 1; part < parts; ++part) std::inplace_merge(begin, bounds[part], bounds[part + 1], less);
 }
 
