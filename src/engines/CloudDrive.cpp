@@ -8,6 +8,7 @@
 
 #include "platform/Identifiers.h"
 #include "platform/Paths.h"
+#include "platform/UnicodeText.h"
 
 namespace tolvex {
 
@@ -176,15 +177,14 @@ std::string cloudFolderTitle(const std::string& containerName, const CloudProvid
   for (const std::string& part : parts) identifier += (identifier.empty() ? "" : ".") + part;
   if (!identifier.empty())
     if (auto application = provider.applicationPath(identifier)) {
-      // The application's name as the file manager shows it, without its ".app".
+      // The application's name as the file manager shows it: without the bundle's own ".app" (one
+      // inside the name, as in "My.application Studio", is part of the name).
       std::string title = lastPathComponent(*application);
       if (title.size() > 4 && title.ends_with(".app")) title.resize(title.size() - 4);
       return title;
     }
 
-  std::string title = parts.empty() ? containerName : parts.back();
-  if (!title.empty() && title[0] >= 'a' && title[0] <= 'z') title[0] = static_cast<char>(title[0] - 'a' + 'A');
-  return title;
+  return withFirstCharacterUpperCased(parts.empty() ? containerName : parts.back());
 }
 
 }  // namespace tolvex

@@ -5,6 +5,8 @@
 #include <unicode/brkiter.h>
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 #include <unicode/utext.h>
 
 namespace tolvex {
@@ -31,6 +33,21 @@ std::string foldCase(std::string_view text) {
   icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, icu::StringPiece(text.data(), static_cast<int32_t>(text.size())), sink,
                          nullptr, status);
   return U_SUCCESS(status) ? folded : std::string(text);
+}
+
+std::string withFirstCharacterUpperCased(std::string_view text) {
+  if (text.empty()) return {};
+  int32_t end = 0;
+  UChar32 first = 0;
+  U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), end, static_cast<int32_t>(text.size()), first);
+  if (first < 0) return std::string(text);
+  const UChar32 upper = u_toupper(first);
+  char bytes[U8_MAX_LENGTH];
+  int32_t length = 0;
+  UBool failed = false;
+  U8_APPEND(reinterpret_cast<uint8_t*>(bytes), length, U8_MAX_LENGTH, upper, failed);
+  if (failed) return std::string(text);
+  return std::string(bytes, static_cast<size_t>(length)) + std::string(text.substr(static_cast<size_t>(end)));
 }
 
 size_t characterCount(std::string_view text) {

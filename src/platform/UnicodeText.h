@@ -11,6 +11,10 @@ namespace tolvex {
 // UTF-8 are kept as they are, so a name that is not UTF-8 still folds to itself.
 std::string foldCase(std::string_view text);
 
+// `text` with its first character upper-cased ("école" gives "École", "notes" gives "Notes"). Text that
+// does not start with well-formed UTF-8 is returned as it is.
+std::string withFirstCharacterUpperCased(std::string_view text);
+
 // How many characters a reader sees in `text`: grapheme clusters, so "e" followed by a combining
 // accent is one character and a flag made of two regional indicators is one. A byte that is not
 // well-formed UTF-8 counts as one character.

@@ -282,7 +282,8 @@ TEST(CloudFolderTitle, ContainerNamesToTitles) {
       {"iCloud~~com~~example~~x", "X"},      // empty parts do not count
       {"iCloud", "ICloud"},
       {"~~", "~~"},
-      {"iCloud~com~example~\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},  // bytes that are not ASCII stay as they are
+      {"iCloud~com~example~\xC3\xA9t\xC3\xA9", "\xC3\x89t\xC3\xA9"},  // "été" gives "Été"
+      {"iCloud~com~example~\xFFx", "\xFFx"},                          // bytes that are not UTF-8 stay
   };
   for (const auto& [name, title] : cases) EXPECT_EQ(cloudFolderTitle(name, provider), title) << name;
 

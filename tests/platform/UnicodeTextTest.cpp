@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/UnicodeText.h"
 
 using namespace tolvex;
@@ -37,6 +39,23 @@ TEST(UnicodeText, FoldsLetterCaseOfAnyScript) {
             "ab\xFF\xFE"
             "c");
   EXPECT_EQ(foldCase(""), "");
+}
+
+TEST(UnicodeText, UpperCasesTheFirstCharacterOnly) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"notes", "Notes"},
+      {"Notes", "Notes"},
+      {"\xC3\xA9t\xC3\xA9", "\xC3\x89t\xC3\xA9"},  // été → Été: a two-byte letter
+      {"\xCF\x83\xCF\x83", "\xCE\xA3\xCF\x83"},    // σσ → Σσ
+      {"1st", "1st"},
+      {"\xFF"
+       "abc",
+       "\xFF"
+       "abc"},           // not UTF-8: left alone
+      {"\xC3", "\xC3"},  // a cut sequence
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(withFirstCharacterUpperCased(text), expected) << text;
 }
 
 TEST(UnicodeText, CountsCharactersAsReadersSeeThem) {
