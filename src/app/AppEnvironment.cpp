@@ -42,8 +42,8 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
     }
   };
   env.readArchive = [](const std::string& path) { return readScanArchive(path); };
-  env.findJunk = [places](bool fullDiskAccess, double now) {
-    return tolvex::findJunk(JunkRule::all(), places, fullDiskAccess, now);
+  env.findJunk = [places](const std::vector<JunkRule>& rules, bool fullDiskAccess, double now) {
+    return tolvex::findJunk(rules, places, fullDiskAccess, now);
   };
   env.findDuplicates = [](const ScanResult& scan, int64_t minimumSize, const DuplicateProgress& progress) {
     return tolvex::findDuplicates(scan, minimumSize, progress);

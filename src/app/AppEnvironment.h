@@ -48,7 +48,7 @@ struct AppEnvironment {
   std::function<void(const ScanResult&, const ScanTarget&, const std::string& path)> writeArchive;
   std::function<std::optional<std::pair<ScanResult, ScanTarget>>(const std::string& path)> readArchive;
   // The engines behind the cleaning tools; tests put fakes in their place.
-  std::function<std::vector<JunkFinding>(bool fullDiskAccess, double now)> findJunk;
+  std::function<std::vector<JunkFinding>(const std::vector<JunkRule>& rules, bool fullDiskAccess, double now)> findJunk;
   std::function<std::vector<DuplicateGroup>(const ScanResult&, int64_t minimumSize, const DuplicateProgress&)>
       findDuplicates;
   std::function<int64_t(const std::string& duplicate, const std::string& keeper)> replaceWithClone;

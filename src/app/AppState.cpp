@@ -35,11 +35,12 @@ BackgroundServices::Hooks AppState::servicesHooks() {
   BackgroundServices::Hooks hooks;
   hooks.clock = env_.clock;
   hooks.readVolume = env_.readVolume;
-  // The finder searches every rule; the clean keeps what the given rules found.
+  // Only the given rules are searched, with access as it is now (the user may have granted it since
+  // the start). The filter holds a finder that answers with more than it was asked to its rules.
   hooks.findJunk = [find = env_.findJunk, clock = env_.clock,
-                    access = hasFullDiskAccess_](const std::vector<JunkRule>& rules) {
+                    probe = env_.accessProbe](const std::vector<JunkRule>& rules) {
     std::vector<JunkFinding> kept;
-    for (JunkFinding& finding : find(access, clock()))
+    for (JunkFinding& finding : find(rules, probe && probe(), clock()))
       if (std::any_of(rules.begin(), rules.end(), [&](const JunkRule& rule) { return rule.id == finding.rule.id; }))
         kept.push_back(std::move(finding));
     return kept;

@@ -18,7 +18,7 @@ void AppState::loadJunk(std::function<void()> done) {
   const bool access = hasFullDiskAccess_;
   const double now = env_.clock();
   startInPool(workPool_, [this, generation, access, now] {
-    auto findings = std::make_shared<std::vector<JunkFinding>>(env_.findJunk(access, now));
+    auto findings = std::make_shared<std::vector<JunkFinding>>(env_.findJunk(JunkRule::all(), access, now));
     ui_->post([this, generation, findings] { publishJunk(generation, std::move(*findings)); });
   });
 }

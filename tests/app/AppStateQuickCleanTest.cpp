@@ -18,7 +18,7 @@ struct Harness {
 
   Harness() {
     AppEnvironment env = f.environment();
-    env.findJunk = [junk = junk](bool, double) { return junk.take(); };
+    env.findJunk = [junk = junk](const std::vector<JunkRule>&, bool, double) { return junk.take(); };
     env.inspectICloud = [cloud = cloud] { return cloud.take(); };
     time.install(env);
     state = std::make_unique<AppState>(env);

@@ -38,7 +38,7 @@ struct Harness {
       return std::optional<ScanResult>(HandTree(root).result());
     };
     env.writeArchive = [](const ScanResult&, const ScanTarget&, const std::string&) {};
-    env.findJunk = [junk = junk](bool, double) { return junk.take(); };
+    env.findJunk = [junk = junk](const std::vector<JunkRule>&, bool, double) { return junk.take(); };
     time.install(env);
     junk.answer(
         {findingOf("user-caches", {{home + "/Library/Caches/app", 100'000'000}}),

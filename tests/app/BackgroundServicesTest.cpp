@@ -55,6 +55,9 @@ struct StateFixture {
   std::shared_ptr<std::vector<Posted>> posted = std::make_shared<std::vector<Posted>>();
   std::shared_ptr<std::vector<JunkFinding>> junk = std::make_shared<std::vector<JunkFinding>>();
   std::shared_ptr<int> searches = std::make_shared<int>(0);
+  // What the last search was asked: the rules' identifiers and whether it had full disk access.
+  std::shared_ptr<std::pair<std::vector<std::string>, bool>> asked =
+      std::make_shared<std::pair<std::vector<std::string>, bool>>();
 
   AppEnvironment environment() const {
     AppEnvironment env = app.environment();
@@ -63,8 +66,11 @@ struct StateFixture {
     env.makeAppWatcher = nullptr;
     auto findings = junk;
     auto count = searches;
-    env.findJunk = [findings, count](bool, double) {
+    env.findJunk = [findings, count, asked = asked](const std::vector<JunkRule>& rules, bool access, double) {
       ++*count;
+      asked->first.clear();
+      for (const JunkRule& rule : rules) asked->first.push_back(rule.id);
+      asked->second = access;
       return *findings;
     };
     return env;
@@ -265,6 +271,22 @@ TEST(BackgroundServices, AutoCleanRecordsAndNotifiesAboveTheThreshold) {
     EXPECT_FALSE(state.toast());  // quiet: no result toast
     state.waitForBackgroundWork();
   }
+}
+
+// The scheduled clean searches only its own rules, with full disk access as it is at the time of the
+// clean: granting or losing it after the start counts.
+TEST(BackgroundServices, AutoCleanSearchesItsRulesWithAccessAsItIsNow) {
+  StateFixture f;
+  AppState state(f.environment());
+  BackgroundServices& services = state.services();
+  services.start(&state);
+  f.app.access->store(false);
+  cleanAndWait(services);
+  std::vector<std::string> rules;
+  for (const JunkRule& rule : BackgroundServices::autoCleanRules()) rules.push_back(rule.id);
+  EXPECT_EQ(f.asked->first, rules);
+  EXPECT_FALSE(f.asked->second);
+  state.waitForBackgroundWork();
 }
 
 // A second clean asked for while one runs ("Run Now" during a scheduled clean) starts nothing.

@@ -57,7 +57,7 @@ struct PanelFixture {
       return *shown;
     };
     auto search = junk;
-    env.findJunk = [search](bool, double) { return search.take(); };
+    env.findJunk = [search](const std::vector<JunkRule>&, bool, double) { return search.take(); };
     state = std::make_unique<AppState>(env);
     waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");
     panel = std::make_unique<MenuBarPanel>(*state);

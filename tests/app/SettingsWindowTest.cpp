@@ -78,7 +78,7 @@ struct SettingsFixture {
     AppEnvironment env = app.environment();
     env.makeAppWatcher = nullptr;
     auto search = junk;
-    env.findJunk = [search](bool, double) { return search.take(); };
+    env.findJunk = [search](const std::vector<JunkRule>&, bool, double) { return search.take(); };
     if (adjust) adjust(env);
     state = std::make_unique<AppState>(env);
     waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");

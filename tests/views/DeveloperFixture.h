@@ -47,9 +47,9 @@ struct DeveloperHome {
     AppEnvironment env = fixture.environment();
     auto searches = junkSearches;
     auto find = env.findJunk;
-    env.findJunk = [searches, find](bool access, double now) {
+    env.findJunk = [searches, find](const std::vector<JunkRule>& rules, bool access, double now) {
       ++*searches;
-      return find(access, now);
+      return find(rules, access, now);
     };
     state = std::make_unique<AppState>(env);
     waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");

@@ -38,7 +38,7 @@ struct JunkHarness {
 
   explicit JunkHarness(bool fakeFinder = true) {
     AppEnvironment env = f.environment();
-    if (fakeFinder) env.findJunk = [finder = finder](bool, double) { return finder.take(); };
+    if (fakeFinder) env.findJunk = [finder = finder](const std::vector<JunkRule>&, bool, double) { return finder.take(); };
     state = std::make_unique<AppState>(env);
     waitOrFail([&] { return !state->isRestoringScan(); }, "the start-up has finished");
   }

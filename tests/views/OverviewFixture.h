@@ -44,9 +44,9 @@ struct OverviewScreen {
     if (junkGate) {
       auto gate = junkGate;
       auto find = env.findJunk;
-      env.findJunk = [gate, find](bool access, double now) {
+      env.findJunk = [gate, find](const std::vector<JunkRule>& rules, bool access, double now) {
         gate->wait();
-        return find(access, now);
+        return find(rules, access, now);
       };
     }
     state = std::make_unique<AppState>(env);

@@ -56,9 +56,9 @@ struct QuickCleanScreen {
     time.install(env);
     auto count = searches;
     auto find = env.findJunk;
-    env.findJunk = [count, find, fake = fakeJunk](bool access, double now) {
+    env.findJunk = [count, find, fake = fakeJunk](const std::vector<JunkRule>& rules, bool access, double now) {
       ++*count;
-      return fake ? *fake : find(access, now);
+      return fake ? *fake : find(rules, access, now);
     };
     state = std::make_unique<AppState>(env);
     waitOrFail([&] { return !state->isRestoringScan(); }, "the last scan is restored");
