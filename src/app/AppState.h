@@ -240,8 +240,8 @@ class AppState : public QObject {
   std::shared_ptr<PruneWatch> watchPrunes();
   void endWatch(const std::shared_ptr<PruneWatch>& watch);
   void publishApps(uint64_t generation, const std::shared_ptr<PruneWatch>& watch, std::vector<InstalledApp> apps);
-  void publishLeftovers(const std::shared_ptr<PruneWatch>& watch, std::optional<std::vector<InstalledApp>> gathered,
-                        std::vector<Leftover> leftovers);
+  void publishGatheredApps(const std::shared_ptr<PruneWatch>& watch, std::vector<InstalledApp> gathered);
+  void publishLeftovers(const std::shared_ptr<PruneWatch>& watch, std::vector<Leftover> leftovers);
   void loadOnce(bool AppState::*flag, void (AppState::*signal)(), std::function<void()> work);
   void afterMinimum(double startedAt, int minimumMs, std::function<void()> then);
   void publishDuplicates(uint64_t search, const std::shared_ptr<FileTree>& searched,

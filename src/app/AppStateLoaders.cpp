@@ -65,24 +65,29 @@ void AppState::loadLeftovers() {
     std::optional<std::vector<InstalledApp>> known;
     if (!apps_.empty()) known = apps_;
     startInPool(workPool_, [this, watch, known = std::move(known)] {
-      std::optional<std::vector<InstalledApp>> gathered;
-      if (!known) gathered = env_.installedApps();
-      auto leftovers = std::make_shared<std::vector<Leftover>>(env_.findLeftovers(known ? *known : *gathered));
-      auto apps = std::make_shared<std::optional<std::vector<InstalledApp>>>(std::move(gathered));
-      ui_->post([this, watch, apps, leftovers] { publishLeftovers(watch, std::move(*apps), std::move(*leftovers)); });
+      const std::vector<InstalledApp> apps = known ? *known : env_.installedApps();
+      // The gathered list shows at once; the leftover search can take a while longer.
+      if (!known) {
+        auto gathered = std::make_shared<std::vector<InstalledApp>>(apps);
+        ui_->post([this, watch, gathered] { publishGatheredApps(watch, std::move(*gathered)); });
+      }
+      auto leftovers = std::make_shared<std::vector<Leftover>>(env_.findLeftovers(apps));
+      ui_->post([this, watch, leftovers] { publishLeftovers(watch, std::move(*leftovers)); });
     });
   });
 }
 
-void AppState::publishLeftovers(const std::shared_ptr<PruneWatch>& watch,
-                                std::optional<std::vector<InstalledApp>> gathered, std::vector<Leftover> leftovers) {
+void AppState::publishGatheredApps(const std::shared_ptr<PruneWatch>& watch, std::vector<InstalledApp> gathered) {
+  // Published only where no other list is, or is on its way (`appsLoading`). What is deleted after
+  // this goes from `apps` as from any list.
+  if (!apps_.empty() || appsLoading_) return;
+  std::erase_if(gathered, [&](const InstalledApp& app) { return watch->paths.contains(app.path); });
+  apps_ = std::move(gathered);
+  notify(&AppState::appsChanged);
+}
+
+void AppState::publishLeftovers(const std::shared_ptr<PruneWatch>& watch, std::vector<Leftover> leftovers) {
   endWatch(watch);
-  // The gathered list is published only where no other is, or is on its way (`appsLoading`).
-  if (gathered && apps_.empty() && !appsLoading_) {
-    std::erase_if(*gathered, [&](const InstalledApp& app) { return watch->paths.contains(app.path); });
-    apps_ = std::move(*gathered);
-    notify(&AppState::appsChanged);
-  }
   std::erase_if(leftovers, [&](const Leftover& leftover) { return watch->paths.contains(leftover.path); });
   leftovers_ = std::move(leftovers);
   leftoversLoading_ = false;

@@ -148,8 +148,13 @@ TEST(AppStateApps, LeftoverSearchGathersTheAppsItselfWhenNoneAreListed) {
   QObject::connect(h.state.get(), &AppState::appsChanged, [&] { appsLoadingSeen.push_back(h.state->appsLoading()); });
   h.inventory.answer({appAt("/A/Editor.app")});
   h.search.answer({leftoverAt("/L/Caches/com.gone.big"), leftoverAt("/L/Caches/com.gone.small")});
+  auto searching = h.search.holdCall(1);
   h.state->loadLeftovers();
   EXPECT_TRUE(h.state->leftoversLoading());
+  // The gathered applications show while the leftover search still runs.
+  ASSERT_TRUE(waitUntil([&] { return !h.state->apps().empty(); }));
+  EXPECT_TRUE(h.state->leftoversLoading());
+  searching->open();
   ASSERT_TRUE(waitUntil([&] { return !h.state->leftoversLoading(); }));
   EXPECT_EQ(h.searchedApps(), std::vector<std::string>{"/A/Editor.app"});
   EXPECT_EQ(pathsOf(h.state->apps()), std::vector<std::string>{"/A/Editor.app"});
