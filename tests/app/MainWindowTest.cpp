@@ -85,6 +85,26 @@ TEST(MainWindow, SidebarListsTheFifteenSectionsAndFollowsTheState) {
   EXPECT_EQ(list->currentItem(), rowFor(list, AppSection::junk));
 }
 
+// Each opening of the window starts the background services again: one tick at once (the volume is
+// read) and a fresh timer.
+TEST(MainWindow, EveryOpeningStartsTheBackgroundServices) {
+  AppFixture f;
+  auto env = f.environment();
+  auto reads = std::make_shared<std::atomic<int>>(0);
+  env.readVolume = [reads, read = env.readVolume] {
+    ++*reads;
+    return read();
+  };
+  AppState state(env);
+  const int atStart = reads->load();
+  MainWindow window(state);
+  window.show();
+  EXPECT_EQ(reads->load(), atStart + 1);
+  window.hide();
+  window.show();
+  EXPECT_EQ(reads->load(), atStart + 2);
+}
+
 TEST(MainWindow, ShortcutsScanAndSwitchToQuickClean) {
   AppFixture f;
   auto env = f.environment();

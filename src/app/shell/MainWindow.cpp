@@ -1,5 +1,6 @@
 #include "app/shell/MainWindow.h"
 
+#include <QShowEvent>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -144,9 +145,9 @@ void MainWindow::refreshAccess() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  // The background work starts with the window's first appearance, once.
-  if (servicesStarted_) return;
-  servicesStarted_ = true;
+  // The background work starts whenever the window opens (at launch and when it is reopened): a
+  // tick at once and a fresh timer. A window brought back from the dock was never closed.
+  if (event->spontaneous()) return;
   state_.services().start(&state_);
 }
 

@@ -52,7 +52,6 @@ class MainWindow : public QMainWindow {
   ToastView* toast_ = nullptr;
   RemovedAppBanner* removedBanner_ = nullptr;
   QPointer<AccessOnboardingView> onboarding_;
-  bool servicesStarted_ = false;
 };
 
 }  // namespace tolvex
