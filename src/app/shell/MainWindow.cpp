@@ -1,9 +1,9 @@
 #include "app/shell/MainWindow.h"
 
-#include <QShowEvent>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QToolBar>
