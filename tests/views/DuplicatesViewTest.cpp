@@ -296,10 +296,18 @@ TEST(DuplicatesView, SharingOnADiskThatCannotShareEmptiesTheSelectionShowsProgre
   EXPECT_FALSE(h.bar()->isVisible());
   EXPECT_TRUE(h.view->sharingIndicator()->isVisible());
   EXPECT_EQ(h.view->sharingIndicator()->findChild<QLabel*>()->text(), QStringLiteral("Sharing space\u2026"));
+  // A copy ticked meanwhile cannot be shared until this batch ends, and keeps its tick.
+  const uint64_t copy = h.state->duplicates()[0].files[1]->serial;
+  h.view->setSelected(copy, true);
+  auto* share = h.bar()->findChild<QPushButton*>(QLatin1String(names::selectionBarSecondary));
+  EXPECT_FALSE(share->isEnabled());
+  h.view->shareSpace();
+  EXPECT_EQ(h.view->selected(), SerialSet{copy});
   h.clone.gate->open();
   ASSERT_TRUE(waitUntil([&] { return !h.state->isSharingSpace(); }));
   settle();
   EXPECT_FALSE(h.view->sharingIndicator()->isVisible());
+  EXPECT_TRUE(share->isEnabled());
   ASSERT_TRUE(h.state->toast());
   EXPECT_EQ(h.state->toast()->message, "Zero KB reclaimed");
   EXPECT_EQ(h.state->toast()->detail, QStringLiteral("3 item(s) couldn't be converted. Details in History."));

@@ -80,6 +80,7 @@ void SelectionBar::setValues(const Values& values) {
   if (values.secondaryTitle) {
     secondary_->setText(*values.secondaryTitle);
     secondary_->setToolTip(values.secondaryHelp);
+    secondary_->setEnabled(values.secondaryEnabled);
   }
   if (action_->text() != values.actionTitle) {
     action_->setText(values.actionTitle);

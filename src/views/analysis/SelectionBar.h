@@ -28,6 +28,7 @@ class SelectionBar : public QWidget {
     QString actionTitle;                    // shown as given
     std::optional<QString> secondaryTitle;  // none: no second button
     QString secondaryHelp;
+    bool secondaryEnabled = true;
   };
   void setValues(const Values& values);
   // The values for deleting `nodes`: their count, their summed size and "Delete…".

@@ -235,6 +235,8 @@ void DuplicatesView::clearSelection() {
 }
 
 void DuplicatesView::shareSpace() {
+  // One batch at a time: what is ticked meanwhile stays ticked for the next one.
+  if (state().isSharingSpace()) return;
   const auto& groups = state().duplicates();
   if (!everyGroupKeepsCopy(groups, selected_)) return warnKeepOne();
   state().shareSpace(selectedDuplicateFiles(groups, selected_));
@@ -270,6 +272,7 @@ void DuplicatesView::updateBar() {
   values.secondaryHelp =
       tr("Keeps every file where it is and stores identical ones only once (APFS clones). Editing "
          "one later doesn\u2019t change the other.");
+  values.secondaryEnabled = !state().isSharingSpace();
   bar_->setValues(values);
 }
 
