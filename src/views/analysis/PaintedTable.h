@@ -29,36 +29,39 @@ class PaintedTable : public QTableView {
 
  protected:
   PaintedTable(const Options& options, QWidget* parent);
+  // The selection tint follows the application palette.
+  void changeEvent(QEvent* event) override;
 
+  // The columns are fitted to the width at every resize.
   struct ColumnWidths {
     std::vector<int> minimum;
     std::vector<int> ideal;
     size_t stretch = 0;  // the column that gives up room first and takes what is left over
   };
   virtual ColumnWidths columnWidths() const = 0;
+  void setColumnWidths(const std::vector<int>& widths);
+  void resizeEvent(QResizeEvent* event) override;
+
   // Return or Enter without modifiers; true when the table acted on it (the key goes no further).
   virtual bool openSelection() { return false; }
+  void keyPressEvent(QKeyEvent* event) override;
   // A double-click on a row.
   virtual void rowDoubleClicked(int /*row*/) {}
   // A menu asked for on `row` (-1 below the rows), to be shown at `globalPos`.
   virtual void contextMenuAt(int /*row*/, const QPoint& /*globalPos*/) {}
-
-  void setColumnWidths(const std::vector<int>& widths);
-
-  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+
+  // The ring round the current row, where the options ask for it.
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
-  void setUpHeader();
-  void fitColumns();
-
   Options options_;
   bool movedByKeys_ = false;  // the current row was last moved from the keyboard
+
+  void setUpHeader();
+  void fitColumns();
 };
 
 }  // namespace tolvex
