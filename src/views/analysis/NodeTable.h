@@ -140,10 +140,10 @@ class NodeTable : public PaintedTable {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  ColumnWidths columnWidths() const override;
   bool openSelection() override;
   void rowDoubleClicked(int row) override;
   void contextMenuAt(int row, const QPoint& globalPos) override;
+  ColumnWidths columnWidths() const override;
 
  private:
   void applySort();
