@@ -4,15 +4,11 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "app/components/SelectionTint.h"
 #include "app/components/FileIcon.h"
-#include "app/components/FocusRing.h"
 #include "app/components/RiskBadge.h"
 #include "app/components/SizeCell.h"
 #include "app/theme/Symbols.h"
@@ -60,20 +56,6 @@ void paintText(QPainter* painter, const QRect& rect, const QString& text, const 
 // Cells keep this much room at their sides (numbers, aligned right, a little less at the right).
 constexpr int kCellLeading = 8;
 constexpr int kCellTrailing = 6;
-
-// Header labels sit where the cells' text does, so a right-aligned header ("Files") keeps clear of
-// the left-aligned one after it ("Category").
-class HeaderStyle : public QProxyStyle {
- public:
-  QRect subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const override {
-    QRect r = QProxyStyle::subElementRect(element, option, widget);
-    if (element == SE_HeaderLabel) {
-      r.setLeft(std::max(r.left(), option->rect.left() + kCellLeading));
-      r.setRight(std::min(r.right(), option->rect.right() - kCellTrailing));
-    }
-    return r;
-  }
-};
 
 // The narrowest a column may become and still show its header and its usual cells whole: a date of
 // the widest month, the widest risk badge, and room for the header's label and sort arrow.
@@ -294,36 +276,14 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 // ---- View ---------------------------------------------------------------------------------------
 
 NodeTable::NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, const SafetyContext& safety, QWidget* parent)
-    : QTableView(parent), model_(new NodeTableModel(std::move(columns), safety, this)), sortOrder_(defaultSortOrder()) {
+    : PaintedTable(
+          {.rowHeight = rowHeight, .focusRing = true, .labelLeading = kCellLeading, .labelTrailing = kCellTrailing},
+          parent),
+      model_(new NodeTableModel(std::move(columns), safety, this)),
+      sortOrder_(defaultSortOrder()) {
   setModel(model_);
   setItemDelegate(new NodeTableDelegate(model_, this));
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
-  setFrameShape(QFrame::NoFrame);
-  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setContextMenuPolicy(Qt::CustomContextMenu);
-  // Tab leaves the table for the next control; the arrows move within it.
-  setTabKeyNavigation(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(rowHeight);
-  verticalHeader()->setMinimumSectionSize(rowHeight);
   QHeaderView* header = horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setSortIndicatorShown(true);
-  header->setHighlightSections(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  header->setMinimumSectionSize(40);
-  header->setFont(Theme::font(TextStyle::callout));
-  auto* headerStyle = new HeaderStyle;
-  headerStyle->setParent(header);
-  header->setStyle(headerStyle);
-  header->setSectionResizeMode(QHeaderView::Interactive);
   for (size_t i = 0; i < model_->columns().size(); ++i)
     header->resizeSection(static_cast<int>(i), model_->columns()[i].idealWidth);
 
@@ -331,26 +291,17 @@ NodeTable::NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, const Sa
   // The header turns its own indicator round on every click; ours is the only order that counts.
   connect(header, &QHeaderView::sortIndicatorChanged, this, [this] { syncIndicator(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &NodeTable::viewSelectionChanged);
-  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (onPrimary && index.isValid()) {
-      const auto nodes = nodesForClick(index.row());
-      if (!nodes.empty()) onPrimary(nodes);
-    }
-  });
-  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    if (!onContextMenu) return;
-    const QModelIndex index = indexAt(pos);
-    onContextMenu(nodesForClick(index.isValid() ? index.row() : -1), viewport()->mapToGlobal(pos));
-  });
   syncIndicator();
-  applySelectionColors();
 }
 
-void NodeTable::applySelectionColors() { applySelectionTint(this); }
+void NodeTable::rowDoubleClicked(int row) {
+  if (!onPrimary) return;
+  const auto nodes = nodesForClick(row);
+  if (!nodes.empty()) onPrimary(nodes);
+}
 
-void NodeTable::changeEvent(QEvent* event) {
-  QTableView::changeEvent(event);
-  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
+void NodeTable::contextMenuAt(int row, const QPoint& globalPos) {
+  if (onContextMenu) onContextMenu(nodesForClick(row), globalPos);
 }
 
 void NodeTable::setNodes(const std::vector<FileNode*>& nodes, int64_t generation) {
@@ -522,67 +473,24 @@ void NodeTable::keyPressEvent(QKeyEvent* event) {
     }
     return;
   }
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
-    const auto nodes = selectedNodes();
-    if (onPrimary && !nodes.empty()) onPrimary(nodes);
-    event->accept();
-    return;
-  }
-  movedByKeys_ = true;
-  QTableView::keyPressEvent(event);
-  viewport()->update();
+  PaintedTable::keyPressEvent(event);
 }
 
-void NodeTable::paintEvent(QPaintEvent* event) {
-  QTableView::paintEvent(event);
-  // Where the keys act: a ring round the current row while the table has the keyboard.
-  const QModelIndex current = currentIndex();
-  if (!current.isValid() || !hasFocus() || !(movedByKeys_ || showsFocusRing(this))) return;
-  const QRect cell = visualRect(current);
-  const QRect row(0, cell.top(), viewport()->width(), cell.height());
-  if (!row.intersects(event->rect())) return;
-  QPainter painter(viewport());
-  paintFocusRing(&painter, QRectF(row).adjusted(1, 0, -1, 0), 5, palette());
+bool NodeTable::openSelection() {
+  const auto nodes = selectedNodes();
+  if (onPrimary && !nodes.empty()) onPrimary(nodes);
+  return true;
 }
 
-void NodeTable::focusInEvent(QFocusEvent* event) {
-  QTableView::focusInEvent(event);
-  viewport()->update();  // the ring spans the whole row
-}
-
-void NodeTable::focusOutEvent(QFocusEvent* event) {
-  QTableView::focusOutEvent(event);
-  viewport()->update();
-}
-
-void NodeTable::mousePressEvent(QMouseEvent* event) {
-  movedByKeys_ = false;
-  // A right-click leaves the selection as it is: the menu acts on the selection when the row is in
-  // it and on the clicked row alone otherwise.
-  if (event->button() == Qt::RightButton) {
-    setFocus(Qt::MouseFocusReason);
-    event->accept();
-    return;
-  }
-  QTableView::mousePressEvent(event);
-}
-
-void NodeTable::resizeEvent(QResizeEvent* event) {
-  QTableView::resizeEvent(event);
-  fitColumns();
-}
-
-void NodeTable::fitColumns() {
+PaintedTable::ColumnWidths NodeTable::columnWidths() const {
   const auto& columns = model_->columns();
-  std::vector<int> minimum, ideal;
-  size_t stretch = 0;
+  ColumnWidths widths;
   for (size_t i = 0; i < columns.size(); ++i) {
-    minimum.push_back(std::max(columns[i].minWidth, contentMinimum(columns[i], horizontalHeader()->font())));
-    ideal.push_back(std::max(columns[i].idealWidth, minimum.back()));
-    if (columns[i].column == NodeColumn::name || columns[i].column == NodeColumn::nameAndFolder) stretch = i;
+    widths.minimum.push_back(std::max(columns[i].minWidth, contentMinimum(columns[i], horizontalHeader()->font())));
+    widths.ideal.push_back(std::max(columns[i].idealWidth, widths.minimum.back()));
+    if (columns[i].column == NodeColumn::name || columns[i].column == NodeColumn::nameAndFolder) widths.stretch = i;
   }
-  const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, stretch);
-  for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
+  return widths;
 }
 
 }  // namespace tolvex

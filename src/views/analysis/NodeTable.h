@@ -8,7 +8,6 @@
 // set of node serials, which survives every reset of the model.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
-#include <QTableView>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +18,7 @@
 #include "model/FileNode.h"
 #include "model/Risk.h"
 #include "model/SafetyVerdict.h"
+#include "views/analysis/PaintedTable.h"
 #include "views/analysis/logic/NodeSort.h"
 
 namespace tolvex {
@@ -86,7 +86,7 @@ class NodeTableDelegate : public QStyledItemDelegate {
   NodeTableModel* model_;
 };
 
-class NodeTable : public QTableView {
+class NodeTable : public PaintedTable {
   Q_OBJECT
  public:
   NodeTable(std::vector<NodeColumnDef> columns, int rowHeight, const SafetyContext& safety, QWidget* parent = nullptr);
@@ -140,20 +140,16 @@ class NodeTable : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  bool openSelection() override;
+  void rowDoubleClicked(int row) override;
+  void contextMenuAt(int row, const QPoint& globalPos) override;
+  ColumnWidths columnWidths() const override;
 
  private:
   void applySort();
   void showSorted(std::vector<FileNode*> rows);
-  void applySelectionColors();
   void restoreSelection();
   void syncIndicator();
-  void fitColumns();
   void viewSelectionChanged();
 
   NodeTableModel* model_;
@@ -167,7 +163,6 @@ class NodeTable : public QTableView {
   bool hasNodes_ = false;
   std::unordered_set<uint64_t> selection_;
   bool restoring_ = false;
-  bool movedByKeys_ = false;  // the current row was last moved from the keyboard
   SortRunner sortRunner_;
   uint64_t sortTicket_ = 0;
 };

@@ -2,14 +2,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QProxyStyle>
 #include <algorithm>
 
-#include "app/components/SelectionTint.h"
 #include "app/ObjectNames.h"
 #include "app/UiText.h"
 #include "app/components/ElidedLabel.h"
@@ -60,19 +56,6 @@ void paintText(QPainter* painter, const QRect& rect, const QString& text, const 
   if (!(alignment & Qt::AlignVertical_Mask)) alignment |= Qt::AlignVCenter;
   painter->drawText(rect, static_cast<int>(alignment) | Qt::TextSingleLine, shown);
 }
-
-// Header labels sit where the cells' text does.
-class HeaderStyle : public QProxyStyle {
- public:
-  QRect subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const override {
-    QRect r = QProxyStyle::subElementRect(element, option, widget);
-    if (element == SE_HeaderLabel) {
-      r.setLeft(std::max(r.left(), option->rect.left() + kCellLeading));
-      r.setRight(std::min(r.right(), option->rect.right() - kCellTrailing));
-    }
-    return r;
-  }
-};
 
 }  // namespace
 
@@ -205,37 +188,12 @@ void DevItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 // ---- View ---------------------------------------------------------------------------------------
 
 DevItemTable::DevItemTable(std::string home, std::function<double()> clock, QWidget* parent)
-    : QTableView(parent), model_(new DevItemModel(std::move(home), std::move(clock), this)) {
+    : PaintedTable({.rowHeight = kRowHeight, .labelLeading = kCellLeading, .labelTrailing = kCellTrailing}, parent),
+      model_(new DevItemModel(std::move(home), std::move(clock), this)) {
   setObjectName(QLatin1String(names::developerTable));
   setModel(model_);
   setItemDelegate(new DevItemDelegate(model_, this));
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
-  setFrameShape(QFrame::NoFrame);
-  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setContextMenuPolicy(Qt::CustomContextMenu);
-  setTabKeyNavigation(false);
-  setAlternatingRowColors(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(kRowHeight);
-  verticalHeader()->setMinimumSectionSize(kRowHeight);
   QHeaderView* header = horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setSortIndicatorShown(true);
-  header->setHighlightSections(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  header->setMinimumSectionSize(40);
-  header->setFont(Theme::font(TextStyle::callout));
-  auto* headerStyle = new HeaderStyle;
-  headerStyle->setParent(header);
-  header->setStyle(headerStyle);
-  header->setSectionResizeMode(QHeaderView::Interactive);
   for (int column = 0; column < DevItemModel::kColumns; ++column)
     header->resizeSection(column, kColumnDefs[column].idealWidth);
 
@@ -243,17 +201,14 @@ DevItemTable::DevItemTable(std::string home, std::function<double()> clock, QWid
   // The header turns its own indicator round on every click; ours is the only order that counts.
   connect(header, &QHeaderView::sortIndicatorChanged, this, [this] { syncIndicator(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &DevItemTable::viewSelectionChanged);
-  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (index.isValid()) reveal(rowsForClick(index.row()));
-  });
-  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    const QModelIndex index = indexAt(pos);
-    const auto rows = rowsForClick(index.isValid() ? index.row() : -1);
-    if (rows.empty()) return;
-    makeContextMenu(rows)->popup(viewport()->mapToGlobal(pos));
-  });
   syncIndicator();
-  applySelectionColors();
+}
+
+void DevItemTable::rowDoubleClicked(int row) { reveal(rowsForClick(row)); }
+
+void DevItemTable::contextMenuAt(int row, const QPoint& globalPos) {
+  const auto rows = rowsForClick(row);
+  if (!rows.empty()) makeContextMenu(rows)->popup(globalPos);
 }
 
 void DevItemTable::setItems(std::vector<DevItem> items) {
@@ -346,50 +301,22 @@ void DevItemTable::reveal(const std::vector<DevItem>& rows) {
   if (onReveal && !rows.empty()) onReveal(rows);
 }
 
-void DevItemTable::keyPressEvent(QKeyEvent* event) {
-  const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
-    reveal(selectedRows());
-    event->accept();
-    return;
-  }
-  QTableView::keyPressEvent(event);
+bool DevItemTable::openSelection() {
+  reveal(selectedRows());
+  return true;
 }
 
-void DevItemTable::mousePressEvent(QMouseEvent* event) {
-  // A right-click leaves the selection as it is: the menu acts on the selection when the row is in
-  // it and on the clicked row alone otherwise.
-  if (event->button() == Qt::RightButton) {
-    setFocus(Qt::MouseFocusReason);
-    event->accept();
-    return;
-  }
-  QTableView::mousePressEvent(event);
-}
-
-void DevItemTable::resizeEvent(QResizeEvent* event) {
-  QTableView::resizeEvent(event);
-  fitColumns();
-}
-
-void DevItemTable::fitColumns() {
-  std::vector<int> minimum, ideal;
+PaintedTable::ColumnWidths DevItemTable::columnWidths() const {
+  ColumnWidths widths;
+  widths.stretch = DevItemModel::item;
   const QFontMetrics header(horizontalHeader()->font());
   for (int column = 0; column < DevItemModel::kColumns; ++column) {
     // Room for the header's title and its sort arrow.
     const int label = header.horizontalAdvance(columnTitle(column)) + kCellLeading + kCellTrailing + header.height();
-    minimum.push_back(std::max(kColumnDefs[column].minWidth, label));
-    ideal.push_back(std::max(kColumnDefs[column].idealWidth, minimum.back()));
+    widths.minimum.push_back(std::max(kColumnDefs[column].minWidth, label));
+    widths.ideal.push_back(std::max(kColumnDefs[column].idealWidth, widths.minimum.back()));
   }
-  const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, DevItemModel::item);
-  for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
-}
-
-void DevItemTable::applySelectionColors() { applySelectionTint(this); }
-
-void DevItemTable::changeEvent(QEvent* event) {
-  QTableView::changeEvent(event);
-  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
+  return widths;
 }
 
 }  // namespace tolvex

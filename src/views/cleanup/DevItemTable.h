@@ -5,13 +5,13 @@
 // Return and the context menu's "Show in Finder" into the host's reveal.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
-#include <QTableView>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engines/DevItem.h"
+#include "views/analysis/PaintedTable.h"
 #include "views/cleanup/logic/DeveloperRows.h"
 
 class QMenu;
@@ -58,7 +58,7 @@ class DevItemDelegate : public QStyledItemDelegate {
   DevItemModel* model_;
 };
 
-class DevItemTable : public QTableView {
+class DevItemTable : public PaintedTable {
   Q_OBJECT
  public:
   DevItemTable(std::string home, std::function<double()> clock, QWidget* parent = nullptr);
@@ -92,18 +92,16 @@ class DevItemTable : public QTableView {
   void sortOrderChanged();
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  ColumnWidths columnWidths() const override;
+  bool openSelection() override;
+  void rowDoubleClicked(int row) override;
+  void contextMenuAt(int row, const QPoint& globalPos) override;
 
  private:
   void applySort();
   void restoreSelection();
   void viewSelectionChanged();
   void syncIndicator();
-  void fitColumns();
-  void applySelectionColors();
   void reveal(const std::vector<DevItem>& rows);
 
   DevItemModel* model_;

@@ -6,11 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProxyStyle>
 #include <iterator>
 #include <utility>
 
-#include "app/components/SelectionTint.h"
 #include "app/UiText.h"
 #include "app/theme/Theme.h"
 #include "engines/DeletionHistory.h"
@@ -34,16 +32,6 @@ constexpr ColumnDef kColumns[] = {
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 constexpr int kItemColumn = 1;
-
-// Header labels start where the cells' text does.
-class HeaderStyle : public QProxyStyle {
- public:
-  QRect subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const override {
-    QRect r = QProxyStyle::subElementRect(element, option, widget);
-    if (element == SE_HeaderLabel) r.setLeft(std::max(r.left(), option->rect.left() + 8));
-    return r;
-  }
-};
 
 QString restoreTitle() { return QCoreApplication::translate("HistoryView", "Restore"); }
 
@@ -186,39 +174,16 @@ void HistoryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 // ---- View ---------------------------------------------------------------------------------------
 
 HistoryTable::HistoryTable(const DeletionHistory& history, std::string home, QWidget* parent)
-    : QTableView(parent), model_(new HistoryModel(history, std::move(home), this)) {
+    : PaintedTable({.rowHeight = kRowHeight, .sortableHeader = false, .contextMenu = false, .labelLeading = 8}, parent),
+      model_(new HistoryModel(history, std::move(home), this)) {
   setModel(model_);
   setItemDelegate(new HistoryDelegate(model_, this));
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
-  setFrameShape(QFrame::NoFrame);
-  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  setTabKeyNavigation(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(kRowHeight);
-  verticalHeader()->setMinimumSectionSize(kRowHeight);
   QHeaderView* header = horizontalHeader();
-  header->setHighlightSections(false);
-  header->setSectionsClickable(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  header->setMinimumSectionSize(40);
-  header->setFont(Theme::font(TextStyle::callout));
-  auto* headerStyle = new HeaderStyle;
-  headerStyle->setParent(header);
-  header->setStyle(headerStyle);
-  header->setSectionResizeMode(QHeaderView::Interactive);
   for (int i = 0; i < kColumnCount; ++i) header->resizeSection(i, kColumns[i].idealWidth);
   header->setSectionResizeMode(kColumnCount - 1, QHeaderView::Fixed);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     if (!restoring_) rememberSelection();
   });
-  applySelectionColors();
 }
 
 void HistoryTable::reload() {
@@ -262,7 +227,7 @@ void HistoryTable::mousePressEvent(QMouseEvent* event) {
     event->accept();  // a press on the button leaves the highlighted rows as they are
     return;
   }
-  QTableView::mousePressEvent(event);
+  PaintedTable::mousePressEvent(event);
 }
 
 void HistoryTable::mouseReleaseEvent(QMouseEvent* event) {
@@ -277,27 +242,15 @@ void HistoryTable::mouseReleaseEvent(QMouseEvent* event) {
   QTableView::mouseReleaseEvent(event);
 }
 
-void HistoryTable::resizeEvent(QResizeEvent* event) {
-  QTableView::resizeEvent(event);
-  fitColumns();
-}
-
-void HistoryTable::fitColumns() {
-  std::vector<int> minimum, ideal;
+PaintedTable::ColumnWidths HistoryTable::columnWidths() const {
+  ColumnWidths widths;
+  widths.stretch = kItemColumn;
   for (const ColumnDef& def : kColumns) {
     const int content = def.column == HistoryColumn::date ? dateContentWidth() : 0;
-    minimum.push_back(std::max(def.minWidth, content));
-    ideal.push_back(std::max(def.idealWidth, content));
+    widths.minimum.push_back(std::max(def.minWidth, content));
+    widths.ideal.push_back(std::max(def.idealWidth, content));
   }
-  const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, kItemColumn);
-  for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
-}
-
-void HistoryTable::applySelectionColors() { applySelectionTint(this); }
-
-void HistoryTable::changeEvent(QEvent* event) {
-  QTableView::changeEvent(event);
-  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
+  return widths;
 }
 
 }  // namespace tolvex

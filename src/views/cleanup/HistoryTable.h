@@ -4,10 +4,10 @@
 // itself, so the table never holds a copy of the entries; `reload` follows a change of the store.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
-#include <QTableView>
 #include <set>
 #include <string>
 
+#include "views/analysis/PaintedTable.h"
 #include "views/cleanup/logic/HistoryRows.h"
 
 namespace tolvex {
@@ -54,7 +54,7 @@ class HistoryDelegate : public QStyledItemDelegate {
   HistoryModel* model_;
 };
 
-class HistoryTable : public QTableView {
+class HistoryTable : public PaintedTable {
   Q_OBJECT
  public:
   HistoryTable(const DeletionHistory& history, std::string home, QWidget* parent = nullptr);
@@ -74,12 +74,9 @@ class HistoryTable : public QTableView {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  ColumnWidths columnWidths() const override;
 
  private:
-  void fitColumns();
-  void applySelectionColors();
   void restoreSelection();
   void rememberSelection();
   // The row whose Restore button is at `pos`, or -1.

@@ -2,14 +2,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <algorithm>
-
-#include "app/components/SelectionTint.h"
-#include "app/theme/Theme.h"
-#include "views/analysis/logic/NodeLists.h"
 
 namespace tolvex {
 
@@ -70,31 +65,12 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
 
 RecordTable::RecordTable(std::vector<RecordColumn> columns, int rowHeight, bool multipleSelection, size_t stretchColumn,
                          QWidget* parent)
-    : QTableView(parent), model_(new RecordTableModel(std::move(columns), this)), stretch_(stretchColumn) {
+    : PaintedTable({.rowHeight = rowHeight, .multipleSelection = multipleSelection}, parent),
+      model_(new RecordTableModel(std::move(columns), this)),
+      stretch_(stretchColumn) {
   setModel(model_);
   setItemDelegate(new RecordDelegate(this));
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setSelectionMode(multipleSelection ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setShowGrid(false);
-  setWordWrap(false);
-  setFrameShape(QFrame::NoFrame);
-  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setContextMenuPolicy(Qt::CustomContextMenu);
-  setTabKeyNavigation(false);
-  verticalHeader()->hide();
-  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(rowHeight);
-  verticalHeader()->setMinimumSectionSize(rowHeight);
   QHeaderView* header = horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setSortIndicatorShown(true);
-  header->setHighlightSections(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  header->setMinimumSectionSize(40);
-  header->setFont(Theme::font(TextStyle::callout));
-  header->setSectionResizeMode(QHeaderView::Interactive);
   for (size_t i = 0; i < model_->columns().size(); ++i)
     header->resizeSection(static_cast<int>(i), model_->columns()[i].idealWidth);
   header->setSortIndicator(-1, Qt::AscendingOrder);
@@ -106,22 +82,14 @@ RecordTable::RecordTable(std::vector<RecordColumn> columns, int rowHeight, bool 
     setSortIndicator(indicatorColumn_, indicatorAscending_);  // the header turned its own arrow round
   });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &RecordTable::viewSelectionChanged);
-  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (onPrimary && index.isValid()) onPrimary(idsForClick(index.row()));
-  });
-  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    if (!onContextMenu) return;
-    const QModelIndex index = indexAt(pos);
-    onContextMenu(idsForClick(index.isValid() ? index.row() : -1), viewport()->mapToGlobal(pos));
-  });
-  applySelectionColors();
 }
 
-void RecordTable::applySelectionColors() { applySelectionTint(this); }
+void RecordTable::rowDoubleClicked(int row) {
+  if (onPrimary) onPrimary(idsForClick(row));
+}
 
-void RecordTable::changeEvent(QEvent* event) {
-  QTableView::changeEvent(event);
-  if (event->type() == QEvent::ApplicationPaletteChange) applySelectionColors();
+void RecordTable::contextMenuAt(int row, const QPoint& globalPos) {
+  if (onContextMenu) onContextMenu(idsForClick(row), globalPos);
 }
 
 void RecordTable::setRows(std::vector<std::string> ids) {
@@ -186,32 +154,16 @@ void RecordTable::viewSelectionChanged() {
   emit recordSelectionChanged();
 }
 
-void RecordTable::mousePressEvent(QMouseEvent* event) {
-  // A right-click leaves the selection as it is: the menu acts on the selection when the row is in
-  // it and on the clicked row alone otherwise.
-  if (event->button() == Qt::RightButton) {
-    setFocus(Qt::MouseFocusReason);
-    event->accept();
-    return;
-  }
-  QTableView::mousePressEvent(event);
-}
-
-void RecordTable::resizeEvent(QResizeEvent* event) {
-  QTableView::resizeEvent(event);
-  fitColumns();
-}
-
-void RecordTable::fitColumns() {
-  std::vector<int> minimum, ideal;
+PaintedTable::ColumnWidths RecordTable::columnWidths() const {
+  ColumnWidths widths;
+  widths.stretch = stretch_;
   const QFontMetrics header(horizontalHeader()->font());
   for (const RecordColumn& column : model_->columns()) {
     const int label = header.horizontalAdvance(column.header) + 14 + (column.sortable ? header.height() : 0);
-    minimum.push_back(std::max(column.minWidth, label));
-    ideal.push_back(std::max(column.idealWidth, minimum.back()));
+    widths.minimum.push_back(std::max(column.minWidth, label));
+    widths.ideal.push_back(std::max(column.idealWidth, widths.minimum.back()));
   }
-  const std::vector<int> widths = tolvex::fitColumns(viewport()->width(), minimum, ideal, stretch_);
-  for (size_t i = 0; i < widths.size(); ++i) horizontalHeader()->resizeSection(static_cast<int>(i), widths[i]);
+  return widths;
 }
 
 }  // namespace tolvex

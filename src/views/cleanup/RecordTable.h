@@ -6,11 +6,12 @@
 // Rows are painted, never made of widgets.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
-#include <QTableView>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "views/analysis/PaintedTable.h"
 
 namespace tolvex {
 
@@ -44,7 +45,7 @@ class RecordTableModel : public QAbstractTableModel {
   std::vector<std::string> ids_;
 };
 
-class RecordTable : public QTableView {
+class RecordTable : public PaintedTable {
   Q_OBJECT
  public:
   using Paths = std::set<std::string>;
@@ -76,15 +77,13 @@ class RecordTable : public QTableView {
   void headerClicked(int column);
 
  protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  ColumnWidths columnWidths() const override;
+  void rowDoubleClicked(int row) override;
+  void contextMenuAt(int row, const QPoint& globalPos) override;
 
  private:
   void restoreSelection();
   void viewSelectionChanged();
-  void applySelectionColors();
-  void fitColumns();
 
   RecordTableModel* model_;
   size_t stretch_;
