@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -165,6 +167,15 @@ TEST(ApplicationsView, InspectorShowsTheSelectedAppAndItsData) {
   EXPECT_FALSE(inspector->findChild<QPushButton*>(QLatin1String(names::appInspectorUninstall))->isEnabled());
   EXPECT_EQ(inspector->findChild<QLabel*>(QLatin1String(names::appInspectorQuitNote))->text(),
             QStringLiteral("Quit the app to uninstall it."));
+  // The running application's name cell explains its dot; the other columns and rows give no help.
+  RecordTableModel* model = s.view->table()->recordModel();
+  const auto rowOf = [&](const std::string& id) {
+    const auto& ids = model->ids();
+    return static_cast<int>(std::find(ids.begin(), ids.end(), id) - ids.begin());
+  };
+  EXPECT_EQ(model->index(rowOf(s.editor), 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Running"));
+  EXPECT_EQ(model->index(rowOf(s.editor), 1).data(Qt::ToolTipRole).toString(), QString());
+  EXPECT_EQ(model->index(rowOf(s.viewer), 0).data(Qt::ToolTipRole).toString(), QString());
   s.setRunning({});
   s.select(s.editor);
   inspector = s.view->inspector();

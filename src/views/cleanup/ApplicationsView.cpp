@@ -109,6 +109,12 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
     paintCell(painter, option, row, column);
   };
   table_->recordModel()->cellText = [this](int row, int column) { return cellText(row, column); };
+  // The green dot beside a running application's name says what it means.
+  table_->recordModel()->cellToolTip = [this](int row, int column) {
+    const bool running = column == appColumn && row >= 0 && static_cast<size_t>(row) < listed_.size() &&
+                         listed_[static_cast<size_t>(row)].isRunning(running_);
+    return running ? tr("Running") : QString();
+  };
   table_->onContextMenu = [this](const RecordTable::Paths& paths, const QPoint& at) {
     QMenu* menu = buildContextMenu(paths);
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -50,6 +50,7 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
   if (role == IdRole) return QString::fromUtf8(ids_[static_cast<size_t>(index.row())]);
   if ((role == Qt::DisplayRole || role == Qt::AccessibleTextRole) && cellText)
     return cellText(index.row(), index.column());
+  if (role == Qt::ToolTipRole && cellToolTip) return cellToolTip(index.row(), index.column());
   return {};
 }
 

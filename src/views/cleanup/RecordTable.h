@@ -34,6 +34,8 @@ class RecordTableModel : public QAbstractTableModel {
   const std::vector<std::string>& ids() const { return ids_; }
   // The text of a cell, for accessibility and tests.
   std::function<QString(int row, int column)> cellText;
+  // The help a cell gives when hovered (none: no help).
+  std::function<QString(int row, int column)> cellToolTip;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
