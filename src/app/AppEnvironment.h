@@ -12,6 +12,7 @@
 #include "engines/CloudDrive.h"
 #include "engines/DuplicateFinder.h"
 #include "engines/JunkFinder.h"
+#include "model/DisplayPath.h"
 #include "model/ScanResult.h"
 #include "model/Scanner.h"
 #include "model/VolumeInfo.h"
@@ -38,7 +39,7 @@ struct AppEnvironment {
   Places places;          // the user's places, read from the process environment once
   std::string appFolder;  // where the history, the archive and the trend files live
   QString settingsPath;   // the settings file
-  std::string dataVolume = "/System/Volumes/Data";
+  std::string dataVolume{kDataVolume};
   std::function<bool()> accessProbe;
   std::function<double()> clock;  // seconds since 1970
   std::function<std::optional<VolumeInfo>()> readVolume;

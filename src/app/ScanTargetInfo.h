@@ -2,6 +2,7 @@
 #include <QString>
 #include <string>
 
+#include "model/DisplayPath.h"
 #include "model/ScanResult.h"
 
 namespace tolvex {
@@ -10,7 +11,7 @@ namespace tolvex {
 // or ".." pieces and links never reach the walk), the home folder, or for the whole disk
 // "/System/Volumes/Data" when it exists, else "/".
 std::string rootPath(const ScanTarget& target, const std::string& home,
-                     const std::string& dataVolume = "/System/Volumes/Data");
+                     const std::string& dataVolume = std::string(kDataVolume));
 
 // "Entire disk", "Home folder", or the folder's last path component.
 QString title(const ScanTarget& target);

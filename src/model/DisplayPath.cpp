@@ -2,10 +2,6 @@
 
 namespace tolvex {
 
-namespace {
-constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-}
-
 std::string_view foldedPathView(std::string_view path) {
   if (path == kDataVolume) return "/";
   if (path.size() > kDataVolume.size() && path.starts_with(kDataVolume) && path[kDataVolume.size()] == '/')
@@ -17,6 +13,7 @@ std::string foldedPath(std::string_view path) { return std::string(foldedPathVie
 
 std::string displayPath(std::string_view path, std::string_view home) {
   std::string folded = foldedPath(path);
+  if (home.empty()) return folded;  // no home given: nothing is shown as "~"
   if (folded == home) return "~";
   if (folded.size() > home.size() && folded.starts_with(home) && folded[home.size()] == '/')
     return "~" + folded.substr(home.size());

@@ -41,7 +41,7 @@ std::string withFirstCharacterUpperCased(std::string_view text) {
   UChar32 first = 0;
   U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), end, static_cast<int32_t>(text.size()), first);
   if (first < 0) return std::string(text);
-  const UChar32 upper = u_toupper(first);
+  const UChar32 upper = u_totitle(first);  // a digraph's title case: "ǆ" gives "ǅ"
   char bytes[U8_MAX_LENGTH];
   int32_t length = 0;
   UBool failed = false;

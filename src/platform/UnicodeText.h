@@ -11,7 +11,7 @@ namespace tolvex {
 // UTF-8 are kept as they are, so a name that is not UTF-8 still folds to itself.
 std::string foldCase(std::string_view text);
 
-// `text` with its first character upper-cased ("école" gives "École", "notes" gives "Notes"). Text that
+// `text` with its first character in title case ("école" gives "École", "notes" gives "Notes"). Text that
 // does not start with well-formed UTF-8 is returned as it is.
 std::string withFirstCharacterUpperCased(std::string_view text);
 

@@ -61,7 +61,7 @@ const FileNode* scannedSizeAtPath(const std::string& path, const ScanResult* sca
 
 std::optional<SystemDataPart> measureSystemDataPart(const SystemDataPart::Row& row, std::optional<int64_t> knownSize,
                                                     const std::string& diskRoot) {
-  const std::string candidate = std::string(kDataVolumePrefix) + row.path;
+  const std::string candidate = std::string(kDataVolume) + row.path;  // the data volume holds it on a Mac
   struct stat st {};
   const std::string measured = ::stat((diskRoot + candidate).c_str(), &st) == 0 ? candidate : row.path;
   const int64_t size = knownSize ? *knownSize : folderSize(diskRoot + measured).bytes;

@@ -42,9 +42,6 @@ struct SystemDataPart {
   static const std::vector<Row>& all();
 };
 
-// The prefix of the data volume, under which a location may exist when it is not at its plain path.
-inline constexpr std::string_view kDataVolumePrefix = "/System/Volumes/Data";
-
 // Finds the scan's node for a path; none when the scan does not hold it.
 using SystemDataLookup = std::function<const FileNode*(const std::string& path)>;
 

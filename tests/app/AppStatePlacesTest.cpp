@@ -27,9 +27,7 @@ TEST(AppStatePlaces, EverythingFollowsTheEnvironmentsHomeNotTheProcesss) {
   tree.file("Documents/report.txt", 10);
   tree.file(".local/share/Trash/files/old.iso", 4096);
   const std::string home = tree.base();
-  AppEnvironment env = f.environment();
-  env.places = Places::forHome(home);
-  AppState state(env);
+  AppState state(f.environment(Places::forHome(home)));
   state.waitForBackgroundWork();
 
   // Texts show the environment's home as "~"; the process's home is just a folder.

@@ -176,4 +176,6 @@ TEST(DisplayPath, FoldsTheDataVolumeAndShowsHomeAsTilde) {
       {"/tmp", "/tmp"},
   };
   for (const auto& c : cases) EXPECT_EQ(displayPath(c.path, "/Users/x"), c.shown) << c.path;
+  // Without a home nothing is "~".
+  EXPECT_EQ(displayPath("/System/Volumes/Data/etc/x", ""), "/etc/x");
 }

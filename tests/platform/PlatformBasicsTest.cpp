@@ -11,6 +11,7 @@
 #include "platform/FullDiskAccess.h"
 #include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
+#include "platform/Places.h"
 #include "platform/VolumeQuery.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
@@ -43,6 +44,36 @@ TEST(HomeFolder, AppSupportFolderIsCreatedUnderXdgDataHome) {
   EXPECT_TRUE(S_ISDIR(st.st_mode));
   unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(appSupportFolder(), home.home() + "/.local/share/Tolvex");
+}
+
+// The user's places follow the XDG variables, resolved; one unset or relative falls back below home.
+TEST(Places, FollowTheXdgVariablesAndFallBackBelowTheHome) {
+  TempHome home;
+  TreeBuilder tree(home.home());
+  tree.folder("cfg");
+  tree.symlink(home.home() + "/cfg", "cfg-link");
+  setenv("XDG_CONFIG_HOME", (home.home() + "/cfg-link").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (home.home() + "/cache").c_str(), 1);
+  Places places = Places::current();
+  EXPECT_EQ(places.home, home.home());
+  EXPECT_EQ(places.configHome, home.home() + "/cfg");
+  EXPECT_EQ(places.ownCache, home.home() + "/cache/Tolvex");
+  EXPECT_EQ(places.dataHome, home.dataHome());
+  EXPECT_EQ(places.trashFiles, home.dataHome() + "/Trash/files");
+  setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
+  unsetenv("XDG_CACHE_HOME");
+  places = Places::current();
+  EXPECT_EQ(places.configHome, home.home() + "/.config");
+  EXPECT_EQ(places.ownCache, home.home() + "/.cache/Tolvex");
+  // The defaults below a home are what the variables' absence gives.
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("XDG_DATA_HOME");
+  const Places defaults = Places::forHome(home.home());
+  places = Places::current();
+  EXPECT_EQ(defaults.configHome, places.configHome);
+  EXPECT_EQ(defaults.dataHome, places.dataHome);
+  EXPECT_EQ(defaults.trashFiles, places.trashFiles);
+  EXPECT_EQ(defaults.ownCache, places.ownCache);
 }
 
 TEST(AtomicFile, WritesWholeFilesAndKeepsTheOldOneOnFailure) {

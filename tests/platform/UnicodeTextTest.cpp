@@ -48,6 +48,10 @@ TEST(UnicodeText, UpperCasesTheFirstCharacterOnly) {
       {"Notes", "Notes"},
       {"\xC3\xA9t\xC3\xA9", "\xC3\x89t\xC3\xA9"},  // été → Été: a two-byte letter
       {"\xCF\x83\xCF\x83", "\xCE\xA3\xCF\x83"},    // σσ → Σσ
+      {"\xC7\x86"
+       "ab",
+       "\xC7\x85"
+       "ab"},  // ǆab → ǅab: a digraph takes its title case
       {"1st", "1st"},
       {"\xFF"
        "abc",

@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 
 #include "platform/AtomicFile.h"
+#include "platform/HomeFolder.h"
 #include "platform/Identifiers.h"
 #include "support/TempHome.h"
-#include "platform/HomeFolder.h"
 #include "system/TrendStore.h"
 
 using namespace tolvex;

@@ -9,9 +9,9 @@
 #include <QThreadPool>
 #include <sys/stat.h>
 
-#include "platform/Paths.h"
 #include "app/ObjectNames.h"
 #include "app/components/SizeCell.h"
+#include "platform/Paths.h"
 #include "views/ExplorerFixture.h"
 #include "views/MemTree.h"
 #include "views/analysis/FilesTable.h"

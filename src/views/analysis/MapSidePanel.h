@@ -15,7 +15,7 @@ namespace tolvex {
 class MapSidePanel : public Card {
   Q_OBJECT
  public:
-  // Paths show and are judged in `safety`, which outlives the panel.
+  // Paths show and are judged in `safety`.
   explicit MapSidePanel(const SafetyContext& safety, QWidget* parent = nullptr);
 
   static constexpr int kWidth = 280;
@@ -34,7 +34,7 @@ class MapSidePanel : public Card {
   void buildFocus(const FileNode& node);
   void buildLargest(const FileNode& current);
 
-  const SafetyContext& safety_;
+  SafetyContext safety_;
   QPointer<QWidget> content_;
   const FileNode* current_ = nullptr;
   const FileNode* focus_ = nullptr;

@@ -38,7 +38,7 @@ class NodeTableModel : public QAbstractTableModel {
  public:
   static constexpr int SerialRole = Qt::UserRole + 1;
 
-  // Verdicts and folder texts are judged in `safety`, which outlives the model.
+  // Verdicts and folder texts are judged in `safety`.
   NodeTableModel(std::vector<NodeColumnDef> columns, const SafetyContext& safety, QObject* parent = nullptr);
 
   const std::vector<NodeColumnDef>& columns() const { return columns_; }
@@ -65,7 +65,7 @@ class NodeTableModel : public QAbstractTableModel {
 
  private:
   std::vector<NodeColumnDef> columns_;
-  const SafetyContext& safety_;
+  SafetyContext safety_;
   std::vector<FileNode*> rows_;
   mutable std::unordered_map<uint64_t, int> rowBySerial_;
   mutable std::unordered_map<uint64_t, SafetyVerdict> verdicts_;

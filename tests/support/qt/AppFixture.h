@@ -75,8 +75,10 @@ struct AppFixture {
     if (!makeFolders(appFolder)) throw std::runtime_error("cannot make " + appFolder);
   }
 
-  AppEnvironment environment() const {
-    AppEnvironment env = AppEnvironment::forFolders(home.home(), appFolder, settingsPath);
+  AppEnvironment environment() const { return environment(Places::forHome(home.home())); }
+  // The same for another user's places (whose home need not be the process's $HOME).
+  AppEnvironment environment(const Places& places) const {
+    AppEnvironment env = AppEnvironment::forPlaces(places, appFolder, settingsPath);
     auto clock = now;
     env.clock = [clock] { return clock->load(); };
     auto granted = access;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
-#include "model/SafetyVerdict.h"
 #include "model/FileNode.h"
+#include "model/SafetyVerdict.h"
 #include "model/ScanResult.h"
 
 namespace tolvex {

@@ -1,9 +1,10 @@
 #include "views/analysis/logic/NodeSort.h"
-#include "platform/ParallelFor.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "platform/ParallelFor.h"
 
 namespace tolvex {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
-#include "model/SafetyVerdict.h"
 #include "engines/DevItem.h"
+#include "model/SafetyVerdict.h"
 
 namespace tolvex {
 

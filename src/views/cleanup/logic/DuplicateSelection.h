@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
-#include "model/SafetyVerdict.h"
 #include "engines/DuplicateFinder.h"
+#include "model/SafetyVerdict.h"
 
 namespace tolvex {
 

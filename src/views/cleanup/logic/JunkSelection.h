@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/DeletionPlan.h"
-#include "model/SafetyVerdict.h"
 #include "engines/JunkFinder.h"
 #include "engines/JunkRule.h"
+#include "model/SafetyVerdict.h"
 #include "views/cleanup/logic/GroupCheck.h"
 
 namespace tolvex {
