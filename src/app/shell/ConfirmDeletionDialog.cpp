@@ -1,7 +1,5 @@
 #include "app/shell/ConfirmDeletionDialog.h"
 
-#include "app/components/ElidedLabel.h"
-
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,8 +18,10 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/components/Buttons.h"
+#include "app/components/ElidedLabel.h"
 #include "app/components/FileIcon.h"
 #include "app/components/RiskBadge.h"
+#include "app/components/ScrollStyle.h"
 #include "app/components/SymbolView.h"
 #include "app/theme/Theme.h"
 #include "model/DisplayPath.h"
@@ -286,7 +286,7 @@ class ConfirmList : public QListView {
     setUniformItemSizes(false);
     setResizeMode(QListView::Adjust);
     verticalScrollBar()->setSingleStep(12);
-    styleScrollBar();
+    styleThinScrollBar(this);
   }
 
  protected:
@@ -296,23 +296,7 @@ class ConfirmList : public QListView {
   }
   void changeEvent(QEvent* event) override {
     QListView::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) styleScrollBar();
-  }
-
- private:
-  void styleScrollBar() {
-    const QColor handle = Theme::primary(palette(), 0.28);
-    const QString css =
-        QStringLiteral(
-            "QScrollBar:vertical { background: transparent; width: 11px; margin: 6px 3px 6px 0; }"
-            "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,%4); border-radius: 4px; min-height: 28px; }"
-            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-            .arg(handle.red())
-            .arg(handle.green())
-            .arg(handle.blue())
-            .arg(handle.alpha());
-    if (verticalScrollBar()->styleSheet() != css) verticalScrollBar()->setStyleSheet(css);
+    if (event->type() == QEvent::PaletteChange) styleThinScrollBar(this);
   }
 };
 

@@ -11,6 +11,7 @@
 #include "app/ObjectNames.h"
 #include "app/ScanTargetInfo.h"
 #include "app/components/PageHeader.h"
+#include "app/components/ScrollStyle.h"
 #include "app/components/StatTile.h"
 #include "app/components/SymbolView.h"
 #include "app/shell/FullDiskAccessBanner.h"
@@ -84,13 +85,7 @@ void OverviewView::buildContent() {
   builtRevision_ = state().revision();
   staleBanner_ = nullptr;
 
-  scroll_ = new QScrollArea(faces_);
-  scroll_->setObjectName(QLatin1String(names::overviewScroll));
-  scroll_->setFrameShape(QFrame::NoFrame);
-  scroll_->setWidgetResizable(true);
-  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  scroll_->viewport()->setAutoFillBackground(false);
+  scroll_ = makePageScroll(faces_, names::overviewScroll, Qt::ScrollBarAlwaysOn);
 
   auto* content = new QWidget(scroll_);
   content->setObjectName(QLatin1String(names::overviewContent));

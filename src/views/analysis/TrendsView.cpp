@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/components/PageHeader.h"
+#include "app/components/ScrollStyle.h"
 #include "views/analysis/ChangesCard.h"
 #include "views/analysis/ForecastCard.h"
 
@@ -17,12 +18,7 @@ TrendsView::TrendsView(AppState& state, QWidget* parent) : Screen(state, parent)
   QVBoxLayout* pageLayout = ambientPage();
   QWidget* page = pageLayout->parentWidget();
 
-  scroll_ = new QScrollArea(page);
-  scroll_->setObjectName(QLatin1String(names::trendsScroll));
-  scroll_->setFrameShape(QFrame::NoFrame);
-  scroll_->setWidgetResizable(true);
-  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll_->viewport()->setAutoFillBackground(false);
+  scroll_ = makePageScroll(page, names::trendsScroll);
   pageLayout->addWidget(scroll_);
 
   auto* content = new QWidget(scroll_);

@@ -8,6 +8,7 @@
 #include <QStyleOptionButton>
 #include <cmath>
 
+#include "app/components/ScrollStyle.h"
 #include "app/theme/Theme.h"
 
 namespace tolvex {
@@ -25,7 +26,7 @@ CleanupList::CleanupList(QWidget* parent) : QListView(parent) {
   setMouseTracking(true);
   setContextMenuPolicy(Qt::CustomContextMenu);
   verticalScrollBar()->setSingleStep(12);
-  styleScrollBar();
+  styleThinScrollBar(this);
 }
 
 int CleanupList::textWidth(const QFont& font, const QString& text) {
@@ -54,22 +55,7 @@ void CleanupList::paintCheckBox(QPainter* painter, const QRect& box, bool checke
 
 void CleanupList::changeEvent(QEvent* event) {
   QListView::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) styleScrollBar();
-}
-
-void CleanupList::styleScrollBar() {
-  const QColor handle = Theme::primary(palette(), 0.28);
-  const QString css =
-      QStringLiteral(
-          "QScrollBar:vertical { background: transparent; width: 11px; margin: 6px 3px 6px 0; }"
-          "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,%4); border-radius: 4px; min-height: 28px; }"
-          "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-          .arg(handle.red())
-          .arg(handle.green())
-          .arg(handle.blue())
-          .arg(handle.alpha());
-  if (verticalScrollBar()->styleSheet() != css) verticalScrollBar()->setStyleSheet(css);
+  if (event->type() == QEvent::PaletteChange) styleThinScrollBar(this);
 }
 
 }  // namespace tolvex

@@ -32,7 +32,6 @@ class CleanupList : public QListView {
   void changeEvent(QEvent* event) override;
 
  private:
-  void styleScrollBar();
 };
 
 }  // namespace tolvex

@@ -12,6 +12,7 @@
 #include "app/ObjectNames.h"
 #include "app/UiText.h"
 #include "app/components/Buttons.h"
+#include "app/components/ScrollStyle.h"
 #include "app/components/SymbolView.h"
 #include "app/theme/Theme.h"
 #include "views/cleanup/GroupCard.h"
@@ -85,13 +86,8 @@ ReviewStage::ReviewStage(AppState& state, QWidget* parent) : QuickCleanStage(par
   empty_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   column->addWidget(empty_, 1);
 
-  scroll_ = new QScrollArea(this);
-  scroll_->setObjectName(QLatin1String(names::reviewScroll));
-  scroll_->setFrameShape(QFrame::NoFrame);
-  scroll_->setWidgetResizable(true);
-  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_ = makePageScroll(this, names::reviewScroll);
   scroll_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  scroll_->viewport()->setAutoFillBackground(false);
   auto* body = new CentredColumn(scroll_, this);
   column->addWidget(body, 1);
 

@@ -12,6 +12,7 @@
 #include "app/components/ActivitySpinner.h"
 #include "app/components/Card.h"
 #include "app/components/PageHeader.h"
+#include "app/components/ScrollStyle.h"
 #include "app/components/StatTile.h"
 #include "app/components/SymbolView.h"
 #include "views/analysis/RowButton.h"
@@ -73,13 +74,7 @@ SystemDataView::SystemDataView(AppState& state, SystemDataLoaders loaders, QWidg
   QVBoxLayout* pageLayout = ambientPage();
   QWidget* page = pageLayout->parentWidget();
 
-  scroll_ = new QScrollArea(page);
-  scroll_->setObjectName(QLatin1String(names::systemDataScroll));
-  scroll_->setFrameShape(QFrame::NoFrame);
-  scroll_->setWidgetResizable(true);
-  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  scroll_->viewport()->setAutoFillBackground(false);
+  scroll_ = makePageScroll(page, names::systemDataScroll, Qt::ScrollBarAlwaysOn);
   pageLayout->addWidget(scroll_);
 
   auto* content = new QWidget(scroll_);
