@@ -92,8 +92,8 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
   std::vector<std::string> chosen;
   if (scan_) chosen.push_back(scan_->rootPath);
   startInPool(workPool_, [this, requests = std::move(requests), chosen = std::move(chosen), quiet,
-                          done = std::move(done), context = safety_] {
-    auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests, context, chosen));
+                          done = std::move(done), context = safety_, clock = env_.clock] {
+    auto outcome = std::make_shared<DeletionOutcome>(performDeletion(requests, context, chosen, clock));
     ui_->post([this, outcome, quiet, done] {
       applyDeletionReport(outcome->report, outcome->entries, quiet);
       if (done) done(outcome->report);

@@ -102,7 +102,7 @@ Target locate(const std::string& path, const SafetyContext& context, const std::
 }  // namespace
 
 DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests, const SafetyContext& context,
-                                const std::vector<std::string>& chosenFolders) {
+                                const std::vector<std::string>& chosenFolders, const std::function<double()>& clock) {
   const std::vector<std::string> chosen = foldersChosenWith(context, chosenFolders);
   DeletionOutcome outcome;
   DeletionReport& report = outcome.report;
@@ -127,7 +127,7 @@ DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests, co
 
     int error = 0;
     std::optional<std::string> trashPath;
-    double date = nowSince1970();
+    double date = clock();
     if (request.removal == Removal::permanent) {
       error = removePermanentlyAt(target.folder.fd.get(), target.name);
     } else {
@@ -141,7 +141,7 @@ DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests, co
     }
     if (request.removal == Removal::permanent) {
       report.freed += request.size;
-      date = nowSince1970();
+      date = clock();
     } else {
       report.movedToTrash += request.size;
     }

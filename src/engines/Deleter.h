@@ -1,11 +1,13 @@
 #pragma once
 // The deleter: the one place where reviewed items are moved to the Trash or removed for good.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engines/DeletionHistory.h"
 #include "engines/JunkRule.h"
+#include "platform/Identifiers.h"
 
 namespace tolvex {
 
@@ -51,10 +53,12 @@ struct DeletionOutcome {
 // means the tree changed since it was looked at: the item is left alone (`kFolderChangedReason`). A
 // safe or review item is then moved to the Trash or removed for good as asked, through that open
 // folder only, so a folder of the path swapped for a link meanwhile cannot redirect the act. Every
-// request ends in the report. Blocking: run it off the user-interface thread.
+// request ends in the report. Each history entry is dated by `clock` (seconds since 1970) when its item
+// went. Blocking: run it off the user-interface thread.
 [[nodiscard]] DeletionOutcome performDeletion(const std::vector<DeletionRequest>& requests,
                                               const SafetyContext& context,
-                                              const std::vector<std::string>& chosenFolders = {});
+                                              const std::vector<std::string>& chosenFolders = {},
+                                              const std::function<double()>& clock = nowSince1970);
 
 // The reason given to an item whose folders now run through a link that was not there when it was
 // found.

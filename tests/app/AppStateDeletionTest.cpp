@@ -149,6 +149,7 @@ TEST(AppStateDeletion, TrashingPrunesTheTreeTotalsAndArchiveAndOffersUndo) {
   // The Explorer keeps its folders up to the deleted one.
   EXPECT_EQ(s.state.explorerStack(), (std::vector<FileNode*>{root, docs}));
   ASSERT_EQ(s.state.history().entries().size(), 1u);
+  EXPECT_EQ(s.state.history().entries()[0].date, f.now->load());  // the application's clock, not the wall's
   ASSERT_TRUE(s.state.toast());
   EXPECT_EQ(s.state.toast()->message, QString::fromStdString(formatBytes(oldSize)) + " moved to the Trash");
   EXPECT_FALSE(s.state.toast()->detail);
