@@ -150,10 +150,6 @@ std::string launchItemRemovedMessage(const std::string& name) {
   return "\u201C" + name + "\u201D won't start automatically any more. Its file is in the Trash.";
 }
 
-std::string launchItemDisabledMessage(const std::string& name) {
-  return "\u201C" + name + "\u201D won't start automatically any more.";
-}
-
 bool isSupportedLaunchItemPath(std::string_view path) {
   constexpr std::string_view kSuffix = ".plist";
   if (path.size() <= kSuffix.size() || !path.ends_with(kSuffix)) return false;

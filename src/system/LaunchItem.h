@@ -116,9 +116,6 @@ inline constexpr const char* kSystemctlPath = "/usr/bin/systemctl";
 
 // The text shown once an item is removed: its name in curly quotes and what became of it.
 std::string launchItemRemovedMessage(const std::string& name);
-// The same for an item that was stopped from starting while its file stays where it is (a unit the
-// distribution or another package installed).
-std::string launchItemDisabledMessage(const std::string& name);
 
 // Whether a property list's path may be handed to a command: only letters, digits, ".", "_", "@",
 // "+", "/", " " and "-", ending in ".plist", with no "..".
