@@ -86,12 +86,15 @@ std::optional<std::vector<std::string>> splitCommandLine(std::string_view line) 
   for (size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
     if (quote == '\'') {
-      if (c == '\'') quote = 0;
-      else word += c;
+      if (c == '\'')
+        quote = 0;
+      else
+        word += c;
     } else if (quote == '"') {
       if (c == '"') {
         quote = 0;
-      } else if (c == '\\' && i + 1 < line.size() && std::string_view("\"`$\\").find(line[i + 1]) != std::string_view::npos) {
+      } else if (c == '\\' && i + 1 < line.size() &&
+                 std::string_view("\"`$\\").find(line[i + 1]) != std::string_view::npos) {
         word += line[++i];
       } else {
         word += c;
@@ -102,9 +105,12 @@ std::optional<std::vector<std::string>> splitCommandLine(std::string_view line) 
       inWord = false;
     } else {
       inWord = true;
-      if (c == '"' || c == '\'') quote = c;
-      else if (c == '\\' && i + 1 < line.size()) word += line[++i];
-      else word += c;
+      if (c == '"' || c == '\'')
+        quote = c;
+      else if (c == '\\' && i + 1 < line.size())
+        word += line[++i];
+      else
+        word += c;
     }
   }
   if (quote) return std::nullopt;

@@ -85,7 +85,7 @@ struct LaunchItemContext {
   std::vector<std::string> vendorUnitFolders;
   // Where installed applications' desktop entries lie, in look-up order (the first entry of an ID wins).
   std::vector<std::string> applicationFolders;
-  std::vector<std::string> searchPath;           // $PATH, where a bare program name is looked for
+  std::vector<std::string> searchPath;            // $PATH, where a bare program name is looked for
   std::vector<std::string> flatpakInstallations;  // ~/.local/share/flatpak, /var/lib/flatpak
   // The date a removal is recorded with (seconds since 1970).
   std::function<double()> clock;

@@ -29,7 +29,6 @@ constexpr double kSystemctlTimeoutSeconds = 60;
 // How deep below an applications folder entries are looked for ("kde4/x.desktop" is "kde4-x.desktop").
 constexpr int kApplicationFolderDepth = 3;
 
-
 bool isEnvironmentAssignment(std::string_view word) {
   const auto equals = word.find('=');
   if (equals == 0 || equals == std::string_view::npos) return false;
@@ -57,8 +56,8 @@ size_t skipEnv(const std::vector<std::string>& words, size_t i) {
 
 // The id `flatpak run` starts, from the words after "run".
 std::optional<std::string> flatpakRunId(const std::vector<std::string>& words, size_t i) {
-  static const std::set<std::string> kTakesValue = {"--command", "--branch", "--arch", "--cwd", "--runtime",
-                                                    "--runtime-version"};
+  static const std::set<std::string> kTakesValue = {"--command", "--branch",  "--arch",
+                                                    "--cwd",     "--runtime", "--runtime-version"};
   for (; i < words.size(); ++i) {
     if (kTakesValue.count(words[i])) {
       ++i;
@@ -175,7 +174,8 @@ class ApplicationIndex {
         continue;
       }
       if (const auto exec = entry->value(kEntryGroup, "Exec"))
-        if (const auto command = launchCommandOfExec(*exec)) app.program = resolvedProgram(command->program, searchPath_);
+        if (const auto command = launchCommandOfExec(*exec))
+          app.program = resolvedProgram(command->program, searchPath_);
       byId_.emplace(id, std::move(app));
       order_.push_back(id);
     }
@@ -231,8 +231,7 @@ std::optional<LaunchItem> autostartItem(const std::string& path, Scope scope, co
 }
 
 void addAutostartItems(const std::string& folder, Scope scope, const LaunchItemContext& context,
-                       const ApplicationIndex& apps, std::set<std::string>& seenNames,
-                       std::vector<LaunchItem>& items) {
+                       const ApplicationIndex& apps, std::set<std::string>& seenNames, std::vector<LaunchItem>& items) {
   if (folder.empty()) return;
   const auto names = folderNames(folder);
   if (!names) return;
@@ -405,8 +404,10 @@ Kind kindOf(const LaunchItem& item, const LaunchItemContext& context) {
       // A user's unit may be read from where its enabling link points.
       if (unit && !context.userUnitFolder.empty()) return Kind::userUnit;
       return Kind::none;
-    case Scope::systemAgent: return entry && isKnownFolder(folder, context.sharedAutostartFolders) ? Kind::sharedEntry : Kind::none;
-    case Scope::systemDaemon: return unit && isKnownFolder(folder, context.systemUnitFolders) ? Kind::service : Kind::none;
+    case Scope::systemAgent:
+      return entry && isKnownFolder(folder, context.sharedAutostartFolders) ? Kind::sharedEntry : Kind::none;
+    case Scope::systemDaemon:
+      return unit && isKnownFolder(folder, context.systemUnitFolders) ? Kind::service : Kind::none;
   }
   return Kind::none;
 }
@@ -430,7 +431,8 @@ std::vector<std::string> unitNamesToStop(const std::string& unitFile, const std:
 }
 
 bool allSupportedUnitNames(const std::vector<std::string>& names) {
-  return !names.empty() && std::all_of(names.begin(), names.end(), [](const std::string& n) { return isSupportedUnitName(n); });
+  return !names.empty() &&
+         std::all_of(names.begin(), names.end(), [](const std::string& n) { return isSupportedUnitName(n); });
 }
 
 std::vector<std::string> systemctlArguments(std::vector<std::string> command, const std::vector<std::string>& names) {
@@ -449,7 +451,8 @@ LaunchItemRemoval removeUserUnit(const LaunchItem& item, const LaunchItemContext
     while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
     return {why.empty() ? std::string(kCouldNotRemoveMessage) : why, std::nullopt};
   }
-  if (parentPath(item.path) == context.userUnitFolder && isRegularFile(item.path)) return trashLaunchFile(item.path, context);
+  if (parentPath(item.path) == context.userUnitFolder && isRegularFile(item.path))
+    return trashLaunchFile(item.path, context);
   return {};
 }
 
@@ -536,10 +539,12 @@ void addLinuxSources(LaunchItemContext& context, const Places& places) {
   std::vector<std::string> dataFolders = {places.dataHome};
   for (std::string& folder : environmentFolders("XDG_DATA_DIRS", {"/usr/local/share", "/usr/share"}))
     dataFolders.push_back(std::move(folder));
-  for (const std::string& known : {appendPath(places.dataHome, "flatpak/exports/share"),
-                                   std::string("/var/lib/flatpak/exports/share"), std::string("/var/lib/snapd/desktop")})
+  for (const std::string& known :
+       {appendPath(places.dataHome, "flatpak/exports/share"), std::string("/var/lib/flatpak/exports/share"),
+        std::string("/var/lib/snapd/desktop")})
     if (std::find(dataFolders.begin(), dataFolders.end(), known) == dataFolders.end()) dataFolders.push_back(known);
-  for (const std::string& folder : dataFolders) context.applicationFolders.push_back(appendPath(folder, "applications"));
+  for (const std::string& folder : dataFolders)
+    context.applicationFolders.push_back(appendPath(folder, "applications"));
   context.searchPath = environmentFolders("PATH", {"/usr/local/bin", "/usr/bin", "/bin"});
   context.flatpakInstallations = {appendPath(places.dataHome, "flatpak"), "/var/lib/flatpak"};
   context.clock = nowSince1970;
@@ -584,7 +589,8 @@ bool isLinuxLaunchItem(const LaunchItem& item, const LaunchItemContext& context)
 
 LaunchItemRemoval removeLinuxLaunchItem(const LaunchItem& item, const LaunchItemContext& context) {
   const Kind kind = kindOf(item, context);
-  if (kind == Kind::none || !isSupportedLinuxPath(item.path)) return {std::string(kUnsupportedFileNameMessage), std::nullopt};
+  if (kind == Kind::none || !isSupportedLinuxPath(item.path))
+    return {std::string(kUnsupportedFileNameMessage), std::nullopt};
   switch (kind) {
     case Kind::userEntry: return trashLaunchFile(item.path, context);
     case Kind::userUnit: return removeUserUnit(item, context);

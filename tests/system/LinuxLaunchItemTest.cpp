@@ -33,14 +33,17 @@ struct LinuxSystem {
   std::vector<std::vector<std::string>> processCalls, privilegedCalls;
   // What `systemctl --user` answers; by default it succeeds.
   std::function<std::optional<ProcessResult>(const std::vector<std::string>&)> systemctl =
-      [](const std::vector<std::string>&) { return std::optional<ProcessResult>(ProcessResult{0, {}, {}, false}); };
+      [](const std::vector<std::string>&) {
+        return std::optional<ProcessResult>(ProcessResult{0, {}, {}, false});
+      };
   // What an administrator step answers: systemctl succeeds, a move runs as the user would run it.
-  std::function<PrivilegedResult(const std::vector<std::string>&)> privileged = [](const std::vector<std::string>& argv) {
-    if (argv[0] == kSystemctlPath) return PrivilegedResult{Status::succeeded, {}};
-    auto result = runProcess(argv);
-    if (!result) return PrivilegedResult{Status::notStarted, {}};
-    return PrivilegedResult{result->exitStatus == 0 ? Status::succeeded : Status::failed, result->errorOutput};
-  };
+  std::function<PrivilegedResult(const std::vector<std::string>&)> privileged =
+      [](const std::vector<std::string>& argv) {
+        if (argv[0] == kSystemctlPath) return PrivilegedResult{Status::succeeded, {}};
+        auto result = runProcess(argv);
+        if (!result) return PrivilegedResult{Status::notStarted, {}};
+        return PrivilegedResult{result->exitStatus == 0 ? Status::succeeded : Status::failed, result->errorOutput};
+      };
 
   LinuxSystem() {
     context.home = home.home();
@@ -245,7 +248,8 @@ TEST(LinuxLaunchItem, TheSessionsAutostartEntriesAndEnabledUnitsAreListedByScope
 
   std::vector<Seen> seen;
   for (const LaunchItem& item : loadLaunchItems(s.context))
-    seen.push_back({item.label, item.scope, item.program, item.runAtLoad, item.keepAlive, item.ownerName, item.isOrphan});
+    seen.push_back(
+        {item.label, item.scope, item.program, item.runAtLoad, item.keepAlive, item.ownerName, item.isOrphan});
   const std::string tool = bin + "/present-tool";
   const std::optional<std::string> none;
   const std::vector<Seen> expected = {
@@ -430,8 +434,11 @@ TEST(LinuxLaunchItem, ACancelledOrRefusedAdministratorStepChangesNothing) {
   const PrivilegedResult ok{Status::succeeded, {}};
   const Case cases[] = {
       {"password prompt cancelled at the stop", {Status::cancelled, {}}, ok, kCancelledMessage, 1},
-      {"not authorised", {Status::failed, "Error executing command as another user: Not authorized"}, ok,
-       "Error executing command as another user: Not authorized", 1},
+      {"not authorised",
+       {Status::failed, "Error executing command as another user: Not authorized"},
+       ok,
+       "Error executing command as another user: Not authorized",
+       1},
       {"pkexec missing", {Status::notStarted, "pkexec: not found"}, ok, kCouldNotRemoveMessage, 1},
       {"password prompt cancelled at the move", ok, {Status::cancelled, {}}, kCancelledMessage, 2},
       {"move refused", ok, {Status::failed, "mv: cannot move"}, "mv: cannot move", 2},

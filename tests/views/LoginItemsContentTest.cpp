@@ -95,7 +95,8 @@ TEST(LoginItemsContent, AnOutcomeIsTheFailuresOwnTextOrWhatBecameOfTheItem) {
   EXPECT_EQ(launchItemRemovalOutcome(bare, trashed),
             "\u201Ccom.example.sync\u201D won't start automatically any more. Its file is in the Trash.");
   // A unit only disabled keeps its file where it is: the Trash is not mentioned.
-  EXPECT_EQ(launchItemRemovalOutcome(owned, LaunchItemRemoval{}), "\u201CSync Pro\u201D won't start automatically any more.");
+  EXPECT_EQ(launchItemRemovalOutcome(owned, LaunchItemRemoval{}),
+            "\u201CSync Pro\u201D won't start automatically any more.");
   for (const char* failure : {"Cancelled.", "Unsupported file name.", "Couldn't remove it.", "mv: Permission denied"})
     EXPECT_EQ(launchItemRemovalOutcome(owned, LaunchItemRemoval{std::string(failure), std::nullopt}),
               QString::fromUtf8(failure));

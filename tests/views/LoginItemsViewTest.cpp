@@ -519,8 +519,8 @@ TEST(LoginItemsView, AServiceOfAnotherPackageIsStoppedAndItsFileStaysWithoutAHis
 
   f.removeByClick(unit);
   EXPECT_EQ(f.shownMessage(), "\u201Cbackup.service\u201D won't start automatically any more.");
-  EXPECT_EQ(f.privilegedCalls(), (std::vector<std::vector<std::string>>{
-                                     {kSystemctlPath, "disable", "--now", "--", "backup.service"}}));
+  EXPECT_EQ(f.privilegedCalls(),
+            (std::vector<std::vector<std::string>>{{kSystemctlPath, "disable", "--now", "--", "backup.service"}}));
   EXPECT_TRUE(pathExists(unit));
   settle();
   EXPECT_TRUE(f.state->history().entries().empty());

@@ -36,7 +36,8 @@ LaunchItem agent(Scope scope, const std::string& file, std::optional<std::string
                  bool orphan = false) {
   LaunchItem item;
   const bool unit = file.ends_with(".service");
-  const char* folder = scope == Scope::userAgent     ? (unit ? "/home/me/.config/systemd/user/" : "/home/me/.config/autostart/")
+  const char* folder = scope == Scope::userAgent
+                           ? (unit ? "/home/me/.config/systemd/user/" : "/home/me/.config/autostart/")
                        : scope == Scope::systemAgent ? "/etc/xdg/autostart/"
                                                      : "/etc/systemd/system/";
   item.path = folder + file;
@@ -149,7 +150,8 @@ TEST(SystemScreensGallery, GrabsLoginItemsAndSystemDataInLightAndDark) {
                                     return items;
                                   },
                                   [removed, mutex](const LaunchItem& item) -> LaunchItemRemoval {
-                                    if (item.scope != Scope::userAgent) return {std::string("Cancelled."), std::nullopt};
+                                    if (item.scope != Scope::userAgent)
+                                      return {std::string("Cancelled."), std::nullopt};
                                     std::lock_guard lock(*mutex);
                                     removed->insert(item.path);
                                     if (!item.path.ends_with(".desktop")) return {};  // a unit only stops
