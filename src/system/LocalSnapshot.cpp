@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <fcntl.h>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
