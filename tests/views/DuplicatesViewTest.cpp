@@ -15,7 +15,7 @@
 #include "app/ObjectNames.h"
 #include "app/components/PageHeader.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/ToastView.h"
+#include "shell/ToastView.h"
 #include "engines/APFSClone.h"
 #include "model/Formatting.h"
 #include "support/XfsImage.h"
