@@ -157,7 +157,7 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
 
   // Narrow enough together to fit beside the inspector in the smallest window; each gets what its
   // cells need while there is room, and the name the rest.
-  table_ = new RecordTable({RecordColumn{tr("App"), true, 150, 280}, RecordColumn{tr("Total"), true, 120, 190},
+  table_ = new RecordTable({RecordColumn{tr("App"), true, 120, 280}, RecordColumn{tr("Total"), true, 100, 190},
                             RecordColumn{tr("App"), true, 70, 80}, RecordColumn{tr("Data"), true, 70, 80},
                             RecordColumn{tr("Last Used"), true, 90, 130}},
                            kRowHeight, false, appColumn);
@@ -356,7 +356,7 @@ QMenu* ApplicationsView::buildContextMenu(const std::set<std::string>& paths) {
 
 int ApplicationsView::contentWidth(int column) const {
   constexpr int kSides = 16;  // the cells are drawn 8 in from both edges
-  if (column == totalColumn) return SizeCell::textWidthFor(999'990'000'000) + SizeCell::kSpacing + 60 + kSides;
+  if (column == totalColumn) return SizeCell::textWidthFor(999'990'000'000) + SizeCell::kSpacing + 12 + kSides;
   const QFontMetrics fm(column == lastUsedColumn ? Theme::font(TextStyle::body)
                                                  : Theme::monospacedDigitFont(TextStyle::body));
   int widest = 0;

@@ -181,8 +181,8 @@ PaintedTable::ColumnWidths RecordTable::columnWidths() const {
     const RecordColumn& column = model_->columns()[i];
     const int label = header.horizontalAdvance(column.header) + 14 + (column.sortable ? header.height() : 0);
     const int content = contentWidth && i != stretch_ ? contentWidth(static_cast<int>(i)) : 0;
-    widths.minimum.push_back(std::max(column.minWidth, label));
-    widths.ideal.push_back(std::max({column.idealWidth, widths.minimum.back(), content}));
+    widths.minimum.push_back(std::max({column.minWidth, label, content}));
+    widths.ideal.push_back(std::max(column.idealWidth, widths.minimum.back()));
   }
   return widths;
 }

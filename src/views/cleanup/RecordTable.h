@@ -73,8 +73,8 @@ class RecordTable : public PaintedTable {
 
   // Paints one cell; the row's background and selection tint are already drawn.
   std::function<void(QPainter*, const QStyleOptionViewItem&, int row, int column)> paintCell;
-  // The width the cells of `column` need to be read whole (the host knows its fonts); a column gets
-  // it while there is room, the stretch column taking the rest. None: the column's own widths.
+  // The width the cells of `column` need to be read whole (the host knows its fonts): a column never
+  // gets less, and the stretch column gives up its room first. None: the column's own widths.
   std::function<int(int column)> contentWidth;
   std::function<void(const Paths&)> onPrimary;
   std::function<void(const Paths&, const QPoint& globalPos)> onContextMenu;
