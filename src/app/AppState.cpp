@@ -223,6 +223,7 @@ void AppState::clearToast(const std::string& id) {
 
 void AppState::refreshVolume() {
   volume_ = env_.readVolume();
+  if (services_) services_->adoptVolume(volume_);
   notify(&AppState::volumeChanged);
 }
 

@@ -36,6 +36,7 @@ Toast resultToast(const DeletionReport& report, const std::vector<HistoryEntry>&
   Toast toast;
   toast.id = makeUUID();
   auto bytes = [](int64_t n) { return QString::fromStdString(formatBytes(std::max<int64_t>(n, 0))); };
+  toast.warning = report.deletedPaths.empty();
   if (report.deletedPaths.empty())
     toast.message = QObject::tr("Nothing was deleted");
   else if (report.freed >= 1 && report.movedToTrash >= 1)

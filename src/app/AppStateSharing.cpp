@@ -34,6 +34,7 @@ Toast shareSpaceToast(const CloneReport& report) {
 Toast evictionToast(const EvictionReport& report) {
   Toast toast;
   toast.id = makeUUID();
+  toast.warning = report.evicted.empty();
   toast.message = report.evicted.empty() ? QObject::tr("Nothing was removed")
                                          : QObject::tr("%1 freed").arg(bytesText(report.freed));
   if (!report.failures.empty())

@@ -34,6 +34,8 @@ struct Toast {
   QString message;
   std::optional<QString> detail;
   std::vector<HistoryEntry> undoable;
+  // A caution (nothing was done, a request was refused) rather than a result: it is not marked as a success.
+  bool warning = false;
   bool operator==(const Toast&) const = default;
 };
 

@@ -2,6 +2,10 @@
 // The objectName of every control and label that tests look up. One list for the whole application.
 namespace tolvex::names {
 
+// A dynamic property (bool): the toast never covers a visible widget that carries it set to true, and
+// sits above it instead (a selection bar's buttons are what the user reaches for next).
+inline constexpr const char* keepClearOfToast = "keepClearOfToast";
+
 // Shared components (their parts; callers may rename the component itself).
 inline constexpr const char* card = "card";
 inline constexpr const char* cardShadow = "cardShadow";

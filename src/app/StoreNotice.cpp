@@ -17,6 +17,7 @@ std::optional<Toast> setAsideToast(const std::vector<std::string>& setAsidePaths
   toast.message = QCoreApplication::translate("AppState", "Some of Tolvex’s records couldn’t be read");
   toast.detail = QCoreApplication::translate("AppState", "Kept as %1 in Tolvex’s folder. New records start now.")
                      .arg(names.join(QStringLiteral(", ")));
+  toast.warning = true;
   return toast;
 }
 

@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/Utf8.h"
+
 extern char** environ;
 
 namespace tolvex {
@@ -143,6 +145,10 @@ std::optional<ProcessResult> runProcess(const std::vector<std::string>& argv, co
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.exitStatus = !result.timedOut && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // What a program prints is text to us: bytes that aren't UTF-8 (another locale, a cut sequence)
+  // become U+FFFD here, once, rather than in each reader.
+  result.output = utf8WithReplacements(result.output);
+  result.errorOutput = utf8WithReplacements(result.errorOutput);
   return result;
 }
 

@@ -17,6 +17,7 @@ struct ProcessOptions {
 
 struct ProcessResult {
   int exitStatus = -1;      // the exit status, or -1 when the program did not exit normally
+  // Both outputs are UTF-8 text: each byte that is not part of a well-formed sequence is U+FFFD.
   std::string output;       // everything it wrote to its standard output
   std::string errorOutput;  // the first `errorOutputLimit` bytes it wrote to its standard error
   bool timedOut = false;    // it was killed because it ran past the timeout

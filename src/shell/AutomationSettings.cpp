@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
+#include "app/components/PickerValue.h"
 #include "app/services/UiServices.h"
 #include "app/theme/Theme.h"
 #include "shell/FormSection.h"
@@ -62,7 +63,8 @@ void AutomationSettings::build() {
   page->addStretch();
   lowSpace_ = new QComboBox;
   lowSpace_->setObjectName(QLatin1String(names::settingsLowSpace));
-  for (int gigabytes : kLowSpaceChoices) lowSpace_->addItem(lowSpaceTitle(gigabytes));
+  for (int gigabytes : kLowSpaceChoices)
+    lowSpace_->addItem(lowSpaceTitle(gigabytes), QVariant::fromValue<qlonglong>(gigabytes));
   warning->addRow(tr("Warn me when free space drops below"), lowSpace_);
   connect(lowSpace_, &QComboBox::activated, this, &AutomationSettings::chooseLowSpace);
 }
@@ -75,8 +77,9 @@ void AutomationSettings::chooseSchedule(int index) {
 }
 
 void AutomationSettings::chooseLowSpace(int index) {
-  if (index < 0 || index >= static_cast<int>(kLowSpaceChoices.size())) return;
-  const int gigabytes = kLowSpaceChoices[static_cast<size_t>(index)];
+  // The extra item of a hand-written threshold is the one in force already.
+  if (index < 0 || index >= lowSpace_->count() || isExtraPickerItem(lowSpace_, index)) return;
+  const int gigabytes = static_cast<int>(lowSpace_->itemData(index).toLongLong());
   state_.services().setLowSpaceGB(gigabytes);
   if (gigabytes > 0) askToNotify();
 }
@@ -103,7 +106,9 @@ void AutomationSettings::refresh() {
   }
   {
     const QSignalBlocker block(lowSpace_);
-    lowSpace_->setCurrentIndex(lowSpaceIndex(services.lowSpaceGB()).value_or(-1));
+    // Any threshold below 1 warns of nothing, as "Never" does.
+    const int gigabytes = std::max(services.lowSpaceGB(), 0);
+    selectPickerValue(lowSpace_, gigabytes, lowSpaceTitle(gigabytes));
   }
   const auto& last = services.lastAutoClean();
   lastRunRow_->setVisible(last.has_value());

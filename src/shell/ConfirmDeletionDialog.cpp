@@ -64,6 +64,16 @@ int64_t bytesToDelete(const DeletionPlan& plan, bool acceptedReview) {
   return total;
 }
 
+bool removedForGood(const DeletionPlan& plan, bool acceptedReview) {
+  bool any = false;
+  for (const PlanItem& item : plan.items) {
+    if (!counts(item, acceptedReview)) continue;
+    if (item.removal != Removal::permanent) return false;
+    any = true;
+  }
+  return any;
+}
+
 QString byteText(int64_t bytes) { return QString::fromStdString(formatBytes(std::max<int64_t>(bytes, 0))); }
 
 QString groupText(const std::vector<const PlanItem*>& items) {
@@ -247,16 +257,19 @@ void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewIte
   if (!reason.isEmpty()) height += kLineSpacing + static_cast<int>(reason.size()) * reasonMetrics.height();
   int y = content.top() + (content.height() - height) / 2;
 
+  // Each line is laid out in a box of its font's height; glyphs that reach below it (an underscore, a
+  // descender in some fonts) are drawn whole rather than cut at the box.
+  constexpr int kLineFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip | Qt::TextSingleLine;
   painter->setFont(nameFont());
   painter->setPen(Theme::primary(palette));
-  painter->drawText(QRect(x, y, width, nameMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+  painter->drawText(QRect(x, y, width, nameMetrics.height()), kLineFlags,
                     nameMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, width));
   y += nameMetrics.height() + kLineSpacing;
   if (!reason.isEmpty()) {
     painter->setFont(reasonFont());
     painter->setPen(Theme::secondary(palette));
     for (const QString& line : reason) {
-      painter->drawText(QRect(x, y, width, reasonMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter, line);
+      painter->drawText(QRect(x, y, width, reasonMetrics.height()), kLineFlags, line);
       y += reasonMetrics.height();
     }
     y += kLineSpacing;
@@ -264,7 +277,7 @@ void ConfirmDeletionDelegate::paint(QPainter* painter, const QStyleOptionViewIte
   painter->setFont(pathFont());
   painter->setPen(Theme::tertiary(palette));
   painter->drawText(
-      QRect(x, y, width, pathMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+      QRect(x, y, width, pathMetrics.height()), kLineFlags,
       pathMetrics.elidedText(index.data(ConfirmDeletionModel::DisplayPathRole).toString(), Qt::ElideMiddle, width));
   painter->restore();
 }
@@ -453,7 +466,9 @@ ConfirmDeletionDialog::ConfirmDeletionDialog(AppState& state, DeletionPlan plan,
 }
 
 void ConfirmDeletionDialog::refresh() {
-  const bool permanent = state_.permanentDelete();
+  const bool accepted = model_->acceptedReview();
+  // Items that never go to the Trash (a rule's regenerable folders) are told so, not promised an undo.
+  const bool permanent = state_.permanentDelete() || confirm::removedForGood(plan_, accepted);
   const QString subtitle = permanent
                                ? tr("These will be deleted permanently. They can't be recovered.")
                                : tr("They'll go to the Trash (regenerable caches are deleted directly). You can undo "
@@ -464,7 +479,6 @@ void ConfirmDeletionDialog::refresh() {
     delete_->setText(button);
     delete_->updateGeometry();
   }
-  const bool accepted = model_->acceptedReview();
   total_->setText(tr("Total: %1").arg(confirm::byteText(confirm::bytesToDelete(plan_, accepted))));
   delete_->setEnabled(confirm::deletableCount(plan_, accepted) > 0);
 }

@@ -33,6 +33,9 @@ std::vector<const PlanItem*> itemsOf(const DeletionPlan& plan, Risk risk);
 int64_t deletableCount(const DeletionPlan& plan, bool acceptedReview);
 // The sum of the sizes of what deletableCount counts (saturating; may be negative).
 int64_t bytesToDelete(const DeletionPlan& plan, bool acceptedReview);
+// Whether what deletableCount counts is removed for good whatever the setting says: there is at
+// least one such item and every one of them is removed permanently.
+bool removedForGood(const DeletionPlan& plan, bool acceptedReview);
 // A group's header text: the count in decimal, " · ", the byte text of its total (clamped at 0).
 QString groupText(const std::vector<const PlanItem*>& items);
 // The byte text of max(bytes, 0).

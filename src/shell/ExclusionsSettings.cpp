@@ -107,7 +107,7 @@ void ExclusionsSettings::addFolder() {
   auto& choose = UiServices::shared().chooseFolder;
   if (!choose) return;
   QPointer<ExclusionsSettings> self(this);
-  choose(this, tr("Exclude"), [self](std::optional<std::string> path) {
+  choose(this, tr("Exclude"), state_.environment().places.home, [self](std::optional<std::string> path) {
     if (self && path) self->addChosen(*path);
   });
 }

@@ -181,6 +181,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       toast_->raise();
       if (removedBanner_) removedBanner_->raise();
     }
+    // A new screen: the toast looks again for the controls it must not cover.
+    if (event->type() == QEvent::LayoutRequest && toast_->isVisible()) toast_->placeIn(router_->rect());
   }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -86,13 +86,25 @@ void RemovedAppBanner::refresh() {
   const QString labels = labelsText(*app);
   labels_->setToolTip(labels);
   labels_->setText(labels_->fontMetrics().elidedText(labels, Qt::ElideRight, std::max(labels_->width(), 200)));
+  // A longer name may wrap the title onto another line: the height is worked out again for it.
+  if (area_.isValid()) placeIn(area_);
   raise();
 }
 
 void RemovedAppBanner::placeIn(const QRect& area) {
+  area_ = area;
   const int width = std::min(kMaxWidth, area.width() - 32);
-  const int height = hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
+  int height = hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
   setGeometry(area.x() + (area.width() - width) / 2, area.y() + 16, width, height);
+  // The layout's estimate gives the wrapped title the width it would like, not the one it gets
+  // beside the buttons: once laid out, the banner grows by whatever the title still lacks.
+  layout()->activate();
+  const int lacking = title_->heightForWidth(title_->width()) - title_->height();
+  if (lacking > 0) {
+    height += lacking;
+    resize(width, height);
+    layout()->activate();
+  }
   if (state_.removedApp()) {
     const QString labels = labelsText(*state_.removedApp());
     labels_->setText(labels_->fontMetrics().elidedText(labels, Qt::ElideRight, labels_->width()));

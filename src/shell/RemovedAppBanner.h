@@ -3,6 +3,7 @@
 // (forget it, touch nothing) and "Review and Remove…" (a deletion plan of the leftovers). It floats
 // over the top of the window on the window's background, framed and shadowed.
 #include <QFrame>
+#include <QRect>
 
 class QLabel;
 
@@ -33,6 +34,7 @@ class RemovedAppBanner : public QFrame {
   AppState& state_;
   QLabel* title_;
   QLabel* labels_;
+  QRect area_;  // where it was last placed: a new text may need another height
 };
 
 }  // namespace tolvex

@@ -91,7 +91,10 @@ ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
   folder->setObjectName(names::scanMenuFolder);
   scan_->setMenu(menu);
   layout->addWidget(scan_);
-  connect(scan_, &QToolButton::clicked, this, [this] { state_.startScan(); });
+  connect(scan_, &QToolButton::clicked, this, [this] {
+    if (sinceStopLeft_.isValid() && sinceStopLeft_.elapsed() < kLateClickMs) return;  // a click meant for Stop
+    state_.startScan();
+  });
   connect(disk, &QAction::triggered, this, [this] { state_.startScan(ScanTarget::wholeDisk()); });
   connect(home, &QAction::triggered, this, [this] { state_.startScan(ScanTarget::home()); });
   connect(folder, &QAction::triggered, this, &ScanToolbar::chooseFolder);
@@ -113,6 +116,8 @@ ScanToolbar::ScanToolbar(AppState& state, QWidget* parent)
 
 void ScanToolbar::refresh() {
   const bool scanning = state_.isScanning();
+  if (scanning_ && !scanning) sinceStopLeft_.start();
+  scanning_ = scanning;
   running_->setVisible(scanning);
   scan_->setVisible(!scanning);
   const QString tip = tr("Scan: %1").arg(title(state_.scanTarget()));
@@ -131,9 +136,10 @@ void ScanToolbar::refresh() {
 }
 
 void ScanToolbar::chooseFolder() {
-  UiServices::shared().chooseFolder(window(), tr("Scan"), [this](std::optional<std::string> path) {
-    if (path) state_.startScan(ScanTarget::folder(*path));
-  });
+  UiServices::shared().chooseFolder(window(), tr("Scan"), state_.environment().places.home,
+                                    [this](std::optional<std::string> path) {
+                                      if (path) state_.startScan(ScanTarget::folder(*path));
+                                    });
 }
 
 }  // namespace tolvex

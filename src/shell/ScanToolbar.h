@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -16,6 +17,10 @@ class ElidedLabel;
 // first scan, "Rescan" after), its menu offers "Entire Disk", "Home Folder" and "Choose Folder…". A
 // scan older than a day turns the button prominent. Both faces share one height, so the window's
 // toolbar keeps its height when a scan starts or ends.
+//
+// "Stop" and the split button take turns in one spot: a click aimed at Stop that arrives just after a
+// short scan ended would land on the split button and start the scan again, so the split button
+// ignores clicks for a moment after it replaced Stop.
 class ScanToolbar : public QWidget {
   Q_OBJECT
  public:
@@ -23,6 +28,8 @@ class ScanToolbar : public QWidget {
 
   // The first progress line: "%1 files · %2".
   static QString progressText(int64_t files, int64_t bytes);
+
+  static constexpr qint64 kLateClickMs = 500;
 
  private:
   void refresh();
@@ -35,6 +42,8 @@ class ScanToolbar : public QWidget {
   ElidedLabel* path_;
   QPushButton* stop_;
   QToolButton* scan_;
+  bool scanning_ = false;
+  QElapsedTimer sinceStopLeft_;  // started when the split button took Stop's place
 };
 
 }  // namespace tolvex

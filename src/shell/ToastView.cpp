@@ -1,6 +1,7 @@
 #include "shell/ToastView.h"
 
 #include <QEasingCurve>
+#include <QEvent>
 #include <algorithm>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -119,6 +120,9 @@ void ToastView::refresh() {
     timerFor_ = toast->id;
     dismissTimer_.start(std::max(0, state_.environment().timings.toastMs));
   }
+  symbol_->setSymbol(toast->warning ? QStringLiteral("exclamationmark.triangle.fill")
+                                    : QStringLiteral("checkmark.circle.fill"));
+  symbol_->setColor(toast->warning ? Theme::warning() : Theme::success());
   message_->setText(toast->message);
   detail_->setText(toast->detail.value_or(QString()));
   detail_->setVisible(toast->detail.has_value());
@@ -132,6 +136,7 @@ void ToastView::refresh() {
   }
   layout()->activate();
   adjustSize();
+  findKeptClear();
   reposition();
   show();
   raise();
@@ -181,7 +186,50 @@ void ToastView::animate(bool in) {
 void ToastView::placeIn(const QRect& area) {
   area_ = area;
   placed_ = true;
+  if (state_.toast()) findKeptClear();
   reposition();
+}
+
+void ToastView::findKeptClear() {
+  for (const QPointer<QWidget>& widget : keptClear_)
+    if (widget) widget->removeEventFilter(this);
+  keptClear_.clear();
+  if (!parentWidget()) return;
+  for (QWidget* widget : parentWidget()->findChildren<QWidget*>()) {
+    if (!widget->property(names::keepClearOfToast).toBool()) continue;
+    widget->installEventFilter(this);
+    keptClear_.emplace_back(widget);
+  }
+}
+
+bool ToastView::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::Move:
+    case QEvent::Resize:
+      // Shown or moved under the panel: step aside at once (the panel's own motion does the same).
+      if (isVisible() && (!motion_ || motion_->state() != QAbstractAnimation::Running)) reposition();
+      break;
+    default: break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+int ToastView::clearBottom(int bottom, const QRect& panel) const {
+  // Raised step by step: rising above one widget may put the panel over another one higher up.
+  for (size_t pass = 0; pass <= keptClear_.size(); ++pass) {
+    const QRect placed = panel.translated(0, bottom - (panel.bottom() + 1));
+    int raised = bottom;
+    for (const QPointer<QWidget>& widget : keptClear_) {
+      if (!widget || !widget->isVisible()) continue;
+      const QRect rect(widget->mapTo(parentWidget(), QPoint(0, 0)), widget->size());
+      if (rect.intersects(placed.adjusted(0, 0, 0, kClearance))) raised = std::min(raised, rect.top() - kClearance);
+    }
+    if (raised == bottom) break;
+    bottom = raised;
+  }
+  return bottom;
 }
 
 void ToastView::reposition() {
@@ -190,8 +238,9 @@ void ToastView::reposition() {
   if (area.isEmpty()) return;
   const QSize size = sizeHint().expandedTo(minimumSizeHint());
   resize(size);
-  const int panelBottom = area.bottom() + 1 - kBottomDistance;
   const int x = area.left() + (area.width() - size.width()) / 2;
+  const QRect panel = QRect(QPoint(x, 0), size).marginsRemoved(kShadowMargins);
+  const int panelBottom = clearBottom(area.bottom() + 1 - kBottomDistance, panel);
   const int y = panelBottom + kShadowMargins.bottom() - size.height();
   move(x, y);
 }

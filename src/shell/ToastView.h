@@ -2,6 +2,9 @@
 // The transient message at the bottom of the main window: a check mark, the message and its detail,
 // Undo when the toast carries undoable entries, and a close button, on a rounded floating panel.
 //
+// A warning toast carries a warning sign in place of the success check. The panel never covers a widget
+// marked keepClearOfToast (ObjectNames.h): it rises to sit just above it.
+//
 // It follows AppState::toast: shown while a toast is set, hidden otherwise. Each toast is dismissed
 // after the configured time (8 s) counted from when that toast appeared; a newer toast gets its own
 // full time, and a wait that ends after its toast was replaced or cleared changes nothing.
@@ -11,6 +14,7 @@
 #include <QVariantAnimation>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -40,15 +44,21 @@ class ToastView : public QWidget {
   void dismissPending();
 
   static constexpr int kBottomDistance = 20;
+  static constexpr int kClearance = 8;  // between the panel and a widget it keeps clear of
   static constexpr qreal kRadius = 14;
   static constexpr int kMaxTextWidth = 460;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void refresh();
   void reposition();
+  // Collects the widgets to keep clear of under the parent, and follows their showing and moving.
+  void findKeptClear();
+  // The bottom of the panel: `bottom`, raised above each kept-clear widget the panel would cover.
+  int clearBottom(int bottom, const QRect& panel) const;
   // Slides the toast up into place while it fades in, or down and out; at once without animations.
   void animate(bool in);
 
@@ -64,6 +74,7 @@ class ToastView : public QWidget {
   QRect area_;
   bool placed_ = false;
   QPointer<QVariantAnimation> motion_;
+  std::vector<QPointer<QWidget>> keptClear_;
 };
 
 }  // namespace tolvex

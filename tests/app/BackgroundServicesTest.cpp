@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QVariantMap>
 #include <cstdlib>
+#include <limits>
 
 #include "app/Settings.h"
 #include "app/services/BackgroundServices.h"
@@ -171,7 +172,8 @@ TEST(BackgroundServices, LowSpaceWarnsOncePerDescent) {
 }
 
 TEST(BackgroundServices, LowSpaceOffOrOutOfRangeNeverWarns) {
-  for (const char* stored : {"0", "-5", "9223372036", "9223372037", "99999999999999", "9223372036854775807"}) {
+  // A threshold that is itself too large for a byte count warns of nothing.
+  for (const char* stored : {"0", "-5", "9223372037", "99999999999999", "9223372036854775807"}) {
     ServicesFixture f;
     f.settings.setString(keys::lowSpaceGB, QLatin1String(stored));
     f.settings.setBool(keys::lowSpaceNotified, false);
@@ -194,6 +196,31 @@ TEST(BackgroundServices, LowSpaceOffOrOutOfRangeNeverWarns) {
   f.settings.setBool(keys::lowSpaceNotified, false);
   services.tick();
   EXPECT_EQ(f.posted->size(), 1u);
+}
+
+// The largest threshold that fits a byte count works like any other, though threshold + 2 GB doesn't fit.
+TEST(BackgroundServices, TheLargestThresholdStillWarnsAndNeverOverflowsTheRearm) {
+  ServicesFixture f;
+  f.settings.setString(keys::lowSpaceGB, QStringLiteral("9223372036"));
+  BackgroundServices services(f.settings, f.hooks());
+  const int64_t threshold = 9'223'372'036'000'000'000;
+  const struct {
+    int64_t available;
+    size_t postedAfter;
+    bool flagAfter;
+  } steps[] = {
+      {0, 1, true},
+      {threshold, 1, true},                            // not low, but not 2 GB above it either
+      {std::numeric_limits<int64_t>::max(), 1, true},  // 854,775,807 above: still not re-armed
+      {threshold - 1, 1, true},
+  };
+  for (const auto& step : steps) {
+    f.setAvailable(step.available);
+    services.tick();
+    EXPECT_EQ(f.posted->size(), step.postedAfter) << step.available;
+    EXPECT_EQ(f.settings.boolValue(keys::lowSpaceNotified, false), step.flagAfter) << step.available;
+  }
+  EXPECT_EQ(f.posted->at(0).body, QStringLiteral("Only Zero KB free. Open Tolvex to see what's taking up space."));
 }
 
 TEST(BackgroundServices, AutoCleanRulesAreTheSafePermanentQuickCleanOnesButTrash) {

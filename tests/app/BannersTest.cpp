@@ -8,11 +8,13 @@
 #include "app/Settings.h"
 #include "app/screen/StaleScanBanner.h"
 #include "app/services/UiServices.h"
+#include "app/theme/Appearance.h"
 #include "platform/Paths.h"
 #include "shell/AccessOnboardingView.h"
 #include "shell/MainWindow.h"
 #include "shell/RemovedAppBanner.h"
 #include "support/qt/AppFixture.h"
+#include "support/qt/Gallery.h"
 #include "system/RemovedApp.h"
 
 using namespace tolvex;
@@ -189,4 +191,50 @@ TEST(MainWindowServices, StartWhenTheWindowFirstShows) {
   EXPECT_EQ(state.services().findChildren<QTimer*>().size(), 1u);
   EXPECT_TRUE(state.services().volume());
   state.waitForBackgroundWork();
+}
+
+// A long name wraps the title onto a second line: the banner grows to show both lines whole, at the
+// smallest window and a roomy one, whether the name came before or after the banner was placed.
+TEST(RemovedAppBanner, ALongNameWrapsAndEveryLineIsShown) {
+  AppFixture f;
+  AppState state(quietEnvironment(f));
+  MainWindow window(state);
+  for (QSize size : {QSize(1040, 680), QSize(1600, 1000)}) {
+    SCOPED_TRACE(size.width());
+    window.resize(size);
+    window.show();
+    QCoreApplication::processEvents();
+    RemovedApp app = toolApp(f);
+    app.name = "Adobe Creative Cloud Experience Helper Service for Everything You Own " + std::to_string(size.width());
+    state.setRemovedApp(app);
+    QCoreApplication::processEvents();
+    auto* title = find<QLabel>(window, names::removedAppTitle);
+    ASSERT_TRUE(title->isVisible());
+    EXPECT_GT(title->heightForWidth(title->width()), title->fontMetrics().height()) << "it does wrap";
+    EXPECT_GE(title->height(), title->heightForWidth(title->width())) << "and no line is cut";
+    state.clearRemovedApp();
+  }
+}
+
+// ---- Gallery (the tolvex_gallery target runs it) ----
+
+TEST(BannersGallery, GrabsTheRemovedAppBannerWithALongName) {
+  TOLVEX_GALLERY_ONLY();
+  const QString dir = qEnvironmentVariable("TOLVEX_GALLERY_DIR", QStringLiteral("/tmp/tolvex-banners"));
+  AppFixture f;
+  AppState state(quietEnvironment(f));
+  MainWindow window(state);
+  window.show();
+  RemovedApp app = toolApp(f);
+  app.name = "Adobe Creative Cloud Experience Helper_Service (legacy)";
+  state.setRemovedApp(app);
+  for (QSize size : kGallerySizes) {
+    window.resize(size);
+    for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+      Appearance::apply(look);
+      waitUntil([] { return false; }, 120);
+      window.grab().save(QStringLiteral("%1/banner-removed-%2-%3.png").arg(dir).arg(size.width()).arg(rawValue(look)));
+    }
+  }
+  Appearance::apply(AppAppearance::light);
 }

@@ -302,6 +302,64 @@ TEST(ConfirmDeletionDialog, SubtitleAndButtonFollowPermanentDeleteLive) {
   EXPECT_EQ(SheetFixture::deleteButton(again)->text(), QStringLiteral("Delete Permanently"));
 }
 
+// Items that are removed for good whatever the setting (a rule's regenerable folders) are not
+// promised the Trash and an undo: when every item that would go is one of them, the sheet speaks as
+// with "permanentDelete" on. Which items would go follows the review tick.
+TEST(ConfirmDeletionDialog, APlanRemovedForGoodIsToldSoWhateverTheSetting) {
+  const QString trash = QStringLiteral(
+      "They'll go to the Trash (regenerable caches are deleted directly). You can undo this from History.");
+  const QString permanent = QStringLiteral("These will be deleted permanently. They can't be recovered.");
+  auto gone = [](const char* path, Risk risk) {
+    PlanItem i = item(path, risk);
+    i.removal = Removal::permanent;
+    return i;
+  };
+  struct Case {
+    const char* what;
+    std::vector<PlanItem> items;
+    bool permanentUnticked;
+    bool permanentTicked;  // the same plan with the review tick on (where there is one)
+  };
+  const Case cases[] = {
+      {"every item permanent", {gone("/p/a", Risk::safe), gone("/p/b", Risk::safe)}, true, true},
+      {"one trash item among permanent ones", {gone("/p/a", Risk::safe), item("/p/b", Risk::safe)}, false, false},
+      {"the ticked review item goes to the Trash", {gone("/p/a", Risk::safe), item("/p/r", Risk::review)}, true, false},
+      {"a permanent review item counts only when ticked",
+       {item("/p/a", Risk::safe), gone("/p/r", Risk::review)},
+       false,
+       false},
+      {"only review items, all permanent", {gone("/p/r", Risk::review)}, false, true},
+      {"a protected permanent item is never removed",
+       {item("/p/a", Risk::safe), gone("/p/x", Risk::protected_)},
+       false,
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SheetFixture s;
+    QPointer<ConfirmDeletionDialog> d = s.request(c.items);
+    auto* subtitle = SheetFixture::child<QLabel>(d, names::confirmSubtitle);
+    auto expect = [&](bool forGood) {
+      EXPECT_EQ(subtitle->text(), forGood ? permanent : trash);
+      EXPECT_EQ(SheetFixture::deleteButton(d)->text(),
+                forGood ? QStringLiteral("Delete Permanently") : QStringLiteral("Delete"));
+    };
+    expect(c.permanentUnticked);
+    if (QCheckBox* tick = SheetFixture::toggle(d)) {
+      QTest::mouseClick(tick, Qt::LeftButton);
+      expect(c.permanentTicked);
+      QTest::mouseClick(tick, Qt::LeftButton);
+      expect(c.permanentUnticked);
+    }
+    // The setting on makes every plan permanent; off again, the plan's own removals speak.
+    s.state->setPermanentDelete(true);
+    expect(true);
+    s.state->setPermanentDelete(false);
+    expect(c.permanentUnticked);
+    d->reject();
+  }
+}
+
 TEST(ConfirmDeletionDialog, CancelEscapeAndClosingDismissThePlanAndDeleteNothing) {
   struct Case {
     const char* how;
@@ -398,6 +456,8 @@ TEST(ConfirmDeletionGallery, GrabsTheSheetInLightAndDark) {
     const char* reason;
   };
   const Pick picks[] = {
+      {"/home/anna/Pictures/Import_2024/DSC_00004.ARW", Risk::safe,
+       "A raw photo: the underscores and descenders (gjpqy_) show whole."},
       {"/usr/share/doc", Risk::safe, "Documentation installed with packages; it can be fetched again."},
       {"/usr/share/man", Risk::safe, "Manual pages; reinstalling the packages restores them."},
       {"/usr/share/locale", Risk::safe, "Translations for languages you don’t use."},

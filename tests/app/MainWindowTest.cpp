@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -42,8 +44,11 @@ QListWidgetItem* rowFor(QListWidget* list, AppSection section) {
 // Replaces the folder chooser for the life of the object.
 struct FakeChooser {
   UiServices saved = UiServices::shared();
+  std::vector<std::string> startFolders;  // where each chooser opened
   explicit FakeChooser(std::optional<std::string> answer) {
-    UiServices::shared().chooseFolder = [answer](QWidget*, const QString&, UiServices::PathCallback done) {
+    UiServices::shared().chooseFolder = [this, answer](QWidget*, const QString&, const std::string& start,
+                                                       UiServices::PathCallback done) {
+      startFolders.push_back(start);
       done(answer);
     };
   }
@@ -160,6 +165,7 @@ TEST(MainWindow, ChoosingAFolderScansItWithProgressThenShowsTheResult) {
   QAction* choose = window.findChild<QAction*>(QString::fromLatin1(names::scanMenuFolder));
   ASSERT_TRUE(choose);
   choose->trigger();
+  EXPECT_EQ(chooser.startFolders, std::vector<std::string>{f.home.home()}) << "it opens in the home folder";
   EXPECT_TRUE(state.isScanning());
   ASSERT_TRUE(waitUntil([&] { return state.progress().files == 1024; }));
   QCoreApplication::processEvents();
@@ -215,6 +221,31 @@ TEST(MainWindow, StopEndsTheScanAndBringsBackTheButton) {
   state.waitForBackgroundWork();
   QCoreApplication::processEvents();
   EXPECT_FALSE(state.scan());
+}
+
+// A scan that ends just before the user's click on Stop arrives: the click lands on the split button
+// that took Stop's place and must not start the scan again. A click after that moment does.
+TEST(MainWindow, AClickMeantForStopDoesNotStartTheScanAgain) {
+  AppFixture f;
+  TreeBuilder tree(f.home / "Projects");
+  tree.file("a.txt", 10);
+  AppState state(f.environment());
+  MainWindow window(state);
+  window.show();
+  waitUntil([&] { return !state.isRestoringScan(); });
+  state.startScan(ScanTarget::folder(tree.base()));
+  ASSERT_TRUE(waitUntil([&] { return !state.isScanning() && state.scan().has_value(); }));
+  QCoreApplication::processEvents();
+  auto* scan = find<QToolButton>(window, names::scanButton);
+  ASSERT_TRUE(scan && scan->isVisible());
+  const int64_t revision = state.revision();
+  QTest::mouseClick(scan, Qt::LeftButton);
+  EXPECT_FALSE(state.isScanning()) << "the late click for Stop is ignored";
+  QTest::qWait(ScanToolbar::kLateClickMs + 100);
+  QTest::mouseClick(scan, Qt::LeftButton);
+  EXPECT_TRUE(state.isScanning() || state.revision() != revision) << "a later click rescans";
+  ASSERT_TRUE(waitUntil([&] { return !state.isScanning(); }));
+  state.waitForBackgroundWork();
 }
 
 TEST(DiskFooter, LowSpaceAndMissingVolume) {
@@ -388,4 +419,24 @@ TEST(MainWindow, TheApplicationMenuOpensWithAboutThenCheckForUpdates) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(window.findChildren<QDialog*>(QString::fromLatin1(names::aboutDialog)).isEmpty());
   state.waitForBackgroundWork();
+}
+
+// The desktop's own choosers open where they are told (the home folder), not in the folder the
+// process happened to be started from.
+TEST(UiServices, TheStandardChoosersOpenInTheFolderTheyAreGiven) {
+  TempDir start;
+  QWidget parent;
+  parent.show();
+  const UiServices standard = UiServices::standard();
+  standard.chooseFolder(&parent, QStringLiteral("Scan"), start.path(), [](std::optional<std::string>) {});
+  standard.chooseSaveFile(&parent, start.path(), QStringLiteral("Tolvex-files.csv"), [](std::optional<std::string>) {});
+  const auto dialogs = parent.findChildren<QFileDialog*>();
+  ASSERT_EQ(dialogs.size(), 2);
+  for (QFileDialog* dialog : dialogs) {
+    EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(start.path()));
+    if (dialog->acceptMode() == QFileDialog::AcceptSave) {
+      EXPECT_EQ(dialog->selectedFiles().value(0), QString::fromStdString(start / "Tolvex-files.csv"));
+    }
+    dialog->reject();
+  }
 }

@@ -342,6 +342,25 @@ TEST(MenuBarExtra, FollowsTheSettingAndTheLowSpaceThreshold) {
   EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
 }
 
+// The window reads the volume again after each deletion; the tray's words follow that reading at
+// once rather than at the next tick, minutes later.
+TEST(MenuBarExtra, TheToolTipFollowsTheWindowsNewestReading) {
+  PanelFixture f;
+  QWidget window;
+  window.show();
+  MenuBarExtra extra(*f.state, &window, true);
+  ASSERT_NE(extra.icon(), nullptr);
+  EXPECT_EQ(extra.icon()->toolTip(), QStringLiteral("Tolvex: 120 GB free"));
+  (*f.volume)->available = 154'630'000'000;
+  f.state->refreshVolume();
+  EXPECT_EQ(f.state->volume()->available, 154'630'000'000);
+  EXPECT_EQ(extra.icon()->toolTip(), QStringLiteral("Tolvex: 154.63 GB free"));
+  // Below the threshold by the same reading: the icon warns at once too.
+  (*f.volume)->available = 5 * kGB;
+  f.state->refreshVolume();
+  EXPECT_EQ(extra.icon()->property("sfSymbol").toString(), QStringLiteral("exclamationmark.triangle.fill"));
+}
+
 TEST(MenuBarExtra, TurnedOffWhileTheWindowIsClosedTheWindowComesBack) {
   PanelFixture f;
   QWidget window;

@@ -46,6 +46,7 @@ struct FakeDesktop {
   int permissionRequests = 0;
   std::vector<QUrl> opened;
   std::deque<std::optional<std::string>> chosenFolders;
+  std::vector<std::string> startFolders;  // where each chooser opened
   FakeDesktop() {
     UiServices& services = UiServices::shared();
     services.requestNotificationPermission = [this] { ++permissionRequests; };
@@ -53,7 +54,8 @@ struct FakeDesktop {
       opened.push_back(url);
       return false;
     };
-    services.chooseFolder = [this](QWidget*, const QString&, UiServices::PathCallback done) {
+    services.chooseFolder = [this](QWidget*, const QString&, const std::string& start, UiServices::PathCallback done) {
+      startFolders.push_back(start);
       std::optional<std::string> answer;
       if (!chosenFolders.empty()) {
         answer = chosenFolders.front();
@@ -129,18 +131,17 @@ void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton);
 
 // ---- Choices and texts ------------------------------------------------------------------------------
 
-TEST(SettingsChoices, LowSpaceChoicesAndTheirPlaceInThePicker) {
+TEST(SettingsChoices, LowSpaceChoicesAndTheirTitles) {
   struct Row {
     int gigabytes;
     const char* title;
-    std::optional<int> index;
   };
-  const Row rows[] = {{0, "Never", 0}, {5, "5 GB", 1}, {10, "10 GB", 2}, {20, "20 GB", 3}, {50, "50 GB", 4}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(lowSpaceTitle(row.gigabytes), QString::fromUtf8(row.title));
-    EXPECT_EQ(lowSpaceIndex(row.gigabytes), row.index);
+  const Row rows[] = {{0, "Never"}, {5, "5 GB"}, {10, "10 GB"}, {20, "20 GB"}, {50, "50 GB"}};
+  ASSERT_EQ(std::size(rows), kLowSpaceChoices.size());
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(kLowSpaceChoices[i], rows[i].gigabytes);
+    EXPECT_EQ(lowSpaceTitle(rows[i].gigabytes), QString::fromUtf8(rows[i].title));
   }
-  for (int other : {-1, 1, 7, 100, 1000000}) EXPECT_EQ(lowSpaceIndex(other), std::nullopt) << other;
   // The number is plain text, not grouped by the locale.
   EXPECT_EQ(lowSpaceTitle(1000), QStringLiteral("1000 GB"));
 }
@@ -350,9 +351,47 @@ TEST(AutomationSettings, LowSpaceThresholdIsStoredAndNeverAsksNothing) {
   choose(lowSpace, 3);
   EXPECT_EQ(f.state->services().lowSpaceGB(), 20);
   EXPECT_EQ(f.desktop.permissionRequests, 1);
-  // A stored value that is not one of the choices selects none.
+}
+
+// A threshold written by hand is shown as it is, in its place among the choices, not as a blank.
+TEST(AutomationSettings, AHandWrittenThresholdIsShownAmongTheChoices) {
+  SettingsFixture f;
+  f.showTab(1);
+  auto* lowSpace = f.widget<QComboBox>(names::settingsLowSpace);
+  auto items = [&] {
+    QStringList texts;
+    for (int i = 0; i < lowSpace->count(); ++i) texts << lowSpace->itemText(i);
+    return texts;
+  };
+  const QStringList choices{"Never", "5 GB", "10 GB", "20 GB", "50 GB"};
+  struct Case {
+    const char* stored;
+    QStringList items;
+    QString shown;
+  };
+  const Case cases[] = {
+      {"7", {"Never", "5 GB", "7 GB", "10 GB", "20 GB", "50 GB"}, "7 GB"},
+      {"1000", {"Never", "5 GB", "10 GB", "20 GB", "50 GB", "1000 GB"}, "1000 GB"},
+      {"1", {"Never", "1 GB", "5 GB", "10 GB", "20 GB", "50 GB"}, "1 GB"},
+      {"-3", choices, "Never"},  // below 1 warns of nothing, as "Never" does
+      {"20", choices, "20 GB"},  // back to a choice: the extra item goes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    f.state->settings().setString(keys::lowSpaceGB, QLatin1String(c.stored));
+    f.state->services().setLowSpaceGB(f.state->services().lowSpaceGB());  // a change of the services redraws
+    EXPECT_EQ(items(), c.items);
+    EXPECT_EQ(lowSpace->currentText(), c.shown);
+  }
+  // Choosing the extra item keeps the threshold; choosing a real one replaces it and the extra goes.
+  f.state->settings().setString(keys::lowSpaceGB, QStringLiteral("7"));
   f.state->services().setLowSpaceGB(7);
-  EXPECT_EQ(lowSpace->currentIndex(), -1);
+  choose(lowSpace, 2);
+  EXPECT_EQ(f.state->services().lowSpaceGB(), 7);
+  choose(lowSpace, 3);
+  EXPECT_EQ(f.state->services().lowSpaceGB(), 10);
+  EXPECT_EQ(items(), choices);
+  EXPECT_EQ(lowSpace->currentText(), "10 GB");
 }
 
 TEST(AutomationSettings, RunNowCleansShowsCleaningAndThenTheLastRun) {
@@ -422,6 +461,7 @@ TEST(ExclusionsSettings, AddsRemovesAndKeepsTheSelection) {
 
   f.desktop.chosenFolders = {"/System/Volumes/Data/Users/Shared/VMs", "/srv/cache", "/srv/cache", std::nullopt};
   for (int i = 0; i < 4; ++i) click(add);  // the last chooser is cancelled
+  EXPECT_EQ(f.desktop.startFolders, std::vector<std::string>(4, f.app.home.home())) << "each opens in the home folder";
   EXPECT_EQ(f.file().stringValue(keys::excludedPaths), QStringLiteral("/Users/Shared/VMs\n/srv/cache\n/srv/cache"));
   ASSERT_EQ(list->model()->rowCount(), 3);
   EXPECT_EQ(list->model()->index(0, 0).data().toString(), QStringLiteral("/Users/Shared/VMs"));

@@ -77,6 +77,7 @@ TEST(ToastView, ShowsMessageDetailAndUndoOnlyWhenTheToastHasThem) {
     QString message;
     std::optional<QString> detail;
     bool undo;
+    bool warning = false;
   };
   const QString failed = QStringLiteral("1 item(s) couldn't be deleted. Details in History.");
   const Case cases[] = {
@@ -92,9 +93,9 @@ TEST(ToastView, ShowsMessageDetailAndUndoOnlyWhenTheToastHasThem) {
                             DeletionRequest::make(t.tree.path("missing"), 5, Removal::trash)};
        },
        QStringLiteral("3 MB moved to the Trash"), failed, true},
-      {"nothing deleted: detail only",
+      {"nothing deleted: detail only, a warning",
        [](ToastFixture& t) { return std::vector{DeletionRequest::make(t.tree.path("gone"), 5, Removal::trash)}; },
-       QStringLiteral("Nothing was deleted"), failed, false},
+       QStringLiteral("Nothing was deleted"), failed, false, true},
   };
   ToastFixture t;
   for (const Case& c : cases) {
@@ -109,7 +110,9 @@ TEST(ToastView, ShowsMessageDetailAndUndoOnlyWhenTheToastHasThem) {
     EXPECT_EQ(t.child<QPushButton>(names::toastUndo)->isVisible(), c.undo);
     EXPECT_TRUE(t.child<QToolButton>(names::toastClose)->isVisible());
     EXPECT_EQ(t.child<SymbolView>(names::toastSymbol)->property("sfSymbol").toString(),
-              QStringLiteral("checkmark.circle.fill"));
+              c.warning ? QStringLiteral("exclamationmark.triangle.fill") : QStringLiteral("checkmark.circle.fill"));
+    EXPECT_EQ(t.child<SymbolView>(names::toastSymbol)->color().resolve(t.toast->palette()),
+              (c.warning ? Theme::warning() : Theme::success()).resolve(t.toast->palette()));
   }
 }
 
@@ -161,6 +164,45 @@ TEST(ToastView, SitsAtTheBottomCentreOfTheAreaItIsPlacedIn) {
   const QRect symbol = t.child<SymbolView>(names::toastSymbol)->geometry();
   EXPECT_EQ(symbol.left() - t.toast->panelRect().left(), 16);
   EXPECT_GE(message.top() - t.toast->panelRect().top(), 12);
+}
+
+// A widget marked to be kept clear (a selection bar) is never under the panel: the panel rises above
+// it while it is shown there, follows it when it moves, and returns when it goes.
+TEST(ToastView, NeverCoversAWidgetMarkedToBeKeptClear) {
+  ToastFixture t;
+  auto* bar = new QWidget(&t.window);
+  bar->setProperty(names::keepClearOfToast, true);
+  bar->setGeometry(0, 680 - 50, 1040, 50);
+  bar->hide();
+  auto* high = new QWidget(&t.window);  // marked, but nowhere near the panel
+  high->setProperty(names::keepClearOfToast, true);
+  high->setGeometry(0, 0, 1040, 40);
+  high->show();
+  t.toast->placeIn(t.window.rect());
+  t.trashed();
+  auto panel = [&] { return t.toast->panelRect().translated(t.toast->pos()); };
+  const QRect resting = panel();
+  EXPECT_EQ(resting.bottom() + 1, 680 - 20) << "nothing to avoid: 20 above the bottom";
+
+  bar->show();
+  QApplication::processEvents();
+  EXPECT_EQ(panel().bottom() + 1, bar->y() - 8) << "shown under the panel: it rises above it";
+  EXPECT_EQ(panel().height(), resting.height());
+  bar->setGeometry(0, 600, 1040, 80);  // taller: its top rises, still under the panel
+  QApplication::processEvents();
+  EXPECT_EQ(panel().bottom() + 1, 600 - 8) << "it follows the bar";
+  bar->hide();
+  QApplication::processEvents();
+  EXPECT_EQ(panel(), resting) << "back in its place";
+
+  // A new toast over a bar already there starts above it; a bar off to the side doesn't move it.
+  bar->setGeometry(0, 600, 1040, 50);
+  bar->show();
+  t.trashed();
+  EXPECT_FALSE(panel().intersects(bar->geometry()));
+  bar->setGeometry(0, 600, 200, 50);
+  QApplication::processEvents();
+  EXPECT_EQ(panel(), resting);
 }
 
 // Each toast's wait is the view's own timer: the tests look at it and end it by hand, so they never

@@ -34,7 +34,7 @@ TEST(WindowGallery, GrabsTheWindowBeforeDuringAndAfterAScan) {
   auto grab = [&](const QString& name) {
     for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
       Appearance::apply(look);
-      for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+      for (QSize size : tolvex::test::kGallerySizes) {
         window.resize(size);
         waitUntil([] { return false; }, 60);
         window.grab().save(dir + "/" + name + "-" + rawValue(look) + "-" + QString::number(size.width()) + ".png");

@@ -22,6 +22,28 @@ TEST(Process, RunsAnArgumentVectorAndCapturesItsOutput) {
   EXPECT_FALSE(runProcess({}));
 }
 
+TEST(Process, BothOutputsAreDecodedAsUtf8WithReplacementsForBadBytes) {
+  struct Case {
+    const char* bytes;  // printf's escapes
+    std::string text;
+  };
+  const Case cases[] = {
+      {"a\\377b",
+       "a\xEF\xBF\xBD"
+       "b"},                                           // 61 FF 62 → "a�b"
+      {"\\303\\251t\\303\\251", "\xC3\xA9t\xC3\xA9"},  // well-formed text stays as it is
+      {"x\\303", "x\xEF\xBF\xBD"},                     // a sequence cut at the end
+      {"\\300\\257", "\xEF\xBF\xBD\xEF\xBF\xBD"},      // an overlong "/" is two bad bytes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    auto out = runProcess({"sh", "-c", std::string("printf '") + c.bytes + "'; printf '" + c.bytes + "' >&2"});
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->output, c.text);
+    EXPECT_EQ(out->errorOutput, c.text);
+  }
+}
+
 TEST(Process, AProgramFloodingItsStandardErrorDoesNotBlockTheCaller) {
   // A mebibyte on standard error is far more than a pipe holds: unless it is read while standard
   // output is, the program blocks on its write and the caller waits for ever.

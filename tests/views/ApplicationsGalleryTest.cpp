@@ -103,10 +103,14 @@ TEST(ApplicationsGallery, GrabsTheScreensInLightAndDark) {
       leftovers->table()->setSelection(
           {"/Users/anna/Library/Caches/com.skype.skype", "/Users/anna/Library/Logs/com.parallels.desktop.console"});
     }
-    for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
-      Appearance::apply(look);
-      waitUntil([] { return false; }, 150);
-      window.grab().save(dir + "/" + rawValue(section) + "-" + rawValue(look) + ".png");
+    for (QSize size : kGallerySizes) {
+      window.resize(size);
+      for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+        Appearance::apply(look);
+        waitUntil([] { return false; }, 150);
+        window.grab().save(dir + "/" + rawValue(section) + "-" + QString::number(size.width()) + "-" + rawValue(look) +
+                           ".png");
+      }
     }
     Appearance::apply(AppAppearance::light);
   }
@@ -117,11 +121,14 @@ TEST(ApplicationsGallery, GrabsTheScreensInLightAndDark) {
   ASSERT_TRUE(apps);
   for (const char* path : {"/Applications/Xcode.app", "/Applications/Slack.app"}) {
     apps->table()->setSelection({path});
-    for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
-      Appearance::apply(look);
-      waitUntil([] { return false; }, 150);
-      window.grab().save(dir + "/inspector-" + QString::fromUtf8(path).section('/', -1).section('.', 0, 0) + "-" +
-                         rawValue(look) + ".png");
+    for (QSize size : kGallerySizes) {
+      window.resize(size);
+      for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+        Appearance::apply(look);
+        waitUntil([] { return false; }, 150);
+        window.grab().save(dir + "/inspector-" + QString::fromUtf8(path).section('/', -1).section('.', 0, 0) + "-" +
+                           QString::number(size.width()) + "-" + rawValue(look) + ".png");
+      }
     }
   }
   Appearance::apply(AppAppearance::light);

@@ -204,6 +204,39 @@ TEST(ApplicationsView, InspectorShowsTheSelectedAppAndItsData) {
             inspector->app().related.size());
 }
 
+// A selected application hidden by the search stays in the inspector, and the user can still end
+// that selection: Escape in the table, or a click below its rows, closes the column.
+TEST(ApplicationsView, ASelectionHiddenByTheSearchCanBeCleared) {
+  struct Case {
+    const char* how;
+    std::function<void(RecordTable*)> clear;
+  };
+  const Case cases[] = {
+      {"Escape", [](RecordTable* t) { QTest::keyClick(t, Qt::Key_Escape); }},
+      {"a click below the rows",
+       [](RecordTable* t) {
+         QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, QPoint(20, t->viewport()->height() - 5));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    Shown s;
+    s.loaded();
+    s.select(s.editor);
+    QTest::keyClicks(s.find<QLineEdit>(names::appsSearch), QStringLiteral("Viewer"));
+    s.settle();
+    ASSERT_EQ(appNames(*s.view), std::vector<std::string>{"Viewer"});
+    ASSERT_TRUE(s.view->inspectorColumn()->isVisible());
+    ASSERT_TRUE(s.view->inspector());
+    EXPECT_EQ(s.view->inspector()->app().path, s.editor);
+    c.clear(s.view->table());
+    s.settle();
+    EXPECT_TRUE(s.view->table()->selection().empty());
+    EXPECT_FALSE(s.view->inspectorColumn()->isVisible());
+    EXPECT_EQ(s.view->selection(), std::nullopt);
+  }
+}
+
 TEST(ApplicationsView, ContextMenuOffersUninstallExceptForApple) {
   Shown s;
   s.loaded();
@@ -254,6 +287,13 @@ TEST(ApplicationsView, UninstallGoesToTheTrashThroughThePlanAndCanBeUndone) {
   EXPECT_TRUE(s.view->inspectorColumn()->isVisible());
   EXPECT_TRUE(s.find<QLabel>(names::appsSelectAnApp)->isVisible());
   EXPECT_FALSE(s.view->inspector() && s.view->inspector()->isVisible());
+  // No row shows it, yet a click below the rows clears it, and the column closes.
+  RecordTable* table = s.view->table();
+  const QRect lastRow = table->visualRect(table->model()->index(table->model()->rowCount() - 1, 0));
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, QPoint(20, lastRow.bottom() + 30));
+  s.settle();
+  EXPECT_TRUE(table->selection().empty());
+  EXPECT_FALSE(s.view->inspectorColumn()->isVisible());
 
   s.state->undoDeletion(s.state->toast()->undoable);
   for (const std::string& path : {s.editor, s.editorCache, s.editorSupport, s.editorPrefs})

@@ -25,10 +25,13 @@ using namespace tolvex::test;
 namespace {
 
 void grabBoth(MainWindow& window, const QString& dir, const QString& name) {
-  for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
-    Appearance::apply(look);
-    waitUntil([] { return false; }, 120);
-    window.grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, name, rawValue(look)));
+  for (QSize size : kGallerySizes) {
+    window.resize(size);
+    for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
+      Appearance::apply(look);
+      waitUntil([] { return false; }, 120);
+      window.grab().save(QStringLiteral("%1/%2-%3-%4.png").arg(dir, name).arg(size.width()).arg(rawValue(look)));
+    }
   }
   Appearance::apply(AppAppearance::light);
 }

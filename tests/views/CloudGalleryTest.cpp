@@ -128,7 +128,7 @@ TEST(CloudGallery, GrabsTheICloudScreenInLightAndDark) {
   screen->toggleFolder(report.folders[0].path);
   screen->setFolderSelected(report.folders[1], true);
   screen->setFileSelected(report.folders[0].items[0].path, true);
-  for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+  for (QSize size : tolvex::test::kGallerySizes) {
     window.resize(size);
     grabBoth(window, dir + "/cloud-list-" + QString::number(size.width()));
   }

@@ -448,6 +448,42 @@ TEST(CloudView, ShowInFinderRevealsTheFileAndAnUploadingFileCannotBeTicked) {
   EXPECT_TRUE(s.view->selected().empty());
 }
 
+// A box that cannot be ticked (a file still uploading, a folder with nothing it could remove) looks
+// it: faded against its row, where a box that can be ticked stands out.
+TEST(CloudView, ABoxThatCannotBeTickedLooksDisabled) {
+  CloudScreen s([](AppEnvironment& env) {
+    env.inspectICloud = [] {
+      return CloudReport{
+          {folder("/i/A", {item("/i/A/done.mov", 4 * kMB, true), item("/i/A/sending.mov", 4 * kMB, false)}),
+           folder("/i/B", {item("/i/B/sending.mov", 4 * kMB, false)})},
+          true};
+    };
+  });
+  s.show();
+  s.waitLoaded();
+  s.toggleFolder("/i/A");
+  const QImage shot = s.list()->viewport()->grab().toImage();
+  // How far the box's most contrasting pixel lies from the row's ground just above it.
+  auto ink = [&](const QRect& box) {
+    const QColor ground = shot.pixelColor(box.center().x(), box.top() - 3);
+    int most = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+      for (int x = box.left(); x <= box.right(); ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        most = std::max(most, std::abs(c.red() - ground.red()) + std::abs(c.green() - ground.green()) +
+                                  std::abs(c.blue() - ground.blue()));
+      }
+    return most;
+  };
+  const int enabledItem = ink(s.list()->checkRect(s.model()->rowOfItem("/i/A/done.mov")));
+  const int disabledItem = ink(s.list()->checkRect(s.model()->rowOfItem("/i/A/sending.mov")));
+  const int enabledFolder = ink(s.list()->checkRect(s.model()->rowOfFolder("/i/A")));
+  const int disabledFolder = ink(s.list()->checkRect(s.model()->rowOfFolder("/i/B")));
+  EXPECT_GT(enabledItem, 60);
+  EXPECT_LT(disabledItem, enabledItem * 6 / 10);
+  EXPECT_LT(disabledFolder, enabledFolder * 6 / 10);
+}
+
 TEST(CloudView, TheRouterShowsItForTheCloudSection) {
   AppFixture f;
   AppState state(f.environment());

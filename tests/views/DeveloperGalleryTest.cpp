@@ -46,7 +46,7 @@ TEST(DeveloperGallery, GrabsTheScreenInLightAndDark) {
       if (auto* copy = screen->disksCard()->findChild<QPushButton*>(QLatin1String(names::virtualDiskCopy)))
         copy->click();
     }
-    for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+    for (QSize size : tolvex::test::kGallerySizes) {
       window.resize(size);
       for (AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
         Appearance::apply(appearance);

@@ -14,6 +14,8 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/PageHeader.h"
+#include "app/components/SymbolView.h"
+#include "shell/ToastView.h"
 #include "engines/APFSClone.h"
 #include "model/Formatting.h"
 #include "support/XfsImage.h"
@@ -255,6 +257,7 @@ TEST(DuplicatesView, EveryCopyOfAGroupSelectedIsRefusedByBothActionsAndTheTicksS
   CopiesOnDisk copies(h.f.home / "dups");
   h.scan(copies.tree.base());
   h.open();
+  auto* toast = new ToastView(*h.state, h.window.get());  // floating over the screen, as in the window
   h.find();
   h.tick(h.rowOf(copies.tree.path("docs/manual.pdf")));
   h.tick(h.rowOf(copies.tree.path("Downloads/manual.pdf")));
@@ -265,6 +268,16 @@ TEST(DuplicatesView, EveryCopyOfAGroupSelectedIsRefusedByBothActionsAndTheTicksS
     ASSERT_TRUE(h.state->toast());
     EXPECT_EQ(h.state->toast()->message, "Keep at least one copy in each group");
     EXPECT_FALSE(h.state->toast()->detail);
+    // A warning, marked as one, that leaves the bar's buttons (Deselect first of all) uncovered.
+    ASSERT_TRUE(toast->isVisible());
+    EXPECT_EQ(toast->findChild<SymbolView*>(QLatin1String(names::toastSymbol))->symbol(),
+              "exclamationmark.triangle.fill");
+    const QRect panel = toast->panelRect().translated(toast->pos());
+    for (QPushButton* button : h.bar()->findChildren<QPushButton*>()) {
+      if (!button->isVisible()) continue;
+      const QRect shown(button->mapTo(h.window.get(), QPoint(0, 0)), button->size());
+      EXPECT_FALSE(panel.intersects(shown)) << button->objectName().toStdString();
+    }
     EXPECT_FALSE(h.state->plan());
     EXPECT_FALSE(h.state->isSharingSpace());
     EXPECT_EQ(h.view->selected().size(), 2u);

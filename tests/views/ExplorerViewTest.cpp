@@ -24,6 +24,7 @@
 #include "platform/AtomicFile.h"
 #include "shell/MainWindow.h"
 #include "shell/SectionRouter.h"
+#include "support/qt/Gallery.h"
 #include "views/ExplorerFixture.h"
 #include "views/analysis/Breadcrumbs.h"
 #include "views/analysis/ExplorerView.h"
@@ -417,7 +418,7 @@ TEST(ExplorerView, DatesBadgesAndHeadersFitTheirColumnsAtBothWindowSizes) {
   const QFontMetrics dateMetrics(Theme::monospacedDigitFont(TextStyle::callout));
   const QString widestMonth =
       shortDateText(static_cast<double>(QDateTime(QDate(2000, 5, 28), QTime(12, 0)).toSecsSinceEpoch()));
-  for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+  for (QSize size : tolvex::test::kGallerySizes) {
     SCOPED_TRACE(size.width());
     window.resize(size);
     settle();

@@ -38,7 +38,7 @@ TEST(FileListGallery, GrabsBothScreensInLightAndDarkAtTwoSizes) {
     waitUntil([] { return false; }, 80);
   };
   auto grab = [&](const QString& name) {
-    for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+    for (QSize size : tolvex::test::kGallerySizes) {
       window.resize(size);
       for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
         Appearance::apply(look);

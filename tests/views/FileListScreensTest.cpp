@@ -119,9 +119,12 @@ void waitIdle(FileListScreen& screen) {
 struct FakeSaveChooser {
   UiServices saved = UiServices::shared();
   std::vector<QString> proposed;
+  std::vector<std::string> startFolders;
   std::optional<std::string> answer;
   FakeSaveChooser() {
-    UiServices::shared().chooseSaveFile = [this](QWidget*, const QString& name, UiServices::PathCallback done) {
+    UiServices::shared().chooseSaveFile = [this](QWidget*, const std::string& start, const QString& name,
+                                                 UiServices::PathCallback done) {
+      startFolders.push_back(start);
       proposed.push_back(name);
       done(answer);
     };
@@ -277,6 +280,7 @@ TEST(LargeFilesView, ExportsTheFilteredListInScanOrder) {
   QPushButton* csv = part<QPushButton>(*screen, names::filterExport);
   QTest::mouseClick(csv, Qt::LeftButton);
   EXPECT_EQ(chooser.proposed, std::vector<QString>{QStringLiteral("Tolvex-files.csv")});
+  EXPECT_EQ(chooser.startFolders, std::vector<std::string>{h.fixture.home.home()}) << "it opens in the home folder";
 
   // Confirmed over an existing file: the file is replaced by the list in scan order.
   const std::string target = out / "list.csv";

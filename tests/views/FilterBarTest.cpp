@@ -121,11 +121,77 @@ TEST(FilterBar, ShowsAGivenFilterWithoutAnnouncingIt) {
   expected.pathPrefix.reset();
   EXPECT_EQ(edits.last().at(0).value<FileFilter>(), expected);
   EXPECT_FALSE(folder->isVisible());
+}
 
-  // A size no option offers shows no entry rather than a wrong one.
-  f.minSize = 12345;
-  bar.setFilter(f);
-  EXPECT_EQ(part<QComboBox>(bar, names::filterSize)->currentIndex(), -1);
+// A size no option offers (a recommendation's 500,000,000 bytes) is shown as an entry of its own, in
+// order among the others, rather than as a blank picker; it goes once the filter holds an offered size.
+TEST(FilterBar, ASizeNoOptionOffersIsShownAsItIs) {
+  FilterBar bar(fullConfig());
+  bar.resize(900, 100);
+  bar.show();
+  QSignalSpy edits(&bar, &FilterBar::filterEdited);
+  QComboBox* size = part<QComboBox>(bar, names::filterSize);
+  auto items = [&] {
+    QStringList texts;
+    for (int i = 0; i < size->count(); ++i) texts << size->itemText(i);
+    return texts;
+  };
+  const QStringList offered{"Any size", "> 1 MB", "> 10 MB", "> 100 MB", "> 500 MB", "> 1 GB", "> 5 GB"};
+  ASSERT_EQ(items(), offered);
+  struct Case {
+    int64_t minSize;
+    int at;  // where the extra entry goes
+    const char* text;
+  };
+  const Case cases[] = {{500'000'000, 4, "> 500 MB"}, {12'345, 1, "> 12 KB"}, {9'000'000'000, 7, "> 9 GB"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    FileFilter f;
+    f.minSize = c.minSize;
+    bar.setFilter(f);
+    QStringList expected = offered;
+    expected.insert(c.at, QString::fromLatin1(c.text));
+    EXPECT_EQ(items(), expected);
+    EXPECT_EQ(size->currentIndex(), c.at);
+    EXPECT_EQ(size->currentText(), QString::fromLatin1(c.text));
+  }
+  // Picking the extra entry keeps the filter as it is; picking an offered size replaces it.
+  size->setCurrentIndex(7);
+  emit size->activated(7);
+  EXPECT_EQ(edits.count(), 0);
+  EXPECT_EQ(bar.filter().minSize, 9'000'000'000);
+  pick(size, QStringLiteral("> 1 GB"));
+  EXPECT_EQ(edits.last().at(0).value<FileFilter>().minSize, 1'073'741'824);
+  EXPECT_EQ(items(), offered);
+  EXPECT_EQ(size->currentText(), QStringLiteral("> 1 GB"));
+}
+
+// Tab goes from control to control: every stop shows where the keys are (no frame around a row of
+// chips takes a turn of its own).
+TEST(FilterBar, TabStopsAreTheControlsThemselves) {
+  QWidget window;
+  auto* bar = new FilterBar(fullConfig(), &window);
+  bar->resize(900, 100);
+  window.show();
+  QLineEdit* search = part<QLineEdit>(*bar, names::filterSearch);
+  search->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  std::vector<QWidget*> stops;
+  for (int i = 0; i < 20 && QApplication::focusWidget() && bar->isAncestorOf(QApplication::focusWidget()); ++i) {
+    stops.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  ASSERT_GE(stops.size(), 12u);
+  EXPECT_EQ(stops[0], search);
+  for (QWidget* stop : stops)
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(stop) || qobject_cast<QComboBox*>(stop) || qobject_cast<KindChip*>(stop) ||
+                qobject_cast<QPushButton*>(stop))
+        << stop->metaObject()->className() << " " << stop->objectName().toStdString();
+  // Right after the last picker comes the first chip.
+  const auto firstChip =
+      std::find_if(stops.begin(), stops.end(), [](QWidget* w) { return qobject_cast<KindChip*>(w); });
+  ASSERT_NE(firstChip, stops.end());
+  EXPECT_TRUE(qobject_cast<QComboBox*>(*(firstChip - 1)));
 }
 
 TEST(FilterBar, PartsAHostLeavesOutAndTheResultLine) {

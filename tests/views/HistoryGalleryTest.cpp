@@ -87,7 +87,7 @@ TEST(HistoryGallery, GrabsTheHistoryScreenInLightAndDark) {
   window.show();
   state.setSection(AppSection::history);
   ASSERT_TRUE(qobject_cast<HistoryView*>(window.router()->currentScreen()));
-  for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+  for (QSize size : tolvex::test::kGallerySizes) {
     window.resize(size);
     grabBoth(window, dir + "/history-" + QString::number(size.width()));
   }

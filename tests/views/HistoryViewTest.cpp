@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <fstream>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include "support/qt/AppFixture.h"
 #include "views/cleanup/HistoryTable.h"
 #include "views/cleanup/HistoryView.h"
+#include "views/analysis/logic/NodeLists.h"
 #include "views/cleanup/logic/HistoryRows.h"
 
 using namespace tolvex;
@@ -121,9 +123,9 @@ TEST(HistoryRows, TheRestoreButtonNeedsTheVeryItemInTheTrashAndAFreePlace) {
   EXPECT_EQ(historyMethodText(HistoryMethod::restored), QStringLiteral("Restored"));
   EXPECT_EQ(historyMethodText(HistoryMethod::trash), QStringLiteral("Trash"));
   EXPECT_EQ(historyMethodText(HistoryMethod::deleted), QStringLiteral("Deleted"));
-  EXPECT_EQ(historyDateText(86400), QStringLiteral("\u2014"));
-  EXPECT_TRUE(historyDateText(1.8e9).startsWith(QStringLiteral("Jan 15, 2027, ")))
-      << historyDateText(1.8e9).toStdString();
+  EXPECT_EQ(shortDateTimeText(86400), QStringLiteral("\u2014"));
+  EXPECT_TRUE(shortDateTimeText(1.8e9).startsWith(QStringLiteral("Jan 15, 2027 at ")))
+      << shortDateTimeText(1.8e9).toStdString();
 }
 
 TEST(HistoryRows, ALinkLeadingNowhereStillTakesTheOriginalPlace) {
@@ -247,6 +249,38 @@ TEST(HistoryView, RefusesToOverwriteOrToRestoreAnotherItem) {
   EXPECT_TRUE(pathExists(swappedTrash));
   EXPECT_EQ(readText(taken), "new");
   for (const HistoryEntry& e : s.state->history().entries()) EXPECT_FALSE(e.restored) << e.originalPath;
+}
+
+// A Restore button drawn while the original place was free goes away on its own, without waiting
+// for something else to draw the row again, once another program takes that place; and comes back
+// when the place is free again. Nothing is redrawn while nothing changes.
+TEST(HistoryView, TheRestoreButtonFollowsTheOriginalPlaceWhileShown) {
+  HistoryScreen s;
+  const std::string kept = s.tree.file("kept.txt", 5), taken = s.tree.file("taken.txt", 5);
+  s.remove({kept, taken});
+  s.show();
+  const int row = s.rowOf(taken);
+  ASSERT_TRUE(s.hasButton(row));
+  s.table()->viewport()->repaint();  // the rows as the user sees them
+  QSignalSpy redraws(s.table()->model(), &QAbstractItemModel::dataChanged);
+
+  { std::ofstream(taken) << "someone else's"; }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return redraws.count() > 0; }, 5 * HistoryTable::kRecheckMs));
+  ASSERT_EQ(redraws.count(), 1);
+  const QModelIndex changed = redraws.first().at(0).value<QModelIndex>();
+  EXPECT_EQ(changed.row(), row);
+  EXPECT_EQ(HistoryModel::column(changed.column()), HistoryColumn::restore);
+  s.table()->viewport()->repaint();
+  EXPECT_FALSE(s.hasButton(row));
+  EXPECT_EQ(s.cell(row, HistoryColumn::restore), QString());
+
+  QTest::qWait(2 * HistoryTable::kRecheckMs);
+  EXPECT_EQ(redraws.count(), 1) << "no redraw while nothing changes";
+
+  ASSERT_EQ(::unlink(taken.c_str()), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return redraws.count() > 1; }, 5 * HistoryTable::kRecheckMs));
+  EXPECT_TRUE(s.hasButton(row));
+  EXPECT_TRUE(s.hasButton(s.rowOf(kept)));
 }
 
 TEST(HistoryView, ClearHistoryEmptiesTheListAndTheFileAndLeavesTheTrashAlone) {

@@ -173,6 +173,51 @@ TEST(JunkView, SectionsInCategoryOrderAndNothingFoundIsAnEmptyList) {
   EXPECT_FALSE(h.bar()->isVisible());
 }
 
+// The list's keys (Tab in, arrows, Space) show where they act: a ring round the current row while the
+// list has the keyboard, following the arrows; none once the focus has gone.
+TEST(JunkView, TheKeyboardsCurrentRowShowsARing) {
+  JunkHarness h;
+  h.finder.answer({findingOf("user-caches", itemsIn("/h/Library/Caches", 2)),
+                   findingOf("user-logs", itemsIn("/h/Library/Logs", 2, 1000))});
+  h.open();
+  h.waitForFindings();
+  JunkList* list = h.list();
+  // The ring's colour where the ring's left edge crosses the middle of `row`, or nothing.
+  auto ringAt = [&](int row) {
+    const QImage shot = list->viewport()->grab().toImage();
+    const QRect rect = list->visualRect(h.index(row));
+    const QColor seen = shot.pixelColor(rect.left() + CleanupList::kInset - 8 + 1, rect.center().y());
+    const QColor ring = list->palette().color(QPalette::Highlight);
+    return std::abs(seen.red() - ring.red()) + std::abs(seen.green() - ring.green()) +
+               std::abs(seen.blue() - ring.blue()) <
+           120;
+  };
+  h.view->scanAgainButton()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(h.view->scanAgainButton(), Qt::Key_Tab);  // Tab on into the list, as a user does
+  settle();
+  ASSERT_EQ(QApplication::focusWidget(), list);
+  ASSERT_TRUE(list->currentIndex().isValid());
+  const int first = list->currentIndex().row();
+  EXPECT_TRUE(ringAt(first));
+  QTest::keyClick(list, Qt::Key_Down);
+  settle();
+  const int second = list->currentIndex().row();
+  ASSERT_NE(second, first);
+  EXPECT_TRUE(ringAt(second));
+  EXPECT_FALSE(ringAt(first)) << "the ring moves with the current row";
+  // Space ticks the rule under the ring.
+  const int rule = h.ruleRow("user-caches");
+  list->setCurrentIndex(h.index(rule));
+  QTest::keyClick(list, Qt::Key_Space);
+  settle();
+  EXPECT_TRUE(h.checked(rule));
+  EXPECT_TRUE(ringAt(rule));
+  // Elsewhere with the keyboard: no ring is left behind.
+  h.view->scanAgainButton()->setFocus(Qt::TabFocusReason);
+  settle();
+  EXPECT_FALSE(ringAt(rule));
+}
+
 TEST(JunkView, AnOpenRuleListsAtMost300ItemsAndItsBoxTicksEveryItem) {
   JunkHarness h;
   h.finder.answer({findingOf("user-caches", itemsIn("/h/Library/Caches", 301)),

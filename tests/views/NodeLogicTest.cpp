@@ -181,6 +181,29 @@ TEST(NodeLists, CellTexts) {
   EXPECT_EQ(shareOf(0, 1), 0.0);
 }
 
+// A moment is written one way everywhere: abbreviated date, "at", and the locale's short time,
+// which never shows seconds (the C locale's own short form does).
+TEST(NodeLists, DateAndTimeTextsNeverShowSeconds) {
+  const QLocale locales[] = {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(),
+                             QLocale(QLocale::German, QLocale::Germany),
+                             QLocale(QLocale::English, QLocale::UnitedKingdom)};
+  const QLocale saved;
+  const double at = QDateTime(QDate(2026, 12, 3), QTime(8, 17, 14)).toSecsSinceEpoch();
+  for (const QLocale& locale : locales) {
+    QLocale::setDefault(locale);
+    const QString text = shortDateTimeText(at);
+    SCOPED_TRACE(locale.name().toStdString() + ": " + text.toStdString());
+    EXPECT_FALSE(text.contains(QStringLiteral("14")));
+    EXPECT_TRUE(text.contains(QStringLiteral("8:17")));
+    EXPECT_TRUE(text.startsWith(shortDateText(at) + QStringLiteral(" at ")));
+  }
+  QLocale::setDefault(saved);
+  EXPECT_EQ(shortDateTimeText(at), QStringLiteral("Dec 3, 2026 at 8:17 AM"));
+  EXPECT_EQ(shortDateTimeText(86400), QStringLiteral("\u2014"));
+  EXPECT_EQ(shortDateTimeText(std::nan("")), QStringLiteral("\u2014"));
+  EXPECT_EQ(shortTimeText(QTime(23, 5, 59)), QStringLiteral("11:05 PM"));
+}
+
 TEST(NodeLists, ColumnsFitTheirRoom) {
   const std::vector<int> minimum{220, 150, 50, 60}, ideal{340, 200, 50, 80};
   EXPECT_EQ(fitColumns(670, minimum, ideal, 0), ideal);

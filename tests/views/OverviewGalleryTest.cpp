@@ -60,7 +60,7 @@ TEST(OverviewGallery, GrabsTheScreenInLightAndDark) {
     waitUntil([&] { return !state.junkLoading() && !state.junk().empty(); }, 60000);
     auto* screen = qobject_cast<OverviewView*>(window.router()->currentScreen());
     ASSERT_TRUE(screen);
-    for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+    for (QSize size : tolvex::test::kGallerySizes) {
       window.resize(size);
       for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
         Appearance::apply(look);

@@ -14,6 +14,7 @@
 #include "app/components/ElidedLabel.h"
 #include "app/components/PageHeader.h"
 #include "app/components/SegmentedBar.h"
+#include "app/components/SizeCell.h"
 #include "app/components/StatTile.h"
 #include "app/components/SymbolView.h"
 #include "app/screen/StaleScanBanner.h"
@@ -238,6 +239,14 @@ TEST(OverviewView, ALargestFolderOpensTheExplorerAtItsChain) {
   EXPECT_EQ(rows[0]->text(), "Data");
   EXPECT_EQ(rows[0]->findChild<ElidedLabel*>(QLatin1String(names::biggestFolderPath))->text(),
             "~/Library/Containers/com.example.Editor/Data");
+  // The size is shown once, beside the name: the bar below carries no text of its own.
+  auto* bar = rows[0]->findChild<SizeCell*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(bar->labelsHidden());
+  int sizeTexts = 0;
+  for (QLabel* label : rows[0]->findChildren<QLabel*>())
+    if (label->isVisible() && label->text() == bar->text()) ++sizeTexts;
+  EXPECT_EQ(sizeTexts, 1);
   QTest::mouseClick(rows[0], Qt::LeftButton);
   EXPECT_EQ(o.state->section(), AppSection::explorer);
   std::vector<std::string> chain;

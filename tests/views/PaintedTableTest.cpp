@@ -140,16 +140,20 @@ struct Case {
   bool opensOnReturn;
 };
 
-}  // namespace
-
-TEST(PaintedTable, RightPressAndReturnAsEachTableHandlesThem) {
-  const Case cases[] = {
+const std::vector<Case>& tables() {
+  static const std::vector<Case> cases = {
       {"NodeTable", [] { return std::make_unique<NodeSubject>(); }, true, true},
       {"DevItemTable", [] { return std::make_unique<DevSubject>(); }, true, true},
       {"RecordTable", [] { return std::make_unique<RecordSubject>(); }, true, false},
       {"HistoryTable", [] { return std::make_unique<HistorySubject>(); }, false, false},
   };
-  for (const Case& c : cases) {
+  return cases;
+}
+
+}  // namespace
+
+TEST(PaintedTable, RightPressAndReturnAsEachTableHandlesThem) {
+  for (const Case& c : tables()) {
     SCOPED_TRACE(c.table);
     const auto subject = c.make();
     QTableView* view = subject->view();
@@ -170,5 +174,30 @@ TEST(PaintedTable, RightPressAndReturnAsEachTableHandlesThem) {
     EXPECT_EQ(takesReturn(view), c.opensOnReturn);
     EXPECT_EQ(subject->opened, c.opensOnReturn ? 1 : 0);
     EXPECT_EQ(selectedRows(view), (std::set<int>{3}));
+  }
+}
+
+// Home and End go to the first and the last row and select it (Shift extends the selection to it),
+// in every painted table; the view's own keys went to the ends of the current row, where nothing moves.
+TEST(PaintedTable, HomeAndEndGoToTheFirstAndLastRow) {
+  for (const Case& c : tables()) {
+    SCOPED_TRACE(c.table);
+    const auto subject = c.make();
+    QTableView* view = subject->view();
+    view->resize(700, 300);
+    view->show();
+    view->setFocus();
+    QCoreApplication::processEvents();
+    press(view, Qt::LeftButton, 1);
+    QTest::keyClick(view, Qt::Key_End);
+    EXPECT_EQ(view->currentIndex().row(), kRows - 1);
+    EXPECT_EQ(selectedRows(view), (std::set<int>{kRows - 1}));
+    QTest::keyClick(view, Qt::Key_Home);
+    EXPECT_EQ(view->currentIndex().row(), 0);
+    EXPECT_EQ(selectedRows(view), (std::set<int>{0}));
+    if (view->selectionMode() == QAbstractItemView::ExtendedSelection) {
+      QTest::keyClick(view, Qt::Key_End, Qt::ShiftModifier);
+      EXPECT_EQ(selectedRows(view), (std::set<int>{0, 1, 2, 3}));
+    }
   }
 }

@@ -72,7 +72,7 @@ TEST(QuickCleanGallery, GrabsEveryStageInLightAndDark) {
       ASSERT_TRUE(waitUntil([&] { return screen() && screen()->stagePhase() == phase; }));
     };
     reach(SmartPhase::idle);
-    if (!empty) grab("1-start", {QSize(1040, 680), QSize(1500, 950)});
+    if (!empty) grab("1-start", tolvex::test::kGallerySizes);
     q.state->startSmartClean();
     reach(SmartPhase::scanning);
     if (!empty) grab("2-scanning");
@@ -84,7 +84,7 @@ TEST(QuickCleanGallery, GrabsEveryStageInLightAndDark) {
     }
     q.state->setSmartSelection({"user-caches", "xcode-derived", "trash", "xcode-device-support", "user-logs",
                                 "simulator-caches", "old-installers", "mail-downloads"});
-    grab("3-review", {QSize(1040, 680), QSize(1500, 950)});
+    grab("3-review", tolvex::test::kGallerySizes);
     removeTree(q.home.path("Library/Logs/editor.log"));  // gone before the clean: left untouched
     q.state->runSmartClean();
     reach(SmartPhase::cleaning);
@@ -92,7 +92,7 @@ TEST(QuickCleanGallery, GrabsEveryStageInLightAndDark) {
     q.fireMinimumWait();
     reach(SmartPhase::done);
     waitUntil([&] { return !q.state->junkLoading(); });
-    grab("5-result", {QSize(1040, 680), QSize(1500, 950)});
+    grab("5-result", tolvex::test::kGallerySizes);
   }
 }
 

@@ -2,7 +2,7 @@
 // snapshot titles and the deletion message.
 #include <gtest/gtest.h>
 
-#include "views/analysis/logic/ChangesComparison.h"
+#include "views/analysis/logic/NodeLists.h"
 #include "views/cleanup/logic/SystemDataContent.h"
 
 namespace tolvex {
@@ -67,7 +67,7 @@ TEST(SystemDataContent, TilesShowBytesAndAPlainSnapshotCount) {
 
 TEST(SystemDataContent, ASnapshotIsListedByItsDateOrElseByItsName) {
   const double date = 1'704'449'410;  // 2024-01-05
-  EXPECT_EQ(snapshotRowTitle({"com.apple.TimeMachine.2024-01-05-101010.local", date}), snapshotDateText(date));
+  EXPECT_EQ(snapshotRowTitle({"com.apple.TimeMachine.2024-01-05-101010.local", date}), shortDateTimeText(date));
   EXPECT_EQ(snapshotRowTitle({"com.apple.TimeMachine.odd.local", std::nullopt}), "com.apple.TimeMachine.odd.local");
   EXPECT_EQ(snapshotRowTitle({"com.apple.os.update-ABC", 12.0}), "com.apple.os.update-ABC");  // no real date
 }

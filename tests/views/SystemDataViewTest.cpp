@@ -15,7 +15,7 @@
 #include "support/TreeBuilder.h"
 #include "support/qt/FakeEngines.h"
 #include "views/ExplorerFixture.h"
-#include "views/analysis/logic/ChangesComparison.h"
+#include "views/analysis/logic/NodeLists.h"
 #include "views/cleanup/SystemDataPartRow.h"
 #include "views/cleanup/SystemDataView.h"
 
@@ -214,7 +214,7 @@ TEST(SystemDataView, ShowsThePartsLargestFirstWithBarsAgainstTheLargestAndTheTil
   EXPECT_EQ(s.services.revealed, (std::vector<std::string>{swap}));
 
   EXPECT_EQ(s.snapshotTitles(),
-            (std::vector<QString>{snapshotDateText(kNewer.date.value()), snapshotDateText(kOlder.date.value())}));
+            (std::vector<QString>{shortDateTimeText(kNewer.date.value()), shortDateTimeText(kOlder.date.value())}));
   EXPECT_FALSE(s.noSnapshotsShown());
   EXPECT_FALSE(s.spinnerShown());
   EXPECT_TRUE(s.message().isEmpty());
@@ -276,7 +276,7 @@ TEST(SystemDataView, TheFirstLoadShowsProgressAndListsTheSnapshotsOnlyAfterThePa
   EXPECT_TRUE(refresh->isEnabled());
   EXPECT_FALSE(s.spinnerShown());
   EXPECT_EQ(s.partRows().size(), 1u);
-  EXPECT_EQ(s.snapshotTitles(), (std::vector<QString>{snapshotDateText(kNewer.date.value()), kUndated.name.c_str()}));
+  EXPECT_EQ(s.snapshotTitles(), (std::vector<QString>{shortDateTimeText(kNewer.date.value()), kUndated.name.c_str()}));
   EXPECT_EQ(s.tileValue(names::systemDataSnapshotCount), "2");
 }
 
@@ -336,7 +336,7 @@ TEST(SystemDataView, ACancelledDeletionSaysSoAndASuccessfulOneClearsItAndLowersT
   s.deleteByClick(1);
   EXPECT_TRUE(s.message().isEmpty());
   EXPECT_FALSE(s.view->snapshotMessage());
-  EXPECT_EQ(s.snapshotTitles(), (std::vector<QString>{snapshotDateText(kNewer.date.value())}));
+  EXPECT_EQ(s.snapshotTitles(), (std::vector<QString>{shortDateTimeText(kNewer.date.value())}));
   EXPECT_EQ(s.tileValue(names::systemDataSnapshotCount), "1");
   EXPECT_EQ(s.measure.calls(), 1);  // a deletion measures nothing again
 }

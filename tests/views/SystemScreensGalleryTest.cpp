@@ -102,7 +102,7 @@ std::vector<LocalSnapshot> typicalSnapshots() {
 }
 
 void grab(MainWindow& window, QWidget* screen, const QString& stem) {
-  for (QSize size : {QSize(1040, 680), QSize(1400, 900)}) {
+  for (QSize size : tolvex::test::kGallerySizes) {
     window.resize(size);
     for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
       Appearance::apply(look);

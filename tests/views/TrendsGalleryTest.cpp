@@ -127,7 +127,7 @@ TEST(TrendsGallery, GrabsTheScreenInLightAndDark) {
     state.setSection(AppSection::trends);
     auto* screen = qobject_cast<TrendsView*>(window.router()->currentScreen());
     ASSERT_TRUE(screen);
-    for (QSize size : {QSize(1040, 680), QSize(1500, 950)}) {
+    for (QSize size : tolvex::test::kGallerySizes) {
       window.resize(size);
       for (AppAppearance look : {AppAppearance::light, AppAppearance::dark}) {
         Appearance::apply(look);

@@ -43,6 +43,11 @@ void BackgroundServices::start(AppState* state) {
   applyWatcherSetting();
 }
 
+void BackgroundServices::adoptVolume(const std::optional<VolumeInfo>& volume) {
+  volume_ = volume;
+  emit changed();
+}
+
 void BackgroundServices::tick() {
   volume_ = hooks_.readVolume ? hooks_.readVolume() : std::nullopt;
   emit changed();
@@ -120,11 +125,12 @@ void BackgroundServices::checkLowSpace() {
   // Read wide: a stored figure too large for a byte count is out of range and warns of nothing.
   const long long gigabytes = settings_.int64Value(keys::lowSpaceGB, kDefaultLowSpaceGB);
   if (gigabytes < 1) return;
-  if (gigabytes > (std::numeric_limits<int64_t>::max() - kLowSpaceRearmBytes) / kBytesPerGB) return;
+  if (gigabytes > std::numeric_limits<int64_t>::max() / kBytesPerGB) return;
   const int64_t threshold = gigabytes * kBytesPerGB;
   const int64_t available = volume_->available;
   if (available >= threshold) {
-    if (available > threshold + kLowSpaceRearmBytes) settings_.setBool(keys::lowSpaceNotified, false);
+    // Measured as a difference, so that a threshold near the top of the range cannot overflow.
+    if (available - threshold > kLowSpaceRearmBytes) settings_.setBool(keys::lowSpaceNotified, false);
     return;
   }
   if (settings_.boolValue(keys::lowSpaceNotified, false)) return;

@@ -50,6 +50,9 @@ class BackgroundServices : public QObject {
 
   // Published fields.
   const std::optional<VolumeInfo>& volume() const { return volume_; }
+  // A newer reading of the same volume taken elsewhere (after a deletion): published at once, so
+  // that the tray never shows older figures than the window does.
+  void adoptVolume(const std::optional<VolumeInfo>& volume);
   const std::optional<QDateTime>& lastAutoClean() const { return lastAutoClean_; }
   int64_t lastAutoCleanBytes() const { return lastAutoCleanBytes_; }
   // A scheduled or "Run Now" clean is under way.

@@ -13,10 +13,12 @@ namespace tolvex {
 
 namespace {
 
-QUrl fileUrl(const std::string& path) {
-  // Paths are bytes: keep them exact by building the URL from the local 8-bit form.
-  return QUrl::fromLocalFile(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+// Paths are bytes: Qt's file functions take them back exactly from the local 8-bit form.
+QString localText(const std::string& path) {
+  return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
 }
+
+QUrl fileUrl(const std::string& path) { return QUrl::fromLocalFile(localText(path)); }
 
 void openDialog(QFileDialog* dialog, UiServices::PathCallback done) {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -34,15 +36,17 @@ void openDialog(QFileDialog* dialog, UiServices::PathCallback done) {
 
 UiServices UiServices::standard() {
   UiServices services;
-  services.chooseFolder = [](QWidget* parent, const QString& prompt, PathCallback done) {
-    auto* dialog = new QFileDialog(parent);
+  services.chooseFolder = [](QWidget* parent, const QString& prompt, const std::string& startFolder,
+                             PathCallback done) {
+    auto* dialog = new QFileDialog(parent, QString(), localText(startFolder));
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setLabelText(QFileDialog::Accept, prompt);
     openDialog(dialog, std::move(done));
   };
-  services.chooseSaveFile = [](QWidget* parent, const QString& fileName, PathCallback done) {
-    auto* dialog = new QFileDialog(parent);
+  services.chooseSaveFile = [](QWidget* parent, const std::string& startFolder, const QString& fileName,
+                               PathCallback done) {
+    auto* dialog = new QFileDialog(parent, QString(), localText(startFolder));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setNameFilter(QObject::tr("Comma-separated values (*.csv)"));
     dialog->selectFile(fileName);

@@ -15,10 +15,13 @@ namespace tolvex {
 struct UiServices {
   using PathCallback = std::function<void(std::optional<std::string>)>;
 
-  // A folder chooser whose confirm button reads `prompt`; the callback gets the chosen folder's path.
-  std::function<void(QWidget* parent, const QString& prompt, PathCallback done)> chooseFolder;
-  // A save chooser proposing `fileName`; the callback gets the chosen file's path.
-  std::function<void(QWidget* parent, const QString& fileName, PathCallback done)> chooseSaveFile;
+  // A folder chooser whose confirm button reads `prompt`, opening in `startFolder` (the user's home,
+  // never the process's working folder); the callback gets the chosen folder's path.
+  std::function<void(QWidget* parent, const QString& prompt, const std::string& startFolder, PathCallback done)>
+      chooseFolder;
+  // A save chooser proposing `fileName` in `startFolder`; the callback gets the chosen file's path.
+  std::function<void(QWidget* parent, const std::string& startFolder, const QString& fileName, PathCallback done)>
+      chooseSaveFile;
   // Opens a URL with the desktop; an unknown scheme does nothing. True when something opened it.
   std::function<bool(const QUrl& url)> openUrl;
   // Shows the item in the file manager (selected where the file manager can do that).

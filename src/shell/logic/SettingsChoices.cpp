@@ -15,12 +15,6 @@ QString lowSpaceTitle(int gigabytes) {
   return QString::number(gigabytes) + QStringLiteral(" GB");
 }
 
-std::optional<int> lowSpaceIndex(int gigabytes) {
-  const auto* found = std::find(kLowSpaceChoices.begin(), kLowSpaceChoices.end(), gigabytes);
-  if (found == kLowSpaceChoices.end()) return std::nullopt;
-  return static_cast<int>(found - kLowSpaceChoices.begin());
-}
-
 QString lastRunText(const QDateTime& lastClean, int64_t bytes, double now) {
   const double date = static_cast<double>(lastClean.toMSecsSinceEpoch()) / 1000.0;
   return QString::fromStdString(relativeDateText(date, now)) + QStringLiteral(" \u00B7 ") +

@@ -15,8 +15,6 @@ inline constexpr std::array<int, 5> kLowSpaceChoices = {0, 5, 10, 20, 50};
 
 // "Never" for 0, else the number and " GB" joined as plain text ("20 GB").
 QString lowSpaceTitle(int gigabytes);
-// The position of a stored threshold among the choices; none for any other value.
-std::optional<int> lowSpaceIndex(int gigabytes);
 
 // "Last run" value: the relative date of the clean, " · " and the bytes it freed (never below 0).
 QString lastRunText(const QDateTime& lastClean, int64_t bytes, double now);

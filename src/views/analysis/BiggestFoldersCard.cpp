@@ -75,6 +75,7 @@ void BiggestFoldersCard::rebuild(const std::vector<FileNode*>& folders) {
     Theme::setForeground(where, Tone::secondary);
     lines->addWidget(where);
     auto* cell = new SizeCell(size, static_cast<double>(size) / largest, Theme::colorFor(get(folder->bucket)), row);
+    cell->setLabelsHidden(true);  // the size is already in the first line
     lines->addWidget(cell);
     row->passMouseThroughChildren();
     // The row holds the node only for the click: a node of a pruned tree is not opened.

@@ -151,7 +151,8 @@ void FileListScreen::exportList() {
   std::shared_ptr<const FileList> list = list_;
   std::shared_ptr<FileTree> tree = state().scan() ? state().scan()->tree : nullptr;
   QPointer<FileListScreen> self(this);
-  UiServices::shared().chooseSaveFile(window(), exportName() + QStringLiteral(".csv"),
+  UiServices::shared().chooseSaveFile(window(), state().environment().places.home,
+                                      exportName() + QStringLiteral(".csv"),
                                       [self, list, tree](std::optional<std::string> path) {
                                         if (self && path) self->writeExport(*path, list, tree);
                                       });

@@ -13,6 +13,7 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/ElidedLabel.h"
+#include "app/components/PickerValue.h"
 #include "app/components/SymbolView.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
@@ -225,6 +226,7 @@ QComboBox* FilterBar::makePicker(const char* name) {
   picker->setFont(Theme::font(TextStyle::body));
   connect(picker, &QComboBox::activated, this, [this, picker](int index) {
     const QVariant data = picker->itemData(index);
+    if (isExtraPickerItem(picker, index)) return;  // the value in force already
     if (picker == size_)
       edit([&](FileFilter& f) { f.minSize = data.toLongLong(); });
     else if (picker == age_)
@@ -277,7 +279,7 @@ void FilterBar::showFilter() {
   const QString query = QString::fromStdString(filter_.query);
   if (search_->text() != query) search_->setText(query);
   clear_->setVisible(!filter_.query.empty());
-  size_->setCurrentIndex(size_->findData(QVariant::fromValue<qlonglong>(filter_.minSize)));
+  selectPickerValue(size_, filter_.minSize, sizePickerText(filter_.minSize));
   age_->setCurrentIndex(filter_.modifiedOlderThanDays
                             ? age_->findData(QVariant::fromValue<qlonglong>(*filter_.modifiedOlderThanDays))
                             : 0);

@@ -11,6 +11,8 @@ HorizontalStrip::HorizontalStrip(int spacing, QWidget* parent) : QScrollArea(par
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setWidgetResizable(true);
+  // The items take the focus; the strip itself would be a Tab stop that shows nothing.
+  setFocusPolicy(Qt::NoFocus);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   // The content shows what lies behind it.
   viewport()->setAutoFillBackground(false);

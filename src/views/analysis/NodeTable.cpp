@@ -56,6 +56,7 @@ void paintText(QPainter* painter, const QRect& rect, const QString& text, const 
 // Cells keep this much room at their sides (numbers, aligned right, a little less at the right).
 constexpr int kCellLeading = 8;
 constexpr int kCellTrailing = 6;
+constexpr int kDotRoom = 12;  // a category's or kind's dot and the gap after it
 
 // The narrowest a column may become and still show its header and its usual cells whole: a date of
 // the widest month, the widest risk badge, and room for the header's label and sort arrow.
@@ -77,6 +78,34 @@ int contentMinimum(const NodeColumnDef& def, const QFont& headerFont) {
   const int arrow = def.sortKey ? header.height() : 0;
   const int label = header.horizontalAdvance(def.header) + kCellLeading + kCellTrailing + arrow;
   return std::max(content, label);
+}
+
+// The width the usual cells of a column need to be read whole: every category's title, every kind's
+// title or a long extension, the longest relative date, with the dot or room at their sides. A
+// column gets it while there is room (the name takes the rest); at the smallest window it may give
+// some of it up before the table scrolls sideways.
+int contentIdeal(const NodeColumnDef& def) {
+  const QFontMetrics fm(Theme::font(TextStyle::callout));
+  int widest = 0;
+  switch (def.column) {
+    case NodeColumn::category:
+      for (StorageBucket bucket : kAllStorageBuckets)
+        widest = std::max(widest, fm.horizontalAdvance(QCoreApplication::translate("StorageBucket", title(bucket))));
+      return widest + kDotRoom + 2 * kCellLeading;
+    case NodeColumn::kind:
+      for (FileKind kind : kAllFileKinds)
+        widest = std::max(widest, fm.horizontalAdvance(QCoreApplication::translate("FileKind", title(kind))));
+      widest = std::max(widest, fm.horizontalAdvance(QStringLiteral("APPIMAGE")));  // a long extension
+      return widest + kDotRoom + 2 * kCellLeading;
+    case NodeColumn::lastOpened: {
+      const double now = 2.0e9;
+      for (double days : {0.5, 1.5, 6.0, 20.0, 300.0, 700.0})
+        widest =
+            std::max(widest, fm.horizontalAdvance(QString::fromStdString(relativeDateText(now - days * 86400, now))));
+      return widest + 2 * kCellLeading;
+    }
+    default: return 0;
+  }
 }
 
 }  // namespace
@@ -254,8 +283,8 @@ void NodeTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
       const QColor dot =
           column == NodeColumn::category ? Theme::colorFor(get(node->bucket)) : Theme::colorFor(node->kind);
       paintDot(painter, r, dot);
-      paintText(painter, r.adjusted(12, 0, 0, 0), model_->text(index.row(), column), Theme::font(TextStyle::callout),
-                secondary);
+      paintText(painter, r.adjusted(kDotRoom, 0, 0, 0), model_->text(index.row(), column),
+                Theme::font(TextStyle::callout), secondary);
       break;
     }
     case NodeColumn::modified:
@@ -487,7 +516,7 @@ PaintedTable::ColumnWidths NodeTable::columnWidths() const {
   ColumnWidths widths;
   for (size_t i = 0; i < columns.size(); ++i) {
     widths.minimum.push_back(std::max(columns[i].minWidth, contentMinimum(columns[i], horizontalHeader()->font())));
-    widths.ideal.push_back(std::max(columns[i].idealWidth, widths.minimum.back()));
+    widths.ideal.push_back(std::max({columns[i].idealWidth, widths.minimum.back(), contentIdeal(columns[i])}));
     if (columns[i].column == NodeColumn::name || columns[i].column == NodeColumn::nameAndFolder) widths.stretch = i;
   }
   return widths;

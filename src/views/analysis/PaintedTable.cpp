@@ -103,6 +103,13 @@ void PaintedTable::keyPressEvent(QKeyEvent* event) {
   if (options_.focusRing) viewport()->update();
 }
 
+QModelIndex PaintedTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  // With Control the table's own Home and End move between the first and the last row: the
+  // selection still follows the key's real modifiers (Shift extends it), which the view reads itself.
+  if (action == MoveHome || action == MoveEnd) return QTableView::moveCursor(action, modifiers | Qt::ControlModifier);
+  return QTableView::moveCursor(action, modifiers);
+}
+
 void PaintedTable::mousePressEvent(QMouseEvent* event) {
   movedByKeys_ = false;
   // A right-click leaves the selection as it is: the menu acts on the selection when the row is in

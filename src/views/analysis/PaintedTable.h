@@ -32,7 +32,8 @@ class PaintedTable : public QTableView {
   // The selection tint follows the application palette.
   void changeEvent(QEvent* event) override;
 
-  // The columns are fitted to the width at every resize.
+  // The columns are fitted to the width at every resize, and when `fitColumns` is called (the rows
+  // changed what the columns need).
   struct ColumnWidths {
     std::vector<int> minimum;
     std::vector<int> ideal;
@@ -40,11 +41,15 @@ class PaintedTable : public QTableView {
   };
   virtual ColumnWidths columnWidths() const = 0;
   void setColumnWidths(const std::vector<int>& widths);
+  void fitColumns();
   void resizeEvent(QResizeEvent* event) override;
 
   // Return or Enter without modifiers; true when the table acted on it (the key goes no further).
   virtual bool openSelection() { return false; }
   void keyPressEvent(QKeyEvent* event) override;
+  // Home and End go to the first and the last row (a table's own go to the ends of the current row,
+  // which, with whole rows selected, is where the row already is).
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   // A double-click on a row.
   virtual void rowDoubleClicked(int /*row*/) {}
   // A menu asked for on `row` (-1 below the rows), to be shown at `globalPos`.
@@ -61,7 +66,6 @@ class PaintedTable : public QTableView {
   bool movedByKeys_ = false;  // the current row was last moved from the keyboard
 
   void setUpHeader();
-  void fitColumns();
 };
 
 }  // namespace tolvex

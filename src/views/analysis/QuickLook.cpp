@@ -1,12 +1,10 @@
 #include "views/analysis/QuickLook.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFile>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QStringDecoder>
@@ -28,11 +26,6 @@ namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("QuickLook", text); }
 
-QString dateTimeText(const struct stat& st) {
-  const QDateTime when = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec));
-  return QLocale().toString(when, QLocale::ShortFormat);
-}
-
 }  // namespace
 
 PreviewContent loadPreview(const PreviewTarget& target, const std::string& home, QSize box, qsizetype textBytes) {
@@ -46,7 +39,7 @@ PreviewContent loadPreview(const PreviewTarget& target, const std::string& home,
     c.kindText = tr("No longer on disk");
     return c;
   }
-  c.modifiedText = dateTimeText(st);
+  c.modifiedText = shortDateTimeText(static_cast<double>(st.st_mtim.tv_sec));
   if (S_ISDIR(st.st_mode)) {
     c.kindText = isPackageExtension(pathExtension(target.path)) ? tr("Package") : tr("Folder");
     return c;

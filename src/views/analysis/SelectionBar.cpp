@@ -16,6 +16,7 @@ namespace tolvex {
 
 SelectionBar::SelectionBar(QWidget* parent) : QWidget(parent) {
   setObjectName(QLatin1String(names::selectionBar));
+  setProperty(names::keepClearOfToast, true);
   setAttribute(Qt::WA_StyledBackground, false);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* row = new QHBoxLayout(this);

@@ -42,23 +42,33 @@ QPainterPath arcPath(const sunburst::Arc& arc, const sunburst::Geometry& g) {
   return path;
 }
 
-// Draws one line of the centre label, shrunk down to 70 % of its size to fit `width` and cut with
-// an ellipsis when even that is too wide. Returns the height used.
-qreal drawFitted(QPainter* painter, const QString& text, QFont font, const QColor& color, qreal centreX, qreal top,
-                 qreal width) {
+// The room for a line of the centre label from `top`, `height` high: the disc's chord at whichever
+// of the line's edges lies farther from the centre, less a little air, so no glyph reaches the rings.
+qreal roomOnDisc(const sunburst::Geometry& g, qreal top, qreal height) {
+  const qreal radius = g.thickness - 3;
+  const qreal reach = std::max(std::abs(top - g.centre.y()), std::abs(top + height - g.centre.y()));
+  return reach < radius ? 2 * std::sqrt(radius * radius - reach * reach) : 0;
+}
+
+// Draws one line of the centre label on the disc, shrunk down to `minScale` of its size to fit and
+// cut with an ellipsis when even that is too wide. Returns the height used.
+qreal drawFitted(QPainter* painter, const QString& text, QFont font, const QColor& color, const sunburst::Geometry& g,
+                 qreal top, qreal minScale = 0.7) {
+  qreal width = roomOnDisc(g, top, QFontMetricsF(font).height());
   const qreal natural = QFontMetricsF(font).horizontalAdvance(text);
   if (natural > width && natural > 0) {
-    const qreal scale = std::max(0.7, width / natural);
+    const qreal scale = std::max(minScale, width / natural);
     if (font.pixelSize() > 0)
       font.setPixelSize(std::max(1, static_cast<int>(std::floor(font.pixelSize() * scale))));
     else
       font.setPointSizeF(font.pointSizeF() * scale);
   }
   const QFontMetricsF fm(font);
+  width = roomOnDisc(g, top, fm.height());
   const QString shown = fm.elidedText(text, Qt::ElideRight, width);
   painter->setFont(font);
   painter->setPen(color);
-  const QRectF rect(centreX - width / 2, top, width, fm.height());
+  const QRectF rect(g.centre.x() - width / 2, top, width, fm.height());
   painter->drawText(rect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, shown);
   return fm.height();
 }
@@ -131,7 +141,6 @@ void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& ar
   // The centre label: the hovered node, or the folder itself.
   if (root && g.thickness > 0) {
     const FileNode* shown = hovered ? hovered : root;
-    const qreal width = 2.1 * g.thickness;
     const QColor primary = Theme::primary(palette), secondary = Theme::secondary(palette);
     const QFont titleFont = Theme::font(TextStyle::headline);
     const QFont sizeFont = Theme::monospacedDigitFont(TextStyle::title3, QFont::Bold);
@@ -148,8 +157,9 @@ void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& ar
     qreal total = QFontMetricsF(titleFont).height() + spacing + QFontMetricsF(sizeFont).height();
     if (!third.isEmpty()) total += spacing + QFontMetricsF(captionFont).height();
     qreal y = g.centre.y() - total / 2;
-    y += drawFitted(painter, sunburst::centreTitle(*shown), titleFont, primary, g.centre.x(), y, width) + spacing;
-    y += drawFitted(painter, bytesText(get(shown->size)), sizeFont, primary, g.centre.x(), y, width) + spacing;
+    y += drawFitted(painter, sunburst::centreTitle(*shown), titleFont, primary, g, y) + spacing;
+    // A size is never cut: it may shrink further than a name.
+    y += drawFitted(painter, bytesText(get(shown->size)), sizeFont, primary, g, y, 0.5) + spacing;
     if (!third.isEmpty()) {
       if (up) {
         // "Up" with its arrow in front of it.
@@ -163,7 +173,7 @@ void SunburstView::paint(QPainter* painter, const std::vector<sunburst::Arc>& ar
         painter->setPen(secondary);
         painter->drawText(QRectF(x + icon + 3, y, textWidth + 1, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, third);
       } else {
-        drawFitted(painter, third, captionFont, secondary, g.centre.x(), y, width);
+        drawFitted(painter, third, captionFont, secondary, g, y);
       }
     }
   }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,60 @@ class SearchBox : public QWidget {
     painter.setBrush(Theme::primary(palette(), 0.05));
     painter.drawRoundedRect(QRectF(rect()), 8, 8);
   }
+};
+
+// The search field, the filters and the count on one line while they fit; in a narrower screen (the
+// smallest window with the inspector open) the filters move to a second line, so none is cut.
+class HeaderRow : public QWidget {
+ public:
+  HeaderRow(QWidget* field, QWidget* filters, QWidget* summary)
+      : field_(field), filters_(filters), summary_(summary), grid_(new QGridLayout(this)) {
+    grid_->setContentsMargins(24, 0, 24, 0);
+    grid_->setHorizontalSpacing(14);
+    grid_->setVerticalSpacing(10);
+    grid_->setColumnStretch(0, 1);
+    grid_->setColumnStretch(2, 1);
+    arrange(false);
+  }
+  // The texts changed: the line may now hold them all, or no longer.
+  void rearrange() { arrange(width() < oneLineWidth()); }
+  QSize minimumSizeHint() const override {
+    const QMargins m = grid_->contentsMargins();
+    const int first = field_->minimumSizeHint().width() + 14 + summary_->sizeHint().width();
+    return {m.left() + std::max(first, filters_->sizeHint().width()) + m.right(), QWidget::minimumSizeHint().height()};
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    rearrange();
+  }
+
+ private:
+  int oneLineWidth() const {
+    const QMargins m = grid_->contentsMargins();
+    return m.left() + field_->minimumSizeHint().width() + 14 + filters_->sizeHint().width() + 14 +
+           summary_->sizeHint().width() + m.right();
+  }
+  void arrange(bool twoLines) {
+    if (arranged_ && twoLines == twoLines_) return;
+    arranged_ = true;
+    twoLines_ = twoLines;
+    for (QWidget* w : {field_, filters_, summary_}) grid_->removeWidget(w);
+    grid_->addWidget(field_, 0, 0);
+    grid_->addWidget(summary_, 0, 3);
+    if (twoLines)
+      grid_->addWidget(filters_, 1, 0, 1, 4, Qt::AlignLeft);
+    else
+      grid_->addWidget(filters_, 0, 1);
+  }
+
+  QWidget* field_;
+  QWidget* filters_;
+  QWidget* summary_;
+  QGridLayout* grid_;
+  bool arranged_ = false;
+  bool twoLines_ = false;
 };
 
 void paintText(QPainter* painter, const QRect& rect, const QString& text, const QFont& font, const QColor& color,
@@ -100,15 +155,18 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
   loadingColumn->addStretch(1);
   faces_->addWidget(loading_);
 
-  table_ = new RecordTable({RecordColumn{tr("App"), true, 220, 280}, RecordColumn{tr("Total"), true, 150, 190},
+  // Narrow enough together to fit beside the inspector in the smallest window; each gets what its
+  // cells need while there is room, and the name the rest.
+  table_ = new RecordTable({RecordColumn{tr("App"), true, 120, 280}, RecordColumn{tr("Total"), true, 100, 190},
                             RecordColumn{tr("App"), true, 70, 80}, RecordColumn{tr("Data"), true, 70, 80},
-                            RecordColumn{tr("Last Used"), true, 100, 130}},
+                            RecordColumn{tr("Last Used"), true, 90, 130}},
                            kRowHeight, false, appColumn);
   table_->setObjectName(QLatin1String(names::appsTable));
   table_->paintCell = [this](QPainter* painter, const QStyleOptionViewItem& option, int row, int column) {
     paintCell(painter, option, row, column);
   };
   table_->recordModel()->cellText = [this](int row, int column) { return cellText(row, column); };
+  table_->contentWidth = [this](int column) { return contentWidth(column); };
   // The green dot beside a running application's name says what it means.
   table_->recordModel()->cellToolTip = [this](int row, int column) {
     const bool running = column == appColumn && row >= 0 && static_cast<size_t>(row) < listed_.size() &&
@@ -153,12 +211,7 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
 }
 
 QWidget* ApplicationsView::headerRow() {
-  auto* box = new QWidget;
-  auto* row = new QHBoxLayout(box);
-  row->setContentsMargins(24, 0, 24, 0);
-  row->setSpacing(14);
-
-  auto* field = new SearchBox(box);
+  auto* field = new SearchBox;
   field->setMaximumWidth(260);
   field->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* fieldRow = new QHBoxLayout(field);
@@ -179,9 +232,12 @@ QWidget* ApplicationsView::headerRow() {
     filters_.query = text;
     refreshNow();
   });
-  row->addWidget(field, 1);
 
-  hideApple_ = new QCheckBox(tr("Hide Apple apps"), box);
+  auto* filters = new QWidget;
+  auto* row = new QHBoxLayout(filters);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(14);
+  hideApple_ = new QCheckBox(tr("Hide Apple apps"), filters);
   hideApple_->setObjectName(QLatin1String(names::appsHideApple));
   hideApple_->setChecked(filters_.hideApple);
   connect(hideApple_, &QCheckBox::clicked, this, [this](bool on) {
@@ -189,7 +245,7 @@ QWidget* ApplicationsView::headerRow() {
     refreshNow();
   });
   row->addWidget(hideApple_);
-  unusedOnly_ = new QCheckBox(tr("Unused for 3 months"), box);
+  unusedOnly_ = new QCheckBox(tr("Unused for 3 months"), filters);
   unusedOnly_->setObjectName(QLatin1String(names::appsUnusedOnly));
   unusedOnly_->setChecked(filters_.unusedOnly);
   connect(unusedOnly_, &QCheckBox::clicked, this, [this](bool on) {
@@ -197,13 +253,12 @@ QWidget* ApplicationsView::headerRow() {
     refreshNow();
   });
   row->addWidget(unusedOnly_);
-  row->addStretch(1);
-  summary_ = new QLabel(box);
+  summary_ = new QLabel;
   summary_->setObjectName(QLatin1String(names::appsSummary));
   summary_->setFont(Theme::monospacedDigitFont(TextStyle::body));
   Theme::setForeground(summary_, Tone::secondary);
-  row->addWidget(summary_);
-  return box;
+  header_ = new HeaderRow(field, filters, summary_);
+  return header_;
 }
 
 void ApplicationsView::showEvent(QShowEvent* event) {
@@ -248,6 +303,7 @@ void ApplicationsView::refresh() {
   listed_ = visibleApps(store.apps(), filters_, now_, sortOrder_);
   largest_ = largestTotal(listed_);
   summary_->setText(appsHeaderText(listed_.size(), summedTotal(listed_)));
+  static_cast<HeaderRow*>(header_)->rearrange();
   refresh_->setEnabled(!store.appsLoading());
   faces_->setCurrentWidget(store.appsLoading() && store.apps().empty() ? loading_ : static_cast<QWidget*>(table_));
   std::vector<std::string> ids;
@@ -296,6 +352,17 @@ QMenu* ApplicationsView::buildContextMenu(const std::set<std::string>& paths) {
   QAction* remove = menu->addAction(tr("Uninstall\u2026"), this, [this, app] { uninstall(app); });
   remove->setEnabled(!app.isApple);  // a running application may be planned: its bundle's verdict protects it
   return menu;
+}
+
+int ApplicationsView::contentWidth(int column) const {
+  constexpr int kSides = 16;  // the cells are drawn 8 in from both edges
+  if (column == totalColumn) return SizeCell::textWidthFor(999'990'000'000) + SizeCell::kSpacing + 12 + kSides;
+  const QFontMetrics fm(column == lastUsedColumn ? Theme::font(TextStyle::body)
+                                                 : Theme::monospacedDigitFont(TextStyle::body));
+  int widest = 0;
+  for (size_t row = 0; row < listed_.size(); ++row)
+    widest = std::max(widest, fm.horizontalAdvance(cellText(static_cast<int>(row), column)));
+  return widest + kSides + 2;
 }
 
 QString ApplicationsView::cellText(int row, int column) const {

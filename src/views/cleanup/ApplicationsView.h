@@ -70,6 +70,7 @@ class ApplicationsView : public Screen {
   void dropInspector();
   void paintCell(QPainter* painter, const QStyleOptionViewItem& option, int row, int column) const;
   QString cellText(int row, int column) const;
+  int contentWidth(int column) const;
 
   AppFilters filters_;
   AppSortOrder sortOrder_ = defaultAppSortOrder();
@@ -84,6 +85,7 @@ class ApplicationsView : public Screen {
   QCheckBox* hideApple_;
   QCheckBox* unusedOnly_;
   QLabel* summary_;
+  QWidget* header_ = nullptr;  // the search, filters and count
   QStackedWidget* faces_;
   QWidget* loading_;
   RecordTable* table_;

@@ -1,7 +1,7 @@
 #include "views/cleanup/CloudList.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +14,7 @@
 #include "app/components/FileIcon.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
+#include "views/cleanup/CleanupList.h"
 #include "views/cleanup/CleanupPieces.h"
 
 namespace tolvex {
@@ -30,20 +31,6 @@ void paintText(QPainter* painter, const QRect& rect, const QString& text, const 
   painter->setPen(color);
   const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width());
   painter->drawText(rect, static_cast<int>(alignment | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
-}
-
-void paintCheck(QPainter* painter, const QRect& rect, bool on, bool enabled, qreal opacity, const QWidget* widget,
-                const QPalette& palette) {
-  QStyleOptionButton box;
-  box.rect = rect;
-  box.palette = palette;
-  box.state = (enabled ? QStyle::State_Enabled : QStyle::State_None) | (on ? QStyle::State_On : QStyle::State_Off);
-  if (!enabled) box.palette.setCurrentColorGroup(QPalette::Disabled);
-  painter->save();
-  painter->setOpacity(opacity);
-  QStyle* style = widget ? widget->style() : QApplication::style();
-  style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, widget);
-  painter->restore();
 }
 
 // The "Still uploading" capsule, its left edge at `left`; returns its width.
@@ -204,8 +191,8 @@ void CloudDelegate::paintFolder(QPainter* painter, const QStyleOptionViewItem& o
   painter->restore();
 
   const CloudFolderCheck check = cloudFolderCheck(folder, model_->selected());
-  paintCheck(painter, CloudRowGeometry::folderCheck(row), check.on, check.enabled, check.faded ? 0.6 : 1.0,
-             option.widget, palette);
+  CleanupList::paintCheckBox(painter, CloudRowGeometry::folderCheck(row), check.on, check.faded ? 0.6 : 1.0,
+                             option.widget, check.enabled);
 
   const QRect icon(CloudRowGeometry::folderCheck(row).right() + 11, row.center().y() - 9, 20, 18);
   Symbols::paint(painter, QRectF(icon).adjusted(1, 0, -1, 0),
@@ -232,7 +219,7 @@ void CloudDelegate::paintItem(QPainter* painter, const QStyleOptionViewItem& opt
   const QPalette& palette = option.palette;
   const QRect row = option.rect;
   const QRect check = CloudRowGeometry::itemCheck(row);
-  paintCheck(painter, check, model_->isSelected(item.path), item.isUploaded, 1.0, option.widget, palette);
+  CleanupList::paintCheckBox(painter, check, model_->isSelected(item.path), 1.0, option.widget, item.isUploaded);
   FileIcon::paint(painter, QRect(check.right() + 9, row.center().y() - 8, 16, 16), item.path);
 
   const QRect size(row.right() - CloudRowGeometry::kInset - 80, row.top(), 80, row.height());

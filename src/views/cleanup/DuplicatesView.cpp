@@ -254,6 +254,7 @@ void DuplicatesView::warnKeepOne() {
   Toast toast;
   toast.id = makeUUID();
   toast.message = tr("Keep at least one copy in each group");
+  toast.warning = true;
   state().showToast(std::move(toast));
 }
 

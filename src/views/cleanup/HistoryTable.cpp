@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
@@ -51,7 +52,7 @@ int dateContentWidth() {
   int widest = 0;
   for (int month = 1; month <= 12; ++month) {
     const QDateTime at(QDate(2000, month, 28), QTime(12, 58));
-    widest = std::max(widest, fm.horizontalAdvance(historyDateText(static_cast<double>(at.toSecsSinceEpoch()))));
+    widest = std::max(widest, fm.horizontalAdvance(shortDateTimeText(static_cast<double>(at.toSecsSinceEpoch()))));
   }
   return widest + 16 + 4;
 }
@@ -90,12 +91,28 @@ const HistoryEntry* HistoryModel::entry(int row) const {
 
 bool HistoryModel::restorable(int row) const {
   const HistoryEntry* e = entry(row);
-  return e && isRestorable(*e, probe_);
+  if (!e) return false;
+  const bool answer = isRestorable(*e, probe_);
+  lastAnswer_[e->id] = answer;
+  return answer;
 }
 
 void HistoryModel::reload() {
   beginResetModel();
+  lastAnswer_.clear();
   endResetModel();
+}
+
+void HistoryModel::recheck(int first, int last) {
+  const int restoreColumn = kColumnCount - 1;
+  for (int row = std::max(first, 0); row <= last; ++row) {
+    const HistoryEntry* e = entry(row);
+    if (!e) break;
+    const auto drawn = lastAnswer_.find(e->id);
+    if (drawn == lastAnswer_.end() || drawn->second == isRestorable(*e, probe_)) continue;
+    lastAnswer_.erase(drawn);  // the repaint asks again
+    emit dataChanged(index(row, restoreColumn), index(row, restoreColumn));
+  }
 }
 
 int HistoryModel::rowCount(const QModelIndex& parent) const {
@@ -108,7 +125,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
   const HistoryEntry* e = entry(index.row());
   if (!e || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole)) return {};
   switch (column(index.column())) {
-    case HistoryColumn::date: return historyDateText(e->date);
+    case HistoryColumn::date: return shortDateTimeText(e->date);
     case HistoryColumn::item: return role == Qt::DisplayRole ? historyItemName(e->originalPath) : pathText(*e);
     case HistoryColumn::size: return bytesText(e->size);
     case HistoryColumn::method: return historyMethodText(historyMethod(*e));
@@ -142,7 +159,7 @@ void HistoryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   painter->save();
   switch (HistoryModel::column(index.column())) {
     case HistoryColumn::date:
-      paintText(painter, r, historyDateText(e->date), Theme::font(TextStyle::callout), secondary);
+      paintText(painter, r, shortDateTimeText(e->date), Theme::font(TextStyle::callout), secondary);
       break;
     case HistoryColumn::item: {
       const QFont nameFont = Theme::font(TextStyle::body);
@@ -184,6 +201,23 @@ HistoryTable::HistoryTable(const DeletionHistory& history, std::string home, QWi
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     if (!restoring_) rememberSelection();
   });
+  recheck_.setInterval(kRecheckMs);
+  connect(&recheck_, &QTimer::timeout, this, [this] {
+    const int first = rowAt(0);
+    if (first < 0) return;
+    const int last = rowAt(viewport()->height() - 1);
+    model_->recheck(first, last < 0 ? model_->rowCount() - 1 : last);
+  });
+}
+
+void HistoryTable::showEvent(QShowEvent* event) {
+  PaintedTable::showEvent(event);
+  recheck_.start();
+}
+
+void HistoryTable::hideEvent(QHideEvent* event) {
+  PaintedTable::hideEvent(event);
+  recheck_.stop();
 }
 
 void HistoryTable::reload() {

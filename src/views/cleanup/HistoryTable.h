@@ -4,8 +4,10 @@
 // itself, so the table never holds a copy of the entries; `reload` follows a change of the store.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "views/analysis/PaintedTable.h"
 #include "views/cleanup/logic/HistoryRows.h"
@@ -28,6 +30,9 @@ class HistoryModel : public QAbstractTableModel {
   bool restorable(int row) const;
   void setProbe(HistoryProbe probe) { probe_ = std::move(probe); }
   void reload();
+  // Asks again whether rows `first`…`last` can be restored and announces the Restore cells whose
+  // answer differs from the one they were last drawn with (dataChanged), so that they are drawn again.
+  void recheck(int first, int last);
   // The text that shows where an item was.
   QString pathText(const HistoryEntry& entry) const;
 
@@ -40,6 +45,8 @@ class HistoryModel : public QAbstractTableModel {
   const DeletionHistory& history_;
   std::string home_;
   HistoryProbe probe_ = HistoryProbe::live();
+  // By entry id: the last answer of `restorable`, which is what the row was drawn with.
+  mutable std::unordered_map<std::string, bool> lastAnswer_;
 };
 
 class HistoryDelegate : public QStyledItemDelegate {
@@ -67,6 +74,9 @@ class HistoryTable : public PaintedTable {
   QRect restoreButtonRect(int row) const;
 
   static constexpr int kRowHeight = 38;
+  // While the table is shown, the rows in view are asked this often whether they can still be
+  // restored: the Trash may be emptied or the original place taken by another program at any time.
+  static constexpr int kRecheckMs = 1000;
 
  signals:
   void restoreRequested(const HistoryEntry& entry);
@@ -75,6 +85,8 @@ class HistoryTable : public PaintedTable {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   ColumnWidths columnWidths() const override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void restoreSelection();
@@ -86,6 +98,7 @@ class HistoryTable : public PaintedTable {
   std::set<std::string> selection_;
   bool restoring_ = false;
   int pressedRow_ = -1;
+  QTimer recheck_;
 };
 
 }  // namespace tolvex

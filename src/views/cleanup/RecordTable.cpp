@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -93,6 +95,21 @@ void RecordTable::contextMenuAt(int row, const QPoint& globalPos) {
   if (onContextMenu) onContextMenu(idsForClick(row), globalPos);
 }
 
+void RecordTable::mousePressEvent(QMouseEvent* event) {
+  const bool empty = !indexAt(event->position().toPoint()).isValid();
+  PaintedTable::mousePressEvent(event);
+  if (event->button() == Qt::LeftButton && empty && !selection_.empty()) setSelection({});
+}
+
+void RecordTable::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !selection_.empty()) {
+    setSelection({});
+    event->accept();
+    return;
+  }
+  PaintedTable::keyPressEvent(event);
+}
+
 void RecordTable::setRows(std::vector<std::string> ids) {
   if (ids == model_->ids()) {
     viewport()->update();
@@ -102,6 +119,7 @@ void RecordTable::setRows(std::vector<std::string> ids) {
   model_->resetRows(std::move(ids));
   restoring_ = false;
   restoreSelection();
+  if (contentWidth) fitColumns();
 }
 
 QString RecordTable::cellText(int row, int column) const {
@@ -159,9 +177,11 @@ PaintedTable::ColumnWidths RecordTable::columnWidths() const {
   ColumnWidths widths;
   widths.stretch = stretch_;
   const QFontMetrics header(horizontalHeader()->font());
-  for (const RecordColumn& column : model_->columns()) {
+  for (size_t i = 0; i < model_->columns().size(); ++i) {
+    const RecordColumn& column = model_->columns()[i];
     const int label = header.horizontalAdvance(column.header) + 14 + (column.sortable ? header.height() : 0);
-    widths.minimum.push_back(std::max(column.minWidth, label));
+    const int content = contentWidth && i != stretch_ ? contentWidth(static_cast<int>(i)) : 0;
+    widths.minimum.push_back(std::max({column.minWidth, label, content}));
     widths.ideal.push_back(std::max(column.idealWidth, widths.minimum.back()));
   }
   return widths;

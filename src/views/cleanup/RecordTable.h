@@ -3,6 +3,8 @@
 // host hands the row identifiers and paints the cells; the table keeps the selection as a set of
 // identifiers that survives every reset of the rows (an identifier that matches no row stays in it and
 // counts nowhere), and turns header clicks, double-clicks and right-clicks into the host's actions.
+// A click below the rows or Escape clears the selection, also one whose rows are not shown (hidden by
+// a search, or gone), which no row click could reach.
 // Rows are painted, never made of widgets.
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
@@ -71,6 +73,9 @@ class RecordTable : public PaintedTable {
 
   // Paints one cell; the row's background and selection tint are already drawn.
   std::function<void(QPainter*, const QStyleOptionViewItem&, int row, int column)> paintCell;
+  // The width the cells of `column` need to be read whole (the host knows its fonts): a column never
+  // gets less, and the stretch column gives up its room first. None: the column's own widths.
+  std::function<int(int column)> contentWidth;
   std::function<void(const Paths&)> onPrimary;
   std::function<void(const Paths&, const QPoint& globalPos)> onContextMenu;
 
@@ -82,6 +87,8 @@ class RecordTable : public PaintedTable {
   ColumnWidths columnWidths() const override;
   void rowDoubleClicked(int row) override;
   void contextMenuAt(int row, const QPoint& globalPos) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void restoreSelection();

@@ -1,8 +1,6 @@
 #include "views/analysis/logic/ChangesComparison.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -76,13 +74,6 @@ ChangeRowContent changeRowContent(const FolderChange& change, int64_t largest, s
   return row;
 }
 
-QString snapshotDateText(double seconds) {
-  if (!(seconds > 86400.0)) return QStringLiteral("\u2014");
-  const QDateTime at = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds));
-  return QCoreApplication::translate("ChangesCard", "%1 at %2")
-      .arg(shortDateText(seconds), QLocale().toString(at.time(), QLocale::ShortFormat));
-}
-
 ChangesCardContent changesCardContent(const std::optional<std::string>& scanRootPath, const TrendStore& trends,
                                       const std::optional<std::string>& baselineID, double now, std::string_view home) {
   auto tr = [](const char* text) { return QCoreApplication::translate("ChangesCard", text); };
@@ -107,7 +98,7 @@ ChangesCardContent changesCardContent(const std::optional<std::string>& scanRoot
   content.face = ChangesCardContent::Face::comparison;
   content.sinceText = tr("Since %1").arg(QString::fromStdString(relativeDateText(baseline.date, now)));
   for (const ScanSnapshot& earlier : comparison.earlier)
-    content.baselines.emplace_back(earlier.id, snapshotDateText(earlier.date));
+    content.baselines.emplace_back(earlier.id, shortDateTimeText(earlier.date));
   content.baselineID = baseline.id;
   const int64_t total = comparison.totalChange();
   content.totalText = QString::fromStdString(signedSizeText(total));

@@ -91,9 +91,6 @@ struct ChangesCardContent {
 ChangesCardContent changesCardContent(const std::optional<std::string>& scanRootPath, const TrendStore& trends,
                                       const std::optional<std::string>& baselineID, double now, std::string_view home);
 
-// The abbreviated date and short time of a snapshot, as the baseline menu lists it.
-QString snapshotDateText(double secondsSince1970);
-
 // Growth of used space is drawn in the warning colour, shrinkage or no change in the success colour.
 ThemeColor changeTint(bool grew);
 

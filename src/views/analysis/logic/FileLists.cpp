@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "model/Formatting.h"
 #include "platform/ParallelFor.h"
 #include "views/analysis/logic/NodeLists.h"
 
@@ -104,6 +105,10 @@ const std::vector<SizeOption>& sizeOptions() {
       {"> 5 GB", 5'368'709'120},
   };
   return options;
+}
+
+QString sizePickerText(int64_t minSize) {
+  return QStringLiteral("> ") + QString::fromStdString(formatBytes(std::max<int64_t>(minSize, 0)));
 }
 
 const std::vector<AgeOption>& ageOptions() {

@@ -50,6 +50,8 @@ struct AgeOption {
   std::optional<int64_t> days;
 };
 const std::vector<SizeOption>& sizeOptions();
+// The size picker's text for a minimum size it doesn't offer ("> 500 MB"), as its own are written.
+QString sizePickerText(int64_t minSize);
 const std::vector<AgeOption>& ageOptions();
 
 // The nine kinds ordered by their total in the scan, largest first; equal totals (a missing total

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
@@ -126,6 +127,18 @@ QString shortDateText(double seconds) {
   if (!(seconds > 86400.0)) return QStringLiteral("\u2014");
   const QDate date = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds)).date();
   return QLocale().toString(date, QStringLiteral("MMM d, yyyy"));
+}
+
+QString shortTimeText(const QTime& time) {
+  QString format = QLocale().timeFormat(QLocale::ShortFormat);
+  format.remove(QRegularExpression(QStringLiteral("[:.]?s+(\\.z+)?")));
+  return QLocale().toString(time, format.trimmed());
+}
+
+QString shortDateTimeText(double seconds) {
+  if (!(seconds > 86400.0)) return QStringLiteral("\u2014");
+  const QDateTime at = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds));
+  return QCoreApplication::translate("DateText", "%1 at %2").arg(shortDateText(seconds), shortTimeText(at.time()));
 }
 
 QString kindText(const FileNode& node) {

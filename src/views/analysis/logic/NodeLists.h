@@ -1,6 +1,7 @@
 #pragma once
 // The lists and texts the Explorer and the file tables derive from the scan tree, without widgets.
 #include <QString>
+#include <QTime>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,6 +51,11 @@ double shareOf(int64_t size, int64_t total);
 // Cell texts.
 QString filesText(const FileNode& node);         // grouped file count of a folder, "—" for a file
 QString shortDateText(double secondsSince1970);  // abbreviated date, "—" up to one day after 1970
+// Abbreviated date and short time ("Jan 15, 2024 at 10:15 AM"), "—" up to one day after 1970: the one
+// form of a moment wherever one is listed (history, snapshots, the baseline menu, the preview).
+QString shortDateTimeText(double secondsSince1970);
+// The locale's short time, never with seconds (some locales' short form, C's among them, has them).
+QString shortTimeText(const QTime& time);
 QString kindText(const FileNode& node);          // upper-case extension, else the kind's title
 QString smallFilesText(const FileNode& folder);  // "Also: N small files directly in this folder · size"
 QString fileCountText(int64_t count);            // "N files"

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QLocale>
 #include <algorithm>
 
 #include "platform/Paths.h"
@@ -51,13 +49,6 @@ bool isRestorable(const HistoryEntry& entry, const HistoryProbe& probe) {
 std::vector<DeletionFailure> shownFailures(const std::vector<DeletionFailure>& failures) {
   const size_t n = std::min(failures.size(), kShownFailures);
   return {failures.begin(), failures.begin() + static_cast<std::ptrdiff_t>(n)};
-}
-
-QString historyDateText(double seconds) {
-  if (!(seconds > 86400.0)) return QStringLiteral("\u2014");
-  const QDateTime at = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds));
-  return QCoreApplication::translate("HistoryView", "%1, %2")
-      .arg(shortDateText(seconds), QLocale().toString(at.time(), QLocale::ShortFormat));
 }
 
 QString historyItemName(const std::string& path) { return QString::fromUtf8(lastPathComponent(path)); }

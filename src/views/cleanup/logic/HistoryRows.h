@@ -37,9 +37,6 @@ bool isRestorable(const HistoryEntry& entry, const HistoryProbe& probe = History
 inline constexpr size_t kShownFailures = 8;
 std::vector<DeletionFailure> shownFailures(const std::vector<DeletionFailure>& failures);
 
-// The date of an entry: abbreviated date and short time ("Mar 4, 2027, 9:41 AM"), "—" for an absent date.
-QString historyDateText(double secondsSince1970);
-
 // The last component of a path, its "name" line ("/" stays "/").
 QString historyItemName(const std::string& path);
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/UiText.h"
-#include "views/analysis/logic/ChangesComparison.h"
+#include "views/analysis/logic/NodeLists.h"
 
 namespace tolvex {
 
@@ -56,7 +56,7 @@ std::optional<QString> snapshotDeletionMessage(const std::optional<std::string>&
 }
 
 QString snapshotRowTitle(const LocalSnapshot& snapshot) {
-  if (snapshot.date && *snapshot.date > kNoDateBefore) return snapshotDateText(*snapshot.date);
+  if (snapshot.date && *snapshot.date > kNoDateBefore) return shortDateTimeText(*snapshot.date);
   return QString::fromStdString(snapshot.name);
 }
 
