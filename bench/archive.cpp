@@ -1,6 +1,6 @@
 // Scan archive benchmark: a generated tree of about 1,000,000 nodes is written and read back, and
 // our LZFSE codec is timed against `gzip -6` / `gzip -d` on the same uncompressed archive stream.
-//   bench_archive [nodes]   (default 1000000)
+//   bench_archive [nodes [--keep]]   (default 1000000; --keep leaves the archive file in /tmp)
 // Prints sizes, MB/s (of uncompressed data), ratios, and the whole read of the archive file into a
 // ScanResult, also in a fresh process as at launch. Targets: encoder >= gzip -6, decoder >= gzip -d,
 // read < 1 s, and < 0.3 s in a fresh process.
@@ -191,6 +191,7 @@ double freshProcessRead(const std::string& archive, int rounds) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--read") return readOnce(argv[2]);
+  const bool keep = argc > 2 && std::string(argv[2]) == "--keep";
   const size_t target = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
   char folderTemplate[] = "/tmp/tolvex-bench-archive.XXXXXX";
   if (!mkdtemp(folderTemplate)) return 1;
@@ -260,9 +261,12 @@ int main(int argc, char** argv) {
               encode <= gzipEncode ? "met" : "MISSED", decode <= gzipDecode ? "met" : "MISSED",
               std::max(readTime, firstReadTime) < 1.0 ? "met" : "MISSED", ok ? "" : "   (ROUND TRIP OR GZIP FAILED)");
 
-  std::remove(archive.c_str());
+  if (keep)
+    std::printf("archive kept: %s\n", archive.c_str());
+  else
+    std::remove(archive.c_str());
   std::remove(raw.c_str());
   std::remove(gz.c_str());
-  rmdir(folder.c_str());
+  if (!keep) rmdir(folder.c_str());
   return ok ? 0 : 1;
 }

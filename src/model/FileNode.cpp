@@ -27,14 +27,15 @@ constexpr size_t kMaxWholeBlock = (size_t{1} << 32) - 1;
 constexpr size_t kAsItComesBlock = (size_t{4} << 30) - kHugePage;
 constexpr size_t kNamePiece = size_t{16} << 10;
 constexpr uint64_t kSerialBatch = 4096;
-// As it comes, huge pages back what lies past this much of either area: a large tree then takes
-// far fewer page faults, and a small one is not rounded up to whole huge pages.
+// As it comes, huge pages back what lies past this much of either area (unless the tree is known to
+// be large): a large tree then takes far fewer page faults, and a small one is not rounded up to
+// whole huge pages.
 constexpr size_t kHugePagesPast = size_t{32} << 20;
 
 // Makes `size` bytes at `at` usable, with huge pages if they lie far enough into their area.
-void commitRange(char* at, size_t size, size_t areaEnd) {
+void commitRange(char* at, size_t size, size_t areaEnd, size_t hugePagesPast) {
   if (::mprotect(at, size, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
-  if (areaEnd > kHugePagesPast) ::madvise(at, size, MADV_HUGEPAGE);  // only a hint
+  if (areaEnd > hugePagesPast) ::madvise(at, size, MADV_HUGEPAGE);  // only a hint
 }
 
 size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
@@ -129,7 +130,8 @@ FileTree::FileTree(size_t nodes, size_t nameBytes) : wholeLayout_(true) {
   nextSerial_ = nextSerial.fetch_add(nodes, std::memory_order_relaxed);
 }
 
-FileTree::FileTree(AsItComes) : wholeLayout_(true), asItComes_(true) {
+FileTree::FileTree(AsItComes how)
+    : wholeLayout_(true), asItComes_(true), hugePagesPast_(how.large ? 0 : kHugePagesPast) {
   block_ = mapBlock(kAsItComesBlock, false);
   blockSize_ = kAsItComesBlock;
   nodes_ = reinterpret_cast<FileNode*>(block_);
@@ -158,7 +160,7 @@ void FileTree::commitNodes(size_t slots) {
   const size_t committed = nodesCommitted_.load(std::memory_order_relaxed);
   if (needed <= committed) return;
   const size_t target = std::min(roundUp(needed, kHugePage), blockSize_);
-  commitRange(block_ + committed, target - committed, target);
+  commitRange(block_ + committed, target - committed, target, hugePagesPast_);
   nodesCommitted_.store(target, std::memory_order_release);
 }
 
@@ -177,7 +179,7 @@ char* FileTree::takeName(Writer& writer, size_t bytes, size_t alignment) {
       const size_t committed = namesCommitted_.load(std::memory_order_relaxed);
       if (taken > committed) {
         const size_t target = std::min(roundUp(taken, kHugePage), blockSize_);
-        commitRange(block_ + blockSize_ - target, target - committed, target);
+        commitRange(block_ + blockSize_ - target, target - committed, target, hugePagesPast_);
         namesCommitted_.store(target, std::memory_order_relaxed);
       }
     }

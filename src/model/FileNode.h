@@ -221,8 +221,10 @@ class FileTree {
   FileTree(size_t nodes, size_t nameBytes);
   // A tree laid out as it comes; `seal` it once built. Adding a node throws std::bad_alloc when the
   // memory cannot be had, std::length_error beyond 4 GiB.
-  struct AsItComes {};
-  explicit FileTree(AsItComes);
+  struct AsItComes {
+    bool large = false;  // known to be large: huge pages from the start (far fewer page faults)
+  };
+  explicit FileTree(AsItComes how);
   FileTree(const FileTree&) = delete;
   FileTree& operator=(const FileTree&) = delete;
   ~FileTree();
@@ -301,6 +303,7 @@ class FileTree {
 
   // As it comes.
   bool asItComes_ = false;
+  size_t hugePagesPast_ = 0;              // how far into each area huge pages start
   std::atomic<size_t> slotsReserved_{0};  // node slots handed out (the root's and children's)
   std::atomic<size_t> namesTaken_{0};     // bytes of the name area handed to writers, from its end
   std::atomic<size_t> namesUsed_{0};      // name and list bytes stored by writers that have finished
