@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "model/ScanResult.h"
 #include "system/LocalSnapshot.h"
 #include "system/SystemDataPart.h"

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/TolvexApp.h"
-#include "app/shell/MainWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/TolvexApp.h"
 
 int main(int argc, char** argv) {
   const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");

@@ -1,4 +1,4 @@
-#include "app/shell/logic/MenuBarText.h"
+#include "shell/logic/MenuBarText.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/shell/RemovedAppBanner.h"
+#include "shell/RemovedAppBanner.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/shell/AboutDialog.h"
+#include "shell/AboutDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 
 #include <QTimer>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/TolvexApp.h"
+#include "shell/TolvexApp.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -6,9 +6,9 @@
 
 #include "app/AppState.h"
 #include "app/Settings.h"
-#include "app/shell/MainWindow.h"
 #include "app/theme/Appearance.h"
 #include "model/Formatting.h"
+#include "shell/MainWindow.h"
 
 namespace tolvex {
 

@@ -1,4 +1,4 @@
-#include "app/shell/ConfirmDeletionDialog.h"
+#include "shell/ConfirmDeletionDialog.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,14 +1,14 @@
-#include "app/shell/SettingsWindow.h"
+#include "shell/SettingsWindow.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/shell/AutomationSettings.h"
-#include "app/shell/ExclusionsSettings.h"
-#include "app/shell/GeneralSettings.h"
 #include "app/theme/Symbols.h"
+#include "shell/AutomationSettings.h"
+#include "shell/ExclusionsSettings.h"
+#include "shell/GeneralSettings.h"
 
 namespace tolvex {
 

@@ -1,4 +1,4 @@
-#include "app/shell/ToastView.h"
+#include "shell/ToastView.h"
 
 #include <QEasingCurve>
 #include <algorithm>

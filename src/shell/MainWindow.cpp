@@ -1,4 +1,4 @@
-#include "app/shell/MainWindow.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -11,19 +11,19 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/Settings.h"
-#include "app/services/UiServices.h"
 #include "app/services/BackgroundServices.h"
-#include "app/shell/AboutDialog.h"
-#include "app/shell/AccessOnboardingView.h"
-#include "app/shell/RemovedAppBanner.h"
-#include "app/shell/ConfirmDeletionDialog.h"
-#include "app/shell/MenuBarExtra.h"
-#include "app/shell/ScanToolbar.h"
-#include "app/shell/SectionRouter.h"
-#include "app/shell/SettingsWindow.h"
-#include "app/shell/Sidebar.h"
-#include "app/shell/ToastView.h"
+#include "app/services/UiServices.h"
 #include "app/theme/Symbols.h"
+#include "shell/AboutDialog.h"
+#include "shell/AccessOnboardingView.h"
+#include "shell/ConfirmDeletionDialog.h"
+#include "shell/MenuBarExtra.h"
+#include "shell/RemovedAppBanner.h"
+#include "shell/ScanToolbar.h"
+#include "shell/SectionRouter.h"
+#include "shell/SettingsWindow.h"
+#include "shell/Sidebar.h"
+#include "shell/ToastView.h"
 
 namespace tolvex {
 

@@ -1,4 +1,4 @@
-#include "app/shell/FormSection.h"
+#include "shell/FormSection.h"
 
 #include <QHBoxLayout>
 #include <QPainter>

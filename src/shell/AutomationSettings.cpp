@@ -1,4 +1,4 @@
-#include "app/shell/AutomationSettings.h"
+#include "shell/AutomationSettings.h"
 
 #include <QComboBox>
 #include <algorithm>
@@ -10,9 +10,9 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/services/UiServices.h"
-#include "app/shell/FormSection.h"
-#include "app/shell/logic/SettingsChoices.h"
 #include "app/theme/Theme.h"
+#include "shell/FormSection.h"
+#include "shell/logic/SettingsChoices.h"
 
 namespace tolvex {
 

@@ -1,6 +1,6 @@
-#include "app/shell/ScanPromptHost.h"
+#include "app/screen/ScanPromptHost.h"
 
-#include "app/shell/ScanPrompt.h"
+#include "app/screen/ScanPrompt.h"
 
 namespace tolvex {
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "app/AppSection.h"
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 
 class QVBoxLayout;
 

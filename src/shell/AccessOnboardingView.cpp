@@ -1,4 +1,4 @@
-#include "app/shell/AccessOnboardingView.h"
+#include "shell/AccessOnboardingView.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/shell/GeneralSettings.h"
+#include "shell/GeneralSettings.h"
 
 #include <QHBoxLayout>
 #include <algorithm>
@@ -13,8 +13,8 @@
 #include "app/components/SymbolView.h"
 #include "app/components/ToggleSwitch.h"
 #include "app/services/UiServices.h"
-#include "app/shell/FormSection.h"
 #include "platform/FullDiskAccess.h"
+#include "shell/FormSection.h"
 
 namespace tolvex {
 

@@ -1,4 +1,4 @@
-#include "app/shell/FullDiskAccessBanner.h"
+#include "app/screen/FullDiskAccessBanner.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

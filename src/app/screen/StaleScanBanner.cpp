@@ -1,4 +1,4 @@
-#include "app/shell/StaleScanBanner.h"
+#include "app/screen/StaleScanBanner.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/shell/ScanToolbar.h"
+#include "shell/ScanToolbar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/shell/PendingScreen.h"
+#include "app/screen/PendingScreen.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -6,7 +6,7 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/components/PageHeader.h"
-#include "app/shell/ScanPrompt.h"
+#include "app/screen/ScanPrompt.h"
 
 namespace tolvex {
 

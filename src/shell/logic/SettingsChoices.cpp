@@ -1,4 +1,4 @@
-#include "app/shell/logic/SettingsChoices.h"
+#include "shell/logic/SettingsChoices.h"
 
 #include <QCoreApplication>
 #include <QStringList>

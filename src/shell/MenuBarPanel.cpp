@@ -1,4 +1,4 @@
-#include "app/shell/MenuBarPanel.h"
+#include "shell/MenuBarPanel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,8 +12,8 @@
 #include "app/components/Buttons.h"
 #include "app/components/DiskRing.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/logic/MenuBarText.h"
 #include "app/theme/Theme.h"
+#include "shell/logic/MenuBarText.h"
 #include "system/RemovedApp.h"
 #include "views/analysis/RowButton.h"
 #include "views/analysis/RowDivider.h"

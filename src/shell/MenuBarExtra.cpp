@@ -1,4 +1,4 @@
-#include "app/shell/MenuBarExtra.h"
+#include "shell/MenuBarExtra.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -9,9 +9,9 @@
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/shell/MenuBarPanel.h"
-#include "app/shell/logic/MenuBarText.h"
 #include "app/theme/Symbols.h"
+#include "shell/MenuBarPanel.h"
+#include "shell/logic/MenuBarText.h"
 
 namespace tolvex {
 

@@ -1,4 +1,4 @@
-#include "app/shell/ScanPrompt.h"
+#include "app/screen/ScanPrompt.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +15,7 @@
 #include "app/components/Buttons.h"
 #include "app/components/ElidedLabel.h"
 #include "app/components/ScanningRing.h"
-#include "app/shell/FullDiskAccessBanner.h"
+#include "app/screen/FullDiskAccessBanner.h"
 #include "app/theme/Anim.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"

@@ -1,4 +1,4 @@
-#include "app/shell/Sidebar.h"
+#include "shell/Sidebar.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

@@ -1,24 +1,24 @@
-#include "app/shell/SectionRouter.h"
+#include "shell/SectionRouter.h"
 
 #include <QVBoxLayout>
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/shell/PendingScreen.h"
+#include "app/screen/PendingScreen.h"
 #include "views/analysis/ExplorerView.h"
 #include "views/analysis/LargeFilesView.h"
 #include "views/analysis/OverviewView.h"
-#include "views/analysis/TypesView.h"
 #include "views/analysis/TrendsView.h"
+#include "views/analysis/TypesView.h"
 #include "views/cleanup/AppLeftoversView.h"
 #include "views/cleanup/ApplicationsView.h"
-#include "views/cleanup/QuickCleanView.h"
-#include "views/cleanup/DuplicatesView.h"
-#include "views/cleanup/JunkView.h"
 #include "views/cleanup/CloudView.h"
-#include "views/cleanup/HistoryView.h"
 #include "views/cleanup/DeveloperView.h"
+#include "views/cleanup/DuplicatesView.h"
+#include "views/cleanup/HistoryView.h"
+#include "views/cleanup/JunkView.h"
 #include "views/cleanup/LoginItemsView.h"
+#include "views/cleanup/QuickCleanView.h"
 #include "views/cleanup/SystemDataView.h"
 
 namespace tolvex {

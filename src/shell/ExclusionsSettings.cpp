@@ -1,4 +1,4 @@
-#include "app/shell/ExclusionsSettings.h"
+#include "shell/ExclusionsSettings.h"
 
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -13,9 +13,9 @@
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
 #include "app/services/UiServices.h"
-#include "app/shell/logic/SettingsChoices.h"
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
+#include "shell/logic/SettingsChoices.h"
 
 namespace tolvex {
 
