@@ -27,8 +27,8 @@
 #include "GeneratedScan.h"
 #include "app/AppEnvironment.h"
 #include "app/AppState.h"
-#include "app/TolvexApp.h"
-#include "app/shell/MainWindow.h"
+#include "shell/TolvexApp.h"
+#include "shell/MainWindow.h"
 #include "model/ScanArchive.h"
 
 extern char** environ;
