@@ -331,13 +331,48 @@ std::string selfPath() {
   return std::string(exe, static_cast<size_t>(n));
 }
 
-// `bench_scanner --walk ROOT THREADS`: one scan in a fresh process; prints the root's size.
+// The process's resident memory now and at its peak so far, from /proc/self/status.
+struct Resident {
+  int64_t now = 0, peak = 0;
+};
+Resident residentStatus() {
+  Resident r;
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return r;
+  char line[256];
+  while (std::fgets(line, sizeof line, f)) {
+    long kib = 0;
+    if (std::sscanf(line, "VmRSS: %ld kB", &kib) == 1) r.now = static_cast<int64_t>(kib) * 1024;
+    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) r.peak = static_cast<int64_t>(kib) * 1024;
+  }
+  std::fclose(f);
+  return r;
+}
+
+// `bench_scanner --walk ROOT THREADS`: one scan in a fresh process; prints the root's size, the
+// number of nodes and how far the process grew at its peak during the walk (in bytes).
 int walkOnce(const std::string& root, unsigned threads) {
+  const int64_t before = residentStatus().now;
   Scanner scanner(std::chrono::duration<double>(0.08), threads);
   auto result = scanner.walk(root, {}, [](int64_t, int64_t, const std::string&) {});
   if (!result) return 1;
-  std::printf("%" PRId64 "\n", get(result->root->size));
+  std::printf("%" PRId64 " %zu %" PRId64 "\n", get(result->root->size), result->tree->nodeCount(),
+              residentStatus().peak - before);
   return 0;
+}
+
+// The peak growth of a fresh process during a walk, per node of the tree (median of `rounds`).
+double peakBytesPerNode(const std::string& root, unsigned threads, int rounds) {
+  std::vector<double> perNode;
+  for (int r = 0; r < rounds; ++r) {
+    std::string out;
+    if (!timed({selfPath(), "--walk", root, std::to_string(threads)}, &out).ok) return -1;
+    long long size = 0, growth = 0;
+    size_t nodes = 0;
+    if (std::sscanf(out.c_str(), "%lld %zu %lld", &size, &nodes, &growth) != 3 || nodes == 0) return -1;
+    perNode.push_back(static_cast<double>(growth) / static_cast<double>(nodes));
+  }
+  return median(perNode);
 }
 
 struct Contender {
@@ -411,6 +446,10 @@ void compare(const std::string& label, const std::string& root, int rounds) {
       c.peakBytes = std::max(c.peakBytes, run.peakBytes);
     }
   }
+  // Peak memory: how far a fresh process grows during a walk, per node (target: at most 130 bytes
+  // per node in parallel; the tree itself takes the "tree memory" above).
+  std::printf("peak growth during a walk, per node (median of %d): 1 thread %.1f bytes, parallel %.1f bytes\n", rounds,
+              peakBytesPerNode(root, 1, rounds), peakBytesPerNode(root, 0, rounds));
   const double du = median(contenders[2].times);
   std::printf("%-22s %10s %9s %14s %12s   (%d rounds)\n", "", "median s", "x du", "entries/s", "peak MB", rounds);
   for (const Contender& c : contenders) {

@@ -22,6 +22,21 @@ constexpr size_t kGrowingBlock = size_t{1} << 30;
 constexpr size_t kCommitStep = size_t{1} << 20;
 // Laid out whole: distances are 32-bit.
 constexpr size_t kMaxWholeBlock = (size_t{1} << 32) - 1;
+// As it comes: the block reserved (address space only), as large as distances reach; names are
+// handed to writers in pieces, serial numbers in batches.
+constexpr size_t kAsItComesBlock = (size_t{4} << 30) - kHugePage;
+constexpr size_t kNamePiece = size_t{16} << 10;
+constexpr uint64_t kSerialBatch = 4096;
+// As it comes, huge pages back what lies past this much of either area (unless the tree is known to
+// be large): a large tree then takes far fewer page faults, and a small one is not rounded up to
+// whole huge pages.
+constexpr size_t kHugePagesPast = size_t{32} << 20;
+
+// Makes `size` bytes at `at` usable, with huge pages if they lie far enough into their area.
+void commitRange(char* at, size_t size, size_t areaEnd, size_t hugePagesPast) {
+  if (::mprotect(at, size, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
+  if (areaEnd > hugePagesPast) ::madvise(at, size, MADV_HUGEPAGE);  // only a hint
+}
 
 size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 
@@ -115,13 +130,67 @@ FileTree::FileTree(size_t nodes, size_t nameBytes) : wholeLayout_(true) {
   nextSerial_ = nextSerial.fetch_add(nodes, std::memory_order_relaxed);
 }
 
+FileTree::FileTree(AsItComes how)
+    : wholeLayout_(true), asItComes_(true), hugePagesPast_(how.large ? 0 : kHugePagesPast) {
+  block_ = mapBlock(kAsItComesBlock, false);
+  blockSize_ = kAsItComesBlock;
+  nodes_ = reinterpret_cast<FileNode*>(block_);
+  nodeCapacity_ = blockSize_ / sizeof(FileNode);
+  ownWriter_ = std::make_unique<Writer>(*this);
+}
+
+FileTree::Writer::~Writer() { tree_->namesUsed_.fetch_add(used_, std::memory_order_relaxed); }
+
 FileTree::~FileTree() {
   // Nodes hold nothing outside the block: unmapping it frees them all.
   static_assert(std::is_trivially_destructible_v<FileNode>);
   ::munmap(block_, blockSize_);
 }
 
-size_t FileTree::memoryBytes() const { return count_ * sizeof(FileNode) + extraUsed_; }
+size_t FileTree::memoryBytes() const {
+  return count_ * sizeof(FileNode) + (asItComes_ ? namesUsed_.load(std::memory_order_relaxed) : extraUsed_);
+}
+
+// As it comes: makes the node slots below `slots` usable. Pages are made usable in large steps under
+// a lock; the threads that find them usable already take no lock.
+void FileTree::commitNodes(size_t slots) {
+  const size_t needed = slots * sizeof(FileNode);
+  if (needed <= nodesCommitted_.load(std::memory_order_acquire)) return;
+  std::lock_guard<std::mutex> guard(commitLock_);
+  const size_t committed = nodesCommitted_.load(std::memory_order_relaxed);
+  if (needed <= committed) return;
+  const size_t target = std::min(roundUp(needed, kHugePage), blockSize_);
+  commitRange(block_ + committed, target - committed, target, hugePagesPast_);
+  nodesCommitted_.store(target, std::memory_order_release);
+}
+
+// As it comes: `bytes` of the name area for `writer`, which takes a new piece from the end of the
+// block when its own is used up. The node slots and the name area must not meet: each side adds
+// its share first and then looks at the other's, so one of two threads racing to the middle sees it.
+char* FileTree::takeName(Writer& writer, size_t bytes, size_t alignment) {
+  char* at = reinterpret_cast<char*>(roundUp(reinterpret_cast<uintptr_t>(writer.at_), alignment));
+  if (!writer.at_ || at > writer.end_ || bytes > static_cast<size_t>(writer.end_ - at)) {
+    const size_t piece = roundUp(std::max(kNamePiece, bytes + alignment), alignment);
+    const size_t taken = namesTaken_.fetch_add(piece) + piece;
+    if (taken > blockSize_ || slotsReserved_.load() * sizeof(FileNode) > blockSize_ - taken)
+      throw std::length_error("a tree of more than 4 GiB");
+    {
+      std::lock_guard<std::mutex> guard(commitLock_);
+      const size_t committed = namesCommitted_.load(std::memory_order_relaxed);
+      if (taken > committed) {
+        const size_t target = std::min(roundUp(taken, kHugePage), blockSize_);
+        commitRange(block_ + blockSize_ - target, target - committed, target, hugePagesPast_);
+        namesCommitted_.store(target, std::memory_order_relaxed);
+      }
+    }
+    writer.at_ = block_ + blockSize_ - taken;
+    writer.end_ = writer.at_ + piece;
+    at = reinterpret_cast<char*>(roundUp(reinterpret_cast<uintptr_t>(writer.at_), alignment));
+  }
+  writer.at_ = at + bytes;
+  writer.used_ += bytes;
+  return at;
+}
 
 // Node by node: makes the first `needed` bytes from `area` usable.
 void FileTree::commit(char* area, size_t& committed, size_t needed) {
@@ -140,14 +209,26 @@ char* FileTree::take(size_t bytes, size_t alignment) {
 }
 
 FileNode* FileTree::place(std::string_view name, FileNode* slot, FileNode* parent, bool isDirectory, bool isPackage,
-                          FileKind kind, StorageBucket bucket) {
-  auto* stored = reinterpret_cast<unsigned char*>(take(storedSize(name), 1));
-  const uint64_t serial = wholeLayout_ ? nextSerial_++ : nextSerial.fetch_add(1, std::memory_order_relaxed);
+                          FileKind kind, StorageBucket bucket, Writer* writer) {
+  unsigned char* stored;
+  uint64_t serial;
+  if (writer) {
+    stored = reinterpret_cast<unsigned char*>(takeName(*writer, storedSize(name), 1));
+    if (writer->serialsLeft_ == 0) {
+      writer->serial_ = nextSerial.fetch_add(kSerialBatch, std::memory_order_relaxed);
+      writer->serialsLeft_ = kSerialBatch;
+    }
+    serial = writer->serial_++;
+    --writer->serialsLeft_;
+  } else {
+    stored = reinterpret_cast<unsigned char*>(take(storedSize(name), 1));
+    serial = wholeLayout_ ? nextSerial_++ : nextSerial.fetch_add(1, std::memory_order_relaxed);
+    ++count_;  // as it comes, `seal` counts the nodes
+  }
   FileNode* node = new (slot) FileNode(serial, isDirectory, isPackage, kind, bucket);
   storeName(stored, name);
   node->name.offset_ = static_cast<uint32_t>(stored - reinterpret_cast<const unsigned char*>(&node->name));
   if (parent) node->parent.back_ = static_cast<uint32_t>(node - parent);
-  ++count_;
   return node;
 }
 
@@ -180,21 +261,37 @@ void FileTree::appendListed(FileNode* parent, FileNode* child) {
 
 FileNode* FileTree::makeRoot(std::string_view name, bool isDirectory, bool isPackage, FileKind kind,
                              StorageBucket bucket) {
+  if (asItComes_) {
+    if (slotsReserved_.exchange(1) != 0) throw std::logic_error("the root comes first");
+    commitNodes(1);
+    return place(name, nodes_, nullptr, isDirectory, isPackage, kind, bucket, ownWriter_.get());
+  }
   if (!wholeLayout_ || count_ != 0 || nodeCapacity_ == 0) throw std::logic_error("the root comes first");
   reserved_ = 1;
   return place(name, nodes_, nullptr, isDirectory, isPackage, kind, bucket);
 }
 
 void FileTree::reserveChildren(FileNode* parent, size_t count) {
-  if (!wholeLayout_ || count > nodeCapacity_ - reserved_ || parent->children.size() != 0)
-    throw std::logic_error("children beyond the tree's room");
-  parent->children.offset_ = static_cast<uint32_t>((nodes_ + reserved_) - parent);
+  if (!wholeLayout_ || parent->children.size() != 0) throw std::logic_error("children beyond the tree's room");
+  size_t first;
+  if (asItComes_) {
+    // Room only: the slots become memory as children are made in them.
+    if (count > nodeCapacity_) throw std::length_error("a tree of more than 4 GiB");
+    first = slotsReserved_.fetch_add(count);
+    if (first + count > nodeCapacity_ || (first + count) * sizeof(FileNode) > blockSize_ - namesTaken_.load())
+      throw std::length_error("a tree of more than 4 GiB");
+  } else {
+    if (count > nodeCapacity_ - reserved_) throw std::logic_error("children beyond the tree's room");
+    first = reserved_;
+    reserved_ += count;
+  }
+  parent->children.offset_ = static_cast<uint32_t>((nodes_ + first) - parent);
   parent->children.count_ = 0;
-  reserved_ += count;
 }
 
 FileNode* FileTree::makeChild(FileNode* parent, std::string_view name, bool isDirectory, bool isPackage, FileKind kind,
                               StorageBucket bucket) {
+  if (asItComes_) return makeChild(*ownWriter_, parent, name, isDirectory, isPackage, kind, bucket);
   // The caller makes no more children than it reserved: the archive reader and the scanner know
   // each folder's count before they start on it.
   if (parent->children.offset_ == 0) throw std::logic_error("no room reserved for children");
@@ -203,6 +300,45 @@ FileNode* FileTree::makeChild(FileNode* parent, std::string_view name, bool isDi
   FileNode* node = place(name, slot, parent, isDirectory, isPackage, kind, bucket);
   ++parent->children.count_;
   return node;
+}
+
+FileNode* FileTree::makeChild(Writer& writer, FileNode* parent, std::string_view name, bool isDirectory, bool isPackage,
+                              FileKind kind, StorageBucket bucket) {
+  if (!asItComes_ || writer.tree_ != this) throw std::logic_error("a writer for a tree laid out as it comes");
+  if (parent->children.offset_ == 0) throw std::logic_error("no room reserved for children");
+  FileNode* slot = parent + parent->children.offset_ + parent->children.count_;
+  // The slot was reserved by this thread or handed over with its parent: its own load sees it.
+  const size_t index = static_cast<size_t>(slot - nodes_);
+  if (index >= slotsReserved_.load(std::memory_order_relaxed))
+    throw std::logic_error("a child beyond the reserved room");
+  commitNodes(index + 1);
+  FileNode* node = place(name, slot, parent, isDirectory, isPackage, kind, bucket, &writer);
+  ++parent->children.count_;
+  return node;
+}
+
+void FileTree::keepChildren(FileNode* parent, const std::vector<FileNode*>& kept) {
+  if (!asItComes_) throw std::logic_error("only a tree laid out as it comes drops children");
+  ChildList& list = parent->children;
+  const size_t before = list.size();
+  if (kept.size() == before) return;
+  dropped_ += before - kept.size();
+  if (kept.empty()) {
+    list.offset_ = 0;
+    list.count_ = 0;
+    return;
+  }
+  // The survivors no longer stand side by side: they are listed.
+  auto* entries = reinterpret_cast<uint32_t*>(takeName(*ownWriter_, kept.size() * sizeof(uint32_t), alignof(uint32_t)));
+  for (size_t i = 0; i < kept.size(); ++i) entries[i] = static_cast<uint32_t>(kept[i] - parent);
+  list.offset_ = static_cast<uint32_t>(reinterpret_cast<char*>(entries) - reinterpret_cast<char*>(&list));
+  list.count_ = static_cast<uint32_t>(kept.size()) | ChildList::kListed;
+}
+
+void FileTree::seal() {
+  if (!asItComes_) return;
+  count_ = slotsReserved_.load() - dropped_;
+  ownWriter_.reset();  // its name bytes are counted
 }
 
 }  // namespace tolvex

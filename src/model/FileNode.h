@@ -5,8 +5,10 @@
 #include <iosfwd>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/FileKind.h"
 #include "model/StorageBucket.h"
@@ -201,22 +203,49 @@ class FileNode {
 // Owns every node of one tree, with their names, in one block of memory: addresses never change,
 // and the whole tree is freed at once (no recursion, however deep).
 //
-// Two ways to build one:
+// Three ways to build one:
 // - node by node with `make` (small trees, tests): the block is reserved large and used as the tree
 //   grows, up to about six million nodes;
-// - laid out whole when the sizes are known beforehand (the scanner, the archive reader): the block
-//   has exactly the room asked for, and each folder's children stand side by side after
-//   `reserveChildren`. A tree laid out whole holds up to 4 GiB of nodes and names (some 40 million
-//   nodes).
+// - laid out whole when the sizes are known beforehand: the block has exactly the room asked for,
+//   and each folder's children stand side by side after `reserveChildren`;
+// - laid out as it comes (the scanner, the archive reader), when the sizes are not known: laid out
+//   like a whole tree, in a block reserved at its largest whose start the nodes fill and whose end
+//   the names fill, each only as far as used. Several threads may add children at once, each
+//   through a Writer of its own.
+// A tree laid out whole or as it comes holds up to 4 GiB of nodes and names (some 40 million nodes).
 class FileTree {
  public:
   FileTree();
   // A tree to be laid out whole: room for `nodes` nodes and `nameBytes` (the sum of `storedSize` of
   // every name). Throws std::bad_alloc when the memory cannot be had, std::length_error beyond 4 GiB.
   FileTree(size_t nodes, size_t nameBytes);
+  // A tree laid out as it comes; `seal` it once built. Adding a node throws std::bad_alloc when the
+  // memory cannot be had, std::length_error beyond 4 GiB.
+  struct AsItComes {
+    bool large = false;  // known to be large: huge pages from the start (far fewer page faults)
+  };
+  explicit FileTree(AsItComes how);
   FileTree(const FileTree&) = delete;
   FileTree& operator=(const FileTree&) = delete;
   ~FileTree();
+
+  // One thread's room for names in a tree laid out as it comes, and its serial numbers.
+  class Writer {
+   public:
+    explicit Writer(FileTree& tree) : tree_(&tree) {}
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    ~Writer();
+
+   private:
+    friend class FileTree;
+    FileTree* tree_;
+    char* at_ = nullptr;  // the free part of its current piece of the name area
+    char* end_ = nullptr;
+    size_t used_ = 0;  // name bytes stored through it
+    uint64_t serial_ = 0;
+    uint64_t serialsLeft_ = 0;
+  };
 
   // Node by node: creates a node and, when `parent` is given, appends it to the parent's children.
   FileNode* make(std::string_view name, FileNode* parent, bool isDirectory, bool isPackage, FileKind kind,
@@ -229,6 +258,17 @@ class FileTree {
   FileNode* makeChild(FileNode* parent, std::string_view name, bool isDirectory, bool isPackage, FileKind kind,
                       StorageBucket bucket);
 
+  // Laid out as it comes, on several threads: `reserveChildren` may be called from any thread (each
+  // folder's by one), and each thread makes children through its own `writer`.
+  FileNode* makeChild(Writer& writer, FileNode* parent, std::string_view name, bool isDirectory, bool isPackage,
+                      FileKind kind, StorageBucket bucket);
+  // Laid out as it comes, once every child is made: leaves only `kept` (some of `parent`'s children,
+  // in their order) as its children; the others are no longer part of the tree.
+  void keepChildren(FileNode* parent, const std::vector<FileNode*>& kept);
+  // Laid out as it comes: the tree is complete (on the thread that built it, or after its writers'
+  // threads have ended).
+  void seal();
+
   // The bytes a name takes in the tree.
   static size_t storedSize(std::string_view name) { return name.size() + (name.size() < 255 ? 1 : 5); }
 
@@ -238,10 +278,14 @@ class FileTree {
 
  private:
   FileNode* place(std::string_view name, FileNode* slot, FileNode* parent, bool isDirectory, bool isPackage,
-                  FileKind kind, StorageBucket bucket);
+                  FileKind kind, StorageBucket bucket, Writer* writer = nullptr);
   char* take(size_t bytes, size_t alignment);  // room in the name and list area
   static void commit(char* area, size_t& committed, size_t needed);
   void appendListed(FileNode* parent, FileNode* child);
+  // As it comes: room in the name area for a writer, and usable memory up to a node slot.
+  char* takeName(Writer& writer, size_t bytes, size_t alignment);
+  void commitNodes(size_t slots);
+  std::string_view storeIn(Writer& writer, std::string_view name);
 
   char* block_ = nullptr;  // nodes, then names and lists
   size_t blockSize_ = 0;
@@ -256,6 +300,17 @@ class FileTree {
   size_t reserved_ = 0;        // laid out whole: slots handed out so far (the root's and children's)
   bool wholeLayout_ = false;
   uint64_t nextSerial_ = 0;
+
+  // As it comes.
+  bool asItComes_ = false;
+  size_t hugePagesPast_ = 0;              // how far into each area huge pages start
+  std::atomic<size_t> slotsReserved_{0};  // node slots handed out (the root's and children's)
+  std::atomic<size_t> namesTaken_{0};     // bytes of the name area handed to writers, from its end
+  std::atomic<size_t> namesUsed_{0};      // name and list bytes stored by writers that have finished
+  std::atomic<size_t> nodesCommitted_{0}, namesCommitted_{0};
+  size_t dropped_ = 0;                 // nodes left out by `keepChildren`
+  std::unique_ptr<Writer> ownWriter_;  // for the calls without a writer
+  mutable std::mutex commitLock_;
 };
 
 // Relaxed loads and stores of the atomic fields, to keep call sites short.

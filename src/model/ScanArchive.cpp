@@ -23,6 +23,9 @@ constexpr size_t kSmallestRecord = 4 + kRecordTail;
 // 512 KiB or more), and it keeps a hostile file from making us decompress without end.
 constexpr size_t kMaxStreamSize = size_t{1} << 31;
 
+// A stream this long holds some 400,000 nodes or more.
+constexpr size_t kLargeStream = size_t{32} << 20;
+
 enum : uint8_t { kDirectory = 1, kPackage = 2, kUnreadable = 4 };
 
 // ---------------------------------------------------------------------------------------------
@@ -80,14 +83,18 @@ uint8_t targetByte(const ScanTarget& target) {
 // ---------------------------------------------------------------------------------------------
 // Reading
 
+// The decoded stream, read front to back: a whole one in memory, or one decoded piece by piece.
 class Cursor {
  public:
   explicit Cursor(std::string_view bytes) : p_(reinterpret_cast<const uint8_t*>(bytes.data())), left_(bytes.size()) {}
+  explicit Cursor(LzfseReader& stream) : stream_(&stream) {}
 
-  size_t left() const { return left_; }
+  // The bytes not read yet (piece by piece, as the stream announces them).
+  size_t left() const { return stream_ ? static_cast<size_t>(stream_->announcedLeft()) : left_; }
 
-  // The next n bytes, or null when fewer remain.
+  // The next n bytes, or null when fewer remain. Valid until the next call.
   const uint8_t* take(size_t n) {
+    if (stream_) return stream_->take(n);
     if (n > left_) return nullptr;
     const uint8_t* at = p_;
     p_ += n;
@@ -96,8 +103,9 @@ class Cursor {
   }
 
  private:
-  const uint8_t* p_;
-  size_t left_;
+  LzfseReader* stream_ = nullptr;
+  const uint8_t* p_ = nullptr;
+  size_t left_ = 0;
 };
 
 inline uint32_t load32(const uint8_t* p) {
@@ -107,13 +115,14 @@ inline uint64_t load64(const uint8_t* p) { return uint64_t{load32(p)} | (uint64_
 inline int64_t loadI64(const uint8_t* p) { return static_cast<int64_t>(load64(p)); }
 inline double loadF64(const uint8_t* p) { return std::bit_cast<double>(load64(p)); }
 
-std::optional<std::string_view> readStr(Cursor& c) {
+std::optional<std::string> readStr(Cursor& c) {
   const uint8_t* size = c.take(4);
   if (!size) return std::nullopt;
   const uint32_t n = load32(size);
+  if (n > c.left()) return std::nullopt;
   const uint8_t* bytes = c.take(n);
   if (!bytes) return std::nullopt;
-  return std::string_view(reinterpret_cast<const char*>(bytes), n);
+  return std::string(reinterpret_cast<const char*>(bytes), n);
 }
 
 // A stored path holds no NUL byte: the system calls would act on the part before it.
@@ -155,7 +164,7 @@ std::map<Key, int64_t> toMap(const Pairs& pairs, std::optional<Key> (*fromRaw)(u
 // least the smallest record, so a count the remaining bytes cannot hold ends the read at once.
 // False for records cut short or counts the data cannot hold.
 template <typename Token, typename Visit>
-bool readRecords(Cursor c, Visit&& visit) {
+bool readRecords(Cursor& c, Visit&& visit) {
   struct Frame {
     Token token;
     uint64_t remaining;
@@ -163,15 +172,20 @@ bool readRecords(Cursor c, Visit&& visit) {
   std::vector<Frame> stack;
   uint64_t announced = 0;
   for (;;) {
-    const auto name = readStr(c);
-    if (!name) return false;
+    // The name's length, then the name and the record's tail together.
+    const uint8_t* size = c.take(4);
+    if (!size) return false;
+    const uint32_t n = load32(size);
+    if (n > c.left()) return false;
+    const uint8_t* record = c.take(size_t{n} + kRecordTail);
+    if (!record) return false;
+    const std::string_view name(reinterpret_cast<const char*>(record), n);
     // A name is one entry of its folder (the root's is its full path): anything else would make a
     // node's path name another file than the one scanned.
-    if (stack.empty() ? !isPlainPathText(*name) : !isPlainEntryName(*name)) return false;
-    const uint8_t* r = c.take(kRecordTail);
-    if (!r) return false;
+    if (stack.empty() ? !isPlainPathText(name) : !isPlainEntryName(name)) return false;
+    const uint8_t* r = record + n;
     const uint32_t childCount = load32(r + 59);
-    Token token = visit(*name, r, childCount, stack.empty() ? nullptr : &stack.back().token);
+    Token token = visit(name, r, childCount, stack.empty() ? nullptr : &stack.back().token);
     if (!stack.empty()) {
       --stack.back().remaining;
       --announced;
@@ -251,8 +265,10 @@ void writeScanArchive(const ScanResult& result, const ScanTarget& target, const 
     throw std::runtime_error("could not write the scan archive: " + std::string(std::strerror(error)));
 }
 
-std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::string_view bytes) {
-  Cursor c(bytes);
+namespace {
+
+// Reads the archive from `c`; none for anything that is not a complete, valid archive.
+std::optional<std::pair<ScanResult, ScanTarget>> readArchive(Cursor& c) {
   const uint8_t* head = c.take(6);
   if (!head || load32(head) != kMagic || head[4] != kVersion) return std::nullopt;
   const uint8_t targetRaw = head[5];
@@ -262,14 +278,14 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
   switch (targetRaw) {
     case 0: target = ScanTarget::wholeDisk(); break;
     case 1: target = ScanTarget::home(); break;
-    case 2: target = ScanTarget::folder(std::string(*folderPath)); break;
+    case 2: target = ScanTarget::folder(*folderPath); break;
     default: return std::nullopt;
   }
 
   ScanResult result;
-  const auto rootPath = readStr(c);
+  auto rootPath = readStr(c);
   if (!rootPath || !isPlainPathText(*rootPath)) return std::nullopt;
-  result.rootPath = std::string(*rootPath);
+  result.rootPath = std::move(*rootPath);
   auto bucketPairs = readTable(c);
   if (!bucketPairs) return std::nullopt;
   auto kindTotalPairs = readTable(c);
@@ -285,28 +301,12 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
   result.duration = loadF64(totals + 32);
   result.finishedAt = loadF64(totals + 40);
 
-  // Nodes: measured first (count, name bytes, validity), then built into a tree of exactly that size.
-  const Cursor nodes = c;
-  struct Measure {
-    size_t nodes = 0, nameBytes = 0, files = 0;
-  } measure;
-  const bool valid = readRecords<int>(nodes, [&](std::string_view name, const uint8_t* r, uint32_t, const int*) {
-    ++measure.nodes;
-    measure.nameBytes += FileTree::storedSize(name);
-    if (!(r[0] & kDirectory)) ++measure.files;
-    return 0;
-  });
-  if (!valid) return std::nullopt;
-
-  std::shared_ptr<FileTree> tree;
-  try {
-    tree = std::make_shared<FileTree>(measure.nodes, measure.nameBytes);
-  } catch (const std::length_error&) {
-    return std::nullopt;  // beyond what one tree holds
-  }
-  result.files.reserve(measure.files);
-  readRecords<FileNode*>(
-      nodes, [&](std::string_view name, const uint8_t* r, uint32_t childCount, FileNode* const* parent) {
+  // Nodes, in one pass into a tree laid out as it comes: each node's children are reserved when its
+  // record is read, so they stand side by side; slots take memory only as they are filled.
+  // A long stream makes a large tree (nodes take a little more than their records).
+  auto tree = std::make_shared<FileTree>(FileTree::AsItComes{c.left() >= kLargeStream});
+  const bool valid = readRecords<FileNode*>(
+      c, [&](std::string_view name, const uint8_t* r, uint32_t childCount, FileNode* const* parent) {
         const uint8_t flags = r[0];
         const FileKind kind = fileKindFromRaw(r[1]).value_or(FileKind::other);
         const StorageBucket bucket = storageBucketFromRaw(r[2]).value_or(StorageBucket::other);
@@ -325,6 +325,8 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
         if (!node->isDirectory) result.files.push_back(node);
         return node;
       });
+  if (!valid) return std::nullopt;
+  tree->seal();
 
   result.tree = std::move(tree);
   result.bucketTotals = toMap<StorageBucket>(*bucketPairs, storageBucketFromRaw);
@@ -333,18 +335,33 @@ std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::strin
   return std::make_pair(std::move(result), std::move(target));
 }
 
+}  // namespace
+
+std::optional<std::pair<ScanResult, ScanTarget>> readScanArchiveBytes(std::string_view bytes) {
+  try {
+    Cursor c(bytes);
+    return readArchive(c);
+  } catch (const std::length_error&) {
+    return std::nullopt;  // beyond what one tree holds
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
 std::optional<std::pair<ScanResult, ScanTarget>> readScanArchive(const std::string& path) {
   try {
-    std::optional<std::string> bytes;
-    {
-      // Never through a link, and never waiting on a FIFO put in the archive's place. The compressed
-      // bytes are freed before the tree is built: less memory at once.
-      const auto compressed = readWholeFile(path, FileLinks::refuse);
-      if (!compressed) return std::nullopt;
-      bytes = lzfseDecode(*compressed, kMaxStreamSize);
-    }
-    if (!bytes) return std::nullopt;
-    return readScanArchiveBytes(*bytes);
+    // Never through a link, and never waiting on a FIFO put in the archive's place. The stream is
+    // decoded piece by piece into the tree: the whole decoded stream is never held.
+    const auto compressed = readWholeFile(path, FileLinks::refuse);
+    if (!compressed) return std::nullopt;
+    LzfseReader stream(*compressed, kMaxStreamSize);
+    Cursor c(stream);
+    auto archive = readArchive(c);
+    // Bytes after the last record do not matter, but the stream must be valid to its end.
+    if (!archive || !stream.finish()) return std::nullopt;
+    return archive;
+  } catch (const std::length_error&) {
+    return std::nullopt;  // beyond what one tree holds
   } catch (const std::bad_alloc&) {
     return std::nullopt;  // a huge archive on a machine short of memory: start without it
   }

@@ -1,6 +1,8 @@
 #pragma once
-// Turns the records of a finished walk into the scan's tree and result.
+// Finishes the tree a walk laid out as it came: settles hard links, sums the folders, fills the result.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/ScanCollector.h"
 #include "model/ScanResult.h"
@@ -9,9 +11,10 @@ namespace tolvex {
 
 // Settles hard links in the order a sequential depth-first walk meets them (each folder's entries in
 // listing order, a child folder's whole subtree where the folder lists it): the first path met keeps
-// the file, later ones are skipped. Then lays the tree out whole, every folder's children side by
-// side, sums each folder, and fills the result. Whichever threads gathered the records, the result
-// is the same.
-ScanResult assembleScan(FolderRecord& root, const std::string& rootPath, ScanTotals totals);
+// the file, later ones are skipped (a large one loses its node). Then sums each folder, lists the file
+// nodes in walk order, seals the tree and fills the result. Whichever threads walked, the result is
+// the same. Each list of `linked` holds each of its folders' linked files together, in listing order.
+ScanResult assembleScan(std::shared_ptr<FileTree> tree, FileNode* root, const std::string& rootPath, ScanTotals totals,
+                        const std::vector<std::vector<LinkedFile>>& linked);
 
 }  // namespace tolvex

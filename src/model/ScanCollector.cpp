@@ -69,55 +69,74 @@ void ScanProgress::maybeReport(std::string_view folder, std::string_view name) {
 // ---------------------------------------------------------------------------------------------
 // Collecting
 
-ScanCollector::ScanCollector(unsigned workers, const PathClassifier& classifier,
+ScanCollector::ScanCollector(FileTree& tree, unsigned workers, const PathClassifier& classifier,
                              const std::unordered_set<std::string_view>& excluded, ScanProgress& progress,
                              std::function<bool()> cancelled)
-    : classifier_(classifier),
-      excluded_(excluded),
-      progress_(progress),
-      cancelled_(std::move(cancelled)),
-      workers_(workers == 0 ? 1 : workers) {}
-
-FolderRecord* ScanCollector::folderRecord(Worker& w, std::string_view name, std::string_view foldedPath,
-                                          const EntryStat& st, const FolderRecord* parent) {
-  std::optional<StorageBucket> inherited;
-  if (parent && parent->bucket != StorageBucket::other) inherited = parent->bucket;
-  FolderRecord* record = w.arena.make<FolderRecord>();
-  record->name = w.arena.copy(name);
-  record->bucket = classifier_.classify(foldedPath, name, inherited).value_or(StorageBucket::other);
-  const size_t dot = name.rfind('.');
-  record->isPackage = dot != std::string_view::npos && isPackageExtension(name.substr(dot + 1));
-  record->kind = name.ends_with(".app") ? FileKind::application : FileKind::other;
-  record->own = st.allocated;
-  record->modified = wholeSeconds(st.modified);
-  record->accessed = wholeSeconds(st.accessed);
-  ++w.totals.directories;
-  w.totals.buckets.add(record->bucket, record->own);
-  return record;
+    : tree_(tree), classifier_(classifier), excluded_(excluded), progress_(progress), cancelled_(std::move(cancelled)) {
+  for (unsigned i = 0; i < std::max(workers, 1u); ++i) workers_.push_back(std::make_unique<Worker>(tree));
 }
 
-FolderRecord* ScanCollector::makeRoot(const std::string& root, const EntryStat& st) {
-  return folderRecord(workers_[0], root, foldedPathView(root), st, nullptr);
+namespace {
+
+bool isPackageName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && isPackageExtension(name.substr(dot + 1));
+}
+
+FileKind folderKind(std::string_view name) { return name.ends_with(".app") ? FileKind::application : FileKind::other; }
+
+}  // namespace
+
+void ScanCollector::setFolder(Worker& w, FileNode* node, const EntryStat& st) {
+  set(node->size, st.allocated);  // its own allocation, for now
+  set(node->modified, wholeSeconds(st.modified));
+  set(node->accessed, wholeSeconds(st.accessed));
+  ++w.totals.directories;
+  w.totals.buckets.add(get(node->bucket), st.allocated);
+}
+
+FileNode* ScanCollector::makeRoot(const std::string& root, const EntryStat& st) {
+  Worker& w = *workers_[0];
+  const StorageBucket bucket =
+      classifier_.classify(foldedPathView(root), root, std::nullopt).value_or(StorageBucket::other);
+  FileNode* node = tree_.makeRoot(root, true, isPackageName(root), folderKind(root), bucket);
+  setFolder(w, node, st);
+  return node;
 }
 
 bool ScanCollector::enter(WalkFolder& folder, unsigned) {
-  if (cancelled_()) return false;
+  if (cancelled_() || overflowed()) return false;
   progress_.atFolder(folder.path);
   return true;
 }
 
 void ScanCollector::unreadable(WalkFolder& folder, unsigned worker) {
-  static_cast<FolderRecord*>(folder.data)->unreadable = true;
-  ++workers_[worker].totals.unreadable;
+  set(static_cast<FileNode*>(folder.data)->unreadable, true);
+  ++workers_[worker]->totals.unreadable;
 }
 
 void ScanCollector::leave(WalkFolder& folder, unsigned) { progress_.atFolder(folder.path); }
 
 void ScanCollector::listed(WalkFolder& folder, const FolderReader& reader, ChildFolders& children, unsigned worker) {
-  Worker& w = workers_[worker];
-  FolderRecord& record = *static_cast<FolderRecord*>(folder.data);
-  w.items.clear();
+  Worker& w = *workers_[worker];
+  try {
+    list(static_cast<FileNode*>(folder.data), reader, children, w);
+  } catch (const std::exception&) {  // std::length_error, std::bad_alloc: the walk stops at its next folder
+    overflowed_.store(true, std::memory_order_relaxed);
+    return;
+  }
+  progress_.addFiles(folder.path, w.counted);
+}
+
+// First the entries that get a node are picked (and the others counted), then their nodes are made
+// side by side, in listing order.
+void ScanCollector::list(FileNode* folder, const FolderReader& reader, ChildFolders& children, Worker& w) {
+  w.picks.clear();
   w.counted.clear();
+  const StorageBucket folderBucket = get(folder->bucket);
+  std::optional<StorageBucket> inherited;
+  if (folderBucket != StorageBucket::other) inherited = folderBucket;
+  int64_t smallSize = 0, smallCount = 0, smallLength = 0;
   const auto& entries = reader.entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     const FolderReader::Entry& entry = entries[i];
@@ -132,48 +151,71 @@ void ScanCollector::listed(WalkFolder& folder, const FolderReader& reader, Child
       std::string path = children.pathOf(i);
       const std::string_view folded = foldedPathView(path);
       if (!excluded_.empty() && excluded_.contains(folded)) continue;
-      FolderRecord* child = folderRecord(w, name, folded, st, &record);
-      w.items.push_back({child, nullptr});
-      children.enter(i, child, std::move(path));
+      const StorageBucket bucket = classifier_.classify(folded, name, inherited).value_or(StorageBucket::other);
+      w.picks.push_back({i, bucket, folderKind(name), -1, std::move(path)});
       continue;
     }
 
     const FileKind kind = kindForFileName(name.data(), name.size());
-    const StorageBucket bucket = record.bucket == StorageBucket::other ? bucketForKind(kind) : record.bucket;
+    const StorageBucket bucket = folderBucket == StorageBucket::other ? bucketForKind(kind) : folderBucket;
     const bool linked = st.type == EntryType::file && st.links >= 2;
-    if (linked || st.allocated >= kLargeFileBytes) {
-      FileRecord* file = w.arena.make<FileRecord>();
-      file->name = w.arena.copy(name);
-      file->size = st.allocated;
-      file->length = st.length;
-      file->modified = wholeSeconds(st.modified);
-      file->accessed = wholeSeconds(st.accessed);
-      file->kind = kind;
-      file->bucket = bucket;
-      file->linked = linked;
-      file->linkKey = linked ? hardLinkKey(static_cast<ino_t>(st.inode), static_cast<dev_t>(st.device)) : 0;
-      w.items.push_back({nullptr, file});
-      w.counted.push_back({name, st.allocated, file->linkKey, linked});
-      if (linked) continue;  // counted once the walk order of its paths is known
-    } else {
-      record.smallSize += st.allocated;
-      record.smallCount += 1;
-      record.length += st.length;
-      w.counted.push_back({name, st.allocated, 0, false});
+    const bool large = st.allocated >= kLargeFileBytes;
+    if (linked) {
+      const uint64_t key = hardLinkKey(static_cast<ino_t>(st.inode), static_cast<dev_t>(st.device));
+      if (large) w.picks.push_back({i, bucket, kind, static_cast<int64_t>(w.linked.size()), {}});
+      w.linked.push_back({folder, nullptr, static_cast<uint32_t>(w.picks.size() - (large ? 1 : 0)), key, st.allocated,
+                          st.length, kind, bucket});
+      w.counted.push_back({name, st.allocated, key, true});
+      continue;  // counted once the walk order of its paths is known
     }
+    if (large) {
+      w.picks.push_back({i, bucket, kind, -1, {}});
+    } else {
+      smallSize += st.allocated;
+      smallCount += 1;
+      smallLength += st.length;
+    }
+    w.counted.push_back({name, st.allocated, 0, false});
     ++w.totals.files;
     w.totals.buckets.add(bucket, st.allocated);
     w.totals.kindBytes.add(kind, st.allocated);
     w.totals.kindCounts.add(kind, 1);
   }
-  record.items = w.arena.copy(w.items);
-  record.itemCount = static_cast<uint32_t>(w.items.size());
-  progress_.addFiles(folder.path, w.counted);
+  set(folder->smallFilesSize, smallSize);
+  set(folder->smallFilesCount, smallCount);
+  set(folder->logicalSize, smallLength);
+  if (w.picks.empty()) return;
+
+  tree_.reserveChildren(folder, w.picks.size());
+  for (Pick& pick : w.picks) {
+    const FolderReader::Entry& entry = entries[pick.index];
+    const std::string_view name = reader.name(entry);
+    const EntryStat& st = entry.stat;
+    if (st.type == EntryType::folder) {
+      FileNode* child = tree_.makeChild(w.writer, folder, name, true, isPackageName(name), pick.kind, pick.bucket);
+      setFolder(w, child, st);
+      children.enter(pick.index, child, std::move(pick.path));
+      continue;
+    }
+    FileNode* child = tree_.makeChild(w.writer, folder, name, false, false, pick.kind, pick.bucket);
+    set(child->size, st.allocated);
+    set(child->logicalSize, st.length);
+    set(child->fileCount, 1);
+    set(child->modified, wholeSeconds(st.modified));
+    set(child->accessed, wholeSeconds(st.accessed));
+    if (pick.linked >= 0) w.linked[static_cast<size_t>(pick.linked)].node = child;
+  }
 }
 
 ScanTotals ScanCollector::totals() const {
   ScanTotals all;
-  for (const Worker& w : workers_) all.add(w.totals);
+  for (const auto& w : workers_) all.add(w->totals);
+  return all;
+}
+
+std::vector<std::vector<LinkedFile>> ScanCollector::takeLinkedFiles() {
+  std::vector<std::vector<LinkedFile>> all;
+  for (const auto& w : workers_) all.push_back(std::move(w->linked));
   return all;
 }
 

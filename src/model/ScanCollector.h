@@ -1,18 +1,21 @@
 #pragma once
-// The scanner's side of a walk: turns each folder's listing into records (ScanRecords.h), counts
-// files and sizes, and reports progress. Safe for a walk on several threads: each thread keeps its
-// own arena and totals; progress and cancellation go through one lock each.
+// The scanner's side of a walk: turns each folder's listing into the tree's nodes as it comes (each
+// folder's child folders and large files, side by side, in listing order), counts files and sizes,
+// and reports progress. Safe for a walk on several threads: each thread keeps its own writer into the
+// tree and its own totals; progress and cancellation go through one lock each. Files with more than
+// one link are noted, to be settled once the walk is over (ScanAssembly.h).
 #include <array>
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
-#include "model/ScanRecords.h"
+#include "model/FileNode.h"
 #include "model/StorageBucket.h"
 #include "platform/TreeWalk.h"
 
@@ -96,38 +99,70 @@ class ScanProgress {
   std::unordered_set<uint64_t> seenLinks_;
 };
 
+// A file with two or more links, as a folder listed it. Whether it counts, and whether a large one
+// keeps its node, depends on the first of its paths that a sequential walk meets.
+struct LinkedFile {
+  FileNode* folder = nullptr;
+  FileNode* node = nullptr;  // a large file's node (one of the folder's children), else null
+  uint32_t position = 0;     // the folder's child nodes listed before it (a large file's own index)
+  uint64_t key = 0;
+  int64_t size = 0;    // allocated bytes
+  int64_t length = 0;  // byte length
+  FileKind kind = FileKind::other;
+  StorageBucket bucket = StorageBucket::other;
+};
+
+// While the walk runs, a folder's node holds its own allocation as its size, and its small files
+// (those without a node, not linked) as its small files and its logical size; ScanAssembly adds
+// what lies below.
 class ScanCollector final : public WalkVisitor {
  public:
-  ScanCollector(unsigned workers, const PathClassifier& classifier,
+  ScanCollector(FileTree& tree, unsigned workers, const PathClassifier& classifier,
                 const std::unordered_set<std::string_view>& excluded, ScanProgress& progress,
                 std::function<bool()> cancelled);
 
-  // The record of the walk's root folder, examined as `st`.
-  FolderRecord* makeRoot(const std::string& root, const EntryStat& st);
+  // The node of the walk's root folder, examined as `st`.
+  FileNode* makeRoot(const std::string& root, const EntryStat& st);
 
   bool enter(WalkFolder& folder, unsigned worker) override;
   void unreadable(WalkFolder& folder, unsigned worker) override;
   void listed(WalkFolder& folder, const FolderReader& reader, ChildFolders& children, unsigned worker) override;
   void leave(WalkFolder& folder, unsigned worker) override;
 
-  // Every thread's totals together (after the walk).
+  // After the walk: every thread's totals together, and the linked files each thread noted (each
+  // folder's together, in listing order).
   ScanTotals totals() const;
+  std::vector<std::vector<LinkedFile>> takeLinkedFiles();
+  // The tree could not take every node (beyond its room, or out of memory): the walk was stopped.
+  bool overflowed() const { return overflowed_.load(std::memory_order_relaxed); }
 
  private:
-  struct alignas(64) Worker {
-    Arena arena;
-    ScanTotals totals;
-    std::vector<ScanItem> items;  // scratch for one folder
-    std::vector<ScanProgress::Counted> counted;
+  // An entry of the folder being listed that gets a node.
+  struct Pick {
+    size_t index;
+    StorageBucket bucket;
+    FileKind kind;
+    int64_t linked;    // its entry in `linked`, or -1
+    std::string path;  // a folder's
   };
-  FolderRecord* folderRecord(Worker& w, std::string_view name, std::string_view foldedPath, const EntryStat& st,
-                             const FolderRecord* parent);
+  struct alignas(64) Worker {
+    explicit Worker(FileTree& tree) : writer(tree) {}
+    FileTree::Writer writer;
+    ScanTotals totals;
+    std::vector<Pick> picks;  // scratch for one folder
+    std::vector<ScanProgress::Counted> counted;
+    std::vector<LinkedFile> linked;
+  };
+  void list(FileNode* folder, const FolderReader& reader, ChildFolders& children, Worker& w);
+  void setFolder(Worker& w, FileNode* node, const EntryStat& st);
 
+  FileTree& tree_;
   const PathClassifier& classifier_;
   const std::unordered_set<std::string_view>& excluded_;
   ScanProgress& progress_;
   const std::function<bool()> cancelled_;
-  std::vector<Worker> workers_;
+  std::vector<std::unique_ptr<Worker>> workers_;
+  std::atomic<bool> overflowed_{false};
 };
 
 }  // namespace tolvex

@@ -45,11 +45,12 @@ std::optional<ScanResult> Scanner::walk(const std::string& root, const std::set<
   const auto cancelled = [this] { return isCancelled(); };
   ScanProgress reports(progress, progressInterval_, cancelled);
   const unsigned threads = threads_ != 0 ? threads_ : walkThreads();
-  ScanCollector collector(threads, classifier, excludedPaths, reports, cancelled);
-  FolderRecord* rootRecord = collector.makeRoot(root, rootStat);
-  if (!TreeWalk(threads).run(root, rootStat, rootRecord, collector)) return std::nullopt;
+  auto tree = std::make_shared<FileTree>(FileTree::AsItComes{});
+  ScanCollector collector(*tree, threads, classifier, excludedPaths, reports, cancelled);
+  FileNode* rootNode = collector.makeRoot(root, rootStat);
+  if (!TreeWalk(threads).run(root, rootStat, rootNode, collector) || collector.overflowed()) return std::nullopt;
 
-  ScanResult result = assembleScan(*rootRecord, root, collector.totals());
+  ScanResult result = assembleScan(std::move(tree), rootNode, root, collector.totals(), collector.takeLinkedFiles());
   result.duration = std::chrono::duration<double>(Clock::now() - start).count();
   result.finishedAt = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
   return result;

@@ -36,7 +36,8 @@ class Scanner {
 
   // Walks `root` without following links and without leaving its device. Folders whose folded path
   // is in `excluded` are skipped whole (the root itself never is). Blocking. Returns none when the
-  // walk cannot start, `root` is not a folder, or the scan was cancelled before its last folder.
+  // walk cannot start, `root` is not a folder, the scan was cancelled before its last folder, or the
+  // tree cannot hold what was found (beyond 4 GiB, or out of memory).
   std::optional<ScanResult> walk(const std::string& root, const std::set<std::string>& excluded,
                                  const Progress& progress);
 

@@ -47,14 +47,14 @@ int openFolder(int folderFd, const char* name) {
   return fd >= 0 ? fd : -errno;
 }
 
-FolderReader::FolderReader() : buffer_(kListingBuffer) {}
+FolderReader::FolderReader() : buffer_(new char[kListingBuffer]) {}
 
 bool FolderReader::read(int fd) {
   entries_.clear();
   names_.clear();
   bool complete = true;
   for (;;) {
-    const ssize_t n = ::getdents64(fd, buffer_.data(), buffer_.size());
+    const ssize_t n = ::getdents64(fd, buffer_.get(), kListingBuffer);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -62,7 +62,7 @@ bool FolderReader::read(int fd) {
       break;
     }
     for (ssize_t at = 0; at < n;) {
-      const auto* record = reinterpret_cast<const struct dirent64*>(buffer_.data() + at);
+      const auto* record = reinterpret_cast<const struct dirent64*>(buffer_.get() + at);
       at += record->d_reclen;
       const char* name = record->d_name;
       if (isDotOrDotDot(name)) continue;

@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,9 @@ class FolderReader {
   const char* cName(const Entry& entry) const { return names_.data() + entry.nameOffset; }
 
  private:
-  std::vector<char> buffer_;  // one getdents64 read
+  // One getdents64 read. Left uninitialised: only what a listing fills is ever touched, so a walk's
+  // threads do not each hold the whole buffer in memory.
+  std::unique_ptr<char[]> buffer_;
   std::string names_;
   std::vector<Entry> entries_;
 };

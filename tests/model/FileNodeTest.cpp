@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -144,6 +145,67 @@ TEST(FileNode, ChildrenKeepTheirOrderHoweverTheTreeIsBuilt) {
   for (const FileNode* top : {root, wholeRoot})
     for (const FileNode* sub : top->children)
       for (const FileNode* leaf : sub->children) EXPECT_TRUE(serials.insert(leaf->serial).second);
+}
+
+// Laid out as it comes, on four threads at once, each with its own writer: every folder gets enough
+// children, and long enough names, that the threads keep taking new room for nodes and names while
+// the others write. Then a few children are dropped, as the scanner drops a hard link met again.
+TEST(FileNode, ATreeLaidOutAsItComesOnSeveralThreads) {
+  constexpr int kFolders = 4, kChildren = 9000;
+  auto tree = std::make_shared<FileTree>(FileTree::AsItComes{});
+  FileNode* root = tree->makeRoot("/r", true, false, FileKind::other, StorageBucket::other);
+  tree->reserveChildren(root, kFolders);
+  for (int f = 0; f < kFolders; ++f)
+    tree->makeChild(root, "f" + std::to_string(f), true, false, FileKind::other, StorageBucket::other);
+  auto leafName = [](size_t f, size_t i) {
+    return "f" + std::to_string(f) + "-" + std::string(i % 40, 'x') + std::to_string(i);
+  };
+  std::vector<std::thread> threads;
+  for (size_t f = 0; f < kFolders; ++f)
+    threads.emplace_back([&, f] {
+      FileTree::Writer writer(*tree);
+      FileNode* sub = root->children[f];
+      // In pieces, as a walk reserves each folder's children when it lists the folder.
+      tree->reserveChildren(sub, kChildren);
+      for (size_t i = 0; i < kChildren; ++i) {
+        FileNode* leaf =
+            tree->makeChild(writer, sub, leafName(f, i), false, false, FileKind::other, StorageBucket::other);
+        set(leaf->size, static_cast<int64_t>(i));
+      }
+    });
+  for (std::thread& t : threads) t.join();
+
+  std::vector<FileNode*> kept;
+  FileNode* thinned = root->children[1];
+  for (size_t i = 0; i < kChildren; ++i)
+    if (i % 1000 != 7) kept.push_back(thinned->children[i]);
+  tree->keepChildren(thinned, kept);
+  tree->keepChildren(root->children[2], {});
+  tree->seal();
+
+  EXPECT_EQ(tree->nodeCount(), 1u + kFolders + 2 * kChildren + kept.size());
+  std::unordered_set<uint64_t> serials;
+  for (size_t f = 0; f < kFolders; ++f) {
+    const FileNode* sub = root->children[f];
+    EXPECT_EQ(sub->parent, root);
+    EXPECT_EQ(sub->path(), "/r/f" + std::to_string(f));
+    EXPECT_TRUE(serials.insert(sub->serial).second);
+    if (f == 2) {
+      EXPECT_TRUE(sub->children.empty());
+      continue;
+    }
+    ASSERT_EQ(sub->children.size(), f == 1 ? kept.size() : size_t{kChildren});
+    size_t i = 0;
+    for (const FileNode* leaf : sub->children) {
+      if (f == 1 && i % 1000 == 7) ++i;
+      EXPECT_EQ(leaf->name, leafName(f, i));
+      EXPECT_EQ(get(leaf->size), static_cast<int64_t>(i));
+      EXPECT_EQ(leaf->parent, sub);
+      EXPECT_TRUE(serials.insert(leaf->serial).second);
+      ++i;
+    }
+  }
+  EXPECT_GE(tree->memoryBytes(), tree->nodeCount() * sizeof(FileNode));
 }
 
 TEST(FileNode, ATreeLaidOutWholeRefusesWhatItHasNoRoomFor) {

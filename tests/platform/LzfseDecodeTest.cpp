@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -405,4 +406,74 @@ TEST(LzfseDecode, LargeBlockGrowsItsOutput) {
   ASSERT_EQ(decoded->size(), size + 2u);
   EXPECT_EQ(decoded->find_first_not_of('a', 2), std::string::npos);
   EXPECT_FALSE(lzfseDecode(lzvnBlock(size + 1, payload) + "bvx$"));
+}
+
+namespace {
+
+// Everything a reader gives, taken in pieces of changing sizes (some far larger than a block), then
+// the rest of the stream checked; none when either step refuses it.
+std::optional<std::string> readInPieces(std::string_view stream, std::mt19937& random, size_t limit = kLzfseNoLimit) {
+  LzfseReader reader(stream, limit);
+  std::string out;
+  for (;;) {
+    const size_t n = random() % 4 == 0 ? random() % 300000 : random() % 100;
+    const uint8_t* piece = reader.take(n);
+    if (!piece) break;
+    out.append(reinterpret_cast<const char*>(piece), n);
+  }
+  // The last piece asked for more than was left: take the rest one byte at a time.
+  while (const uint8_t* byte = reader.take(1)) out.push_back(static_cast<char>(*byte));
+  if (!reader.finish()) return std::nullopt;
+  return out;
+}
+
+}  // namespace
+
+// Piece by piece the output is the whole decode's, also where matches reach back across the output
+// already let go (a long stream of records that repeat from up to 200 KB back), and the same streams
+// are refused: cut short, damaged, or past the output limit.
+TEST(LzfseDecode, PieceByPieceAgreesWithTheWholeDecode) {
+  std::mt19937 random(7);
+  std::string records;
+  while (records.size() < (12u << 20)) {
+    if (records.size() > 300000 && random() % 3 == 0) {
+      const size_t back = 1 + random() % 200000;
+      records += records.substr(records.size() - back, 8 + random() % 120);
+    } else {
+      records += "node-" + std::to_string(random() % 100000) + std::string(1 + random() % 8, '\x01');
+    }
+  }
+  std::vector<std::pair<std::string, std::string>> streams;  // stream, its output
+  streams.emplace_back(lzfseEncode(records), records);
+  for (const char* name : kVectors)
+    streams.emplace_back(vector(std::string(name) + ".lzfse"), vector(std::string(name) + ".bin"));
+
+  for (const auto& [stream, expected] : streams) {
+    SCOPED_TRACE(expected.size());
+    const auto whole = readInPieces(stream, random);
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_TRUE(*whole == expected);
+    // What the headers announce is what is left to take.
+    LzfseReader reader(stream);
+    if (reader.take(1)) {
+      EXPECT_EQ(reader.announcedLeft(), expected.size() - 1);
+    }
+    EXPECT_TRUE(readInPieces(stream, random, expected.size()).has_value());
+    if (!expected.empty()) {
+      EXPECT_FALSE(readInPieces(stream, random, expected.size() - 1));
+    }
+    for (size_t cut : {size_t{0}, stream.size() / 3, stream.size() - 1})
+      EXPECT_FALSE(readInPieces(std::string_view(stream).substr(0, cut), random)) << cut;
+  }
+  const std::string stream = vector("text-200k.lzfse");
+  for (int round = 0; round < 200; ++round) {
+    std::string damaged = stream;
+    damaged[random() % damaged.size()] ^= static_cast<char>(1 << (random() % 8));
+    const auto whole = lzfseDecode(damaged);
+    const auto pieces = readInPieces(damaged, random);
+    ASSERT_EQ(pieces.has_value(), whole.has_value()) << round;
+    if (whole) {
+      EXPECT_TRUE(*pieces == *whole);
+    }
+  }
 }

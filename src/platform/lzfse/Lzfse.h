@@ -6,6 +6,7 @@
 // The decoder reads all five; the encoder writes streams that any LZFSE decoder reads.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,30 @@ inline constexpr size_t kLzfseNoLimit = SIZE_MAX;
 // block's output room is made for at most 1 MiB up front and grows only as bytes are produced; the
 // whole output is reserved (not touched) from the block headers, trusted up to 16 times the input.
 std::optional<std::string> lzfseDecode(std::string_view stream, size_t maxOutputSize = kLzfseNoLimit);
+
+// Decodes a stream piece by piece, as its output is taken, holding only what was not taken yet and
+// the stretch behind it that later matches may reach back into. What it accepts and refuses is what
+// `lzfseDecode` does, found as far as the output is taken (`finish` for the rest).
+class LzfseReader {
+ public:
+  explicit LzfseReader(std::string_view stream, size_t maxOutputSize = kLzfseNoLimit);
+  LzfseReader(const LzfseReader&) = delete;
+  LzfseReader& operator=(const LzfseReader&) = delete;
+  ~LzfseReader();
+
+  // The next `n` bytes of output, side by side; null when the stream is not valid or ends sooner.
+  // Valid until the next call.
+  const uint8_t* take(size_t n);
+  // The output not taken yet, as the block headers announce it: exact for a valid stream (an invalid
+  // one is refused before it produces more). Known once output was first taken.
+  uint64_t announcedLeft() const;
+  // True when the rest of the stream, through its end marker, is valid.
+  bool finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Encodes `data` as one stream. Never fails.
 //   0 bytes        -> "bvx$" alone

@@ -312,31 +312,89 @@ class Decoder {
       : in_(reinterpret_cast<const uint8_t*>(input.data())), size_(input.size()), limit_(limit) {}
 
   std::optional<std::string> run() {
-    const size_t expected = expectedOutput() + kSlack;
+    const size_t expected = std::min(expectedOutput(), 16 * uint64_t{size_} + (1 << 16)) + kSlack;
     out_.reserve(expected);
     adviseHugePages(out_.data(), expected);
-    for (;;) {
-      if (left() < 4) return std::nullopt;
-      const uint32_t magic = load32(in_ + pos_);
-      bool ok;
-      switch (magic) {
-        case kMagicEnd: out_.resize(outLen_); return std::move(out_);
-        case kMagicRaw: ok = rawBlock(); break;
-        case kMagicLzvn: ok = lzvnBlock(); break;
-        case kMagicV1:
-        case kMagicV2: ok = lzfseBlock(magic == kMagicV2); break;
-        default: return std::nullopt;
-      }
-      if (!ok) return std::nullopt;
+    while (!ended_)
+      if (!step()) return std::nullopt;
+    out_.resize(outLen_);
+    return std::move(out_);
+  }
+
+  // Piece by piece: the next `n` bytes of output, decoding blocks as needed.
+  const uint8_t* take(size_t n) {
+    if (announced_ == kUnknown) {
+      announced_ = expectedOutput();
+      out_.reserve(std::min<size_t>(announced_, kWindow + kSlideAt) + kSlack);
     }
+    while (outLen_ - taken_ < n) {
+      if (ended_ || failed_) return nullptr;
+      slide();
+      if (!step()) {
+        failed_ = true;
+        return nullptr;
+      }
+    }
+    const uint8_t* at = outBase() + taken_;
+    taken_ += n;
+    return at;
+  }
+
+  uint64_t announcedLeft() const {
+    const uint64_t done = dropped_ + taken_;
+    return announced_ == kUnknown || announced_ < done ? 0 : announced_ - done;
+  }
+
+  // Decodes what is left of the stream, through its end marker.
+  bool finish() {
+    while (!ended_ && !failed_) {
+      taken_ = outLen_;
+      slide();
+      if (!step()) failed_ = true;
+    }
+    return !failed_;
   }
 
  private:
+  static constexpr uint64_t kUnknown = UINT64_MAX;
+  // Piece by piece, the output kept behind what was taken: farther than any match reaches back
+  // (LZFSE 262139 bytes, LZVN 65535), so a distance is refused exactly when it reaches before the
+  // start of the stream. Output is moved to the front once this much more can go.
+  static constexpr size_t kWindow = size_t{512} << 10;
+  static constexpr size_t kSlideAt = size_t{4} << 20;
+
   size_t left() const { return size_ - pos_; }
+  size_t produced() const { return dropped_ + outLen_; }
+
+  // One block, or the end marker.
+  bool step() {
+    if (left() < 4) return false;
+    const uint32_t magic = load32(in_ + pos_);
+    switch (magic) {
+      case kMagicEnd: ended_ = true; return true;
+      case kMagicRaw: return rawBlock();
+      case kMagicLzvn: return lzvnBlock();
+      case kMagicV1:
+      case kMagicV2: return lzfseBlock(magic == kMagicV2);
+      default: return false;
+    }
+  }
+
+  // Drops output that was taken and lies outside the window.
+  void slide() {
+    const size_t keepFrom = outLen_ > kWindow ? outLen_ - kWindow : 0;
+    const size_t drop = std::min(taken_, keepFrom);
+    if (drop < kSlideAt) return;
+    std::memmove(outBase(), outBase() + drop, outLen_ - drop);
+    outLen_ -= drop;
+    taken_ -= drop;
+    dropped_ += drop;
+  }
 
   // The output the block headers announce, found by skipping from header to header, so the output
   // is allocated once rather than grown (which touches and copies far more memory). Reserving does
-  // not touch the memory, and the headers are trusted only up to 16 times the input.
+  // not touch the memory, and for that the headers are trusted only up to 16 times the input. A
+  // valid stream produces exactly this much.
   size_t expectedOutput() const {
     uint64_t total = 0;
     size_t at = 0;
@@ -361,7 +419,7 @@ class Decoder {
       if (blockSize < 8 || blockSize > size_ - at) break;  // (a bvx2 header may claim size 0)
       at += blockSize;
     }
-    return static_cast<size_t>(std::min<uint64_t>({total, limit_, 16 * uint64_t{size_} + (1 << 16)}));
+    return static_cast<size_t>(std::min<uint64_t>(total, limit_));
   }
 
   uint8_t* outBase() { return reinterpret_cast<uint8_t*>(out_.data()); }
@@ -371,7 +429,7 @@ class Decoder {
   // its size costs little. Decoding loops keep their pointers in locals and rebuild them from
   // offsets after growing.
   bool beginBlock(uint64_t rawSize, size_t trusted) {
-    if (rawSize > limit_ - outLen_) return false;
+    if (rawSize > limit_ - produced()) return false;
     blockEnd_ = outLen_ + rawSize;
     room_ = std::min(blockEnd_, outLen_ + trusted);
     if (out_.size() < room_ + kSlack) out_.resize(room_ + kSlack);
@@ -389,7 +447,7 @@ class Decoder {
     if (left() < 8) return false;
     const uint32_t rawSize = load32(in_ + pos_ + 4);
     if (left() - 8 < rawSize) return false;
-    if (rawSize > limit_ - outLen_) return false;
+    if (rawSize > limit_ - produced()) return false;
     out_.resize(std::max(out_.size(), outLen_ + rawSize + kSlack));
     std::memcpy(outBase() + outLen_, in_ + pos_ + 8, rawSize);
     outLen_ += rawSize;
@@ -618,14 +676,46 @@ class Decoder {
   size_t size_;
   size_t pos_ = 0;
   size_t limit_;
-  std::string out_;      // output so far, followed by room and kSlack spare bytes
-  size_t outLen_ = 0;    // bytes of output of the finished blocks
+  std::string out_;     // output so far (piece by piece, from `dropped_` on), room, kSlack spare bytes
+  size_t outLen_ = 0;   // bytes of output of the finished blocks
+  size_t dropped_ = 0;  // piece by piece: output no longer held
+  size_t taken_ = 0;    // piece by piece: where the output not yet taken starts
+  uint64_t announced_ = kUnknown;
+  bool ended_ = false;
+  bool failed_ = false;
   size_t blockEnd_ = 0;  // offset where the current block's output must end
   size_t room_ = 0;      // offset up to which out_ has room (kSlack more bytes follow)
   std::unique_ptr<Tables> tables_;
 };
 
 }  // namespace
+
+struct LzfseReader::State {
+  Decoder decoder;
+};
+
+LzfseReader::LzfseReader(std::string_view stream, size_t maxOutputSize)
+    : state_(std::make_unique<State>(State{Decoder(stream, maxOutputSize)})) {}
+
+LzfseReader::~LzfseReader() = default;
+
+const uint8_t* LzfseReader::take(size_t n) {
+  try {
+    return state_->decoder.take(n);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+uint64_t LzfseReader::announcedLeft() const { return state_->decoder.announcedLeft(); }
+
+bool LzfseReader::finish() {
+  try {
+    return state_->decoder.finish();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
 
 std::optional<std::string> lzfseDecode(std::string_view stream, size_t maxOutputSize) {
   try {
