@@ -1,5 +1,6 @@
 #include "model/FolderSize.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <fts.h>
 #include <unordered_set>
@@ -29,7 +30,12 @@ FolderSize folderSize(const std::string& path) {
         total.bytes += static_cast<int64_t>(entry->fts_statp->st_blocks) * 512;
         total.count += 1;
         break;
-      default:  // post-order visits, cycles, unreadable entries
+      case FTS_NS:
+        if (entry->fts_level == FTS_ROOTLEVEL && entry->fts_errno == ENOENT) break;  // nothing there
+        [[fallthrough]];
+      case FTS_DNR:
+      case FTS_ERR: total.unreadable += 1; break;
+      default:  // post-order visits, cycles
         break;
     }
   }

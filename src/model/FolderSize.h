@@ -8,6 +8,9 @@ namespace tolvex {
 struct FolderSize {
   int64_t bytes = 0;  // allocated bytes, folders' own allocations included
   int64_t count = 0;  // entries that are not folders
+  // Folders that could not be read and entries that could not be examined: they count zero, so
+  // `bytes` is then a lower bound.
+  int64_t unreadable = 0;
   bool operator==(const FolderSize&) const = default;
 };
 

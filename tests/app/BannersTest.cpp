@@ -6,12 +6,12 @@
 
 #include "app/ObjectNames.h"
 #include "app/Settings.h"
+#include "app/screen/StaleScanBanner.h"
 #include "app/services/UiServices.h"
-#include "app/shell/AccessOnboardingView.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/RemovedAppBanner.h"
-#include "app/shell/StaleScanBanner.h"
 #include "platform/Paths.h"
+#include "shell/AccessOnboardingView.h"
+#include "shell/MainWindow.h"
+#include "shell/RemovedAppBanner.h"
 #include "support/qt/AppFixture.h"
 #include "system/RemovedApp.h"
 

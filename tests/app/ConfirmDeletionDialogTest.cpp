@@ -15,9 +15,9 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/ConfirmDeletionDialog.h"
 #include "model/Formatting.h"
 #include "platform/Paths.h"
+#include "shell/ConfirmDeletionDialog.h"
 #include "support/qt/AppFixture.h"
 
 using namespace tolvex;

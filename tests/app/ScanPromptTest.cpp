@@ -13,9 +13,9 @@
 #include "app/ObjectNames.h"
 #include "app/components/ElidedLabel.h"
 #include "app/components/ScanningRing.h"
+#include "app/screen/FullDiskAccessBanner.h"
+#include "app/screen/ScanPrompt.h"
 #include "app/services/UiServices.h"
-#include "app/shell/FullDiskAccessBanner.h"
-#include "app/shell/ScanPrompt.h"
 #include "platform/FullDiskAccess.h"
 #include "support/qt/AppFixture.h"
 

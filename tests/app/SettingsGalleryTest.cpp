@@ -8,9 +8,9 @@
 #include <QTabWidget>
 
 #include "app/Settings.h"
-#include "app/shell/MenuBarPanel.h"
-#include "app/shell/SettingsWindow.h"
 #include "app/theme/Appearance.h"
+#include "shell/MenuBarPanel.h"
+#include "shell/SettingsWindow.h"
 #include "support/qt/AppFixture.h"
 #include "system/RemovedApp.h"
 

@@ -20,6 +20,7 @@
 #include "app/theme/Symbols.h"
 #include "app/theme/Theme.h"
 #include "model/StorageBucket.h"
+#include "system/SystemDataPart.h"
 
 using namespace tolvex;
 
@@ -313,7 +314,8 @@ TEST(Anim, DurationIsZeroWhileAnimationsAreOff) {
 namespace {
 
 // Every symbol the shell and its shared components name: the fifteen sections, the twelve
-// categories, toolbar, prompt, risk badges, confirmation sheet, toast and the file kinds.
+// categories, toolbar, prompt, risk badges, confirmation sheet, toast, the file kinds and the
+// System Data rows.
 QStringList symbolsInUse() {
   QStringList names = {
       // sections
@@ -329,6 +331,10 @@ QStringList symbolsInUse() {
       "doc.text.fill", "photo.fill", "film.fill", "waveform", "archivebox.fill", "opticaldiscdrive.fill",
       "chevron.left.forwardslash.chevron.right", "app.fill", "questionmark.square.dashed"};
   for (StorageBucket b : kAllStorageBuckets) names << QString::fromLatin1(symbol(b));
+  // System Data's rows, a Mac's and a Linux system's (swap files share one symbol).
+  for (const auto* table : {&SystemDataPart::all(), &SystemDataPart::linuxRows()})
+    for (const auto& row : *table) names << QString::fromStdString(row.symbol);
+  for (const auto& row : swapFileRows("/swapfile file 1 0 0\n")) names << QString::fromStdString(row.symbol);
   names.removeDuplicates();
   return names;
 }

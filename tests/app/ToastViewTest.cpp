@@ -14,8 +14,8 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/ToastView.h"
 #include "model/Formatting.h"
+#include "shell/ToastView.h"
 #include "support/qt/AppFixture.h"
 
 using namespace tolvex;

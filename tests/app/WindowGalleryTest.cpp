@@ -7,8 +7,8 @@
 #include <QDir>
 
 #include "app/ObjectNames.h"
-#include "app/shell/MainWindow.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
 #include "support/qt/AppFixture.h"
 
 using namespace tolvex;

@@ -9,9 +9,9 @@
 #include <QDir>
 
 #include "app/ObjectNames.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "views/cleanup/AppLeftoversView.h"
 #include "views/cleanup/ApplicationsView.h"

@@ -9,9 +9,9 @@
 #include <QDir>
 #include <QMessageBox>
 
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "support/qt/FakeEngines.h"
 #include "views/cleanup/CloudList.h"

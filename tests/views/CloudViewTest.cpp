@@ -11,11 +11,11 @@
 #include <sys/stat.h>
 
 #include "app/ObjectNames.h"
-#include "model/Formatting.h"
 #include "app/components/StatTile.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/SectionRouter.h"
+#include "model/Formatting.h"
 #include "platform/Paths.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "support/qt/FakeEngines.h"
 #include "views/ExplorerFixture.h"

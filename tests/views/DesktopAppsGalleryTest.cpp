@@ -7,8 +7,8 @@
 
 #include <QDir>
 
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
 #include "support/LinuxDesktop.h"
 #include "support/qt/AppFixture.h"

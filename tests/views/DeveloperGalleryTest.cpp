@@ -8,9 +8,9 @@
 #include <QPushButton>
 
 #include "app/ObjectNames.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "views/DeveloperFixture.h"
 #include "views/ExplorerFixture.h"
 #include "views/cleanup/DevItemTable.h"

@@ -8,12 +8,12 @@
 #include <QDir>
 #include <QTest>
 
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
-#include "views/analysis/ExplorerView.h"
 #include "views/analysis/Breadcrumbs.h"
+#include "views/analysis/ExplorerView.h"
 #include "views/analysis/NodeTable.h"
 #include "views/analysis/SunburstView.h"
 

@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QTest>
 
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "views/analysis/FilesTable.h"
 #include "views/analysis/LargeFilesView.h"

@@ -13,7 +13,7 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/PageHeader.h"
-#include "app/shell/ConfirmDeletionDialog.h"
+#include "shell/ConfirmDeletionDialog.h"
 #include "support/JunkFixtures.h"
 #include "support/qt/FakeEngines.h"
 #include "views/ExplorerFixture.h"

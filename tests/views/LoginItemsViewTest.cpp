@@ -11,9 +11,9 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/SectionRouter.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "support/qt/FakeEngines.h"
 #include "views/ExplorerFixture.h"

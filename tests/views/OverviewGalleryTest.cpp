@@ -14,9 +14,9 @@
 #include <fstream>
 
 #include "app/ObjectNames.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "support/TreeBuilder.h"
 #include "support/qt/AppFixture.h"
 #include "views/analysis/OverviewView.h"

@@ -10,9 +10,9 @@
 #include <QDir>
 
 #include "app/ObjectNames.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "views/QuickCleanFixture.h"
 #include "views/cleanup/StageTransition.h"
 

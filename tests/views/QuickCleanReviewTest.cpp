@@ -11,7 +11,7 @@
 #include "app/UiText.h"
 #include "app/components/Buttons.h"
 #include "app/components/RiskBadge.h"
-#include "app/shell/SectionRouter.h"
+#include "shell/SectionRouter.h"
 #include "views/QuickCleanFixture.h"
 #include "views/cleanup/GroupCard.h"
 #include "views/cleanup/ReviewStage.h"

@@ -11,6 +11,8 @@
 #include "app/ObjectNames.h"
 #include "app/components/StatTile.h"
 #include "support/qt/AppFixture.h"
+#include "support/TempHome.h"
+#include "support/TreeBuilder.h"
 #include "support/qt/FakeEngines.h"
 #include "views/ExplorerFixture.h"
 #include "views/analysis/logic/ChangesComparison.h"
@@ -89,11 +91,12 @@ struct SystemDataScreen {
     auto seen = seenMutex;
     auto argvs = runs;
     auto scans = scansSeen;
-    return {[measured, seen, scans](const ScanResult* scan) {
+    return {[measured, seen, scans](const ScanResult* scan, const SystemDataProgress& progress) {
               {
                 std::lock_guard lock(*seen);
                 scans->push_back(scan != nullptr && scan->root != nullptr);
               }
+              progress(1, 2);  // half the places, then the answer when the call is let go
               return measured.take();
             },
             [listed] { return listed.take(); },
@@ -152,6 +155,7 @@ struct SystemDataScreen {
   }
   bool noSnapshotsShown() const { return find<QLabel>(names::systemDataNoSnapshots)->isVisible(); }
   bool spinnerShown() const { return find<QWidget>(names::systemDataLoading)->isVisible(); }
+  bool noPartsShown() const { return find<QLabel>(names::systemDataNoParts)->isVisible(); }
   QString message() const {
     auto* label = find<QLabel>(names::systemDataSnapshotMessage);
     return label->isVisible() ? label->text() : QString();
@@ -175,9 +179,10 @@ TEST(SystemDataView, ShowsThePartsLargestFirstWithBarsAgainstTheLargestAndTheTil
   SystemDataScreen s;
   TreeBuilder tree(s.fixture.home / "disk");
   const std::string swap = tree.folder("private/var/vm");
+  SystemDataPart logs = part("logs", "System logs", 300'000'000, std::string("/private/var/log"));
+  logs.partial = true;
   s.measure.answer({part("vm", "Swap and sleep image", 8 * kGB, swap),
-                    part("updates", "macOS update downloads", 2 * kGB, std::nullopt, Risk::review),
-                    part("logs", "System logs", 300'000'000, std::string("/private/var/log"))});
+                    part("updates", "macOS update downloads", 2 * kGB, std::nullopt, Risk::review), logs});
   s.list.answer({kNewer, kOlder});
   s.open();
 
@@ -197,6 +202,11 @@ TEST(SystemDataView, ShowsThePartsLargestFirstWithBarsAgainstTheLargestAndTheTil
   EXPECT_EQ(rows[0]->bar()->value(), 1000);
   EXPECT_EQ(rows[1]->bar()->value(), 250);
   EXPECT_EQ(rows[2]->bar()->value(), 37);
+  // Only a part measured in part says its size is a lower bound.
+  EXPECT_TRUE(rows[0]->toolTip().isEmpty());
+  EXPECT_TRUE(rows[2]->toolTip().startsWith("At least this much")) << rows[2]->toolTip().toStdString();
+  EXPECT_EQ(rows[0]->revealButton()->toolTip(), "Show in Files");
+  EXPECT_FALSE(s.noPartsShown());
   // A part without a location has nothing to reveal; one with a location reveals it.
   EXPECT_FALSE(rows[1]->revealButton());
   ASSERT_TRUE(rows[0]->revealButton());
@@ -228,6 +238,10 @@ TEST(SystemDataView, NothingMeasuredShowsOnlyTheHeadingAndZeroBytes) {
   s.open();
   EXPECT_TRUE(s.partRows().empty());
   EXPECT_FALSE(s.spinnerShown());
+  // The empty card says why it is empty.
+  EXPECT_TRUE(s.noPartsShown());
+  EXPECT_EQ(s.find<QLabel>(names::systemDataNoParts)->text(),
+            "None of the places where the system keeps its own data exists on this computer, or they are all empty.");
   EXPECT_EQ(s.tileValue(names::systemDataMeasured), "Zero KB");
   EXPECT_EQ(s.tileValue(names::systemDataPurgeable), "Zero KB");
   EXPECT_EQ(s.tileValue(names::systemDataSnapshotCount), "0");
@@ -247,6 +261,9 @@ TEST(SystemDataView, TheFirstLoadShowsProgressAndListsTheSnapshotsOnlyAfterThePa
   EXPECT_TRUE(s.view->loading());
   EXPECT_FALSE(refresh->isEnabled());
   EXPECT_TRUE(s.spinnerShown());
+  EXPECT_FALSE(s.noPartsShown());  // nothing is said about an empty card before anything is measured
+  // The bar fills as the places are measured.
+  waitOrFail([&] { return s.find<QProgressBar>(names::systemDataProgress)->value() == 500; }, "half is measured");
   // The snapshot list already delivered waits for the parts; the card says there are none meanwhile.
   EXPECT_TRUE(s.view->snapshots().empty());
   EXPECT_TRUE(s.noSnapshotsShown());
@@ -284,7 +301,7 @@ TEST(SystemDataView, ARefreshKeepsTheOldRowsUntilTheNewOnesArrive) {
 
 TEST(SystemDataView, TheMeasuringIsGivenTheScanOnScreen) {
   ScannedTree scanned;
-  SystemDataView view(*scanned.state, SystemDataLoaders{[](const ScanResult* scan) {
+  SystemDataView view(*scanned.state, SystemDataLoaders{[](const ScanResult* scan, const SystemDataProgress&) {
                                                           std::vector<SystemDataPart> parts;
                                                           if (scan && scan->root)
                                                             parts.push_back(part("root", scan->root->path(), 5, {}));
@@ -411,14 +428,58 @@ TEST(SystemDataView, LeavingAndComingBackMeasuresAgainAndClearsTheMessage) {
   EXPECT_EQ(s.partRows().size(), 1u);
 }
 
-TEST(SystemDataView, OnThisSystemThereAreNoPartsNorSnapshots) {
+TEST(SystemDataView, ALinuxDiskShowsItsPlacesAndSnapshotsAndDeletesOneThroughTheAdministrator) {
   SystemDataScreen s;
-  SystemDataView view(*s.state);  // the real locations and tmutil
+  TempDir disk;
+  TreeBuilder tree(disk.path());
+  tree.allocatedFile("var/log/journal/0123abcd/system.journal", 2 * 1024 * 1024);
+  tree.allocatedFile("var/cache/apt/archives/zsh_5.9_amd64.deb", 512 * 1024);
+  tree.folder("timeshift/snapshots/2024-05-02_09-30-00");
+  tree.folder("proc/self");
+  auto tools = [](const std::vector<std::string>& argv) -> std::optional<ProcessResult> {
+    if (argv == std::vector<std::string>{kSnapperPath, "--jsonout", "list-configs"})
+      return ProcessResult{0, R"({"configs": [{"config": "root", "subvolume": "/"}]})", {}, false};
+    if (argv == std::vector<std::string>{kSnapperPath, "--jsonout", "-c", "root", "list"})
+      return ProcessResult{0, R"({"root": [{"number": 0}, {"number": 42, "date": "2024-05-03 08:00:00"}]})", {}, false};
+    return std::nullopt;
+  };
+  auto admin = [ran = s.runner, seen = s.seenMutex, argvs = s.runs](const std::vector<std::string>& argv) {
+    {
+      std::lock_guard lock(*seen);
+      argvs->push_back(argv);
+    }
+    return ran.take();
+  };
+  SystemDataView view(*s.state, SystemDataLoaders::on(SystemDataSources::under(disk.path()),
+                                                      SnapshotSources{tools, disk.path()}, admin));
   view.resize(1040, 680);
   view.show();
-  waitOrFail([&] { return !view.loading(); }, "the load ends", 60000);
-  if (!view.parts().empty()) GTEST_SKIP() << "this machine has System Data locations";
-  EXPECT_TRUE(view.snapshots().empty());
-  EXPECT_TRUE(view.findChild<QLabel*>(QLatin1String(names::systemDataNoSnapshots))->isVisible());
-  EXPECT_EQ(view.findChild<StatTile*>(QLatin1String(names::systemDataMeasured))->value(), "Zero KB");
+  waitOrFail([&] { return !view.loading(); }, "the load ends");
+  settle();
+  std::vector<std::string> ids;
+  for (const auto& p : view.parts()) ids.push_back(p.id);
+  EXPECT_EQ(ids, (std::vector<std::string>{"journal", "packages"}));
+  std::vector<std::string> names;
+  for (const auto& snapshot : view.snapshots()) names.push_back(snapshot.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"root:42", "2024-05-02_09-30-00"}));
+
+  s.runner.answer({Status::cancelled, {}});
+  auto rows = view.findChildren<QPushButton*>(QLatin1String(names::systemDataSnapshotDelete));
+  ASSERT_EQ(rows.size(), 2u);
+  std::sort(rows.begin(), rows.end(), [](auto* a, auto* b) { return a->parentWidget()->y() < b->parentWidget()->y(); });
+  QTest::mouseClick(rows[0], Qt::LeftButton);
+  waitOrFail([&] { return view.snapshotMessage().has_value(); }, "the deletion ends");
+  EXPECT_EQ(view.snapshotMessage(), "Cancelled.");
+  EXPECT_EQ(s.runnerCalls(), (std::vector<std::vector<std::string>>{{kSnapperPath, "-c", "root", "delete", "42"}}));
+
+  // A disk without any of the places and without snapshot tools.
+  TempDir bare;
+  SystemDataView empty(*s.state, SystemDataLoaders::on(SystemDataSources::under(bare.path()),
+                                                       SnapshotSources{ProcessRunner(), bare.path()}, admin));
+  empty.show();
+  waitOrFail([&] { return !empty.loading(); }, "the load ends");
+  settle();
+  EXPECT_TRUE(empty.findChild<QLabel*>(QLatin1String(names::systemDataNoParts))->isVisible());
+  EXPECT_TRUE(empty.snapshots().empty());
+  EXPECT_TRUE(empty.findChild<QLabel*>(QLatin1String(names::systemDataNoSnapshots))->isVisible());
 }

@@ -1,22 +1,23 @@
 // Grabs of the Login Items and System Data screens in the main window, for looking at them (not run
 // by default):
 //   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_filter='*SystemScreensGallery*'
-// The screens are given what a typical Mac would show: launch agents of well-known applications
-// (one left behind by a removed application), the parts of System Data with plausible sizes and a
-// few local snapshots.
+// The screens are given what a typical machine would show: launch agents of well-known applications
+// (one left behind by a removed application), the parts of System Data of a Linux desktop with
+// plausible sizes and a few snapper and Timeshift snapshots.
 #include <gtest/gtest.h>
 
 #include "support/qt/Gallery.h"
 
 #include <QDir>
 #include <QScrollArea>
+#include <map>
 #include <mutex>
 #include <set>
 
 #include "app/ObjectNames.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/SectionRouter.h"
 #include "app/theme/Appearance.h"
+#include "shell/MainWindow.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "views/ExplorerFixture.h"
 #include "views/cleanup/LaunchItemList.h"
@@ -84,16 +85,22 @@ std::vector<LaunchItem> typicalLaunchItems() {
   return items;
 }
 
+// What a Debian desktop with Flatpak, a swap file and snapper would show; apt's partial downloads
+// are not readable to the user, so that part is a lower bound.
 std::vector<SystemDataPart> typicalParts() {
-  const std::map<std::string, int64_t> sizes = {{"vm", 6'442'450'944},          {"tmp", 3'120'000'000},
-                                                {"assets", 9'810'000'000},      {"updates", 2'310'000'000},
-                                                {"simulators", 18'640'000'000}, {"spotlight", 1'240'000'000},
-                                                {"caches", 851'000'000},        {"logs", 412'000'000}};
+  const std::map<std::string, int64_t> sizes = {{"vartmp", 184'000'000},    {"packages", 1'420'000'000},
+                                                {"updateDownloads", 0},     {"runtimes", 7'930'000'000},
+                                                {"snaps", 0},               {"journal", 3'960'000'000},
+                                                {"coredumps", 96'000'000}, {"kernels", 1'210'000'000}};
   std::vector<SystemDataPart> parts;
-  for (const SystemDataPart::Row& row : SystemDataPart::all()) {
-    SystemDataPart part{row.id,           row.title, row.explanation, row.advice,
-                        sizes.at(row.id), row.path,  row.risk,        row.symbol};
-    if (row.id == "spotlight") part.path.reset();
+  std::vector<SystemDataPart::Row> rows = SystemDataPart::linuxRows();
+  const auto swap = swapFileRows("Filename Type Size Used Priority\n/swapfile file 4194300 0 -2\n");
+  rows.insert(rows.end(), swap.begin(), swap.end());
+  for (const SystemDataPart::Row& row : rows) {
+    const int64_t size = row.id == "swap" ? 4'294'967'296 : sizes.at(row.id);
+    if (size < 1) continue;
+    SystemDataPart part{row.id, row.title, row.explanation, row.advice, size, row.path, row.risk, row.symbol};
+    part.partial = row.id == "packages";
     parts.push_back(part);
   }
   sortSystemDataParts(parts);
@@ -101,10 +108,10 @@ std::vector<SystemDataPart> typicalParts() {
 }
 
 std::vector<LocalSnapshot> typicalSnapshots() {
-  return {{"com.apple.TimeMachine.2024-11-08-141502.local", 1'731'075'302},
-          {"com.apple.TimeMachine.2024-11-08-131455.local", 1'731'071'695},
-          {"com.apple.TimeMachine.2024-11-08-121449.local", 1'731'068'089},
-          {"com.apple.os.update-1F3C0A9D82B4E6", std::nullopt}};
+  return {{"root:118", 1'731'075'302},
+          {"2024-11-08_13-00-01", 1'731'071'201},
+          {"root:117", 1'731'068'089},
+          {"2024-11-07_13-00-01", 1'730'984'801}};
 }
 
 void grab(MainWindow& window, QWidget* screen, const QString& stem) {
@@ -171,7 +178,8 @@ TEST(SystemScreensGallery, GrabsLoginItemsAndSystemDataInLightAndDark) {
         return new LoginItemsView(s, loaders);
       }
       if (section == AppSection::systemData) {
-        SystemDataLoaders loaders{[empty, held](const ScanResult*) {
+        SystemDataLoaders loaders{[empty, held](const ScanResult*, const SystemDataProgress& progress) {
+                                    progress(3, 9);
                                     held->wait();
                                     return empty ? std::vector<SystemDataPart>() : typicalParts();
                                   },

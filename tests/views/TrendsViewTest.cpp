@@ -11,7 +11,7 @@
 
 #include "app/ObjectNames.h"
 #include "app/components/SymbolTile.h"
-#include "app/shell/SectionRouter.h"
+#include "shell/SectionRouter.h"
 #include "support/qt/AppFixture.h"
 #include "views/ExplorerFixture.h"
 #include "views/analysis/ChangeRow.h"

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <optional>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "model/FileNode.h"
 
 class QLabel;

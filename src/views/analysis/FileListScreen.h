@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "app/AppSection.h"
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/analysis/FilterBar.h"
 #include "views/analysis/logic/FileLists.h"
 

@@ -2,14 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "app/ObjectNames.h"
+#include "app/components/CapsuleBar.h"
 #include "app/components/SymbolTile.h"
 #include "app/theme/Theme.h"
 #include "views/analysis/SpaceChart.h"
@@ -22,34 +21,6 @@ constexpr double kSecondsPerDay = 86'400;
 constexpr int kTileSymbolPx = 24;
 constexpr int kChartHeight = 220;
 constexpr int kProgressWidth = 260;
-
-// A thin capsule bar in the brand colour on a faint track.
-class LearningBar : public QProgressBar {
- public:
-  explicit LearningBar(QWidget* parent) : QProgressBar(parent) {
-    setTextVisible(false);
-    setFixedSize(kProgressWidth, 6);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track(rect());
-    const qreal radius = track.height() / 2;
-    QPainterPath back;
-    back.addRoundedRect(track, radius, radius);
-    painter.fillPath(back, Theme::primary(palette(), 0.1));
-    const int span = std::max(maximum() - minimum(), 1);
-    const qreal share = std::clamp(static_cast<qreal>(value() - minimum()) / span, 0.0, 1.0);
-    if (share <= 0) return;
-    QPainterPath bar;
-    bar.addRoundedRect(
-        QRectF(track.left(), track.top(), std::max(track.width() * share, track.height()), track.height()), radius,
-        radius);
-    painter.fillPath(bar, Theme::indigo());
-  }
-};
 
 QLabel* headline(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -108,7 +79,8 @@ ForecastCard::ForecastCard(QWidget* parent) : Card(20, parent) {
       secondaryText(tr("Tolvex notes your free space about once an hour while it’s open or in the menu bar. "
                        "After two days it can estimate when the disk would fill up."),
                     learning_));
-  learningProgress_ = new LearningBar(learning_);
+  learningProgress_ = new CapsuleBar(0.1, learning_);
+  learningProgress_->setFixedSize(kProgressWidth, 6);
   learningProgress_->setObjectName(QLatin1String(names::forecastLearningProgress));
   learningProgress_->setRange(0, kProgressSteps);
   texts->addSpacing(4);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 
 class QHBoxLayout;
 class QLabel;

@@ -2,7 +2,7 @@
 // The Trends screen: when the disk would fill up at the current pace (the forecast card with the
 // used-space chart) and what grew since an earlier scan (the folder changes card). Everything is
 // read from AppState and its trend store whenever either changes.
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 
 class QScrollArea;
 

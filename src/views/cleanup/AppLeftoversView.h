@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/cleanup/logic/LeftoverList.h"
 
 class QLabel;

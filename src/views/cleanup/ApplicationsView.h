@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/cleanup/AppDetailPane.h"
 #include "views/cleanup/logic/AppList.h"
 

@@ -5,7 +5,7 @@
 // selection (file paths), its open folders and its confirmation.
 #include <optional>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/cleanup/logic/CloudSelection.h"
 
 class QLabel;

@@ -24,6 +24,11 @@ DetachedWork::~DetachedWork() {
   mailbox_->queue = nullptr;  // the queue, a child, goes next with whatever it still holds
 }
 
+UiPoster DetachedWork::poster() const {
+  std::lock_guard lock(mailbox_->mutex);
+  return mailbox_->queue->poster();
+}
+
 void DetachedWork::runErased(Erased work) {
   ++running_;
   auto mailbox = mailbox_;

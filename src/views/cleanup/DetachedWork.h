@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 
-namespace tolvex {
+#include "app/UiDispatch.h"
 
-class UiTaskQueue;
+namespace tolvex {
 
 class DetachedWork : public QObject {
   Q_OBJECT
@@ -30,6 +30,10 @@ class DetachedWork : public QObject {
 
   // Runs started and not yet delivered.
   int running() const { return running_; }
+
+  // Hands steps from a run's thread to the UI thread while it goes (progress); what arrives once the
+  // owner is gone is dropped.
+  UiPoster poster() const;
 
  private:
   // The way back to the UI thread, cut when the owner goes: a worker that ends later finds no queue.

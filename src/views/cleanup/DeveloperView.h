@@ -5,7 +5,7 @@
 // selection bar that hands the ticked rows to the reviewed deletion. The rows are worked out from
 // the store whenever the scan or the junk findings change; the sort order and the selection belong
 // to the screen and start afresh with it.
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 
 class QVBoxLayout;
 

@@ -16,7 +16,7 @@
 #include "app/components/ActivitySpinner.h"
 #include "app/components/PageHeader.h"
 #include "app/components/SymbolView.h"
-#include "app/shell/ScanPromptHost.h"
+#include "app/screen/ScanPromptHost.h"
 #include "app/theme/Theme.h"
 #include "platform/Identifiers.h"
 #include "views/analysis/SelectionBar.h"

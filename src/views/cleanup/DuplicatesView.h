@@ -6,7 +6,7 @@
 // progress and the sharing flag live in the store, and the search runs only when asked for.
 #include <QPointer>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/cleanup/logic/DuplicateSelection.h"
 
 class QLabel;

@@ -3,7 +3,7 @@
 // each item still in the Trash, and above the list the items the last deletion run could not delete.
 // It writes to the history in two ways only, restoring one entry and clearing the list; it never
 // deletes a file.
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 
 class QLabel;
 class QPushButton;

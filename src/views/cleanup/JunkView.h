@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <cstdint>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/cleanup/logic/GroupCheck.h"
 
 class QLabel;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "system/LaunchItem.h"
 
 class QPushButton;

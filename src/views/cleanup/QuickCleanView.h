@@ -6,7 +6,7 @@
 #include <QPointer>
 
 #include "app/AppSection.h"
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "views/cleanup/QuickCleanStage.h"
 
 class QVBoxLayout;

@@ -2,15 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "app/ObjectNames.h"
 #include "app/UiText.h"
+#include "app/components/CapsuleBar.h"
 #include "app/components/RiskBadge.h"
 #include "app/components/SymbolView.h"
 #include "app/theme/Symbols.h"
@@ -25,34 +23,6 @@ namespace {
 constexpr int kSymbolFrame = 28;
 constexpr int kBarHeight = 5;
 
-// A thin capsule filled in indigo on a faint track, in thousandths.
-class PartBar : public QProgressBar {
- public:
-  explicit PartBar(QWidget* parent) : QProgressBar(parent) {
-    setRange(0, 1000);
-    setTextVisible(false);
-    setFixedHeight(kBarHeight);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track(rect());
-    const qreal radius = track.height() / 2;
-    QPainterPath back;
-    back.addRoundedRect(track, radius, radius);
-    painter.fillPath(back, Theme::primary(palette(), 0.08));
-    const qreal share = std::clamp(value() / 1000.0, 0.0, 1.0);
-    if (share <= 0) return;
-    QPainterPath bar;
-    bar.addRoundedRect(
-        QRectF(track.left(), track.top(), std::max(track.width() * share, track.height()), track.height()), radius,
-        radius);
-    painter.fillPath(bar, Theme::indigo());
-  }
-};
-
 QLabel* captionLabel(const std::string& text, const char* name, QWidget* parent) {
   auto* label = new QLabel(QString::fromStdString(text), parent);
   label->setObjectName(QLatin1String(name));
@@ -64,8 +34,15 @@ QLabel* captionLabel(const std::string& text, const char* name, QWidget* parent)
 
 }  // namespace
 
+QProgressBar* makeSystemDataBar(QWidget* parent) {
+  auto* bar = new CapsuleBar(0.08, parent);
+  bar->setRange(0, 1000);
+  bar->setFixedHeight(kBarHeight);
+  return bar;
+}
+
 SystemDataPartRow::SystemDataPartRow(const SystemDataPart& part, int64_t scale, QWidget* parent)
-    : QWidget(parent), part_(part), bar_(new PartBar(this)) {
+    : QWidget(parent), part_(part), bar_(makeSystemDataBar(this)) {
   setObjectName(QLatin1String(names::systemDataPartRow));
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -112,13 +89,17 @@ SystemDataPartRow::SystemDataPartRow(const SystemDataPart& part, int64_t scale, 
   Theme::setForeground(advice, Theme::dynamicColor(0x5443E8, 0xA99DFF));
   column->addWidget(advice);
   row->addLayout(column, 1);
+  // Measured as the user: what only an administrator may read counts zero.
+  if (part.partial)
+    setToolTip(tr("At least this much: some of it can\u2019t be read without an administrator\u2019s password "
+                  "and counts as zero here."));
 
   auto* reveal = new QToolButton(this);
   reveal->setObjectName(QLatin1String(names::systemDataPartReveal));
   reveal->setAutoRaise(true);
   reveal->setIcon(searchSymbolImage(14));
   reveal->setIconSize(QSize(14, 14));
-  reveal->setToolTip(tr("Show in Finder"));
+  reveal->setToolTip(tr("Show in Files"));
   reveal->setCursor(Qt::PointingHandCursor);
   Symbols::tag(reveal, QStringLiteral("magnifyingglass"));
   row->addWidget(reveal, 0, Qt::AlignTop);

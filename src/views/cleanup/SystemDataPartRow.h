@@ -1,7 +1,7 @@
 #pragma once
 // One measured part of System Data: its symbol in the brand gradient, the title with its risk, the
 // size, a bar against the largest part, the explanation and the advice; a part with a location can
-// be shown in the file manager.
+// be shown in the file manager. A part that could only be measured in part says so in its tooltip.
 #include <QWidget>
 #include <cstdint>
 
@@ -12,6 +12,9 @@ class QProgressBar;
 class QToolButton;
 
 namespace tolvex {
+
+// The bar of a part's share of the largest, in thousandths; the screen's measuring shows on one too.
+QProgressBar* makeSystemDataBar(QWidget* parent);
 
 class SystemDataPartRow : public QWidget {
   Q_OBJECT

@@ -2,14 +2,15 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/AppState.h"
 #include "app/ObjectNames.h"
-#include "app/components/ActivitySpinner.h"
 #include "app/components/Card.h"
 #include "app/components/PageHeader.h"
 #include "app/components/ScrollStyle.h"
@@ -61,8 +62,16 @@ struct SystemDataView::Round {
 };
 
 SystemDataLoaders SystemDataLoaders::standard() {
-  return {[](const ScanResult* scan) { return measureSystemDataParts(scan); }, [] { return loadLocalSnapshots(); },
-          [](const LocalSnapshot& snapshot) { return tolvex::deleteLocalSnapshot(snapshot); }};
+  return on({}, SnapshotSources::standard(), [](const std::vector<std::string>& argv) { return runPrivileged(argv); });
+}
+
+SystemDataLoaders SystemDataLoaders::on(SystemDataSources disk, SnapshotSources snapshots,
+                                        PrivilegedRunner administrator) {
+  return {[disk](const ScanResult* scan, const SystemDataProgress& progress) {
+            return measureSystemDataParts(scan, disk, progress);
+          },
+          [snapshots] { return loadLocalSnapshots(snapshots); },
+          [administrator](const LocalSnapshot& snapshot) { return deleteLocalSnapshot(snapshot, administrator); }};
 }
 
 SystemDataView::SystemDataView(AppState& state, QWidget* parent)
@@ -84,7 +93,8 @@ SystemDataView::SystemDataView(AppState& state, SystemDataLoaders loaders, QWidg
 
   auto* header = new PageHeader(
       tr("System Data"),
-      tr("What macOS lumps together as \u201CSystem Data\u201D in Storage settings, explained piece by piece."),
+      tr("What the system keeps on this computer for itself, lumped together as \u201CSystem Data\u201D, "
+         "explained piece by piece."),
       content);
   refresh_ = new QPushButton(header);
   refresh_->setObjectName(QLatin1String(names::systemDataRefresh));
@@ -111,10 +121,10 @@ QWidget* SystemDataView::buildTiles(QWidget* parent) {
   auto* row = new QHBoxLayout(tiles_);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(14);
-  purgeable_ = new StatTile(tr("Purgeable"), QString(), tr("macOS frees this on its own when space runs low."),
+  purgeable_ = new StatTile(tr("Purgeable"), QString(), tr("The system frees this on its own when space runs low."),
                             QStringLiteral("icloud.and.arrow.down.fill"), Theme::accent(), tiles_);
   purgeable_->setObjectName(QLatin1String(names::systemDataPurgeable));
-  snapshotCount_ = new StatTile(tr("Local snapshots"), QString(), tr("Time Machine copies kept on this disk."),
+  snapshotCount_ = new StatTile(tr("Local snapshots"), QString(), tr("Snapper or Timeshift copies kept on this disk."),
                                 QStringLiteral("clock.arrow.circlepath"), Theme::warning(), tiles_);
   snapshotCount_->setObjectName(QLatin1String(names::systemDataSnapshotCount));
   measured_ = new StatTile(tr("Measured here"), QString(), tr("Sum of the components below."),
@@ -129,12 +139,22 @@ QWidget* SystemDataView::buildComponents(QWidget* parent) {
   card->setObjectName(QLatin1String(names::systemDataComponents));
   card->body()->setSpacing(12);
   card->body()->addWidget(headline(tr("Components"), card));
+  // While the first parts are measured: a bar across the card that fills as each place is done.
   partsSpinner_ = new QWidget(card);
   partsSpinner_->setObjectName(QLatin1String(names::systemDataLoading));
-  auto* spinnerRow = new QHBoxLayout(partsSpinner_);
-  spinnerRow->setContentsMargins(0, 4, 0, 4);
-  spinnerRow->addWidget(new ActivitySpinner(20, partsSpinner_), 1, Qt::AlignHCenter);
+  auto* progressRow = new QVBoxLayout(partsSpinner_);
+  progressRow->setContentsMargins(0, 6, 0, 6);
+  measureProgress_ = makeSystemDataBar(partsSpinner_);
+  measureProgress_->setObjectName(QLatin1String(names::systemDataProgress));
+  progressRow->addWidget(measureProgress_);
   card->body()->addWidget(partsSpinner_);
+  noParts_ = textLabel(tr("None of the places where the system keeps its own data exists on this computer, or "
+                          "they are all empty."),
+                       TextStyle::callout, card);
+  noParts_->setObjectName(QLatin1String(names::systemDataNoParts));
+  Theme::setForeground(noParts_, Tone::secondary);
+  noParts_->hide();
+  card->body()->addWidget(noParts_);
   partRows_ = new QVBoxLayout;
   partRows_->setContentsMargins(0, 0, 0, 0);
   partRows_->setSpacing(12);
@@ -146,11 +166,11 @@ QWidget* SystemDataView::buildSnapshots(QWidget* parent) {
   auto* card = new Card(18, parent);
   card->setObjectName(QLatin1String(names::systemDataSnapshots));
   card->body()->setSpacing(10);
-  card->body()->addWidget(headline(tr("Time Machine local snapshots"), card));
+  card->body()->addWidget(headline(tr("Snapper and Timeshift snapshots"), card));
   auto* explanation = textLabel(
-      tr("macOS keeps hourly snapshots on your disk while your backup drive is away and removes them automatically "
-         "when space is needed or after 24 hours. Deleting one by hand frees its space right away; your backups on "
-         "the external drive are not affected."),
+      tr("Snapper and Timeshift keep copies of the system on this disk and remove old ones on their own schedule. "
+         "Deleting one by hand frees the space only it holds; the other snapshots are not affected. Snapshots "
+         "that only an administrator may list are not shown."),
       TextStyle::caption, card);
   Theme::setForeground(explanation, Tone::secondary);
   card->body()->addWidget(explanation);
@@ -202,9 +222,15 @@ void SystemDataView::reload() {
   });
 
   auto measure = loaders_.measure;
+  measureProgress_->setValue(0);
+  const UiPoster poster = work_->poster();
+  // Delivered in order through the one queue, so the bar never runs backwards within a load.
+  SystemDataProgress progress = [poster, this](size_t measured, size_t total) {
+    poster.post([this, measured, total] { showMeasureProgress(measured, total); });
+  };
   work_->run<std::vector<SystemDataPart>>(
-      [measure, scan = treeOf(state().scan())] {
-        return measure ? measure(scan ? &*scan : nullptr) : std::vector<SystemDataPart>();
+      [measure, progress, scan = treeOf(state().scan())] {
+        return measure ? measure(scan ? &*scan : nullptr, progress) : std::vector<SystemDataPart>();
       },
       [this, round](std::vector<SystemDataPart>& parts) {
         showParts(std::move(parts));
@@ -249,6 +275,7 @@ void SystemDataView::deleteSnapshot(const LocalSnapshot& snapshot) {
 
 void SystemDataView::showParts(std::vector<SystemDataPart> parts) {
   parts_ = std::move(parts);
+  partsMeasured_ = true;
   removeRows(partRows_);
   const int64_t scale = systemDataBarScale(parts_);
   QWidget* host = partRows_->parentWidget();
@@ -259,6 +286,10 @@ void SystemDataView::showParts(std::vector<SystemDataPart> parts) {
   syncTiles();
   syncLoading();
   emit partsChanged();
+}
+
+void SystemDataView::showMeasureProgress(size_t measured, size_t total) {
+  if (total > 0) measureProgress_->setValue(static_cast<int>(std::min(measured, total) * 1000 / total));
 }
 
 void SystemDataView::showSnapshots(std::vector<LocalSnapshot> snapshots, uint64_t ticket) {
@@ -313,6 +344,8 @@ void SystemDataView::syncTiles() {
 void SystemDataView::syncLoading() {
   refresh_->setEnabled(!loading());
   partsSpinner_->setVisible(loading() && parts_.empty());
+  // Said once a measurement has ended with nothing: before the first one there is nothing to say.
+  noParts_->setVisible(partsMeasured_ && parts_.empty());
 }
 
 }  // namespace tolvex

@@ -1,19 +1,21 @@
 #pragma once
-// The System Data screen: what the storage settings lump together as "System Data", piece by piece.
-// It shows the space the volume may purge on its own, the Time Machine local snapshots on the disk
-// (each can be deleted as administrator) and the measured size of each known part with what it is
-// and what to do about it. Parts and snapshots are the screen's own, read off the UI thread.
+// The System Data screen: what the system keeps on the disk for itself, piece by piece. It shows the
+// space the volume may purge on its own, the local snapshots on the disk (snapper's, Timeshift's,
+// Time Machine's; each can be deleted as administrator) and the measured size of each known part
+// with what it is and what to do about it. Parts and snapshots are the screen's own, read off the UI
+// thread; opening the screen never asks for a password.
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/shell/Screen.h"
+#include "app/screen/Screen.h"
 #include "model/ScanResult.h"
 #include "system/LocalSnapshot.h"
 #include "system/SystemDataPart.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QVBoxLayout;
@@ -26,13 +28,16 @@ class StatTile;
 // How the screen measures the parts and lists and deletes the snapshots. All of them block and run
 // off the UI thread.
 struct SystemDataLoaders {
-  // Given the scan on screen (none without one), whose known sizes are taken instead of walking.
-  std::function<std::vector<SystemDataPart>(const ScanResult* scan)> measure;
+  // Given the scan on screen (none without one), whose known sizes are taken instead of walking, and
+  // where to report how many places are measured.
+  std::function<std::vector<SystemDataPart>(const ScanResult* scan, const SystemDataProgress& progress)> measure;
   std::function<std::vector<LocalSnapshot>()> listSnapshots;
   std::function<std::optional<std::string>(const LocalSnapshot&)> deleteSnapshot;
 
-  // The startup disk's locations, tmutil, and the administrator's runner.
+  // The startup disk's locations, the snapshot tools, and the administrator's runner.
   static SystemDataLoaders standard();
+  // The same measuring, listing and deletion on the given disk, tools and administrator's runner.
+  static SystemDataLoaders on(SystemDataSources disk, SnapshotSources snapshots, PrivilegedRunner administrator);
 };
 
 class SystemDataView : public Screen {
@@ -72,6 +77,7 @@ class SystemDataView : public Screen {
   void reload();
   void listSnapshots(std::function<void(std::vector<LocalSnapshot>&, uint64_t ticket)> then);
   void showParts(std::vector<SystemDataPart> parts);
+  void showMeasureProgress(size_t measured, size_t total);
   void showSnapshots(std::vector<LocalSnapshot> snapshots, uint64_t ticket);
   void endRound(Round& round);
   void showSnapshotMessage(const std::optional<std::string>& failure);
@@ -83,6 +89,7 @@ class SystemDataView : public Screen {
   std::vector<SystemDataPart> parts_;
   std::vector<LocalSnapshot> snapshots_;
   int reloads_ = 0;
+  bool partsMeasured_ = false;  // a measurement has delivered
   uint64_t snapshotTicket_ = 0;       // the newest listing started
   uint64_t shownSnapshotTicket_ = 0;  // the listing shown
   std::optional<QString> snapshotMessage_;
@@ -94,6 +101,8 @@ class SystemDataView : public Screen {
   StatTile* snapshotCount_ = nullptr;
   StatTile* measured_ = nullptr;
   QWidget* partsSpinner_ = nullptr;
+  QProgressBar* measureProgress_ = nullptr;
+  QLabel* noParts_ = nullptr;
   QVBoxLayout* partRows_ = nullptr;
   QLabel* snapshotMessageLabel_ = nullptr;
   QLabel* noSnapshots_ = nullptr;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "app/TolvexApp.h"
+#include "shell/TolvexApp.h"
 #include "support/TempHome.h"
 
 int main(int argc, char** argv) {
