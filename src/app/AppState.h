@@ -193,6 +193,13 @@ class AppState : public QObject {
   // Writes the history as it is now, off the UI thread (a failure is logged); `then`, when given, is
   // told the errno (0 on success) back on the UI thread.
   void saveHistory(std::function<void(int error)> then = {});
+  // Puts entries of removals in front of the history and saves it; a failed save is reported as a
+  // deletion's is. UI thread only.
+  void recordRemovals(const std::vector<HistoryEntry>& entries);
+  // For removals made off the UI thread outside a deletion plan (a login item's file moved to the
+  // Trash): callable from any thread, it hands the entries to the UI thread's `recordRemovals`, even
+  // when the screen that started the removal is gone by then.
+  std::function<void(std::vector<HistoryEntry>)> removalRecorder();
 
   // Reads the start-up volume's figures again (none when they cannot be read).
   void refreshVolume();

@@ -102,16 +102,7 @@ void AppState::runDeletion(std::vector<DeletionRequest> requests, bool quiet, Re
 }
 
 void AppState::applyDeletionReport(const DeletionReport& report, const std::vector<HistoryEntry>& entries, bool quiet) {
-  if (!entries.empty()) {
-    history_->add(entries);
-    // Without a saved history the items cannot be put back after a restart: the user is told, even
-    // after a quiet run.
-    saveHistory([this](int error) {
-      if (!error) return;
-      failures_.push_back(DeletionFailure{makeUUID(), env_.historyPath(), historyNotSavedReason(error)});
-      notify(&AppState::failuresChanged);
-    });
-  }
+  recordRemovals(entries);
   pruneDeleted(std::set<std::string>(report.deletedPaths.begin(), report.deletedPaths.end()));
   refreshVolume();
   if (!quiet) {
@@ -120,6 +111,25 @@ void AppState::applyDeletionReport(const DeletionReport& report, const std::vect
     failures_.insert(failures_.end(), report.skippedProtected.begin(), report.skippedProtected.end());
     notify(&AppState::failuresChanged);
   }
+}
+
+void AppState::recordRemovals(const std::vector<HistoryEntry>& entries) {
+  if (entries.empty()) return;
+  history_->add(entries);
+  // Without a saved history the items cannot be put back after a restart: the user is told, even
+  // after a quiet run.
+  saveHistory([this](int error) {
+    if (!error) return;
+    failures_.push_back(DeletionFailure{makeUUID(), env_.historyPath(), historyNotSavedReason(error)});
+    notify(&AppState::failuresChanged);
+  });
+}
+
+std::function<void(std::vector<HistoryEntry>)> AppState::removalRecorder() {
+  // The poster drops what arrives once the store is gone, so `this` is never reached after that.
+  return [poster = ui_->poster(), this](std::vector<HistoryEntry> entries) {
+    poster.post([this, entries = std::move(entries)] { recordRemovals(entries); });
+  };
 }
 
 void AppState::saveHistory(std::function<void(int error)> then) {

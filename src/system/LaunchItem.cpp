@@ -11,7 +11,9 @@
 #include "model/FileFilter.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
+#include "platform/Identifiers.h"
 #include "platform/Trash.h"
+#include "system/LinuxLaunchItem.h"
 
 namespace tolvex {
 
@@ -28,22 +30,8 @@ std::string nameWithoutExtension(std::string_view path) {
   return name;
 }
 
-// True only when the system says nothing is there. A path that cannot be checked (no permission to
-// look into a folder, for one) may well hold the program, so it is not called missing.
-bool nothingExistsAt(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return false;
-  return errno == ENOENT || errno == ENOTDIR;
-}
-
-std::optional<double> modificationDate(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return static_cast<double>(st.st_mtim.tv_sec) + static_cast<double>(st.st_mtim.tv_nsec) / 1e9;
-}
-
 // The names in a folder; none when it cannot be listed.
-std::vector<std::string> folderNames(const std::string& folder) {
+std::vector<std::string> sortedNames(const std::string& folder) {
   std::vector<std::string> names;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return names;
@@ -55,15 +43,15 @@ std::vector<std::string> folderNames(const std::string& folder) {
 
 std::u32string orderKey(const LaunchItem& item) { return lowercasedForComparison(item.ownerName.value_or(item.label)); }
 
-std::optional<std::string> removeSharedItem(const LaunchItem& item, const LaunchItemContext& context) {
+LaunchItemRemoval removeSharedItem(const LaunchItem& item, const LaunchItemContext& context) {
   using Status = PrivilegedResult::Status;
-  if (!context.runPrivileged) return std::string(kCouldNotRemoveMessage);
+  if (!context.runPrivileged) return {std::string(kCouldNotRemoveMessage), std::nullopt};
   // As in one shell running both commands, a failed unload does not stop the move; a dismissed
   // dialog stops everything.
   const auto unloaded =
       context.runPrivileged({kLaunchctlPath, "bootout", launchdDomain(item.scope, context.uid), item.path});
-  if (unloaded.status == Status::cancelled) return std::string(kCancelledMessage);
-  return privilegedOutcomeMessage(moveToTrashAsAdministrator(item.path, context.runPrivileged), kCouldNotRemoveMessage);
+  if (unloaded.status == Status::cancelled) return {std::string(kCancelledMessage), std::nullopt};
+  return trashLaunchFileAsAdministrator(item.path, context);
 }
 
 }  // namespace
@@ -85,14 +73,17 @@ std::optional<LaunchItem::Scope> launchItemScopeFromRaw(std::string_view raw) {
 
 const char* title(LaunchItem::Scope scope) {
   switch (scope) {
-    case LaunchItem::Scope::userAgent: return "Your login agents";
-    case LaunchItem::Scope::systemAgent: return "Agents for all users";
-    case LaunchItem::Scope::systemDaemon: return "System daemons";
+    case LaunchItem::Scope::userAgent: return "Your login items";
+    case LaunchItem::Scope::systemAgent: return "Login items for all users";
+    case LaunchItem::Scope::systemDaemon: return "Services";
   }
   return "";
 }
 
-LaunchItemContext LaunchItemContext::forHome(const std::string& home) {
+LaunchItemContext LaunchItemContext::forHome(const std::string& home) { return forPlaces(Places::forHome(home)); }
+
+LaunchItemContext LaunchItemContext::forPlaces(const Places& places) {
+  const std::string& home = places.home;
   LaunchItemContext context;
   context.home = home;
   context.uid = ::getuid();
@@ -104,6 +95,7 @@ LaunchItemContext LaunchItemContext::forHome(const std::string& home) {
     return tolvex::runProcess(argv, ProcessOptions{.timeoutSeconds = kLaunchctlTimeoutSeconds});
   };
   context.runPrivileged = [](const std::vector<std::string>& argv) { return tolvex::runPrivileged(argv); };
+  addLinuxSources(context, places);
   return context;
 }
 
@@ -130,7 +122,7 @@ std::optional<LaunchItem> LaunchItem::fromPlist(const std::string& path, Scope s
   if (item.ownerPath) item.ownerName = nameWithoutExtension(*item.ownerPath);
 
   item.isOrphan = item.program && item.program->starts_with('/') && nothingExistsAt(*item.program);
-  item.modified = modificationDate(path);
+  item.modified = launchFileModificationDate(path);
   return item;
 }
 
@@ -138,12 +130,13 @@ std::vector<LaunchItem> loadLaunchItems(const LaunchItemContext& context) {
   std::vector<LaunchItem> items;
   for (LaunchItem::Scope scope : kAllLaunchItemScopes) {
     const std::string& folder = context.folder(scope);
-    for (const std::string& name : folderNames(folder)) {
+    for (const std::string& name : sortedNames(folder)) {
       if (!name.ends_with(".plist")) continue;
       if (auto item = LaunchItem::fromPlist(appendPath(folder, name), scope, context))
         items.push_back(std::move(*item));
     }
   }
+  for (LaunchItem& item : loadLinuxLaunchItems(context)) items.push_back(std::move(item));
   std::stable_sort(items.begin(), items.end(), launchItemOrder);
   return items;
 }
@@ -179,14 +172,17 @@ std::string launchItemRemovalScript(const LaunchItem& item, uid_t uid, const std
 }
 
 std::optional<std::string> removeLaunchItem(const LaunchItem& item, const LaunchItemContext& context) {
-  if (!isSupportedLaunchItemPath(item.path)) return std::string(kUnsupportedFileNameMessage);
+  return performLaunchItemRemoval(item, context).failure;
+}
+
+LaunchItemRemoval performLaunchItemRemoval(const LaunchItem& item, const LaunchItemContext& context) {
+  if (!item.path.ends_with(".plist")) return removeLinuxLaunchItem(item, context);
+  if (!isSupportedLaunchItemPath(item.path)) return {std::string(kUnsupportedFileNameMessage), std::nullopt};
   if (item.scope != LaunchItem::Scope::userAgent) return removeSharedItem(item, context);
   // Whether the job was loaded at all does not matter: the file goes either way.
   if (context.runProcess)
     context.runProcess({kLaunchctlPath, "bootout", launchdDomain(item.scope, context.uid), item.path});
-  const TrashMove moved = moveToTrash(item.path);
-  if (moved.error) return failureReason(moved.error);
-  return std::nullopt;
+  return trashLaunchFile(item.path, context);
 }
 
 void openLoginItemsSettings(const std::function<void(const std::string& url)>& openURL) {

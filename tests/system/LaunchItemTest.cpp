@@ -266,9 +266,9 @@ TEST(LaunchItem, ScopesHaveTheirRawValuesTitlesAndDomains) {
     const char* domain;
   };
   const Case cases[] = {
-      {Scope::userAgent, "userAgent", "Your login agents", "gui/501"},
-      {Scope::systemAgent, "systemAgent", "Agents for all users", "gui/501"},
-      {Scope::systemDaemon, "systemDaemon", "System daemons", "system"},
+      {Scope::userAgent, "userAgent", "Your login items", "gui/501"},
+      {Scope::systemAgent, "systemAgent", "Login items for all users", "gui/501"},
+      {Scope::systemDaemon, "systemDaemon", "Services", "system"},
   };
   for (const auto& c : cases) {
     EXPECT_STREQ(rawValue(c.scope), c.raw);
@@ -367,7 +367,14 @@ TEST(LaunchItem, AUserAgentIsUnloadedThenTrashedWhateverLaunchctlSays) {
   FakeSystem fake(home.home());
   LaunchItem item;
   item.path = writePlist(fake.context.folder(Scope::userAgent) + "/com.example.helper.plist", plistBytes("<dict/>"));
-  EXPECT_EQ(removeLaunchItem(item, fake.context), std::nullopt);
+  fake.context.clock = [] { return 1'700'000'000.0; };
+  const LaunchItemRemoval removal = performLaunchItemRemoval(item, fake.context);
+  EXPECT_EQ(removal.failure, std::nullopt);
+  // The History's record of it, dated as its .trashinfo is.
+  ASSERT_TRUE(removal.trashed);
+  EXPECT_EQ(removal.trashed->originalPath, item.path);
+  EXPECT_EQ(removal.trashed->trashPath, home.trashFiles() + "/com.example.helper.plist");
+  EXPECT_EQ(removal.trashed->date, 1'700'000'000.0);
   ASSERT_EQ(fake.processCalls.size(), 1u);
   EXPECT_EQ(fake.processCalls[0], (std::vector<std::string>{"/bin/launchctl", "bootout", "gui/501", item.path}));
   EXPECT_TRUE(fake.privilegedCalls.empty());
@@ -390,8 +397,12 @@ TEST(LaunchItem, ASharedItemIsUnloadedAndMovedByAnAdministratorWithoutReplacingA
   item.scope = Scope::systemDaemon;
   item.path = writePlist(fake.context.folder(Scope::systemDaemon) + "/com.example.daemon.plist", plistBytes("<dict/>"));
 
-  EXPECT_EQ(removeLaunchItem(item, fake.context), std::nullopt);
+  const LaunchItemRemoval removal = performLaunchItemRemoval(item, fake.context);
+  EXPECT_EQ(removal.failure, std::nullopt);
   const std::string moved = home.trashFiles() + "/com.example.daemon.2.plist";
+  ASSERT_TRUE(removal.trashed);
+  EXPECT_EQ(removal.trashed->trashPath, moved);
+  EXPECT_EQ(removal.trashed->originalPath, item.path);
   ASSERT_EQ(fake.privilegedCalls.size(), 2u);
   EXPECT_EQ(fake.privilegedCalls[0], (std::vector<std::string>{"/bin/launchctl", "bootout", "system", item.path}));
   EXPECT_EQ(fake.privilegedCalls[1], (std::vector<std::string>{"/bin/mv", "-n", "-T", "--", item.path, moved}));

@@ -41,9 +41,9 @@ TEST(LoginItemsContent, SectionsFollowTheScopeOrderAndKeepTheLoadersOrderInside)
 }
 
 TEST(LoginItemsContent, SectionTitles) {
-  EXPECT_EQ(launchItemScopeTitle(Scope::userAgent), "Your login agents");
-  EXPECT_EQ(launchItemScopeTitle(Scope::systemAgent), "Agents for all users");
-  EXPECT_EQ(launchItemScopeTitle(Scope::systemDaemon), "System daemons");
+  EXPECT_EQ(launchItemScopeTitle(Scope::userAgent), "Your login items");
+  EXPECT_EQ(launchItemScopeTitle(Scope::systemAgent), "Login items for all users");
+  EXPECT_EQ(launchItemScopeTitle(Scope::systemDaemon), "Services");
 }
 
 TEST(LoginItemsContent, TheSystemsOwnItemsAreProtectedInEveryScopeOthersNeedAnAdministratorOutsideTheUsersFolder) {
@@ -89,14 +89,19 @@ TEST(LoginItemsContent, BadgesInOrderAndTheNameFallsBackToTheLabel) {
 TEST(LoginItemsContent, AnOutcomeIsTheFailuresOwnTextOrWhatBecameOfTheItem) {
   const LaunchItem owned = item("com.example.sync", Scope::userAgent, "Sync Pro");
   const LaunchItem bare = item("com.example.sync", Scope::userAgent);
-  EXPECT_EQ(launchItemRemovalOutcome(owned, std::nullopt),
+  const LaunchItemRemoval trashed{std::nullopt, HistoryEntry{"ID", 1, "/a/x.desktop", "/t/x.desktop", 4096, false}};
+  EXPECT_EQ(launchItemRemovalOutcome(owned, trashed),
             "\u201CSync Pro\u201D won't start automatically any more. Its file is in the Trash.");
-  EXPECT_EQ(launchItemRemovalOutcome(bare, std::nullopt),
+  EXPECT_EQ(launchItemRemovalOutcome(bare, trashed),
             "\u201Ccom.example.sync\u201D won't start automatically any more. Its file is in the Trash.");
+  // A unit only disabled keeps its file where it is: the Trash is not mentioned.
+  EXPECT_EQ(launchItemRemovalOutcome(owned, LaunchItemRemoval{}),
+            "\u201CSync Pro\u201D won't start automatically any more.");
   for (const char* failure : {"Cancelled.", "Unsupported file name.", "Couldn't remove it.", "mv: Permission denied"})
-    EXPECT_EQ(launchItemRemovalOutcome(owned, std::string(failure)), QString::fromUtf8(failure));
+    EXPECT_EQ(launchItemRemovalOutcome(owned, LaunchItemRemoval{std::string(failure), std::nullopt}),
+              QString::fromUtf8(failure));
   // An empty failure text is still a failure, never the success line.
-  EXPECT_EQ(launchItemRemovalOutcome(owned, std::string()), "Couldn't remove it.");
+  EXPECT_EQ(launchItemRemovalOutcome(owned, LaunchItemRemoval{std::string(), std::nullopt}), "Couldn't remove it.");
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ struct LaunchFolders {
   std::shared_ptr<std::function<PrivilegedResult(const std::vector<std::string>&)>> privileged =
       std::make_shared<std::function<PrivilegedResult(const std::vector<std::string>&)>>(
           [](const std::vector<std::string>& argv) {
-            if (argv[0] == kLaunchctlPath) return PrivilegedResult{Status::succeeded, {}};
+            // launchctl and systemctl stand still; a move runs as the user would run it.
+            if (argv[0] == kLaunchctlPath || argv[0] == kSystemctlPath) return PrivilegedResult{Status::succeeded, {}};
             auto result = runProcess(argv);
             if (!result) return PrivilegedResult{Status::notStarted, {}};
             return PrivilegedResult{result->exitStatus == 0 ? Status::succeeded : Status::failed, result->errorOutput};
@@ -104,6 +105,12 @@ struct LaunchFolders {
     context.home = fixture.home.home();
     context.uid = 501;
     context.folders = {folder(Scope::userAgent), folder(Scope::systemAgent), folder(Scope::systemDaemon)};
+    context.userAutostartFolder = fixture.home.configHome() + "/autostart";
+    context.sharedAutostartFolders = {tree.path("etc/xdg/autostart")};
+    context.userUnitFolder = fixture.home.configHome() + "/systemd/user";
+    context.systemUnitFolders = {tree.path("etc/systemd/system"), tree.path("usr/local/lib/systemd/system")};
+    context.searchPath = {tree.path("usr/bin")};
+    context.clock = [clock = fixture.now] { return clock->load(); };
     context.applicationPath = [](const std::string&) { return std::optional<std::string>(); };
     auto c = calls;
     context.runProcess = [c](const std::vector<std::string>& argv) -> std::optional<ProcessResult> {
@@ -215,8 +222,8 @@ TEST(LoginItemsView, ListsTheItemsByScopeWithOrphansFirstAndTheirOwnersBadgesAnd
   EXPECT_EQ(f.shownLabels(), (std::vector<std::string>{"# userAgent", "com.alpha.helper", "com.beta", "com.zeta.sync",
                                                        "# systemDaemon", "com.apple.backupd", "org.example.vpn"}));
   const auto* model = f.list()->itemModel();
-  EXPECT_EQ(model->data(model->index(0), Qt::DisplayRole).toString(), "Your login agents");
-  EXPECT_EQ(model->data(model->index(4), Qt::DisplayRole).toString(), "System daemons");
+  EXPECT_EQ(model->data(model->index(0), Qt::DisplayRole).toString(), "Your login items");
+  EXPECT_EQ(model->data(model->index(4), Qt::DisplayRole).toString(), "Services");
   // The owner's name stands for the label; the orphan carries its badge first.
   EXPECT_EQ(model->data(model->index(3), Qt::DisplayRole).toString(), "Zeta Sync");
   EXPECT_EQ(model->item(3)->ownerPath, f.tree.path("Applications/Zeta Sync.app"));
@@ -373,7 +380,7 @@ TEST(LoginItemsView, WhileTheFirstLoadRunsTheProgressShowsAndRefreshIsDisabled) 
   EXPECT_TRUE(f.view->loading());
   EXPECT_FALSE(refresh->isEnabled());
   EXPECT_TRUE(panel->isVisible());
-  EXPECT_TRUE(panel->findChild<QLabel*>()->text() == "Reading launch agents\u2026");
+  EXPECT_TRUE(panel->findChild<QLabel*>()->text() == "Reading login items\u2026");
   EXPECT_FALSE(f.list()->isVisible());
   f.view->load();  // what the disabled button would do: nothing
   QTest::mouseClick(refresh, Qt::LeftButton);
@@ -444,17 +451,79 @@ TEST(LoginItemsView, LeavingDuringARemovalNeitherWaitsNorCrashesAndTheRemovalSti
   settle();
 }
 
-TEST(LoginItemsView, OnThisSystemTheFoldersAreAbsentAndTheListIsEmptyWithNoTextOfItsOwn) {
+TEST(LoginItemsView, AnEmptyListShowsNoTextOfItsOwn) {
   LaunchFolders f;
-  LoginItemsView view(*f.state);  // the real folders: ~/Library/LaunchAgents, /Library/Launch…
-  view.resize(1040, 680);
-  view.show();
-  waitOrFail([&] { return !view.loading(); }, "the load ends");
-  if (!view.items().empty()) GTEST_SKIP() << "this machine has launchd folders";
-  EXPECT_EQ(view.list()->itemModel()->rowCount(), 0);
-  EXPECT_TRUE(view.list()->isVisible());
-  EXPECT_FALSE(view.findChild<QWidget*>(QLatin1String(names::loginItemsLoading))->isVisible());
-  EXPECT_FALSE(view.findChild<QWidget*>(QLatin1String(names::loginItemsMessage))->isVisible());
+  f.show();
+  EXPECT_EQ(f.list()->itemModel()->rowCount(), 0);
+  EXPECT_TRUE(f.list()->isVisible());
+  EXPECT_FALSE(f.view->findChild<QWidget*>(QLatin1String(names::loginItemsLoading))->isVisible());
+  EXPECT_FALSE(f.view->findChild<QWidget*>(QLatin1String(names::loginItemsMessage))->isVisible());
+}
+
+TEST(LoginItemsView, AnAutostartEntryGoesToTheTrashAndIntoTheHistoryEvenWhenTheScreenIsLeftMeanwhile) {
+  LaunchFolders f;
+  const std::string autostart = f.fixture.home.configHome() + "/autostart/";
+  const std::string sync = autostart + "org.example.Sync.desktop";
+  const std::string chat = autostart + "chat.desktop";
+  for (const std::string& path : {sync, chat}) {
+    ASSERT_TRUE(makeFolders(parentPath(path)));
+    std::ofstream(path) << "[Desktop Entry]\nType=Application\nName=X\nExec=true\n";
+  }
+  f.show();
+  f.countMessages();
+  EXPECT_EQ(f.shownLabels(), (std::vector<std::string>{"# userAgent", "chat", "org.example.Sync"}));
+  EXPECT_EQ(f.list()->itemModel()->data(f.list()->itemModel()->index(0), Qt::DisplayRole).toString(),
+            "Your login items");
+
+  f.removeByClick(sync);
+  EXPECT_EQ(f.shownMessage(),
+            "\u201Corg.example.Sync\u201D won't start automatically any more. Its file is in the Trash.");
+  waitOrFail([&] { return f.state->history().entries().size() == 1; }, "the removal is recorded");
+  const HistoryEntry recorded = f.state->history().entries().front();
+  EXPECT_EQ(recorded.originalPath, sync);
+  EXPECT_EQ(recorded.date, f.fixture.now->load());
+  ASSERT_TRUE(recorded.trashPath);
+  EXPECT_TRUE(pathExists(*recorded.trashPath));
+  EXPECT_TRUE(f.processCalls().empty());
+  EXPECT_TRUE(f.privilegedCalls().empty());
+  // What the History puts back is the very entry, where it was.
+  EXPECT_EQ(f.state->history().restore(recorded), std::nullopt);
+  EXPECT_TRUE(pathExists(sync));
+
+  // A removal that ends after the screen is gone is recorded all the same.
+  f.removeGate = std::make_shared<Gate>();
+  f.view = std::make_unique<LoginItemsView>(*f.state, f.loaders());
+  f.view->resize(1040, 680);
+  f.view->show();
+  waitOrFail([&] { return !f.view->loading() && f.rowOf(chat) >= 0; }, "the list is read");
+  f.clickPart(chat, LaunchItemPart::control);
+  waitOrFail([&] { return f.removeGate->someoneWaiting(); }, "the removal starts");
+  f.view.reset();
+  f.removeGate->open();
+  waitOrFail([&] { return f.state->history().entries().size() == 2; }, "the late removal is recorded");
+  EXPECT_EQ(f.state->history().entries().front().originalPath, chat);
+}
+
+TEST(LoginItemsView, AServiceOfAnotherPackageIsStoppedAndItsFileStaysWithoutAHistoryEntry) {
+  LaunchFolders f;
+  const std::string unit = f.tree.path("usr/local/lib/systemd/system/backup.service");
+  const std::string wants = f.tree.path("etc/systemd/system/multi-user.target.wants/backup.service");
+  ASSERT_TRUE(makeFolders(parentPath(unit)) && makeFolders(parentPath(wants)));
+  std::ofstream(unit) << "[Service]\nExecStart=/opt/backup/run\n";
+  ASSERT_EQ(::symlink(unit.c_str(), wants.c_str()), 0);
+  f.show();
+  f.countMessages();
+  EXPECT_EQ(f.shownLabels(), (std::vector<std::string>{"# systemDaemon", "backup.service"}));
+  EXPECT_EQ(f.list()->itemModel()->data(f.list()->itemModel()->index(0), Qt::DisplayRole).toString(), "Services");
+  EXPECT_EQ(launchItemControl(f.view->items().front()), LaunchItemControl::removeAsAdministrator);
+
+  f.removeByClick(unit);
+  EXPECT_EQ(f.shownMessage(), "\u201Cbackup.service\u201D won't start automatically any more.");
+  EXPECT_EQ(f.privilegedCalls(),
+            (std::vector<std::vector<std::string>>{{kSystemctlPath, "disable", "--now", "--", "backup.service"}}));
+  EXPECT_TRUE(pathExists(unit));
+  settle();
+  EXPECT_TRUE(f.state->history().entries().empty());
 }
 
 TEST(LoginItemsView, CopyTakesTheSelectedLabel) {

@@ -1,8 +1,8 @@
 // Grabs of the Login Items and System Data screens in the main window, for looking at them (not run
 // by default):
 //   TOLVEX_GALLERY_DIR=/tmp/x test_views --gtest_filter='*SystemScreensGallery*'
-// The screens are given what a typical machine would show: launch agents of well-known applications
-// (one left behind by a removed application), the parts of System Data of a Linux desktop with
+// The screens are given what a typical desktop would show: autostart entries and units of well-known
+// applications (two left behind by removed ones), the parts of System Data of a Linux desktop with
 // plausible sizes and a few snapper and Timeshift snapshots.
 #include <gtest/gtest.h>
 
@@ -32,15 +32,17 @@ namespace {
 
 constexpr int64_t kGB = 1'000'000'000;
 
-LaunchItem agent(Scope scope, const std::string& label, std::optional<std::string> program,
+LaunchItem agent(Scope scope, const std::string& file, std::optional<std::string> program,
                  std::optional<std::string> owner, std::optional<std::string> ownerPath, bool atLoad, bool keepAlive,
                  bool orphan = false) {
   LaunchItem item;
-  const char* folder = scope == Scope::userAgent     ? "/Users/me/Library/LaunchAgents/"
-                       : scope == Scope::systemAgent ? "/Library/LaunchAgents/"
-                                                     : "/Library/LaunchDaemons/";
-  item.path = folder + label + ".plist";
-  item.label = label;
+  const bool unit = file.ends_with(".service");
+  const char* folder = scope == Scope::userAgent
+                           ? (unit ? "/home/me/.config/systemd/user/" : "/home/me/.config/autostart/")
+                       : scope == Scope::systemAgent ? "/etc/xdg/autostart/"
+                                                     : "/etc/systemd/system/";
+  item.path = folder + file;
+  item.label = unit ? file : file.substr(0, file.size() - std::string(".desktop").size());
   item.program = std::move(program);
   item.scope = scope;
   item.runAtLoad = atLoad;
@@ -53,33 +55,18 @@ LaunchItem agent(Scope scope, const std::string& label, std::optional<std::strin
 
 std::vector<LaunchItem> typicalLaunchItems() {
   std::vector<LaunchItem> items = {
-      agent(Scope::userAgent, "com.adobe.GC.Invoker-1.0",
-            "/Library/Application Support/Adobe/AdobeGCClient/AGCInvokerUtility", {}, {}, true, false, true),
-      agent(Scope::userAgent, "com.apple.CSConfigDotMacCert-me@icloud.com-SharedServices.Agent",
-            "/System/Library/PrivateFrameworks/DotMacConfig.framework/Resources/dmc-agent", {}, {}, false, false),
-      agent(Scope::userAgent, "com.google.keystone.agent",
-            "/Users/me/Library/Google/GoogleSoftwareUpdate/GoogleSoftwareUpdate.bundle/Contents/Resources/"
-            "GoogleSoftwareUpdateAgent.app/Contents/MacOS/GoogleSoftwareUpdateAgent",
-            "GoogleSoftwareUpdateAgent",
-            "/Users/me/Library/Google/GoogleSoftwareUpdate/GoogleSoftwareUpdate.bundle/Contents/Resources/"
-            "GoogleSoftwareUpdateAgent.app",
-            true, false),
-      agent(Scope::userAgent, "com.spotify.webhelper", "/Applications/Spotify.app/Contents/MacOS/SpotifyWebHelper",
-            "Spotify", "/Applications/Spotify.app", true, true),
-      agent(Scope::systemAgent, "com.microsoft.update.agent",
-            "/Library/Application Support/Microsoft/MAU2.0/Microsoft AutoUpdate.app/Contents/MacOS/Microsoft Update "
-            "Assistant.app/Contents/MacOS/Microsoft Update Assistant",
-            "Microsoft AutoUpdate", "/Library/Application Support/Microsoft/MAU2.0/Microsoft AutoUpdate.app", false,
-            false),
-      agent(Scope::systemAgent, "org.macosforge.xquartz.startx", "/opt/X11/libexec/launchd_startx", {}, {}, true,
-            false),
-      agent(Scope::systemDaemon, "com.apple.installer.osmessagetracing",
-            "/System/Library/PrivateFrameworks/OSInstaller.framework/Resources/OSMessageTracer", {}, {}, true, false),
-      agent(Scope::systemDaemon, "com.docker.vmnetd", "/Library/PrivilegedHelperTools/com.docker.vmnetd", "Docker",
-            "/Applications/Docker.app", false, true),
-      agent(Scope::systemDaemon, "us.zoom.ZoomDaemon",
-            "/Applications/zoom.us.app/Contents/Library/LaunchServices/us.zoom.ZoomDaemon", "zoom.us",
-            "/Applications/zoom.us.app", true, true),
+      agent(Scope::userAgent, "slack.desktop", "slack", "Slack", "/usr/share/applications/slack.desktop", true, false),
+      agent(Scope::userAgent, "com.discordapp.Discord.desktop", "flatpak", {}, {}, true, false, true),
+      agent(Scope::userAgent, "org.keepassxc.KeePassXC.desktop", "keepassxc", "KeePassXC",
+            "/usr/share/applications/org.keepassxc.KeePassXC.desktop", false, false),
+      agent(Scope::userAgent, "syncthing.service", "/usr/bin/syncthing", "Syncthing",
+            "/usr/share/applications/syncthing-start.desktop", true, true),
+      agent(Scope::userAgent, "backup-notes.service", "/home/me/bin/backup-notes", {}, {}, true, false, true),
+      agent(Scope::systemAgent, "nextcloud.desktop", "nextcloud", "Nextcloud",
+            "/usr/share/applications/com.nextcloud.desktopclient.nextcloud.desktop", true, false),
+      agent(Scope::systemAgent, "print-applet.desktop", "/usr/bin/print-applet", {}, {}, true, false),
+      agent(Scope::systemDaemon, "minecraft-server.service", "/opt/minecraft/start.sh", {}, {}, true, true),
+      agent(Scope::systemDaemon, "restic-backup.service", "/usr/local/bin/restic", {}, {}, true, false),
   };
   std::stable_sort(items.begin(), items.end(), launchItemOrder);
   return items;
@@ -169,11 +156,13 @@ TEST(SystemScreensGallery, GrabsLoginItemsAndSystemDataInLightAndDark) {
                                       if (!removed->contains(item.path)) items.push_back(std::move(item));
                                     return items;
                                   },
-                                  [removed, mutex](const LaunchItem& item) -> std::optional<std::string> {
-                                    if (item.scope != Scope::userAgent) return std::string("Cancelled.");
+                                  [removed, mutex](const LaunchItem& item) -> LaunchItemRemoval {
+                                    if (item.scope != Scope::userAgent)
+                                      return {std::string("Cancelled."), std::nullopt};
                                     std::lock_guard lock(*mutex);
                                     removed->insert(item.path);
-                                    return std::nullopt;
+                                    if (!item.path.ends_with(".desktop")) return {};  // a unit only stops
+                                    return {std::nullopt, HistoryEntry{"ID", 0, item.path, "/trash", 0, false}};
                                   }};
         return new LoginItemsView(s, loaders);
       }

@@ -24,21 +24,27 @@ namespace {
 constexpr int kMargin = 24;
 }  // namespace
 
-LoginItemsLoaders LoginItemsLoaders::standard(const std::string& home) {
-  return forContext(LaunchItemContext::forHome(home));
+LoginItemsLoaders LoginItemsLoaders::standard(const Places& places, std::function<double()> clock) {
+  LaunchItemContext context = LaunchItemContext::forPlaces(places);
+  if (clock) context.clock = std::move(clock);
+  return forContext(std::move(context));
 }
 
 LoginItemsLoaders LoginItemsLoaders::forContext(LaunchItemContext context) {
   auto shared = std::make_shared<const LaunchItemContext>(std::move(context));
   return {[shared] { return loadLaunchItems(*shared); },
-          [shared](const LaunchItem& item) { return removeLaunchItem(item, *shared); }};
+          [shared](const LaunchItem& item) { return performLaunchItemRemoval(item, *shared); }};
 }
 
 LoginItemsView::LoginItemsView(AppState& state, QWidget* parent)
-    : LoginItemsView(state, LoginItemsLoaders::standard(state.environment().places.home), parent) {}
+    : LoginItemsView(state, LoginItemsLoaders::standard(state.environment().places, state.environment().clock),
+                     parent) {}
 
 LoginItemsView::LoginItemsView(AppState& state, LoginItemsLoaders loaders, QWidget* parent)
-    : Screen(state, parent), loaders_(std::move(loaders)), work_(new DetachedWork(this)) {
+    : Screen(state, parent),
+      loaders_(std::move(loaders)),
+      record_(state.removalRecorder()),
+      work_(new DetachedWork(this)) {
   setObjectName(QLatin1String(names::loginItemsView));
   QVBoxLayout* page = ambientPage();
   page->setSpacing(14);
@@ -76,8 +82,8 @@ LoginItemsView::LoginItemsView(AppState& state, LoginItemsLoaders loaders, QWidg
 
 QWidget* LoginItemsView::buildHeader() {
   auto* header = new PageHeader(tr("Login Items"),
-                                tr("Background agents and daemons that start with your Mac. Removing one stops it "
-                                   "from launching; the app itself stays installed."),
+                                tr("Programs and services that start with your computer. Removing one stops it "
+                                   "from starting; the app itself stays installed."),
                                 this);
   header->setContentsMargins(kMargin, kMargin, kMargin, 0);
 
@@ -109,7 +115,7 @@ QWidget* LoginItemsView::buildLoadingPanel() {
   column->addStretch(1);
   auto* spinner = new ActivitySpinner(20, panel);
   column->addWidget(spinner, 0, Qt::AlignHCenter);
-  auto* text = new QLabel(tr("Reading launch agents\u2026"), panel);
+  auto* text = new QLabel(tr("Reading login items\u2026"), panel);
   text->setFont(Theme::font(TextStyle::body));
   Theme::setForeground(text, Tone::secondary);
   column->addWidget(text, 0, Qt::AlignHCenter);
@@ -157,14 +163,17 @@ void LoginItemsView::reload() {
 
 void LoginItemsView::remove(const LaunchItem& item) {
   auto removeItem = loaders_.remove;
-  work_->run<std::optional<std::string>>(
-      [removeItem, item]() -> std::optional<std::string> {
+  work_->run<LaunchItemRemoval>(
+      [removeItem, item, record = record_]() -> LaunchItemRemoval {
         // Without a way to remove, nothing was removed: never report success.
-        if (!removeItem) return std::string(kCouldNotRemoveMessage);
-        return removeItem(item);
+        if (!removeItem) return {std::string(kCouldNotRemoveMessage), std::nullopt};
+        LaunchItemRemoval outcome = removeItem(item);
+        // Recorded from here, so that the record is kept even if the screen is left meanwhile.
+        if (outcome.trashed && record) record({*outcome.trashed});
+        return outcome;
       },
-      [this, item](std::optional<std::string>& failure) {
-        message_ = launchItemRemovalOutcome(item, failure);
+      [this, item](LaunchItemRemoval& outcome) {
+        message_ = launchItemRemovalOutcome(item, outcome);
         messageLabel_->setText(*message_);
         messageLabel_->show();
         emit messageChanged();

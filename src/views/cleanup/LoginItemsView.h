@@ -1,9 +1,11 @@
 #pragma once
-// The Login Items screen: the launch agents and daemons that start with the computer, by where they
-// are installed, with the application each belongs to; one is removed on request (stopped, and its
-// property list moved to the Trash; the application stays). The screen keeps its own list, read
-// off the UI thread, and shows the outcome of a removal in a line of its own, after which the list is
-// read again, after a failure as after a success.
+// The Login Items screen: the programs and services that start with the computer (autostart entries,
+// systemd units, and launchd's agents and daemons where there are any), by where they are installed,
+// with the application each belongs to; one is removed on request (stopped, and its file moved to the
+// Trash where it is the user's or the administrator's own; the application stays). The screen keeps its
+// own list, read off the UI thread, and shows the outcome of a removal in a line of its own, after
+// which the list is read again, after a failure as after a success. A file moved to the Trash is
+// recorded in the History.
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,10 +27,11 @@ class SymbolLabel;
 // Where the screen reads its items and how it removes one. Both block and run off the UI thread.
 struct LoginItemsLoaders {
   std::function<std::vector<LaunchItem>()> load;
-  std::function<std::optional<std::string>(const LaunchItem&)> remove;
+  std::function<LaunchItemRemoval(const LaunchItem&)> remove;
 
-  // The launchd folders of the user whose home is `home`, launchctl and the administrator's runner.
-  static LoginItemsLoaders standard(const std::string& home);
+  // The sources of the user whose places are `places`, systemctl, launchctl and the administrator's
+  // runner; removals are dated by `clock`.
+  static LoginItemsLoaders standard(const Places& places, std::function<double()> clock);
   // The same over the folders and runners of `context` (fixtures, tests).
   static LoginItemsLoaders forContext(LaunchItemContext context);
 };
@@ -68,6 +71,7 @@ class LoginItemsView : public Screen {
   void syncLoading();
 
   LoginItemsLoaders loaders_;
+  std::function<void(std::vector<HistoryEntry>)> record_;
   DetachedWork* work_;
   int loads_ = 0;
   uint64_t loadTicket_ = 0;   // the newest load started

@@ -53,11 +53,13 @@ QString launchItemControlTitle(LaunchItemControl control) {
   return {};
 }
 
-QString launchItemRemovalOutcome(const LaunchItem& item, const std::optional<std::string>& failure) {
+QString launchItemRemovalOutcome(const LaunchItem& item, const LaunchItemRemoval& outcome) {
   // A failure without words is still a failure: it gets the general line, never the success line.
-  if (failure) return tr(failure->empty() ? kCouldNotRemoveMessage : failure->c_str());
-  return tr("\u201C%1\u201D won't start automatically any more. Its file is in the Trash.")
-      .arg(QString::fromStdString(launchItemDisplayName(item)));
+  if (const auto& failure = outcome.failure) return tr(failure->empty() ? kCouldNotRemoveMessage : failure->c_str());
+  const QString name = QString::fromStdString(launchItemDisplayName(item));
+  // A unit that another package installed is only stopped from starting: its file stays.
+  if (!outcome.trashed) return tr("\u201C%1\u201D won't start automatically any more.").arg(name);
+  return tr("\u201C%1\u201D won't start automatically any more. Its file is in the Trash.").arg(name);
 }
 
 QString launchItemScopeTitle(LaunchItem::Scope scope) { return tr(title(scope)); }

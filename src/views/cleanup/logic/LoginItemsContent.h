@@ -37,10 +37,11 @@ LaunchItemControl launchItemControl(const LaunchItem& item);
 // "Remove" or "Remove…"; empty for the protected badge.
 QString launchItemControlTitle(LaunchItemControl control);
 
-// The line shown once a removal ends: the failure's own text, or what became of the item.
-QString launchItemRemovalOutcome(const LaunchItem& item, const std::optional<std::string>& failure);
+// The line shown once a removal ends: the failure's own text, or what became of the item (its file in
+// the Trash, or left where it is).
+QString launchItemRemovalOutcome(const LaunchItem& item, const LaunchItemRemoval& outcome);
 
-// The section header of a scope ("Your login agents", …).
+// The section header of a scope ("Your login items", …).
 QString launchItemScopeTitle(LaunchItem::Scope scope);
 
 }  // namespace tolvex
