@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/AtomicFile.h"
+#include "platform/KeyedFile.h"  // unescapeDesktopString
 #include "platform/Utf8.h"
 
 namespace tolvex {
@@ -182,29 +183,6 @@ std::vector<std::string> localeCandidates(std::string_view locale) {
   if (!modifier.empty()) candidates.push_back(lang + std::string(modifier));
   candidates.push_back(lang);
   return candidates;
-}
-
-std::string unescapeDesktopString(std::string_view raw) {
-  std::string out;
-  out.reserve(raw.size());
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] != '\\' || i + 1 == raw.size()) {
-      out += raw[i];
-      continue;
-    }
-    switch (raw[++i]) {
-      case 's': out += ' '; break;
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case '\\': out += '\\'; break;
-      default:
-        out += '\\';
-        out += raw[i];
-        break;
-    }
-  }
-  return out;
 }
 
 std::vector<std::string> splitDesktopList(std::string_view raw) {

@@ -28,7 +28,7 @@ class DesktopEntry {
   bool hasGroup(std::string_view group) const { return groups_.find(group) != groups_.end(); }
   // The value as written (escapes kept), for a key with its locale part ("Name[de]").
   const std::string* raw(std::string_view key, std::string_view group = kMainGroup) const;
-  // A string value with its escapes (\s \n \t \r \\) resolved.
+  // A string value with its escapes (\s \n \t \r \\) resolved (`unescapeDesktopString`).
   std::optional<std::string> string(std::string_view key, std::string_view group = kMainGroup) const;
   // A localised value: the first of "key[candidate]" for `localeCandidates` in order, else "key".
   std::optional<std::string> localeString(std::string_view key, const std::vector<std::string>& localeCandidates,
@@ -58,9 +58,6 @@ DesktopEntryRead readDesktopEntry(const std::string& path);
 // The locale suffixes a localised key is looked up with, best first, for a locale name such as
 // "sr_RS.UTF-8@latin": "sr_RS@latin", "sr_RS", "sr@latin", "sr". "C" and "POSIX" give none.
 std::vector<std::string> localeCandidates(std::string_view locale);
-
-// The escapes of a string value resolved: \s space, \n, \t, \r, \\; any other "\x" stays as written.
-std::string unescapeDesktopString(std::string_view raw);
 
 // The elements of a ";" list as written (a final ";" ends the list; "\;" is a ";" inside an element),
 // each with its string escapes resolved.
