@@ -53,12 +53,17 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
   };
   env.inspectICloud = [home = places.home] { return tolvex::inspectICloud(home); };
   env.evictICloudItems = [](const std::vector<CloudItem>& items) { return tolvex::evictICloudItems(items); };
-  const InventoryContext inventory = InventoryContext::forPlaces(places.home, defaultApplicationRoots(places.home));
+  InventoryContext inventory = InventoryContext::forPlaces(places.home, defaultApplicationRoots(places.home));
+  inventory.desktop = DesktopSources::current(places);
   env.installedApps = [inventory] { return AppInventory::installedApps(inventory); };
   env.findLeftovers = [inventory](const std::vector<InstalledApp>& apps) {
     return AppInventory::findLeftovers(apps, inventory);
   };
-  env.runningApplications = [] { return runningApplicationIdentifiers(); };
+  env.runningApplications = [desktop = *inventory.desktop] {
+    std::vector<std::string> running = runningApplicationIdentifiers();
+    for (std::string& item : runningDesktopApplications(desktop.procRoot, desktop.runtimeDir)) running.push_back(std::move(item));
+    return running;
+  };
   env.steadyClock = [] {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
   };
@@ -66,9 +71,8 @@ AppEnvironment AppEnvironment::forPlaces(const Places& places, const std::string
     QTimer::singleShot(ms, QCoreApplication::instance(), std::move(then));
   };
   env.notify = postNotification;
-  env.makeAppWatcher = [home = places.home](int debounceMs) {
-    return std::make_shared<RemovedAppWatcher>(InventoryContext::forPlaces(home, defaultApplicationRoots(home)),
-                                               std::chrono::milliseconds(debounceMs));
+  env.makeAppWatcher = [inventory](int debounceMs) {
+    return std::make_shared<RemovedAppWatcher>(inventory, std::chrono::milliseconds(debounceMs));
   };
   return env;
 }

@@ -183,6 +183,7 @@ PlanItem relatedPlanItem(const RelatedItem& item, const SafetyContext& safety) {
 }  // namespace
 
 void AppState::planUninstall(const InstalledApp& app) {
+  if (app.isUninstallRefused()) return;  // only its package tool removes it
   std::vector<PlanItem> items;
   items.push_back(PlanItem{app.path, app.name, app.appSize, Removal::trash, verdictFor(app.path)});
   for (const RelatedItem& item : app.related) items.push_back(relatedPlanItem(item, safety_));

@@ -9,6 +9,7 @@
 #include "platform/ParallelFor.h"
 #include "platform/Paths.h"
 #include "platform/UnicodeText.h"
+#include "system/DesktopApps.h"
 
 namespace tolvex {
 
@@ -189,6 +190,8 @@ std::vector<InstalledApp> installedApps(const InventoryContext& context) {
   std::vector<InstalledApp> apps(bundles.size());
   parallelFor(bundles.size(), kReaderThreads,
               [&](size_t index) { apps[index] = readApp(bundles[index], entries, context); });
+  if (context.desktop)
+    for (InstalledApp& app : DesktopInventory::installedApps(*context.desktop, context.measure)) apps.push_back(std::move(app));
   std::stable_sort(apps.begin(), apps.end(),
                    [](const InstalledApp& a, const InstalledApp& b) { return a.totalSize() > b.totalSize(); });
   return apps;

@@ -89,7 +89,8 @@ InstalledApp readApp(const std::string& bundlePath, const std::vector<LibraryEnt
 // related items outside Caches and Logs. None when there is no such date.
 std::optional<double> lastActivityDate(const std::optional<Bundle>& bundle, const std::vector<RelatedItem>& related);
 
-// The whole inventory, largest total size first. Blocks while it lists and measures; the
+// The whole inventory (the bundles, and the desktop's applications when `context.desktop` is given),
+// largest total size first. Blocks while it lists and measures; the
 // applications are read in parallel. Call it off the UI thread.
 std::vector<InstalledApp> installedApps(const InventoryContext& context);
 

@@ -31,11 +31,30 @@ int64_t InstalledApp::relatedSize() const {
 int64_t InstalledApp::totalSize() const { return appSize + relatedSize(); }
 
 bool InstalledApp::isRunning(const std::vector<std::string>& runningIdentifiers) const {
-  return bundleID &&
-         std::find(runningIdentifiers.begin(), runningIdentifiers.end(), *bundleID) != runningIdentifiers.end();
+  auto listed = [&](const std::string& text) {
+    return std::find(runningIdentifiers.begin(), runningIdentifiers.end(), text) != runningIdentifiers.end();
+  };
+  return (bundleID && listed(*bundleID)) || (program && listed(*program));
 }
 
-bool InstalledApp::isRunning() const { return bundleID && isRunning(runningApplicationIdentifiers()); }
+bool InstalledApp::isRunning() const {
+  if (!bundleID && !program) return false;
+  std::vector<std::string> running = runningApplicationIdentifiers();
+  for (std::string& item : runningDesktopApplications()) running.push_back(std::move(item));
+  return isRunning(running);
+}
+
+bool InstalledApp::isUninstallRefused() const {
+  switch (kind) {
+    case AppKind::flatpak:
+    case AppKind::snap:
+    case AppKind::systemPackage: return true;
+    case AppKind::handInstalled: return isApple;
+    case AppKind::bundle:
+    case AppKind::appImage: return isApple;
+  }
+  return true;
+}
 
 size_t InstalledAppHash::operator()(const InstalledApp& app) const {
   size_t seed = std::hash<std::string>{}(app.path);
@@ -45,7 +64,9 @@ size_t InstalledAppHash::operator()(const InstalledApp& app) const {
   mix(seed, std::hash<int64_t>{}(app.appSize));
   for (const RelatedItem& item : app.related) mix(seed, RelatedItemHash{}(item));
   mix(seed, app.lastUsed ? std::hash<double>{}(*app.lastUsed) : 0xA5A5);
-  mix(seed, (app.isApple ? 1u : 0u) | (app.isAppStore ? 2u : 0u));
+  mix(seed, (app.isApple ? 1u : 0u) | (app.isAppStore ? 2u : 0u) | (static_cast<size_t>(app.kind) << 2));
+  mix(seed, std::hash<std::string>{}(app.desktopID));
+  mix(seed, hashOf(app.program));
   return seed;
 }
 

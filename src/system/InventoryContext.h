@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "system/DesktopSources.h"
+
 namespace tolvex {
 
 // Where the system finds an application for a bundle identifier, if anywhere.
@@ -30,6 +32,8 @@ struct InventoryContext {
   // This program's own bundle identifier: its data is never listed as left over, and it is never
   // reported as removed.
   std::optional<std::string> ownBundleIdentifier;
+  // The Linux desktop's applications and their data, read beside the bundles; none: bundles only.
+  std::optional<DesktopSources> desktop;
 
   // The user's home and application folders given, the full disk access probe, a look-up over the
   // application folders and `folderSize`. Linux records no date of last use.

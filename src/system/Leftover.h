@@ -43,7 +43,16 @@ std::string leftoverIdentifier(const std::string& entryName);
 // The leftovers in the Library of `context.home`, largest first (equal sizes in Library order). Only the
 // `bundleID`s of `apps` are used. Cheap name tests come first; the look-up of an application and the
 // measurement run only for entries that passed them. Blocks; call it off the UI thread.
+// With `context.desktop`, the desktop's leftovers (`findDesktopLeftovers`) are listed too.
 std::vector<Leftover> findLeftovers(const std::vector<InstalledApp>& apps, const InventoryContext& context);
+
+// The Linux desktop's leftovers, unsorted: ~/.var/app/<id> of a Flatpak no installation has
+// ("Flatpak data"), ~/snap/<name> of a snap no longer mounted ("Snap data"), and the entries of
+// ~/.config, ~/.local/share, ~/.cache and ~/.local/state named like an identifier (three parts or
+// more) that nothing installed claims: no desktop ID, Flatpak, AppStream component, D-Bus service,
+// settings schema or application of `apps` (nor one of its helpers), and not the desktop's own.
+// Plain names are never leftovers. Each at least kLeftoverMinimumSize bytes. None without a desktop.
+std::vector<Leftover> findDesktopLeftovers(const std::vector<InstalledApp>& apps, const InventoryContext& context);
 
 }  // namespace AppInventory
 }  // namespace tolvex

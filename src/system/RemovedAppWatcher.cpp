@@ -1,25 +1,56 @@
 #include "system/RemovedAppWatcher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Paths.h"
 #include "system/Debounce.h"
 
 namespace tolvex {
 
 namespace {
 
-// Changes of a folder's own entries (an application added, removed or renamed) and of the folder itself.
-constexpr uint32_t kWatchedEvents =
-    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// Changes of a folder's own entries (an application added, removed, renamed or rewritten, as package
+// tools write entries beside and rename them) and of the folder itself.
+constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE |
+                                    IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// On the ancestor of a folder that is not there yet: only its creation matters.
+constexpr uint32_t kAncestorEvents = IN_CREATE | IN_MOVED_TO | IN_ONLYDIR | IN_MASK_ADD;
 
-void drain(int fd) {
-  alignas(inotify_event) char buffer[4096];
-  while (::read(fd, buffer, sizeof buffer) > 0) {
+// Reads every waiting event. True when one is a change of a watched folder rather than an ancestor's
+// unrelated entry; `ancestorHit` is raised when an ancestor got the entry leading to an awaited folder.
+template <typename IsAwaitedStep>
+bool drain(int fd, const IsAwaitedStep& isAwaitedStep, bool& ancestorHit) {
+  alignas(inotify_event) char buffer[8192];
+  bool changed = false;
+  ssize_t length;
+  while ((length = ::read(fd, buffer, sizeof buffer)) > 0) {
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= length;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      const std::string_view name = event->len > 0 ? std::string_view(event->name) : std::string_view();
+      const int awaited = isAwaitedStep(event->wd, name);
+      if (awaited > 0) ancestorHit = true;
+      if (awaited < 0 || (event->mask & IN_Q_OVERFLOW)) changed = true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
   }
+  return changed;
+}
+
+// The nearest existing folder that holds `folder`, and the name below it that leads there.
+std::pair<std::string, std::string> nearestAncestor(const std::string& folder) {
+  std::string below = folder;
+  for (std::string parent = parentPath(folder); !parent.empty() && parent != below; parent = parentPath(parent)) {
+    struct stat st {};
+    if (::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return {parent, lastPathComponent(below)};
+    below = parent;
+  }
+  return {};
 }
 
 void wake(int fd) {
@@ -62,18 +93,26 @@ void RemovedAppWatcher::start(Callback onRemoved) {
   inotifyFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (inotifyFd_ < 0) return;
   size_t watched = 0;
-  for (const std::string& folder : context_.applicationRoots)
+  std::vector<Awaited> awaited;
+  for (const std::string& folder : watchedFolders(context_)) {
     if (::inotify_add_watch(inotifyFd_, folder.c_str(), kWatchedEvents) >= 0) ++watched;
-  wakeFd_ = watched > 0 ? ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC) : -1;
+    else if (errno == ENOENT) awaited.push_back({folder});
+  }
+  // A folder that appears later (the first Flatpak of the user) is watched from then on.
+  sourceCount_ = watched;
+  watchAppeared(inotifyFd_, awaited);
+  wakeFd_ = watched > 0 || !awaited.empty() ? ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC) : -1;
   if (wakeFd_ < 0) {
     ::close(inotifyFd_);
     inotifyFd_ = -1;
+    sourceCount_ = 0;
     return;
   }
   stopping_ = false;
   rescanRequested_ = false;
-  sourceCount_ = watched;
-  events_ = std::thread([this, inotifyFd = inotifyFd_, wakeFd = wakeFd_] { eventLoop(inotifyFd, wakeFd); });
+  events_ = std::thread([this, inotifyFd = inotifyFd_, wakeFd = wakeFd_, awaited = std::move(awaited)]() mutable {
+    eventLoop(inotifyFd, wakeFd, std::move(awaited));
+  });
 }
 
 void RemovedAppWatcher::stop() {
@@ -124,7 +163,36 @@ void RemovedAppWatcher::waitUntilIdle() const {
   changed_.wait(lock, [&] { return !busy_ && !snapshotWaiting_ && !comparisonWaiting_; });
 }
 
-void RemovedAppWatcher::eventLoop(int inotifyFd, int wakeFd) {
+std::vector<std::string> RemovedAppWatcher::watchedFolders(const InventoryContext& context) {
+  std::vector<std::string> folders = context.applicationRoots;
+  if (context.desktop) {
+    for (const std::string& dir : context.desktop->dataDirs) folders.push_back(appendPath(dir, "applications"));
+    folders.push_back(context.desktop->userApplications);
+  }
+  std::vector<std::string> unique;
+  for (const std::string& folder : folders)
+    if (std::find(unique.begin(), unique.end(), folder) == unique.end()) unique.push_back(folder);
+  return unique;
+}
+
+bool RemovedAppWatcher::watchAppeared(int inotifyFd, std::vector<Awaited>& awaited) {
+  bool appeared = false;
+  for (auto it = awaited.begin(); it != awaited.end();) {
+    if (::inotify_add_watch(inotifyFd, it->folder.c_str(), kWatchedEvents) >= 0) {
+      ++sourceCount_;
+      appeared = true;
+      it = awaited.erase(it);
+      continue;
+    }
+    const auto [ancestor, next] = nearestAncestor(it->folder);
+    it->ancestorWatch = ancestor.empty() ? -1 : ::inotify_add_watch(inotifyFd, ancestor.c_str(), kAncestorEvents);
+    it->nextName = next;
+    ++it;
+  }
+  return appeared;
+}
+
+void RemovedAppWatcher::eventLoop(int inotifyFd, int wakeFd, std::vector<Awaited> awaited) {
   Debounce debounce(std::chrono::duration_cast<Debounce::Clock::duration>(debounce_));
   pollfd fds[2] = {{inotifyFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
   while (!stopping_) {
@@ -139,8 +207,18 @@ void RemovedAppWatcher::eventLoop(int inotifyFd, int wakeFd) {
       if (rescanRequested_.exchange(false)) debounce.event(Debounce::Clock::now());
     }
     if (fds[0].revents & POLLIN) {
-      drain(inotifyFd);  // the kind of change does not matter: any change restarts the wait
-      debounce.event(Debounce::Clock::now());
+      // 1: the entry toward an awaited folder; 0: another entry of an ancestor only; -1: a watched folder.
+      auto awaitedStep = [&](int wd, std::string_view name) {
+        int result = -1;
+        for (const Awaited& folder : awaited)
+          if (folder.ancestorWatch == wd) result = std::max(result, name == folder.nextName ? 1 : 0);
+        return result;
+      };
+      bool ancestorHit = false;
+      // The kind of change does not matter: any change of a watched folder restarts the wait.
+      bool changed = drain(inotifyFd, awaitedStep, ancestorHit);
+      if (ancestorHit && watchAppeared(inotifyFd, awaited)) changed = true;
+      if (changed) debounce.event(Debounce::Clock::now());
     }
     if (debounce.fire(Debounce::Clock::now())) requestComparison();
   }

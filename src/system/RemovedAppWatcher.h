@@ -37,6 +37,12 @@ class RemovedAppWatcher {
   struct Known {
     std::string name;      // display name, chosen as the inventory chooses it
     std::string bundleID;  // never empty or blank
+    // A desktop application's kind, desktop-file ID (empty for a bare AppImage), the name its kind's
+    // source knows it by, and the folded names its data may carry.
+    AppKind kind = AppKind::bundle;
+    std::string desktopID{};
+    std::string source{};
+    std::vector<std::string> nameKeys{};
     bool operator==(const Known&) const = default;
   };
   // Bundle path → what is known of the application there.
@@ -52,7 +58,8 @@ class RemovedAppWatcher {
 
   static constexpr std::chrono::nanoseconds kDebounce = std::chrono::seconds(10);
 
-  // Watches `context.applicationRoots` and reads `context.home`'s Library.
+  // Watches `context.applicationRoots` (and, with a desktop, its entry folders and ~/Applications) and
+  // reads `context.home`'s Library (and the desktop's data folders).
   explicit RemovedAppWatcher(InventoryContext context, std::chrono::nanoseconds debounce = kDebounce);
   // Stops watching and waits for the worker to finish (a running comparison stops early).
   ~RemovedAppWatcher();
@@ -79,13 +86,17 @@ class RemovedAppWatcher {
   void waitUntilIdle() const;
 
   // The applications now in the application folders that have an identifier, except Apple's and this
-  // program itself. Two copies of one application give two records with the same identifier.
+  // program itself, and with a desktop every application it lists. Two copies of one application give
+  // two records with the same identifier.
   static KnownApps knownApps(const InventoryContext& context);
   // The records of `previous` whose application is gone: nothing at its path in `current`, its
   // identifier nowhere in `current` (not moved or renamed inside the folders, no other copy), and
-  // `isLocatable` false for it (not moved elsewhere). In the order of `previous`.
+  // `isLocatable` false for it (not moved elsewhere; for a desktop application: its desktop ID has no
+  // file in any folder and its kind's source no longer has it). In the order of `previous`.
   static std::vector<std::pair<std::string, Known>> vanishedApps(
-      const KnownApps& previous, const KnownApps& current, const std::function<bool(const std::string&)>& isLocatable);
+      const KnownApps& previous, const KnownApps& current, const std::function<bool(const Known&)>& isLocatable);
+  // The folders watched: the application folders, then the desktop's entry folders and ~/Applications.
+  static std::vector<std::string> watchedFolders(const InventoryContext& context);
   // Takes a new snapshot and compares it with `previous`: each vanished application whose Library
   // items (listed afresh and measured) add up to at least the threshold is reported. `abandoned` is
   // asked before each vanished application; once it answers true the result is incomplete.
@@ -95,7 +106,16 @@ class RemovedAppWatcher {
  private:
   void requestComparison();
   void workerLoop();
-  void eventLoop(int inotifyFd, int wakeFd);
+  // A folder to watch that is not there yet, and the watch on its nearest existing ancestor.
+  struct Awaited {
+    std::string folder;
+    int ancestorWatch = -1;
+    std::string nextName{};  // the component below the ancestor that leads to the folder
+  };
+  void eventLoop(int inotifyFd, int wakeFd, std::vector<Awaited> awaited);
+  // Watches the folders of `awaited` that have appeared (true when one has) and moves the others'
+  // ancestor watches as deep as their folders now exist.
+  bool watchAppeared(int inotifyFd, std::vector<Awaited>& awaited);
   void runComparison(uint64_t generation, const KnownApps& previous);
 
   const InventoryContext context_;

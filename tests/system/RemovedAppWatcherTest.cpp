@@ -7,6 +7,7 @@
 
 #include "platform/Paths.h"
 #include "support/AppsFixture.h"
+#include "support/RemovedAppReports.h"
 #include "system/Debounce.h"
 #include "system/RemovedAppWatcher.h"
 
@@ -17,31 +18,7 @@ using KnownApps = RemovedAppWatcher::KnownApps;
 
 namespace {
 
-// Collects the reports, which arrive on the watcher's thread.
-struct Reports {
-  std::mutex mutex;
-  std::condition_variable arrived;
-  std::vector<RemovedApp> apps;
-
-  RemovedAppWatcher::Callback callback() {
-    return [this](const RemovedApp& app) {
-      std::lock_guard lock(mutex);
-      apps.push_back(app);
-      arrived.notify_all();
-    };
-  }
-  // Waits for `count` reports; the bound only keeps a broken watcher from hanging the suite.
-  bool waitFor(size_t count) {
-    std::unique_lock lock(mutex);
-    return arrived.wait_for(lock, std::chrono::seconds(60), [&] { return apps.size() >= count; });
-  }
-  std::vector<std::string> ids() {
-    std::lock_guard lock(mutex);
-    std::vector<std::string> result;
-    for (const RemovedApp& app : apps) result.push_back(app.bundleID);
-    return result;
-  }
-};
+using Reports = RemovedAppReports;
 
 // Holds every measurement until it is opened, so a comparison can be caught while it runs.
 struct Gate {
@@ -92,9 +69,9 @@ TEST(RemovedAppWatcher, OnlyApplicationsGoneFromEverywhereHaveVanished) {
       {"/A/Twin.app", {"Twin", "com.e.other"}},                      // the same path holds another application now
   };
   std::vector<std::string> asked;
-  auto locatable = [&](const std::string& id) {
-    asked.push_back(id);
-    return id == "com.e.moved";  // moved out of the folders, still known to the system
+  auto locatable = [&](const Known& app) {
+    asked.push_back(app.bundleID);
+    return app.bundleID == "com.e.moved";  // moved out of the folders, still known to the system
   };
   auto vanished = RemovedAppWatcher::vanishedApps(previous, current, locatable);
   ASSERT_EQ(vanished.size(), 1u);
@@ -104,7 +81,7 @@ TEST(RemovedAppWatcher, OnlyApplicationsGoneFromEverywhereHaveVanished) {
   EXPECT_EQ(asked, (std::vector<std::string>{"com.e.gone", "com.e.moved"}));
   // Nothing was known: nothing can vanish. Everything was known and the folders are empty: all go.
   EXPECT_TRUE(RemovedAppWatcher::vanishedApps({}, current, locatable).empty());
-  EXPECT_EQ(RemovedAppWatcher::vanishedApps(previous, {}, [](const std::string&) { return false; }).size(), 7u);
+  EXPECT_EQ(RemovedAppWatcher::vanishedApps(previous, {}, [](const Known&) { return false; }).size(), 7u);
 }
 
 TEST(RemovedAppWatcher, SnapshotLeavesOutAppleOurselvesAndBundlesWithoutIdentifier) {

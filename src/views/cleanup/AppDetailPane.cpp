@@ -18,6 +18,7 @@
 #include "model/DisplayPath.h"
 #include "views/analysis/RowDivider.h"
 #include "views/cleanup/CleanupPieces.h"
+#include "views/cleanup/logic/AppList.h"
 
 namespace tolvex {
 
@@ -167,8 +168,8 @@ QWidget* AppInspector::sizeRows() {
 }
 
 QWidget* AppInspector::uninstallBlock() {
-  if (app_.isApple) {
-    auto* lock = labelWithSymbol(tr("Apple app: Tolvex doesn\u2019t uninstall it."), QStringLiteral("lock.fill"));
+  if (app_.isUninstallRefused()) {
+    auto* lock = labelWithSymbol(uninstallRefusal(app_), QStringLiteral("lock.fill"));
     lock->setObjectName(QLatin1String(names::appInspectorAppleLock));
     Theme::setForeground(lock, Tone::secondary);
     lock->label()->setWordWrap(true);

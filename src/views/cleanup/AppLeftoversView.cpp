@@ -46,7 +46,7 @@ AppLeftoversView::AppLeftoversView(AppState& state, QWidget* parent) : Screen(st
   QVBoxLayout* page = ambientPage();
   page->setSpacing(14);
   auto* header =
-      new PageHeader(tr("App Leftovers"), tr("Data in ~/Library from apps that are no longer installed on this Mac."));
+      new PageHeader(tr("App Leftovers"), tr("Data in your home folder from apps that are no longer installed on this computer."));
   search_ = new QPushButton;
   search_->setObjectName(QLatin1String(names::leftoversSearch));
   search_->setAutoDefault(false);
@@ -65,7 +65,7 @@ AppLeftoversView::AppLeftoversView(AppState& state, QWidget* parent) : Screen(st
   auto* loadingColumn = new QVBoxLayout(loading_);
   loadingColumn->addStretch(1);
   loadingColumn->addWidget(new ActivitySpinner(24, loading_), 0, Qt::AlignHCenter);
-  auto* loadingText = new QLabel(tr("Comparing ~/Library with your installed apps\u2026"), loading_);
+  auto* loadingText = new QLabel(tr("Comparing your app data with your installed apps\u2026"), loading_);
   Theme::setForeground(loadingText, Tone::secondary);
   loadingColumn->addWidget(loadingText, 0, Qt::AlignHCenter);
   loadingColumn->addStretch(1);
@@ -75,9 +75,9 @@ AppLeftoversView::AppLeftoversView(AppState& state, QWidget* parent) : Screen(st
   auto* column = new QVBoxLayout(content_);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(14);
-  auto* info = labelWithSymbol(tr("Only folders named after an identifier (com.company.app) that don\u2019t match any "
-                                  "installed app are listed. Review them: some may belong to a tool without a visible "
-                                  "app."),
+  auto* info = labelWithSymbol(tr("Only the data of Flatpaks and Snaps that are gone, and folders named after an "
+                                  "identifier (com.company.app) that don\u2019t match any installed app, are listed. "
+                                  "Review them: some may belong to a tool without a visible app."),
                                QStringLiteral("info.circle"));
   info->setObjectName(QLatin1String(names::leftoversInfo));
   info->setTextStyle(TextStyle::callout);

@@ -128,8 +128,8 @@ ApplicationsView::ApplicationsView(AppState& state, QWidget* parent) : Screen(st
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(14);
   auto* header = new PageHeader(tr("Applications"),
-                                tr("Every app along with the data it keeps outside its bundle: caches, containers, "
-                                   "preferences\u2026"));
+                                tr("Every app along with the data it keeps in your home folder: settings, caches, "
+                                   "app data\u2026"));
   refresh_ = new QPushButton;
   refresh_->setObjectName(QLatin1String(names::appsRefresh));
   refresh_->setAutoDefault(false);
@@ -237,7 +237,7 @@ QWidget* ApplicationsView::headerRow() {
   auto* row = new QHBoxLayout(filters);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(14);
-  hideApple_ = new QCheckBox(tr("Hide Apple apps"), filters);
+  hideApple_ = new QCheckBox(tr("Hide system apps"), filters);
   hideApple_->setObjectName(QLatin1String(names::appsHideApple));
   hideApple_->setChecked(filters_.hideApple);
   connect(hideApple_, &QCheckBox::clicked, this, [this](bool on) {
@@ -350,7 +350,8 @@ QMenu* ApplicationsView::buildContextMenu(const std::set<std::string>& paths) {
   const InstalledApp app = *found;
   menu->addAction(tr("Show in Finder"), this, [path = app.path] { revealPathInFinder(path); });
   QAction* remove = menu->addAction(tr("Uninstall\u2026"), this, [this, app] { uninstall(app); });
-  remove->setEnabled(!app.isApple);  // a running application may be planned: its bundle's verdict protects it
+  // A running application may be planned: its bundle's verdict protects it.
+  remove->setEnabled(!app.isUninstallRefused());
   return menu;
 }
 

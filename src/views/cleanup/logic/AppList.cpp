@@ -97,9 +97,29 @@ QString appsHeaderText(size_t count, int64_t total) {
 QString appCaptionLine(const InstalledApp& app) {
   QStringList pieces;
   if (app.version) pieces << QStringLiteral("v") + QString::fromUtf8(*app.version);
-  if (app.isAppStore) pieces << QStringLiteral("App Store");
-  if (app.isApple) pieces << QStringLiteral("Apple");
+  if (app.isAppStore) {
+    switch (app.kind) {
+      case AppKind::flatpak: pieces << QStringLiteral("Flatpak"); break;
+      case AppKind::snap: pieces << QStringLiteral("Snap"); break;
+      default: pieces << QStringLiteral("App Store"); break;
+    }
+  }
+  if (app.isApple) pieces << (app.kind == AppKind::bundle ? QStringLiteral("Apple") : QStringLiteral("System"));
   return pieces.join(QStringLiteral(" \u00B7 "));
+}
+
+QString uninstallRefusal(const InstalledApp& app) {
+  if (!app.isUninstallRefused()) return {};
+  switch (app.kind) {
+    case AppKind::flatpak:
+      return tr("Installed with Flatpak. Remove it in your software centre or with \u201Cflatpak uninstall\u201D.");
+    case AppKind::snap: return tr("Installed as a Snap. Remove it in your software centre or with \u201Csnap remove\u201D.");
+    case AppKind::systemPackage: return tr("Installed by the system\u2019s package manager.");
+    case AppKind::handInstalled: return tr("Installed for every user: Tolvex doesn\u2019t uninstall it.");
+    case AppKind::bundle:
+    case AppKind::appImage: break;
+  }
+  return tr("Apple app: Tolvex doesn\u2019t uninstall it.");
 }
 
 QString appDataText(const InstalledApp& app) {

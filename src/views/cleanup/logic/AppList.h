@@ -53,8 +53,12 @@ int64_t summedTotal(const std::vector<InstalledApp>& apps);
 
 // "12 apps · 3.4 GB".
 QString appsHeaderText(size_t count, int64_t total);
-// "v2.1 · App Store · Apple", the pieces that apply; empty when none does.
+// "v2.1 · App Store · Apple", the pieces that apply; empty when none does. A store is named by the
+// kind ("Flatpak", "Snap"), and a system package reads "System".
 QString appCaptionLine(const InstalledApp& app);
+// Why Tolvex doesn't uninstall `app` and how it is removed instead (the inspector's lock label);
+// empty when it may be uninstalled.
+QString uninstallRefusal(const InstalledApp& app);
 // The "Data" cell: "—" without data, else its size.
 QString appDataText(const InstalledApp& app);
 // The data outweighs the bundle: the "Data" cell is drawn as a warning.
