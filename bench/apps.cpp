@@ -12,6 +12,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "BestTime.h"
 #include "platform/AtomicFile.h"
 #include "platform/HomeFolder.h"
 #include "platform/Process.h"
@@ -22,15 +23,7 @@ using namespace tolvex;
 
 namespace {
 
-double best(int rounds, const std::function<void()>& f) {
-  double t = 1e30;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    t = std::min(t, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return t;
-}
+using bench::best;
 
 void file(const std::string& path, size_t bytes) {
   if (!makeFolders(path.substr(0, path.rfind('/'))) || writeFileAtomically(path, std::string(bytes, 'x')) != 0) {

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "BestTime.h"
 #include "platform/AtomicFile.h"
 #include "platform/DesktopFiles.h"
 #include "platform/FolderListing.h"
@@ -26,15 +27,7 @@ using namespace tolvex;
 
 namespace {
 
-double best(int rounds, const std::function<void()>& f) {
-  double t = 1e30;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    t = std::min(t, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return t;
-}
+using bench::best;
 
 void write(const std::string& path, const std::string& text) {
   if (!makeFolders(path.substr(0, path.rfind('/'))) || writeFileAtomically(path, text) != 0) {
